@@ -1,0 +1,124 @@
+#include "store/schema.h"
+
+#include "store/error.h"
+
+#include <sqlite3.h>
+
+namespace solvane {
+
+namespace {
+
+ColumnDef key(const char* name) {
+    return {QString::fromLatin1(name), ColumnType::AutoIncrement, 0, {}};
+}
+ColumnDef integer(const char* name) {
+    return {QString::fromLatin1(name), ColumnType::Integer, 0, {}};
+}
+ColumnDef real(const char* name, QVariant def = {}) {
+    return {QString::fromLatin1(name), ColumnType::Double, 0, std::move(def)};
+}
+ColumnDef text(const char* name, int size) {
+    return {QString::fromLatin1(name), ColumnType::Text, size, {}};
+}
+ColumnDef boolean(const char* name) {
+    return {QString::fromLatin1(name), ColumnType::Boolean, 0, {}};
+}
+
+std::vector<TableDef> buildTables() {
+    std::vector<TableDef> t;
+    t.push_back({QStringLiteral("t_udobra"), {key("id_udobra"), text("name_udobra", 50), integer("ppm")}});
+    t.push_back({QStringLiteral("T_sostav_udobra"),
+                 {key("id_sostav_udobra"), integer("id_element"), integer("id_udobra"), real("kol_element")}});
+    t.push_back({QStringLiteral("T_element"),
+                 {key("id_element"), text("Smallname_element", 10), text("fullname_element", 50), boolean("kof"),
+                  integer("id_kof")}});
+    t.push_back({QStringLiteral("t_kof"), {key("id_kof"), text("name_kof", 50), real("kof"), integer("id_element")}});
+    t.push_back({QStringLiteral("T_kult"), {key("id_kult"), text("name_kult", 50), text("ph", 50)}});
+    t.push_back({QStringLiteral("t_konc"),
+                 {key("id_konc"), real("vega"), real("cvet"), integer("id_kult"), integer("id_el"), real("rachet")}});
+    t.push_back({QStringLiteral("t_rachet"), {key("id_rachet"), integer("id_udobra"), real("kol")}});
+    t.push_back({QStringLiteral("t_head_rar"),
+                 {key("id_head_rar"), text("name_rar", 50), integer("id_konc"), real("kol_l", 1.0), integer("konc")}});
+    t.push_back({QStringLiteral("t_save_rar"),
+                 {key("id_save_rar"), integer("id_udobra"), real("kol"), integer("id_head_rar")}});
+    TableDef opt{QStringLiteral("t_opt"), {}};
+    for (const char* b : {"c11", "c21", "c22", "c23", "c24", "c31", "c32", "c33", "c34", "c35", "c36", "c37", "c38",
+                          "c39", "avto", "ppm1", "ppm2", "kult"})
+        opt.columns.push_back(boolean(b));
+    opt.columns.push_back(integer("maxim"));
+    for (int i = 1; i <= 14; ++i)
+        opt.columns.push_back({QStringLiteral("cl%1").arg(i), ColumnType::Integer, 0, {}});
+    t.push_back(opt);
+    return t;
+}
+
+QString sqlType(ColumnType type) {
+    switch (type) {
+    case ColumnType::AutoIncrement:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case ColumnType::Integer:
+    case ColumnType::Boolean:
+        return QStringLiteral("INTEGER");
+    case ColumnType::Double:
+        return QStringLiteral("REAL");
+    case ColumnType::Text:
+        return QStringLiteral("TEXT");
+    }
+    return {};
+}
+
+} // namespace
+
+QString TableDef::keyColumn() const {
+    for (const ColumnDef& c : columns)
+        if (c.type == ColumnType::AutoIncrement)
+            return c.name;
+    return {};
+}
+
+const ColumnDef* TableDef::column(const QString& name) const {
+    for (const ColumnDef& c : columns)
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+const std::vector<TableDef>& SchemaTables() {
+    static const std::vector<TableDef> tables = buildTables();
+    return tables;
+}
+
+const TableDef* FindTable(const QString& name) {
+    for (const TableDef& t : SchemaTables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QString SchemaSql() {
+    QString sql;
+    for (const TableDef& t : SchemaTables()) {
+        QStringList cols;
+        for (const ColumnDef& c : t.columns) {
+            QString col = QStringLiteral("\"%1\" %2").arg(c.name, sqlType(c.type));
+            if (!c.defaultValue.isNull())
+                col += QStringLiteral(" DEFAULT %1").arg(c.defaultValue.toString());
+            cols << col;
+        }
+        sql += QStringLiteral("CREATE TABLE \"%1\" (%2);\n").arg(t.name, cols.join(QStringLiteral(", ")));
+    }
+    sql += QStringLiteral("CREATE INDEX \"T_udobraT_sostav_udobra\" ON \"T_sostav_udobra\" (\"id_udobra\");\n");
+    return sql;
+}
+
+void CreateSchema(sqlite3* db) {
+    char* err = nullptr;
+    const QByteArray sql = SchemaSql().toUtf8();
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(err ? err : "unknown error");
+        sqlite3_free(err);
+        throw Error(QStringLiteral("Не удалось создать таблицы: %1").arg(message));
+    }
+}
+
+} // namespace solvane

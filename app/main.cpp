@@ -1,7 +1,23 @@
+#include "app/launcher_form.h"
+#include "app/program.h"
+#include "controls/message_service.h"
+#include "store/error.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Solvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("Solvane"));
-    return 0;
+    // The launcher's close ends the program, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    try {
+        solvane::Program program;
+        program.Form1->show();
+        return QApplication::exec();
+    } catch (const solvane::Error& e) {
+        solvane::MessageService messages;
+        messages.showError(nullptr, e.message());
+        return 1;
+    }
 }

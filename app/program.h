@@ -1,0 +1,70 @@
+#pragma once
+
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "store/open_tables.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace solvane {
+
+class Form;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm18;
+class TF_Converter;
+
+// The running program: it creates the eight windows once, in a fixed order
+// (launcher, fertilizer directory, element directory, calculator, name
+// dialog, coefficient directory, options window, converter), and lets each
+// reach the others. None is shown while they are created. Creating the
+// launcher opens the database and creating the element directory opens its
+// two data sets; either failing throws Error and no window remains.
+class Program {
+public:
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    MessageService& messages() { return messages_; }
+    HandlerGuard& guard() { return guard_; }
+
+    // Tells the name dialog to save the composition as a new solution (0) or
+    // to rename the current saved solution (1).
+    int NameMode = 0;
+
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm3> Form3;
+    std::unique_ptr<TForm4> Form4;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TForm6> Form6;
+    std::unique_ptr<TForm18> Form18;
+    std::unique_ptr<TF_Converter> F_Converter;
+
+    // The windows in the order of their creation.
+    std::vector<Form*> forms() const;
+
+    ProgramDataSets dataSets();
+    void OpenTables();
+    void CloseTables();
+    // What closing the fertilizer directory, the element directory or the
+    // calculator runs: the sizes are saved and every data set is read again.
+    void closingSequence();
+
+    // Ends the event loop; tests replace it to watch for the end.
+    std::function<void()> quit;
+
+private:
+    MessageService messages_;
+    HandlerGuard guard_{messages_};
+};
+
+} // namespace solvane

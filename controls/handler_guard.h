@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+namespace solvane {
+
+class Connection;
+class MessageService;
+
+// Runs one user action (a click, a key, a timer tick) the way the program
+// reports errors: everything the action writes goes into one transaction that
+// is committed when it ends, also when it stops on an error, so what was
+// posted before the error stays; an error stops the action and is shown in
+// the standard error box. No exception leaves run().
+class HandlerGuard {
+public:
+    explicit HandlerGuard(MessageService& messages) : messages_(messages) {}
+
+    MessageService& messages() const { return messages_; }
+    Connection* connection() const { return connection_; }
+    void setConnection(Connection* connection) { connection_ = connection; }
+
+    // Returns true when the handler ran to its end.
+    bool run(QWidget* parent, const std::function<void()>& handler) noexcept;
+
+private:
+    MessageService& messages_;
+    Connection* connection_ = nullptr;
+};
+
+} // namespace solvane

@@ -1,0 +1,7 @@
+#include "settings/options.h"
+
+namespace solvane {
+
+void ApplyOptions(Program&) {}
+
+} // namespace solvane

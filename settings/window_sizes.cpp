@@ -1,0 +1,11 @@
+#include "settings/window_sizes.h"
+
+namespace solvane {
+
+void LoadSizes(Program&) {}
+
+void SaveSizes(Program&) {}
+
+void CreateSizeFile() {}
+
+} // namespace solvane

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace solvane {
+
+class Field;
+
+// What a data set tells its data sources (and through them its controls) and
+// its detail sets.
+enum class DataEvent {
+    Opened,
+    Closed,
+    Scrolled,     // the cursor moved to another row
+    FieldChanged, // a field of the current row was assigned (the field is given)
+    StateChanged, // browse, edit, insert
+    Inserted,     // a new row was inserted or appended and is current
+    Posted,
+    Cancelled,
+    Deleted,
+    FilterChanged,
+    SortChanged,
+    Refreshed,
+    DataSetChanged // anything else: show the set as it now is
+};
+
+class DataSetObserver {
+public:
+    virtual ~DataSetObserver() = default;
+    virtual void dataSetEvent(DataEvent event, Field* field) = 0;
+};
+
+} // namespace solvane

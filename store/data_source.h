@@ -1,0 +1,54 @@
+#pragma once
+
+#include "store/data_event.h"
+
+#include <functional>
+#include <vector>
+
+namespace solvane {
+
+class DataSet;
+class Field;
+
+// A control bound to a data source.
+class DataLink {
+public:
+    virtual ~DataLink() = default;
+    virtual void dataEvent(DataEvent event, Field* field) = 0;
+};
+
+// Relays a data set's changes to the controls bound to it. A disabled source
+// relays nothing, so its controls neither repaint nor read; enabling it again
+// sends one change so that they show the set as it then is. Disabling nests.
+class DataSource : private DataSetObserver {
+public:
+    explicit DataSource(DataSet* dataSet = nullptr);
+    ~DataSource() override;
+    DataSource(const DataSource&) = delete;
+    DataSource& operator=(const DataSource&) = delete;
+
+    DataSet* dataSet() const { return dataSet_; }
+    void setDataSet(DataSet* dataSet);
+
+    bool isEnabled() const { return disabled_ == 0; }
+    void setEnabled(bool enabled);
+    void disable();
+    void enable();
+
+    void addLink(DataLink* link);
+    void removeLink(DataLink* link);
+
+    // The window's data-change handler: every move, field change, post,
+    // cancel, delete, insert, filter, sort, refresh and open while enabled.
+    std::function<void(Field*)> onDataChange;
+    std::function<void()> onStateChange;
+
+private:
+    void dataSetEvent(DataEvent event, Field* field) override;
+
+    DataSet* dataSet_ = nullptr;
+    int disabled_ = 0;
+    std::vector<DataLink*> links_;
+};
+
+} // namespace solvane

@@ -1,0 +1,1026 @@
+#include "store/dataset.h"
+
+#include "store/connection.h"
+#include "store/data_source.h"
+#include "store/error.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+
+namespace solvane {
+
+struct DataSet::Row {
+    std::vector<QVariant> values;
+    std::vector<QVariant> original;
+    std::vector<char> changed;
+    std::vector<QVariant> derived;
+    std::vector<QString> folded;
+    std::vector<char> foldedValid;
+    unsigned long long stamp = 0;
+    long long rowid = 0;
+    bool deleted = false;
+    bool inserted = false;
+};
+
+class DataSet::Observer : public DataSetObserver {
+public:
+    explicit Observer(DataSet& detail) : detail_(detail) {}
+    void dataSetEvent(DataEvent event, Field* field) override {
+        DataSet* master = detail_.masterSource_ ? detail_.masterSource_->dataSet() : nullptr;
+        if (!master)
+            return;
+        switch (event) {
+        case DataEvent::StateChanged:
+            return;
+        case DataEvent::FieldChanged:
+            if (!field || field->name().compare(detail_.masterFieldName_, Qt::CaseInsensitive) != 0)
+                return;
+            break;
+        case DataEvent::Scrolled:
+            if (master->currentRow() == detail_.lastMasterRow_ && master->findField(detail_.masterFieldName_) &&
+                detail_.masterKey() == detail_.lastMasterKey_)
+                return;
+            break;
+        default:
+            break;
+        }
+        detail_.masterChanged();
+    }
+
+private:
+    DataSet& detail_;
+};
+
+// The row under test of a filter.
+class DataSet::RowAccess : public FilterRow {
+public:
+    RowAccess(DataSet& set, int storage) : set_(set), storage_(storage) {}
+    QVariant value(int field) const override {
+        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
+        if (f->kind() == FieldKind::Data)
+            return set_.rowAt(storage_).values[static_cast<size_t>(f->slot_)];
+        set_.ensureDerived(storage_);
+        return set_.rowAt(storage_).derived[static_cast<size_t>(f->slot_)];
+    }
+    QString foldedText(int field) const override {
+        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
+        if (f->kind() != FieldKind::Data)
+            return value(field).toString().toCaseFolded();
+        Row& row = set_.rowAt(storage_);
+        const size_t slot = static_cast<size_t>(f->slot_);
+        if (!row.foldedValid[slot]) {
+            row.folded[slot] = row.values[slot].toString().toCaseFolded();
+            row.foldedValid[slot] = 1;
+        }
+        return row.folded[slot];
+    }
+
+private:
+    DataSet& set_;
+    int storage_;
+};
+
+DataSet::DataSet(Connection* connection, QString name) : connection_(connection), name_(std::move(name)) {}
+
+DataSet::~DataSet() {
+    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
+        masterSource_->dataSet()->removeObserver(masterObserver_.get());
+}
+
+// ---------------------------------------------------------------- declaration
+
+Field* DataSet::addField(std::unique_ptr<Field> field) {
+    field->owner_ = this;
+    Field* f = field.get();
+    if (f->kind_ == FieldKind::Data) {
+        f->slot_ = static_cast<int>(dataFields_.size());
+        dataFields_.push_back(f);
+    } else {
+        f->slot_ = static_cast<int>(derivedFields_.size());
+        derivedFields_.push_back(f);
+    }
+    fields_.push_back(std::move(field));
+    return f;
+}
+
+void DataSet::declareTableFields(const QString& table) {
+    const TableDef* def = FindTable(table);
+    if (!def)
+        throw Error(message(QStringLiteral("нет таблицы «%1»").arg(table)));
+    table_ = def->name;
+    keyColumn_ = def->keyColumn();
+}
+
+void DataSet::setTable(const QString& table) {
+    declareTableFields(table);
+    for (const ColumnDef& c : FindTable(table)->columns) {
+        auto f = std::make_unique<Field>();
+        f->name_ = c.name;
+        f->type_ = c.type;
+        f->size_ = c.size;
+        f->readOnly_ = c.type == ColumnType::AutoIncrement;
+        addField(std::move(f));
+        if (c.name == keyColumn_)
+            keySlot_ = dataFields_.back()->slot_;
+    }
+}
+
+void DataSet::setQuery(const QString& sql, const QString& baseTable) {
+    declareTableFields(baseTable);
+    query_ = sql;
+    const TableDef* def = FindTable(baseTable);
+    const qsizetype from = sql.indexOf(QStringLiteral(" from "), 0, Qt::CaseInsensitive);
+    QString list = sql.left(from).trimmed();
+    if (list.startsWith(QStringLiteral("select"), Qt::CaseInsensitive))
+        list = list.mid(6);
+    for (QString name : list.split(QLatin1Char(','))) {
+        name = name.trimmed();
+        const ColumnDef* c = def->column(name);
+        if (!c)
+            throw Error(message(QStringLiteral("Field '%1' not found").arg(name)));
+        auto f = std::make_unique<Field>();
+        f->name_ = c->name;
+        f->type_ = c->type;
+        f->size_ = c->size;
+        f->readOnly_ = c->type == ColumnType::AutoIncrement;
+        addField(std::move(f));
+        if (c->name == keyColumn_)
+            keySlot_ = dataFields_.back()->slot_;
+    }
+}
+
+Field* DataSet::addLookupField(const QString& name, ColumnType type, int size, const QString& keyField, DataSet* source,
+                               const QString& sourceKey, const QString& sourceResult) {
+    auto f = std::make_unique<Field>();
+    f->name_ = name;
+    f->kind_ = FieldKind::Lookup;
+    f->type_ = type;
+    f->size_ = size;
+    f->readOnly_ = true;
+    f->lookupKey_ = fieldByName(keyField);
+    f->lookupSource_ = source;
+    f->lookupSourceKey_ = sourceKey;
+    f->lookupSourceResult_ = sourceResult;
+    if (std::find(lookupSources_.begin(), lookupSources_.end(), source) == lookupSources_.end())
+        lookupSources_.push_back(source);
+    return addField(std::move(f));
+}
+
+Field* DataSet::addCalculatedField(const QString& name, ColumnType type, int size) {
+    auto f = std::make_unique<Field>();
+    f->name_ = name;
+    f->kind_ = FieldKind::Calculated;
+    f->type_ = type;
+    f->size_ = size;
+    return addField(std::move(f));
+}
+
+void DataSet::setMaster(DataSource* master, const QString& masterField, const QString& detailField) {
+    if (isActive())
+        checkBrowseMode();
+    clearMaster();
+    masterSource_ = master;
+    masterFieldName_ = masterField;
+    detailField_ = fieldByName(detailField);
+    detailIndexValid_ = false;
+    masterObserver_ = std::make_unique<Observer>(*this);
+    if (master && master->dataSet())
+        master->dataSet()->addObserver(masterObserver_.get());
+    lastMasterKey_ = masterKey();
+    lastMasterRow_ = master && master->dataSet() ? master->dataSet()->currentRow() : kNoBookmark;
+}
+
+void DataSet::clearMaster() {
+    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
+        masterSource_->dataSet()->removeObserver(masterObserver_.get());
+    masterObserver_.reset();
+    masterSource_ = nullptr;
+    detailField_ = nullptr;
+    masterFieldName_.clear();
+    detailIndexValid_ = false;
+}
+
+Field* DataSet::findField(const QString& name) const {
+    for (const auto& f : fields_)
+        if (f->name_.compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+Field* DataSet::fieldByName(const QString& name) const {
+    Field* f = findField(name);
+    if (!f)
+        throw Error(message(QStringLiteral("Field '%1' not found").arg(name)));
+    return f;
+}
+
+// ---------------------------------------------------------------- open, close
+
+QString DataSet::selectSql() const {
+    if (!query_.isEmpty())
+        return query_;
+    QStringList cols;
+    for (const Field* f : dataFields_)
+        cols << QStringLiteral("\"%1\"").arg(f->name_);
+    if (keySlot_ < 0)
+        cols << QStringLiteral("rowid");
+    return QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(cols.join(QStringLiteral(", ")), table_);
+}
+
+void DataSet::open() {
+    if (isActive())
+        return;
+    if (!connection_)
+        throw Error(message(QStringLiteral("нет соединения с базой данных")));
+    auto stmt = connection_->prepare(selectSql());
+    const int columns = stmt->columnCount();
+    std::vector<int> columnOf(dataFields_.size(), -1);
+    int rowidColumn = -1;
+    for (int c = 0; c < columns; ++c) {
+        const QString col = stmt->columnName(c);
+        bool matched = false;
+        for (size_t i = 0; i < dataFields_.size(); ++i)
+            if (columnOf[i] < 0 && dataFields_[i]->name_.compare(col, Qt::CaseInsensitive) == 0) {
+                columnOf[i] = c;
+                matched = true;
+                break;
+            }
+        if (!matched && col.compare(QStringLiteral("rowid"), Qt::CaseInsensitive) == 0)
+            rowidColumn = c;
+    }
+    for (size_t i = 0; i < dataFields_.size(); ++i)
+        if (columnOf[i] < 0)
+            throw Error(message(QStringLiteral("Field '%1' not found").arg(dataFields_[i]->name_)));
+
+    std::vector<std::unique_ptr<Row>> rows;
+    const size_t nData = dataFields_.size();
+    const size_t nDerived = derivedFields_.size();
+    while (stmt->step()) {
+        auto row = std::make_unique<Row>();
+        row->values.resize(nData);
+        for (size_t i = 0; i < nData; ++i)
+            row->values[i] = dataFields_[i]->coerce(stmt->column(columnOf[i]));
+        row->original = row->values;
+        row->changed.assign(nData, 0);
+        row->derived.resize(nDerived);
+        row->folded.resize(nData);
+        row->foldedValid.assign(nData, 0);
+        if (keySlot_ >= 0)
+            row->rowid = row->values[static_cast<size_t>(keySlot_)].toLongLong();
+        else if (rowidColumn >= 0)
+            row->rowid = stmt->column(rowidColumn).toLongLong();
+        rows.push_back(std::move(row));
+    }
+    stmt.reset();
+
+    rows_ = std::move(rows);
+    natural_.resize(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+        natural_[i] = static_cast<int>(i);
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    ++dataEpoch_;
+    ++calcEpoch_;
+    detailIndexValid_ = false;
+    lookupIndexes_.clear();
+    if (masterSource_ && masterSource_->dataSet()) {
+        lastMasterKey_ = masterKey();
+        lastMasterRow_ = masterSource_->dataSet()->currentRow();
+    }
+    if (filtered_) {
+        try {
+            filterExpr_ =
+                FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
+        } catch (const Error&) {
+            filterExpr_ = FilterExpression();
+            filtered_ = false;
+        }
+    }
+    rebuildVisible();
+    setCursor(visible_.empty() ? -1 : 0);
+    notify(DataEvent::Opened);
+}
+
+void DataSet::close() {
+    if (!isActive())
+        return;
+    rows_.clear();
+    natural_.clear();
+    visible_.clear();
+    cursor_ = -1;
+    bof_ = eof_ = true;
+    modified_ = false;
+    state_ = DataSetState::Inactive;
+    ++dataEpoch_;
+    lookupIndexes_.clear();
+    detailIndex_.clear();
+    detailIndexValid_ = false;
+    notify(DataEvent::Closed);
+}
+
+void DataSet::refresh() {
+    requireActive();
+    checkBrowseMode();
+    ++calcEpoch_;
+    ++dataEpoch_;
+    notify(DataEvent::Refreshed);
+}
+
+void DataSet::invalidateCalculated() {
+    ++calcEpoch_;
+}
+
+void DataSet::requireActive() const {
+    if (!isActive())
+        throw Error(message(QStringLiteral("Cannot perform this operation on a closed dataset")));
+}
+
+void DataSet::notify(DataEvent event, Field* field) {
+    const std::vector<DataSetObserver*> observers = observers_;
+    for (DataSetObserver* o : observers)
+        if (std::find(observers_.begin(), observers_.end(), o) != observers_.end())
+            o->dataSetEvent(event, field);
+}
+
+void DataSet::addObserver(DataSetObserver* observer) {
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void DataSet::removeObserver(DataSetObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+// ---------------------------------------------------------------- derived fields
+
+unsigned long long DataSet::sourceStamp() const {
+    unsigned long long stamp = 0;
+    for (const DataSet* s : lookupSources_)
+        if (s != this)
+            stamp += s->dataEpoch_ + s->sourceStamp();
+    return stamp;
+}
+
+unsigned long long DataSet::derivedStamp() const {
+    return calcEpoch_ + sourceStamp();
+}
+
+void DataSet::ensureDerived(int storage) {
+    if (derivedFields_.empty())
+        return;
+    Row& row = rowAt(storage);
+    const unsigned long long stamp = derivedStamp();
+    if (row.stamp == stamp)
+        return;
+    row.stamp = stamp;
+    for (QVariant& v : row.derived)
+        v = QVariant();
+    for (Field* f : derivedFields_) {
+        if (f->kind_ != FieldKind::Lookup || !f->lookupSource_)
+            continue;
+        const Field* keyField = f->lookupKey_;
+        const QVariant key = keyField->kind_ == FieldKind::Data ? row.values[static_cast<size_t>(keyField->slot_)]
+                                                                : row.derived[static_cast<size_t>(keyField->slot_)];
+        QVariant result = f->coerce(f->lookupSource_->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
+        if (f->type_ == ColumnType::Text && f->size_ > 0 && !result.isNull())
+            result = result.toString().left(f->size_);
+        row.derived[static_cast<size_t>(f->slot_)] = result;
+    }
+    if (onCalcFields) {
+        struct Restore {
+            int& target;
+            int saved;
+            ~Restore() { target = saved; }
+        } restore{calcRow_, calcRow_};
+        calcRow_ = storage;
+        onCalcFields(*this);
+    }
+}
+
+QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, const QString& resultField) {
+    if (!isActive() || key.isNull())
+        return QVariant();
+    const Field* kf = findField(keyField);
+    const Field* rf = findField(resultField);
+    if (!kf || !rf)
+        return QVariant();
+    LookupIndex& index = lookupIndexes_[kf->name_];
+    if (index.epoch != dataEpoch_) {
+        index.rows.clear();
+        for (int s : natural_) {
+            const Row& r = rowAt(s);
+            if (r.deleted)
+                continue;
+            const QVariant v =
+                kf->kind_ == FieldKind::Data ? r.values[static_cast<size_t>(kf->slot_)] : valueAt(-1 - s, kf);
+            if (!v.isNull())
+                index.rows.emplace(v.toLongLong(), s);
+        }
+        index.epoch = dataEpoch_;
+    }
+    bool ok = false;
+    const long long k =
+        key.typeId() == QMetaType::Double ? static_cast<long long>(key.toDouble()) : key.toLongLong(&ok);
+    auto it = index.rows.find(k);
+    if (it == index.rows.end())
+        return QVariant();
+    Row& r = rowAt(it->second);
+    if (rf->kind_ == FieldKind::Data)
+        return r.values[static_cast<size_t>(rf->slot_)];
+    ensureDerived(it->second);
+    return r.derived[static_cast<size_t>(rf->slot_)];
+}
+
+QVariant DataSet::valueAt(int visibleRow, const Field* field) {
+    // A negative row names a storage index directly (-1 - index).
+    int storage = -1;
+    if (visibleRow < 0)
+        storage = -1 - visibleRow;
+    else if (visibleRow < static_cast<int>(visible_.size()))
+        storage = visible_[static_cast<size_t>(visibleRow)];
+    if (storage < 0 || !field)
+        return QVariant();
+    Row& row = rowAt(storage);
+    if (field->kind_ == FieldKind::Data)
+        return row.values[static_cast<size_t>(field->slot_)];
+    if (calcRow_ != storage)
+        ensureDerived(storage);
+    return row.derived[static_cast<size_t>(field->slot_)];
+}
+
+QVariant DataSet::fieldValue(const Field* field) {
+    requireActive();
+    const int storage = calcRow_ >= 0 ? calcRow_ : currentRow();
+    if (storage < 0)
+        return QVariant();
+    return valueAt(-1 - storage, field);
+}
+
+void DataSet::setFieldValue(Field* field, const QVariant& value) {
+    if (calcRow_ >= 0 && field->kind_ == FieldKind::Calculated) {
+        rowAt(calcRow_).derived[static_cast<size_t>(field->slot_)] = field->coerce(value);
+        return;
+    }
+    requireActive();
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw Error(message(QStringLiteral("Dataset not in edit or insert mode")));
+    if (field->kind_ != FieldKind::Data || field->readOnly_)
+        throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
+    const int storage = currentRow();
+    Row& row = rowAt(storage);
+    const size_t slot = static_cast<size_t>(field->slot_);
+    row.values[slot] = field->coerce(value);
+    row.changed[slot] = 1;
+    row.foldedValid[slot] = 0;
+    modified_ = true;
+    ++dataEpoch_;
+    row.stamp = 0;
+    ensureDerived(storage);
+    notify(DataEvent::FieldChanged, field);
+}
+
+// ---------------------------------------------------------------- visible rows
+
+int DataSet::resolveFilterField(const QString& name) const {
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i]->name_.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QVariant DataSet::masterKey() const {
+    if (!masterSource_ || !masterSource_->dataSet())
+        return QVariant();
+    DataSet* master = masterSource_->dataSet();
+    if (!master->isActive() || master->currentRow() < 0)
+        return QVariant();
+    const Field* f = master->findField(masterFieldName_);
+    if (!f)
+        return QVariant();
+    return master->valueAt(-1 - master->currentRow(), f);
+}
+
+bool DataSet::rowVisible(int storage) const {
+    const Row& row = *rows_[static_cast<size_t>(storage)];
+    if (row.deleted)
+        return false;
+    if (masterSource_) {
+        const QVariant& v = row.values[static_cast<size_t>(detailField_->slot_)];
+        if (lastMasterKey_.isNull() || v.isNull() || v.toLongLong() != lastMasterKey_.toLongLong())
+            return false;
+    }
+    if (filtered_ && !filterExpr_.isEmpty()) {
+        RowAccess access(const_cast<DataSet&>(*this), storage);
+        if (!filterExpr_.matches(access))
+            return false;
+    }
+    return true;
+}
+
+void DataSet::rebuildVisible() {
+    visible_.clear();
+    if (masterSource_) {
+        if (lastMasterKey_.isNull())
+            return;
+        if (!detailIndexValid_) {
+            detailIndex_.clear();
+            const size_t slot = static_cast<size_t>(detailField_->slot_);
+            for (int s : natural_) {
+                const QVariant& v = rowAt(s).values[slot];
+                if (!v.isNull() && !rowAt(s).deleted)
+                    detailIndex_[v.toLongLong()].push_back(s);
+            }
+            detailIndexValid_ = true;
+        }
+        auto it = detailIndex_.find(lastMasterKey_.toLongLong());
+        if (it != detailIndex_.end())
+            for (int s : it->second)
+                if (rowVisible(s))
+                    visible_.push_back(s);
+    } else {
+        visible_.reserve(natural_.size());
+        for (int s : natural_)
+            if (rowVisible(s))
+                visible_.push_back(s);
+    }
+    applySort();
+}
+
+void DataSet::applySort() {
+    if (!sortField_ || visible_.size() < 2)
+        return;
+    const Field* f = sortField_;
+    if (f->type_ == ColumnType::Text) {
+        QCollator collator{QLocale()};
+        std::vector<std::pair<QCollatorSortKey, int>> keys;
+        keys.reserve(visible_.size());
+        for (int s : visible_)
+            keys.emplace_back(collator.sortKey(valueAt(-1 - s, f).toString()), s);
+        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
+            const int c = a.first.compare(b.first);
+            return sortDescending_ ? c > 0 : c < 0;
+        });
+        for (size_t i = 0; i < keys.size(); ++i)
+            visible_[i] = keys[i].second;
+    } else {
+        std::vector<std::pair<QVariant, int>> keys;
+        for (int s : visible_)
+            keys.emplace_back(valueAt(-1 - s, f), s);
+        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
+            // Empty values sort first.
+            const bool an = a.first.isNull(), bn = b.first.isNull();
+            bool less = false;
+            if (an || bn)
+                less = an && !bn;
+            else
+                less = a.first.toDouble() < b.first.toDouble();
+            bool greater = false;
+            if (an || bn)
+                greater = bn && !an;
+            else
+                greater = a.first.toDouble() > b.first.toDouble();
+            return sortDescending_ ? greater : less;
+        });
+        for (size_t i = 0; i < keys.size(); ++i)
+            visible_[i] = keys[i].second;
+    }
+}
+
+void DataSet::masterChanged() {
+    if (!isActive())
+        return;
+    checkBrowseMode();
+    lastMasterKey_ = masterKey();
+    DataSet* master = masterSource_ ? masterSource_->dataSet() : nullptr;
+    lastMasterRow_ = master ? master->currentRow() : kNoBookmark;
+    ++calcEpoch_; // the rows are read anew
+    rebuildVisible();
+    setCursor(visible_.empty() ? -1 : 0);
+    notify(DataEvent::DataSetChanged);
+}
+
+void DataSet::removeFromVisible(int storage) {
+    auto it = std::find(visible_.begin(), visible_.end(), storage);
+    if (it != visible_.end())
+        visible_.erase(it);
+    auto nt = std::find(natural_.begin(), natural_.end(), storage);
+    if (nt != natural_.end())
+        natural_.erase(nt);
+}
+
+// ---------------------------------------------------------------- cursor
+
+int DataSet::currentRow() const {
+    if (cursor_ < 0 || cursor_ >= static_cast<int>(visible_.size()))
+        return -1;
+    return visible_[static_cast<size_t>(cursor_)];
+}
+
+void DataSet::setCursor(int visibleIndex) {
+    if (visible_.empty()) {
+        cursor_ = -1;
+        bof_ = eof_ = true;
+        return;
+    }
+    cursor_ = std::clamp(visibleIndex, 0, static_cast<int>(visible_.size()) - 1);
+    bof_ = eof_ = false;
+}
+
+void DataSet::beforeMove() {
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        checkBrowseMode();
+}
+
+bool DataSet::isEmpty() const {
+    return visible_.empty();
+}
+
+int DataSet::recordCount() const {
+    return isActive() ? static_cast<int>(visible_.size()) : 0;
+}
+
+int DataSet::recNo() const {
+    return cursor_ < 0 ? 0 : cursor_ + 1;
+}
+
+void DataSet::setRecNo(int recNo) {
+    requireActive();
+    beforeMove();
+    const int old = currentRow();
+    setCursor(recNo - 1);
+    if (currentRow() != old)
+        notify(DataEvent::Scrolled);
+}
+
+void DataSet::first() {
+    requireActive();
+    beforeMove();
+    setCursor(0);
+    notify(DataEvent::Scrolled);
+}
+
+void DataSet::last() {
+    requireActive();
+    beforeMove();
+    setCursor(static_cast<int>(visible_.size()) - 1);
+    notify(DataEvent::Scrolled);
+}
+
+void DataSet::next() {
+    requireActive();
+    beforeMove();
+    if (cursor_ >= 0 && cursor_ + 1 < static_cast<int>(visible_.size())) {
+        ++cursor_;
+        bof_ = eof_ = false;
+        notify(DataEvent::Scrolled);
+    } else {
+        eof_ = true;
+        if (visible_.empty())
+            bof_ = true;
+    }
+}
+
+void DataSet::prior() {
+    requireActive();
+    beforeMove();
+    if (cursor_ > 0) {
+        --cursor_;
+        bof_ = eof_ = false;
+        notify(DataEvent::Scrolled);
+    } else {
+        bof_ = true;
+        if (visible_.empty())
+            eof_ = true;
+    }
+}
+
+int DataSet::moveBy(int distance) {
+    int moved = 0;
+    while (distance > 0 && !eof_) {
+        const int before = cursor_;
+        next();
+        if (cursor_ != before)
+            ++moved;
+        --distance;
+    }
+    while (distance < 0 && !bof_) {
+        const int before = cursor_;
+        prior();
+        if (cursor_ != before)
+            --moved;
+        ++distance;
+    }
+    return moved;
+}
+
+Bookmark DataSet::bookmark() const {
+    return currentRow();
+}
+
+bool DataSet::bookmarkValid(Bookmark bookmark) const {
+    return bookmark >= 0 && std::find(visible_.begin(), visible_.end(), bookmark) != visible_.end();
+}
+
+void DataSet::gotoBookmark(Bookmark bookmark) {
+    requireActive();
+    beforeMove();
+    auto it = std::find(visible_.begin(), visible_.end(), bookmark);
+    if (bookmark < 0 || it == visible_.end())
+        throw Error(message(QStringLiteral("Record not found")));
+    const int old = currentRow();
+    setCursor(static_cast<int>(it - visible_.begin()));
+    if (currentRow() != old)
+        notify(DataEvent::Scrolled);
+}
+
+// ---------------------------------------------------------------- editing
+
+void DataSet::edit() {
+    requireActive();
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return;
+    if (visible_.empty()) {
+        insert();
+        return;
+    }
+    state_ = DataSetState::Edit;
+    modified_ = false;
+    notify(DataEvent::StateChanged);
+}
+
+void DataSet::insert() {
+    requireActive();
+    beforeMove();
+    startInsert(false);
+}
+
+void DataSet::append() {
+    requireActive();
+    beforeMove();
+    startInsert(true);
+}
+
+void DataSet::startInsert(bool atEnd) {
+    auto row = std::make_unique<Row>();
+    const TableDef* def = FindTable(table_);
+    row->values.resize(dataFields_.size());
+    for (size_t i = 0; i < dataFields_.size(); ++i) {
+        const ColumnDef* c = def ? def->column(dataFields_[i]->name_) : nullptr;
+        if (c && !c->defaultValue.isNull())
+            row->values[i] = dataFields_[i]->coerce(c->defaultValue);
+    }
+    if (masterSource_ && detailField_)
+        row->values[static_cast<size_t>(detailField_->slot_)] = detailField_->coerce(masterKey());
+    row->original.resize(dataFields_.size());
+    row->changed.assign(dataFields_.size(), 0);
+    row->derived.resize(derivedFields_.size());
+    row->folded.resize(dataFields_.size());
+    row->foldedValid.assign(dataFields_.size(), 0);
+    row->inserted = true;
+    const int storage = static_cast<int>(rows_.size());
+    rows_.push_back(std::move(row));
+
+    insertReturn_ = currentRow();
+    if (atEnd || insertReturn_ < 0) {
+        natural_.push_back(storage);
+        visible_.push_back(storage);
+        cursor_ = static_cast<int>(visible_.size()) - 1;
+    } else {
+        natural_.insert(std::find(natural_.begin(), natural_.end(), insertReturn_), storage);
+        visible_.insert(visible_.begin() + cursor_, storage);
+    }
+    bof_ = eof_ = false;
+    detailIndexValid_ = false;
+    state_ = DataSetState::Insert;
+    modified_ = false;
+    ensureDerived(storage);
+    notify(DataEvent::Inserted);
+}
+
+void DataSet::checkTextSizes(const Row& row) const {
+    for (const Field* f : dataFields_) {
+        if (f->type_ != ColumnType::Text || f->size_ <= 0)
+            continue;
+        const QVariant& v = row.values[static_cast<size_t>(f->slot_)];
+        if (!v.isNull() && v.toString().size() > f->size_)
+            throw Error(message(QStringLiteral("значение поля «%1» длиннее %2 символов").arg(f->name_).arg(f->size_)));
+    }
+}
+
+void DataSet::writeInsert(Row& row) {
+    QStringList cols, marks;
+    std::vector<QVariant> params;
+    for (const Field* f : dataFields_) {
+        if (f->type_ == ColumnType::AutoIncrement)
+            continue;
+        cols << QStringLiteral("\"%1\"").arg(f->name_);
+        marks << QStringLiteral("?");
+        params.push_back(row.values[static_cast<size_t>(f->slot_)]);
+    }
+    QString sql;
+    if (cols.isEmpty())
+        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_);
+    else
+        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                  .arg(table_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    connection_->write(sql, params);
+    row.rowid = connection_->lastInsertId();
+    if (keySlot_ >= 0)
+        row.values[static_cast<size_t>(keySlot_)] = static_cast<qlonglong>(row.rowid);
+}
+
+namespace {
+QString rowCondition(const QString& keyColumn) {
+    return keyColumn.isEmpty() ? QStringLiteral("rowid = ?") : QStringLiteral("\"%1\" = ?").arg(keyColumn);
+}
+const char* kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last "
+                          "read.";
+} // namespace
+
+void DataSet::writeUpdate(Row& row) {
+    QStringList sets, checks;
+    std::vector<QVariant> params, checkParams;
+    for (const Field* f : dataFields_) {
+        const size_t slot = static_cast<size_t>(f->slot_);
+        if (!row.changed[slot])
+            continue;
+        sets << QStringLiteral("\"%1\" = ?").arg(f->name_);
+        params.push_back(row.values[slot]);
+        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
+        checkParams.push_back(row.original[slot]);
+    }
+    if (sets.isEmpty())
+        return;
+    params.push_back(static_cast<qlonglong>(row.rowid));
+    params.insert(params.end(), checkParams.begin(), checkParams.end());
+    const QString sql = QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3 AND %4")
+                            .arg(table_, sets.join(QStringLiteral(", ")), rowCondition(keyColumn_),
+                                 checks.join(QStringLiteral(" AND ")));
+    if (connection_->write(sql, params) == 0)
+        throw Error(QString::fromLatin1(kRowChanged));
+}
+
+void DataSet::post() {
+    requireActive();
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw Error(message(QStringLiteral("Dataset not in edit or insert mode")));
+    const int storage = currentRow();
+    Row& row = rowAt(storage);
+    checkTextSizes(row);
+    bool linkChanged = false;
+    if (state_ == DataSetState::Insert) {
+        writeInsert(row);
+        row.inserted = false;
+        linkChanged = true;
+    } else {
+        writeUpdate(row);
+        if (detailField_ && row.changed[static_cast<size_t>(detailField_->slot_)])
+            linkChanged = true;
+    }
+    row.original = row.values;
+    std::fill(row.changed.begin(), row.changed.end(), 0);
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    ++dataEpoch_;
+    if (linkChanged)
+        detailIndexValid_ = false;
+    row.stamp = 0;
+    notify(DataEvent::Posted);
+    if (afterPost)
+        afterPost(*this);
+}
+
+void DataSet::cancel() {
+    if (state_ == DataSetState::Edit) {
+        Row& row = rowAt(currentRow());
+        row.values = row.original;
+        std::fill(row.changed.begin(), row.changed.end(), 0);
+        std::fill(row.foldedValid.begin(), row.foldedValid.end(), 0);
+        row.stamp = 0;
+        state_ = DataSetState::Browse;
+        modified_ = false;
+        ++dataEpoch_;
+        notify(DataEvent::Cancelled);
+    } else if (state_ == DataSetState::Insert) {
+        const int storage = currentRow();
+        rowAt(storage).deleted = true;
+        removeFromVisible(storage);
+        state_ = DataSetState::Browse;
+        modified_ = false;
+        auto it = std::find(visible_.begin(), visible_.end(), insertReturn_);
+        setCursor(it != visible_.end() ? static_cast<int>(it - visible_.begin()) : cursor_);
+        insertReturn_ = kNoBookmark;
+        ++dataEpoch_;
+        notify(DataEvent::Cancelled);
+    }
+}
+
+void DataSet::checkBrowseMode() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    if (modified_)
+        post();
+    else
+        cancel();
+}
+
+void DataSet::deleteRecord() {
+    requireActive();
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    if (visible_.empty())
+        throw Error(message(QStringLiteral("Cannot perform this operation on an empty dataset")));
+    if (state_ == DataSetState::Edit)
+        cancel();
+    const int storage = currentRow();
+    Row& row = rowAt(storage);
+    QStringList checks;
+    std::vector<QVariant> params{static_cast<qlonglong>(row.rowid)};
+    for (const Field* f : dataFields_) {
+        if (f->type_ == ColumnType::AutoIncrement)
+            continue;
+        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
+        params.push_back(row.original[static_cast<size_t>(f->slot_)]);
+    }
+    QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table_, rowCondition(keyColumn_));
+    if (!checks.isEmpty())
+        sql += QStringLiteral(" AND ") + checks.join(QStringLiteral(" AND "));
+    if (connection_->write(sql, params) == 0)
+        throw Error(QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it "
+                                   "was last read."));
+    row.deleted = true;
+    const int index = cursor_;
+    removeFromVisible(storage);
+    setCursor(index);
+    ++dataEpoch_;
+    notify(DataEvent::Deleted);
+    if (afterDelete)
+        afterDelete(*this);
+}
+
+// ---------------------------------------------------------------- filter and sort
+
+void DataSet::setFilter(const QString& text) {
+    if (filtered_ && isActive()) {
+        beforeMove();
+        FilterExpression expr =
+            FilterExpression::parse(text, [this](const QString& n) { return resolveFilterField(n); });
+        filterText_ = text;
+        filterExpr_ = std::move(expr);
+        rebuildVisible();
+        setCursor(0);
+        notify(DataEvent::FilterChanged);
+    } else {
+        filterText_ = text;
+    }
+}
+
+void DataSet::setFiltered(bool filtered) {
+    if (filtered == filtered_)
+        return;
+    if (!isActive()) {
+        filtered_ = filtered;
+        return;
+    }
+    beforeMove();
+    if (filtered) {
+        filterExpr_ = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
+    } else {
+        filterExpr_ = FilterExpression();
+    }
+    filtered_ = filtered;
+    rebuildVisible();
+    setCursor(0);
+    notify(DataEvent::FilterChanged);
+}
+
+void DataSet::setSort(const QString& text) {
+    Field* field = nullptr;
+    bool descending = false;
+    const QStringList parts = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!parts.isEmpty()) {
+        field = fieldByName(parts.at(0));
+        if (parts.size() > 1) {
+            if (parts.at(1).compare(QStringLiteral("DESC"), Qt::CaseInsensitive) == 0)
+                descending = true;
+            else if (parts.at(1).compare(QStringLiteral("ASC"), Qt::CaseInsensitive) != 0)
+                throw Error(message(QStringLiteral("неверный порядок сортировки «%1»").arg(text)));
+        }
+    }
+    sortText_ = text;
+    sortField_ = field;
+    sortDescending_ = descending;
+    if (!isActive())
+        return;
+    beforeMove();
+    const int current = currentRow();
+    rebuildVisible();
+    auto it = std::find(visible_.begin(), visible_.end(), current);
+    setCursor(it != visible_.end() ? static_cast<int>(it - visible_.begin()) : 0);
+    notify(DataEvent::SortChanged);
+}
+
+} // namespace solvane

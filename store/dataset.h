@@ -1,0 +1,207 @@
+#pragma once
+
+#include "store/data_event.h"
+#include "store/field.h"
+#include "store/filter_expression.h"
+
+#include <QString>
+#include <QVariant>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace solvane {
+
+class Connection;
+class DataSource;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// A bookmark names one row for as long as the set is open.
+using Bookmark = int;
+constexpr Bookmark kNoBookmark = -1;
+
+// A navigable, editable record set holding its own snapshot of a whole table
+// (or of one query on a table): a current row, edit/insert/post/cancel/delete,
+// an in-memory filter and sort order, master-detail links, and lookup and
+// calculated fields. Every write goes straight to the database; a change made
+// through one set reaches another set on the same table when that one is
+// closed and opened again.
+class DataSet {
+public:
+    DataSet(Connection* connection, QString name);
+    ~DataSet();
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+
+    const QString& name() const { return name_; }
+    Connection* connection() const { return connection_; }
+
+    // --- declaration (before the set is opened) ---
+    // The whole table; declares a data field for every column of the table.
+    void setTable(const QString& table);
+    // A query on one table ("select a, b from t"); its columns become the data fields.
+    void setQuery(const QString& sql, const QString& baseTable);
+    Field* addLookupField(const QString& name, ColumnType type, int size, const QString& keyField, DataSet* source,
+                          const QString& sourceKey, const QString& sourceResult);
+    Field* addCalculatedField(const QString& name, ColumnType type, int size = 0);
+    // Runs for a row whenever it is read, refreshed or one of its fields changes;
+    // it may read any field and assign calculated fields.
+    std::function<void(DataSet&)> onCalcFields;
+    std::function<void(DataSet&)> afterPost;
+    std::function<void(DataSet&)> afterDelete;
+
+    // Makes this set a detail of the master source's set: only rows whose
+    // detailField equals the master's current masterField are visible.
+    void setMaster(DataSource* master, const QString& masterField, const QString& detailField);
+    void clearMaster();
+    DataSource* masterSource() const { return masterSource_; }
+
+    // --- fields ---
+    const std::vector<std::unique_ptr<Field>>& fields() const { return fields_; }
+    Field* findField(const QString& name) const;   // case-insensitive, nullptr if none
+    Field* fieldByName(const QString& name) const; // throws Error if none
+
+    // --- open and close ---
+    void open();
+    void close();
+    bool isActive() const { return state_ != DataSetState::Inactive; }
+    DataSetState state() const { return state_; }
+    // Settles a pending change and recalculates every row's derived fields.
+    void refresh();
+    // Marks every row's calculated fields stale (they depend on something
+    // outside the row, such as the strength percentage).
+    void invalidateCalculated();
+
+    // --- cursor ---
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty() const;
+    int recordCount() const;
+    // 1-based number of the current row among the visible rows, 0 if none.
+    int recNo() const;
+    // Moves to the visible row with this 1-based number.
+    void setRecNo(int recNo);
+    Bookmark bookmark() const;
+    void gotoBookmark(Bookmark bookmark);
+    bool bookmarkValid(Bookmark bookmark) const;
+
+    // --- editing ---
+    void edit();
+    void insert();
+    void append();
+    void post();
+    void cancel();
+    void deleteRecord();
+    bool isModified() const { return modified_; }
+    // Posts a pending change with modified fields, drops an untouched insert.
+    void checkBrowseMode();
+
+    // --- filter and sort ---
+    const QString& filter() const { return filterText_; }
+    void setFilter(const QString& text);
+    bool isFiltered() const { return filtered_; }
+    void setFiltered(bool filtered);
+    const QString& sort() const { return sortText_; }
+    void setSort(const QString& text);
+
+    // --- observers (data sources and detail sets) ---
+    void addObserver(DataSetObserver* observer);
+    void removeObserver(DataSetObserver* observer);
+
+    // --- access to visible rows without moving the cursor (for grids) ---
+    QVariant valueAt(int visibleRow, const Field* field);
+    // A value of a row found by its key field, over the whole snapshot; null if none.
+    QVariant lookupValue(const QString& keyField, const QVariant& key, const QString& resultField);
+
+    // Field access used by Field.
+    QVariant fieldValue(const Field* field);
+    void setFieldValue(Field* field, const QVariant& value);
+
+private:
+    struct Row;
+    class Observer;
+    class RowAccess;
+    friend class RowAccess;
+
+    Field* addField(std::unique_ptr<Field> field);
+    void declareTableFields(const QString& table);
+    QString selectSql() const;
+    void requireActive() const;
+    void notify(DataEvent event, Field* field = nullptr);
+    int currentRow() const; // storage index of the current row, -1 if none
+    Row& rowAt(int storage) { return *rows_[static_cast<size_t>(storage)]; }
+    void ensureDerived(int storage);
+    unsigned long long derivedStamp() const;
+    unsigned long long sourceStamp() const;
+    void rebuildVisible();
+    void applySort();
+    bool rowVisible(int storage) const;
+    void setCursor(int visibleIndex);
+    void beforeMove();
+    QVariant masterKey() const;
+    void masterChanged();
+    void startInsert(bool atEnd);
+    void writeInsert(Row& row);
+    void writeUpdate(Row& row);
+    void checkTextSizes(const Row& row) const;
+    void removeFromVisible(int storage);
+    QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
+    int resolveFilterField(const QString& name) const;
+
+    Connection* connection_;
+    QString name_;
+    QString table_;
+    QString query_;
+    QString keyColumn_; // empty: the table's rowid identifies a row
+    int keySlot_ = -1;  // data slot of the key, or -1 when the rowid is used
+    std::vector<std::unique_ptr<Field>> fields_;
+    std::vector<Field*> dataFields_;
+    std::vector<Field*> derivedFields_;
+    std::vector<DataSet*> lookupSources_;
+
+    DataSetState state_ = DataSetState::Inactive;
+    std::vector<std::unique_ptr<Row>> rows_; // storage; a bookmark is an index here
+    std::vector<int> natural_;               // storage indices in the table's order
+    std::vector<int> visible_;               // storage indices shown, in order
+    int cursor_ = -1;                        // index into visible_
+    bool bof_ = true;
+    bool eof_ = true;
+    bool modified_ = false;
+    int insertReturn_ = kNoBookmark; // row current before an insert
+    int calcRow_ = -1;               // row being calculated, -1 outside the handler
+
+    QString filterText_;
+    bool filtered_ = false;
+    FilterExpression filterExpr_;
+    QString sortText_;
+    Field* sortField_ = nullptr;
+    bool sortDescending_ = false;
+
+    DataSource* masterSource_ = nullptr;
+    QString masterFieldName_;
+    Field* detailField_ = nullptr;
+    std::unique_ptr<Observer> masterObserver_;
+    QVariant lastMasterKey_;
+    int lastMasterRow_ = kNoBookmark;
+    bool detailIndexValid_ = false;
+    std::unordered_map<long long, std::vector<int>> detailIndex_;
+
+    unsigned long long dataEpoch_ = 1;
+    unsigned long long calcEpoch_ = 1;
+    struct LookupIndex {
+        unsigned long long epoch = 0;
+        std::unordered_map<long long, int> rows;
+    };
+    std::unordered_map<QString, LookupIndex> lookupIndexes_;
+    std::vector<DataSetObserver*> observers_;
+};
+
+} // namespace solvane

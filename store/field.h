@@ -1,0 +1,69 @@
+#pragma once
+
+#include "store/schema.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace solvane {
+
+class DataSet;
+
+enum class FieldKind { Data, Lookup, Calculated };
+
+// One field of a data set, resolved once by name and then read and written
+// directly. It reads the data set's current row (or, inside the data set's
+// calculated-fields handler, the row being calculated).
+class Field {
+public:
+    const QString& name() const { return name_; }
+    FieldKind kind() const { return kind_; }
+    ColumnType type() const { return type_; }
+    int size() const { return size_; }
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    DataSet& dataSet() const { return *owner_; }
+
+    QVariant value() const;
+    bool isNull() const { return value().isNull(); }
+    // Empty reads as 0, false or "".
+    double asFloat() const;
+    int asInteger() const;
+    long long asLargeInt() const;
+    bool asBoolean() const;
+    QString asString() const;
+
+    void setValue(const QVariant& value);
+    void setAsFloat(double v) { setValue(v); }
+    void setAsInteger(long long v) { setValue(static_cast<qlonglong>(v)); }
+    void setAsBoolean(bool v) { setValue(v); }
+    void setAsString(const QString& v) { setValue(v); }
+    void clear() { setValue(QVariant()); }
+
+    // Lookup definition: the key is read from keyField of this row and
+    // searched in sourceKey of the source set; the result is sourceResult there.
+    Field* lookupKeyField() const { return lookupKey_; }
+    DataSet* lookupSource() const { return lookupSource_; }
+    const QString& lookupSourceKey() const { return lookupSourceKey_; }
+    const QString& lookupSourceResult() const { return lookupSourceResult_; }
+
+    // Converts a value to this field's type; empty stays empty.
+    QVariant coerce(const QVariant& value) const;
+
+private:
+    friend class DataSet;
+    DataSet* owner_ = nullptr;
+    QString name_;
+    FieldKind kind_ = FieldKind::Data;
+    ColumnType type_ = ColumnType::Integer;
+    int size_ = 0;
+    bool readOnly_ = false;
+    int slot_ = -1;   // index into the row's data values or derived values
+    int column_ = -1; // result column at open (data fields)
+    Field* lookupKey_ = nullptr;
+    DataSet* lookupSource_ = nullptr;
+    QString lookupSourceKey_;
+    QString lookupSourceResult_;
+};
+
+} // namespace solvane

@@ -1,0 +1,205 @@
+#include "tools/starter_database.h"
+
+#include "store/error.h"
+#include "store/schema.h"
+
+#include <QFileInfo>
+#include <QVariant>
+#include <sqlite3.h>
+#include <vector>
+
+namespace solvane {
+
+namespace {
+
+class Db {
+public:
+    explicit Db(const QString& path) : path_(path) {
+        if (QFileInfo::exists(path))
+            throw Error(QStringLiteral("Файл «%1» уже существует; он не перезаписывается.").arg(path));
+        const QByteArray p = path.toUtf8();
+        if (sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+            const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw Error(QStringLiteral("Не удалось создать файл «%1»: %2.").arg(path, reason));
+        }
+        exec("PRAGMA journal_mode=WAL");
+        exec("BEGIN");
+        CreateSchema(db_);
+    }
+    ~Db() { sqlite3_close(db_); }
+    Db(const Db&) = delete;
+    Db& operator=(const Db&) = delete;
+
+    void exec(const char* sql) {
+        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail();
+    }
+
+    long long insert(const char* sql, const std::vector<QVariant>& params) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            fail();
+        for (size_t i = 0; i < params.size(); ++i) {
+            const int index = static_cast<int>(i) + 1;
+            const QVariant& v = params[i];
+            if (v.isNull())
+                sqlite3_bind_null(stmt, index);
+            else if (v.typeId() == QMetaType::Double)
+                sqlite3_bind_double(stmt, index, v.toDouble());
+            else if (v.typeId() == QMetaType::QString) {
+                const QByteArray t = v.toString().toUtf8();
+                sqlite3_bind_text(stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT);
+            } else
+                sqlite3_bind_int64(stmt, index, v.toLongLong());
+        }
+        const int rc = sqlite3_step(stmt);
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            fail();
+        return sqlite3_last_insert_rowid(db_);
+    }
+
+    void commit() { exec("COMMIT"); }
+
+private:
+    [[noreturn]] void fail() {
+        throw Error(QStringLiteral("Не удалось записать «%1»: %2.").arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
+    }
+    QString path_;
+    sqlite3* db_ = nullptr;
+};
+
+struct Element {
+    const char* symbol;
+    const char* name;
+};
+
+struct Content {
+    const char* element;
+    double percent;
+};
+
+struct Fertilizer {
+    const char* name;
+    int ppm;
+    std::vector<Content> content;
+};
+
+struct Crop {
+    const char* name;
+    const char* ph;
+    // Targets in the order N P K Ca Mg S Fe Mn Zn B Cu Mo.
+    std::vector<double> vega;
+    std::vector<double> cvet;
+};
+
+} // namespace
+
+void CreateEmptyDatabase(const QString& path) {
+    Db db(path);
+    db.commit();
+}
+
+void CreateStarterDatabase(const QString& path) {
+    Db db(path);
+
+    // The key elements 1 to 6 come first, then the micro-elements, then the oxides.
+    const Element plain[] = {{"N", "Азот"},    {"P", "Фосфор"}, {"K", "Калий"},   {"Ca", "Кальций"},
+                             {"Mg", "Магний"}, {"S", "Сера"},   {"Fe", "Железо"}, {"Mn", "Марганец"},
+                             {"Zn", "Цинк"},   {"Cu", "Медь"},  {"B", "Бор"},     {"Mo", "Молибден"}};
+    std::vector<std::pair<QString, long long>> ids;
+    for (const Element& e : plain)
+        ids.emplace_back(QString::fromUtf8(e.symbol),
+                         db.insert("INSERT INTO T_element (Smallname_element, fullname_element, kof) VALUES (?, ?, 0)",
+                                   {QString::fromUtf8(e.symbol), QString::fromUtf8(e.name)}));
+    auto idOf = [&](const QString& symbol) {
+        for (const auto& p : ids)
+            if (p.first == symbol)
+                return p.second;
+        throw Error(QStringLiteral("Нет элемента %1").arg(symbol));
+    };
+    const struct {
+        const char* symbol;
+        const char* name;
+        const char* kofName;
+        double kof;
+        const char* yields;
+    } oxides[] = {{"P2O5", "Оксид фосфора", "P2O5 → P", 0.4364, "P"},
+                  {"K2O", "Оксид калия", "K2O → K", 0.8301, "K"},
+                  {"CaO", "Оксид кальция", "CaO → Ca", 0.7147, "Ca"},
+                  {"MgO", "Оксид магния", "MgO → Mg", 0.6030, "Mg"},
+                  {"SO3", "Оксид серы", "SO3 → S", 0.4005, "S"}};
+    for (const auto& o : oxides) {
+        const long long kof = db.insert("INSERT INTO t_kof (name_kof, kof, id_element) VALUES (?, ?, ?)",
+                                        {QString::fromUtf8(o.kofName), o.kof, idOf(QString::fromUtf8(o.yields))});
+        ids.emplace_back(
+            QString::fromUtf8(o.symbol),
+            db.insert("INSERT INTO T_element (Smallname_element, fullname_element, kof, id_kof) VALUES (?, ?, 1, ?)",
+                      {QString::fromUtf8(o.symbol), QString::fromUtf8(o.name), kof}));
+    }
+
+    const Fertilizer fertilizers[] = {
+        {"Кальциевая селитра", 600, {{"N", 15.5}, {"CaO", 26.5}}},
+        {"Калиевая селитра", 650, {{"N", 13.7}, {"K2O", 46.3}}},
+        {"Монофосфат калия", 350, {{"P2O5", 52}, {"K2O", 34}}},
+        {"Сульфат магния", 400, {{"MgO", 16}, {"SO3", 32}}},
+        {"Сульфат калия", 750, {{"K2O", 52}, {"S", 18}}},
+        {"Аммиачная селитра", 850, {{"N", 34.4}}},
+        {"Нитрат магния", 450, {{"N", 10.9}, {"Mg", 9.5}}},
+        {"Моноаммонийфосфат", 430, {{"N", 12}, {"P2O5", 61}}},
+        {"Хелат железа (Fe-EDTA)", 150, {{"Fe", 13}}},
+        {"Сульфат марганца", 500, {{"Mn", 32.5}, {"S", 19}}},
+        {"Сульфат цинка", 300, {{"Zn", 22.7}, {"S", 11.1}}},
+        {"Сульфат меди", 300, {{"Cu", 25.4}, {"S", 12.8}}},
+        {"Борная кислота", 0, {{"B", 17.5}}},
+        {"Молибдат натрия", 350, {{"Mo", 39.6}}},
+    };
+    for (const Fertilizer& f : fertilizers) {
+        const long long id =
+            db.insert("INSERT INTO t_udobra (name_udobra, ppm) VALUES (?, ?)", {QString::fromUtf8(f.name), f.ppm});
+        for (const Content& c : f.content)
+            db.insert("INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (?, ?, ?)",
+                      {idOf(QString::fromUtf8(c.element)), id, c.percent});
+    }
+
+    const char* targetOrder[] = {"N", "P", "K", "Ca", "Mg", "S", "Fe", "Mn", "Zn", "B", "Cu", "Mo"};
+    const std::vector<double> tomatoVega{70, 50, 120, 150, 40, 50, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
+    const std::vector<double> tomatoCvet{150, 50, 200, 150, 50, 60, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
+    const std::vector<double> lettuce{180, 50, 210, 190, 45, 65, 4, 0.5, 0.1, 0.5, 0.1, 0.05};
+    const std::vector<double> hoagland{210, 31, 235, 200, 48, 64, 2.9, 0.5, 0.05, 0.5, 0.02, 0.011};
+    const Crop crops[] = {{"Томат", "5.8–6.3", tomatoVega, tomatoCvet},
+                          {"Салат", "5.8–6.2", lettuce, lettuce},
+                          {"Раствор Хогланда", "6.0", hoagland, hoagland}};
+    for (const Crop& c : crops) {
+        const long long id = db.insert("INSERT INTO T_kult (name_kult, ph) VALUES (?, ?)",
+                                       {QString::fromUtf8(c.name), QString::fromUtf8(c.ph)});
+        for (size_t i = 0; i < c.vega.size(); ++i)
+            db.insert("INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (?, ?, ?, ?)",
+                      {c.vega[i], c.cvet[i], id, idOf(QString::fromUtf8(targetOrder[i]))});
+    }
+
+    // Every column shown, both totals strips and the crop pane; no auto-start.
+    QString columns, marks;
+    std::vector<QVariant> values;
+    auto add = [&](const QString& column, const QVariant& value) {
+        columns += (columns.isEmpty() ? QString() : QStringLiteral(", ")) + column;
+        marks += (marks.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("?");
+        values.push_back(value);
+    };
+    for (const char* c : {"c11", "c21", "c22", "c23", "c24", "c31", "c32", "c33", "c34", "c35", "c36", "c37", "c38",
+                          "c39", "ppm1", "ppm2", "kult"})
+        add(QString::fromLatin1(c), 1);
+    add(QStringLiteral("avto"), 0);
+    add(QStringLiteral("maxim"), 250);
+    const unsigned colours[] = {0x00C0FFFF, 0x00D0FFD0, 0x00E0FFE0, 0x00C0FFFF, 0x00FFF0E0, 0x80000005, 0x00FFE8D0,
+                                0x00D0E8FF, 0x00D0FFD0, 0x00C0FFFF, 0x00FFE8D0, 0x00D0E8FF, 0x00FFE8D0, 0x00D0E8FF};
+    for (int i = 0; i < 14; ++i)
+        add(QStringLiteral("cl%1").arg(i + 1), static_cast<qlonglong>(static_cast<int>(colours[i])));
+    const QByteArray sql = QStringLiteral("INSERT INTO t_opt (%1) VALUES (%2)").arg(columns, marks).toUtf8();
+    db.insert(sql.constData(), values);
+    db.commit();
+}
+
+} // namespace solvane

@@ -33,7 +33,6 @@ void Form::showWindow() {
         showMaximized();
     else
         show();
-    raise();
     activateWindow();
 }
 

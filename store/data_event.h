@@ -19,7 +19,8 @@ enum class DataEvent {
     FilterChanged,
     SortChanged,
     Refreshed,
-    DataSetChanged // anything else: show the set as it now is
+    DataSetChanged, // anything else: show the set as it now is
+    UpdateRecord    // about to post: controls write what their editors hold into the fields
 };
 
 class DataSetObserver {

@@ -64,7 +64,8 @@ void DataSource::dataSetEvent(DataEvent event, Field* field) {
                              event == DataEvent::Opened || event == DataEvent::Closed;
     if (stateChange && onStateChange)
         onStateChange();
-    if (event != DataEvent::StateChanged && event != DataEvent::Closed && onDataChange)
+    if (event != DataEvent::StateChanged && event != DataEvent::Closed && event != DataEvent::UpdateRecord &&
+        onDataChange)
         onDataChange(field);
 }
 

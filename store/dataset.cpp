@@ -32,6 +32,7 @@ public:
             return;
         switch (event) {
         case DataEvent::StateChanged:
+        case DataEvent::UpdateRecord:
             return;
         case DataEvent::FieldChanged:
             if (!field || field->name().compare(detail_.masterFieldName_, Qt::CaseInsensitive) != 0)
@@ -865,6 +866,9 @@ void DataSet::post() {
     requireActive();
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
         throw Error(message(QStringLiteral("Dataset not in edit or insert mode")));
+    notify(DataEvent::UpdateRecord);
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
     const int storage = currentRow();
     Row& row = rowAt(storage);
     checkTextSizes(row);
@@ -917,6 +921,9 @@ void DataSet::cancel() {
 }
 
 void DataSet::checkBrowseMode() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return;
+    notify(DataEvent::UpdateRecord);
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
         return;
     if (modified_)

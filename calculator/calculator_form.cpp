@@ -4,14 +4,150 @@
 #include "app/program.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/db_spin_box.h"
+#include "controls/splitter.h"
+#include "settings/options_form.h"
+#include "store/error.h"
+#include "store/number_text.h"
 
+#include <QAction>
+#include <QEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitterHandle>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
 
 namespace solvane {
 
 namespace {
 Connection* connectionOf(Program& program) {
     return &program.Form1->ADOConnection1;
+}
+
+// Hints whose lines are separated by a carriage return alone, as the
+// program's hints are written: the widget keeps the text as it is, and the
+// tooltip shows it with real line breaks.
+class LineHintFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return QObject::eventFilter(watched, event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->toolTip().isEmpty())
+            return QObject::eventFilter(watched, event);
+        QString shown = widget->toolTip();
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget);
+        return true;
+    }
+};
+
+QGroupBox* group(const QString& name, const QString& caption, QWidget* parent) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QPushButton* button(const QString& name, const QString& caption, const QString& hint, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setAccessibleDescription(hint);
+    return b;
+}
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent, bool bold = false) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    return l;
+}
+
+// A sum in a totals strip. The strips share a narrow pane: the sums take
+// what the caption leaves, and a sum too wide for its share loses its
+// leading blanks first.
+QLabel* totalLabel(QLabel* sum) {
+    sum->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    sum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return sum;
+}
+
+QAction* menuItem(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QVBoxLayout* column(QWidget* widget, int margin = 4, int spacing = 4) {
+    auto* layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QHBoxLayout* row(QWidget* widget, int margin = 4, int spacing = 4) {
+    auto* layout = new QHBoxLayout(widget);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+const QString kSplitterHint = QStringLiteral("Изменить размер");
+
+// Where the search box sits in its strip: 56 pixels from the left edge, and
+// 65 pixels narrower than the strip.
+constexpr int kSearchBoxLeft = 56;
+constexpr int kSearchBoxMargin = 65;
+
+// The smallest size of a pane between splitter bars.
+constexpr int kSmallestPane = 24;
+
+// The order in which the components must be dissolved, shown over the litres box.
+QString MixingOrderHint() {
+    const QStringList lines{
+        QStringLiteral("Для того, чтобы ничего не выпадало в осадок, всегда "),
+        QStringLiteral("смешивайте компоненты строго в следующей "),
+        QStringLiteral("последовательности: "),
+        QStringLiteral("--------------------------"),
+        QStringLiteral("1. Кальциевая селитра "),
+        QStringLiteral("2. Монофосфат калия "),
+        QStringLiteral("3. Комплексное удобрение "),
+        QStringLiteral("4. Сульфат калия "),
+        QStringLiteral("5. Сульфат магния "),
+        QStringLiteral("--------------------------"),
+        QStringLiteral("1. Аммиачная селитра "),
+        QStringLiteral("2. Калиевая селитра "),
+        QStringLiteral("3. Монофосфат калия "),
+        QStringLiteral("4. Кальциевая селитра "),
+        QStringLiteral("5. Микро "),
+        QStringLiteral("6. Сульфат магния"),
+    };
+    return lines.join(QChar(13));
+}
+
+bool Editing(const DataSet& set) {
+    return set.state() == DataSetState::Edit || set.state() == DataSetState::Insert;
 }
 } // namespace
 
@@ -25,6 +161,16 @@ TForm4::TForm4(Program& program)
       T_el(connectionOf(program), QStringLiteral("T_el")), DS_EL(&T_el),
       ADOTable1(connectionOf(program), QStringLiteral("ADOTable1")), DataSource1(&ADOTable1), program_(program) {
     setWindowTitle(QStringLiteral("Tarvik v1.2"));
+    declareDataSets();
+    buildLayout();
+    installCalculation();
+    wireDataSets();
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::declareDataSets() {
+    Program& program = program_;
     DataSet* fertilizers = &program.Form2->T_Udobra;
     DataSet* elements = &program.Form3->T_Element;
     DataSet* coefficients = &program.Form3->T_KOF;
@@ -71,15 +217,664 @@ TForm4::TForm4(Program& program)
     T_el.onCalcFields = [](DataSet&) {};
 
     ADOTable1.setTable(QStringLiteral("t_kof"));
-
-    Label6 = new QLabel(QStringLiteral("0"), this);
-    Label6->setObjectName(QStringLiteral("Label6"));
 }
 
-TForm4::~TForm4() = default;
+void TForm4::buildLayout() {
+    HandlerGuard& g = guard();
+    auto* hints = new LineHintFilter(this);
+    auto* outer = column(this, 2, 0);
+
+    // Left part | concentrations and crops.
+    RzSplitter1 = new Splitter(g, Qt::Horizontal, this);
+    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    outer->addWidget(RzSplitter1);
+
+    // Working area / saved solutions.
+    RzSplitter2 = new Splitter(g, Qt::Vertical, RzSplitter1);
+    RzSplitter2->setObjectName(QStringLiteral("RzSplitter2"));
+    RzSplitter1->addWidget(RzSplitter2);
+
+    // Fertilizer list with the button column | composition.
+    RzSplitter4 = new Splitter(g, Qt::Horizontal, RzSplitter2);
+    RzSplitter4->setObjectName(QStringLiteral("RzSplitter4"));
+    RzSplitter2->addWidget(RzSplitter4);
+
+    auto* fertilizerSide = new QWidget(RzSplitter4);
+    fertilizerSide->setObjectName(QStringLiteral("PanelFertilizers"));
+    auto* fertilizerSideLayout = row(fertilizerSide, 0, 2);
+    RzSplitter4->addWidget(fertilizerSide);
+
+    // ---- fertilizer pane ----
+    auto* groupFertilizers = group(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
+    fertilizerSideLayout->addWidget(groupFertilizers, 1);
+    auto* fertilizerLayout = column(groupFertilizers);
+
+    searchStrip_ = new QWidget(groupFertilizers);
+    searchStrip_->setObjectName(QStringLiteral("PanelSearch"));
+    searchStrip_->setFixedHeight(28);
+    auto* searchLabel = label(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
+    searchLabel->setGeometry(6, 6, kSearchBoxLeft - 8, 18);
+    Edit1 = new QLineEdit(searchStrip_);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setToolTip(QStringLiteral("Название искомого удобрения"));
+    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
+    Edit1->setGeometry(kSearchBoxLeft, 3, 120, 22);
+    searchLabel->setBuddy(Edit1);
+    searchStrip_->installEventFilter(this);
+    fertilizerLayout->addWidget(searchStrip_);
+
+    dxDBGrid1 = new DBGrid(g, groupFertilizers);
+    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1->setDataSource(&program_.Form2->DS_UDobRA);
+    DBGridColumn* names = dxDBGrid1->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Названия"));
+    names->setReadOnly(true);
+    names->setSortMark(SortMark::Descending);
+    dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fertilizerLayout->addWidget(dxDBGrid1, 1);
+
+    auto* countStrip = new QWidget(groupFertilizers);
+    countStrip->setObjectName(QStringLiteral("PanelCount"));
+    auto* countLayout = row(countStrip, 2, 0);
+    countLayout->addWidget(label(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
+    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
+    countLayout->addWidget(Label6);
+    countLayout->addStretch(1);
+    fertilizerLayout->addWidget(countStrip);
+
+    // ---- button column ----
+    auto* buttons = new QWidget(fertilizerSide);
+    buttons->setObjectName(QStringLiteral("PanelButtons"));
+    auto* buttonLayout = column(buttons, 2, 4);
+    fertilizerSideLayout->addWidget(buttons);
+    constexpr int kButtonWidth = 34;
+    Button1 = button(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
+    Button2 = button(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
+    Button6 = button(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"), buttons);
+    Button8 = button(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"), buttons);
+    Button7 = button(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
+    Button3 = button(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"), buttons);
+    Button7->setEnabled(false);
+    for (QPushButton* b : {Button1, Button2, Button6, Button8, Button7, Button3})
+        b->setFixedWidth(kButtonWidth);
+    Button1->setMinimumHeight(60);
+    Button2->setMinimumHeight(60);
+    buttonLayout->addSpacing(14);
+    buttonLayout->addWidget(Button1);
+    buttonLayout->addWidget(Button2);
+    buttonLayout->addStretch(1);
+    buttonLayout->addWidget(Button6);
+    buttonLayout->addWidget(Button8);
+    buttonLayout->addWidget(Button7);
+    buttonLayout->addStretch(1);
+    buttonLayout->addWidget(Button3);
+
+    // ---- composition ----
+    auto* groupComposition = group(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
+    RzSplitter4->addWidget(groupComposition);
+    auto* compositionLayout = column(groupComposition);
+    dxDBGrid2 = new DBGrid(g, groupComposition);
+    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
+    dxDBGrid2->setDataSource(&DS_rachet);
+    dxDBGrid2->setRowSelect(true);
+    dxDBGrid2->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
+    dxDBGrid2->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
+    dxDBGrid2Column2 = dxDBGrid2->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г./л."));
+    dxDBGrid2Column2->setSpin(0.01, 0, 1000);
+    // Without scroll bars both columns must stay in sight: the name takes
+    // what the amount leaves.
+    dxDBGrid2Column2->setWidth(78);
+    dxDBGrid2->horizontalHeader()->setStretchLastSection(false);
+    dxDBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    N7 = menuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
+    N8 = menuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
+    dxDBGrid2->setContextMenu(PopupMenu2);
+    compositionLayout->addWidget(dxDBGrid2, 1);
+
+    auto* compositionButtons = new QWidget(groupComposition);
+    compositionButtons->setObjectName(QStringLiteral("PanelSave"));
+    auto* compositionButtonLayout = row(compositionButtons, 0, 4);
+    Button5 = button(QStringLiteral("Button5"), QStringLiteral("Сохранить"), QString(), compositionButtons);
+    Button4 = button(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), QString(), compositionButtons);
+    Button10 = button(QStringLiteral("Button10"), QStringLiteral("?"), QString(), compositionButtons);
+    Button4->hide();
+    Button10->hide();
+    compositionButtonLayout->addWidget(Button5);
+    compositionButtonLayout->addWidget(Button4);
+    compositionButtonLayout->addWidget(Button10);
+    compositionButtonLayout->addStretch(1);
+    compositionLayout->addWidget(compositionButtons);
+
+    // ---- saved solutions ----
+    GroupSaved = group(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
+    RzSplitter2->addWidget(GroupSaved);
+    auto* savedLayout = column(GroupSaved, 2, 0);
+    RzSplitter3 = new Splitter(g, Qt::Horizontal, GroupSaved);
+    RzSplitter3->setObjectName(QStringLiteral("RzSplitter3"));
+    RzSplitter3->setHandleWidth(6);
+    savedLayout->addWidget(RzSplitter3);
+
+    auto* namesSide = new QWidget(RzSplitter3);
+    namesSide->setObjectName(QStringLiteral("PanelSavedNames"));
+    auto* namesSideLayout = row(namesSide, 0, 2);
+    RzSplitter3->addWidget(namesSide);
+    auto* groupNames = group(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
+    namesSideLayout->addWidget(groupNames, 1);
+    auto* namesLayout = column(groupNames);
+    dxDBGrid5 = new DBGrid(g, groupNames);
+    dxDBGrid5->setObjectName(QStringLiteral("dxDBGrid5"));
+    dxDBGrid5->setDataSource(&DS_HEAD_RAR);
+    dxDBGrid5->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
+    dxDBGrid5->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    N1 = menuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
+    N5 = menuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
+    dxDBGrid5->setContextMenu(PopupMenu3);
+    namesLayout->addWidget(dxDBGrid5);
+
+    auto* litres = new QGroupBox(namesSide);
+    litres->setObjectName(QStringLiteral("LitresPanel"));
+    LitresPanel = litres;
+    LitresPanel->setToolTip(MixingOrderHint());
+    LitresPanel->installEventFilter(hints);
+    auto* litresLayout = column(LitresPanel, 4, 2);
+    litresLayout->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), LitresPanel));
+    dxDBSpinEdit1 = new DBSpinBox(g, LitresPanel);
+    dxDBSpinEdit1->setObjectName(QStringLiteral("dxDBSpinEdit1"));
+    dxDBSpinEdit1->setDataSource(&DS_HEAD_RAR, QStringLiteral("kol_l"));
+    dxDBSpinEdit1->setSingleStep(0.1);
+    dxDBSpinEdit1->setRange(0, 100);
+    dxDBSpinEdit1->setToolTip(QStringLiteral("Укажите кол-во литров"));
+    dxDBSpinEdit1->setAccessibleName(QStringLiteral("Расчет на:"));
+    dxDBSpinEdit1->setMaximumWidth(72);
+    litresLayout->addWidget(dxDBSpinEdit1);
+    litresLayout->addWidget(label(QStringLiteral("Label3"), QStringLiteral("литров"), LitresPanel));
+    litresLayout->addStretch(1);
+    namesSideLayout->addWidget(LitresPanel);
+
+    auto* groupLines = group(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
+    RzSplitter3->addWidget(groupLines);
+    auto* linesLayout = column(groupLines);
+    dxDBGrid4 = new DBGrid(g, groupLines);
+    dxDBGrid4->setObjectName(QStringLiteral("dxDBGrid4"));
+    dxDBGrid4->setDataSource(&DS_SAVE_RAR);
+    dxDBGrid4->setRowSelect(true);
+    dxDBGrid4->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
+    dxDBGrid4kol = dxDBGrid4->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
+    dxDBGrid4kol->setSpin(0.01, 0, 100);
+    dxDBGrid4kol_temp = dxDBGrid4->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
+    dxDBGrid4kol_temp->setReadOnly(true);
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
+    N4 = menuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
+    EXCEL1 = menuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
+    dxDBGrid4->setContextMenu(PopupMenu4);
+    linesLayout->addWidget(dxDBGrid4);
+
+    // ---- concentrations ----
+    auto* groupConcentrations =
+        group(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
+    RzSplitter1->addWidget(groupConcentrations);
+    auto* concentrationsLayout = column(groupConcentrations, 2, 0);
+    RzSplitter5 = new Splitter(g, Qt::Vertical, groupConcentrations);
+    RzSplitter5->setObjectName(QStringLiteral("RzSplitter5"));
+    concentrationsLayout->addWidget(RzSplitter5);
+
+    auto* upper = new QWidget(RzSplitter5);
+    upper->setObjectName(QStringLiteral("PanelConcentrations"));
+    auto* upperLayout = column(upper, 2, 2);
+    RzSplitter5->addWidget(upper);
+    dxDBGrid3 = new DBGrid(g, upper);
+    dxDBGrid3->setObjectName(QStringLiteral("dxDBGrid3"));
+    dxDBGrid3->setDataSource(&DataSource2);
+    dxDBGrid3->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    dxDBGrid3name_el = dxDBGrid3->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
+    dxDBGrid3name_el->setLookup(&program_.Form3->DS_Element, QStringLiteral("id_element"),
+                                QStringLiteral("Smallname_element"), QStringLiteral("id_el"), 8);
+    dxDBGrid3vega = dxDBGrid3->addColumn(QStringLiteral("vega"), QStringLiteral("Необходимость (Введите)"));
+    dxDBGrid3vega->setSpin(1, 0, 0);
+    dxDBGrid3rachet = dxDBGrid3->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
+    dxDBGrid3rachet->setReadOnly(true);
+    dxDBGrid3name_el->setWidth(64);
+    dxDBGrid3vega->setWidth(170);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    N9 = menuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
+    N10 = menuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
+    dxDBGrid3->setContextMenu(PopupMenu1);
+    upperLayout->addWidget(dxDBGrid3, 1);
+
+    DBNavigator1 = new DBNavigator(g, upper);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setDataSource(&DataSource2);
+    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
+    upperLayout->addWidget(DBNavigator1);
+
+    PanelPpm = new QWidget(upper);
+    PanelPpm->setObjectName(QStringLiteral("PanelPpm"));
+    auto* ppmLayout = row(PanelPpm, 2, 0);
+    QLabel* ppmCaption = label(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
+    ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    ppmLayout->addWidget(ppmCaption);
+    Label10 = label(QStringLiteral("Label10"), QStringLiteral("   0"), PanelPpm);
+    Label11 = label(QStringLiteral("Label11"), QStringLiteral("   0"), PanelPpm);
+    for (QLabel* l : {Label10, Label11})
+        ppmLayout->addWidget(totalLabel(l), 1);
+    PanelPpm->hide();
+    upperLayout->addWidget(PanelPpm);
+
+    PanelMgl = new QWidget(upper);
+    PanelMgl->setObjectName(QStringLiteral("PanelMgl"));
+    auto* mglLayout = row(PanelMgl, 2, 0);
+    QLabel* mglCaption = label(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
+    mglCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    mglLayout->addWidget(mglCaption);
+    Label4 = label(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
+    Label13 = label(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
+    Label5 = label(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
+    Label9 = label(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
+    for (QLabel* l : {Label4, Label13, Label5, Label9})
+        mglLayout->addWidget(totalLabel(l), 1);
+    PanelMgl->hide();
+    upperLayout->addWidget(PanelMgl);
+    // The strips sit in the narrow right half: one point smaller than the
+    // window's text, so that a caption and four sums fit side by side.
+    for (QWidget* strip : {PanelPpm, PanelMgl}) {
+        QFont f = strip->font();
+        if (f.pointSizeF() > 7)
+            f.setPointSizeF(f.pointSizeF() - 1);
+        strip->setFont(f);
+    }
+
+    // ---- crops ----
+    GroupCrop = group(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), RzSplitter5);
+    RzSplitter5->addWidget(GroupCrop);
+    auto* cropLayout = column(GroupCrop);
+
+    GroupStrength = group(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), GroupCrop);
+    auto* strengthLayout = row(GroupStrength);
+    RxSlider1 = new QSlider(Qt::Horizontal, GroupStrength);
+    RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
+    RxSlider1->setRange(0, 250);
+    RxSlider1->setSingleStep(1);
+    RxSlider1->setPageStep(1);
+    RxSlider1->setValue(100);
+    RxSlider1->setToolTip(QStringLiteral("Процентная концентрация"));
+    RxSlider1->setAccessibleName(QStringLiteral("Процентная концентрация"));
+    strengthLayout->addWidget(RxSlider1, 1);
+    PanelStrengthEdit = new QWidget(GroupStrength);
+    PanelStrengthEdit->setObjectName(QStringLiteral("PanelStrengthEdit"));
+    auto* strengthEditLayout = row(PanelStrengthEdit, 0, 0);
+    Edit2 = new QLineEdit(QStringLiteral("100"), PanelStrengthEdit);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setAccessibleName(QStringLiteral("Процентная концентрация"));
+    Edit2->setMaximumWidth(48);
+    strengthEditLayout->addWidget(Edit2);
+    strengthLayout->addWidget(PanelStrengthEdit);
+    GroupStrength->hide();
+    cropLayout->addWidget(GroupStrength);
+
+    auto* cropRow = new QWidget(GroupCrop);
+    cropRow->setObjectName(QStringLiteral("PanelCrops"));
+    auto* cropRowLayout = row(cropRow, 0, 2);
+    dxDBGrid6 = new DBGrid(g, cropRow);
+    dxDBGrid6->setObjectName(QStringLiteral("dxDBGrid6"));
+    dxDBGrid6->setDataSource(&DataSource3);
+    dxDBGrid6->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
+    dxDBGrid6->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
+    dxDBGrid6->horizontalHeader()->setStretchLastSection(false);
+    dxDBGrid6->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    dxDBGrid6->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
+    cropRowLayout->addWidget(dxDBGrid6, 1);
+
+    CropNavigators = new QWidget(cropRow);
+    CropNavigators->setObjectName(QStringLiteral("CropNavigators"));
+    auto* navigatorLayout = column(CropNavigators, 0, 2);
+    const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
+        auto* navigator = new DBNavigator(g, CropNavigators);
+        navigator->setObjectName(name);
+        navigator->setDataSource(&DataSource3);
+        navigator->setButtons({which});
+        navigator->setHint(which, hint);
+        navigatorLayout->addWidget(navigator);
+        return navigator;
+    };
+    DBNavigator2 =
+        cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
+    DBNavigator3 = cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"));
+    DBNavigator4 =
+        cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
+    navigatorLayout->addStretch(1);
+    cropRowLayout->addWidget(CropNavigators);
+    cropLayout->addWidget(cropRow, 1);
+
+    for (Splitter* s : {RzSplitter1, RzSplitter2, RzSplitter3, RzSplitter4, RzSplitter5}) {
+        s->setHint(kSplitterHint);
+        // A stored position is applied as it stands: no pane's contents may
+        // push the bar away from it (a pane that is too small clips).
+        for (int i = 0; i < s->count(); ++i)
+            s->widget(i)->setMinimumSize(kSmallestPane, kSmallestPane);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1500);
+
+    wireControls();
+    resize(936, 738);
+    applyInitialProportions();
+}
+
+void TForm4::wireControls() {
+    connectClick(Button1, [this] { Button1Click(); });
+    connectClick(Button2, [this] { Button2Click(); });
+    connectClick(Button3, [this] { Button3Click(); });
+    connectClick(Button4, [this] { Button4Click(); });
+    connectClick(Button5, [this] { Button5Click(); });
+    connectClick(Button6, [this] { Button6Click(); });
+    connectClick(Button8, [this] { Button8Click(); });
+    connectClick(Button10, [this] { Button10Click(); });
+    const auto onMenu = [this](QAction* action, void (TForm4::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    onMenu(N7, &TForm4::N7Click);
+    onMenu(N8, &TForm4::N8Click);
+    onMenu(N9, &TForm4::N9Click);
+    onMenu(N10, &TForm4::N10Click);
+    onMenu(N1, &TForm4::N1Click);
+    onMenu(N5, &TForm4::N5Click);
+    onMenu(N4, &TForm4::N4Click);
+    onMenu(EXCEL1, &TForm4::EXCEL1Click);
+    connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit2Change(); }); });
+    connect(RxSlider1, &QSlider::valueChanged, this, [this] { runGuarded([this] { RxSlider1Change(); }); });
+
+    // The controls run these as user actions themselves.
+    dxDBGrid1->onClick = [this] { dxDBGrid1Click(); };
+    dxDBGrid1->onDblClick = [this] { dxDBGrid1DblClick(); };
+    dxDBGrid1->onColumnClick = [this](int) { dxDBGrid1ColumnClick(); };
+    dxDBGrid2Column2->onChange = [this] { dxDBGrid2Column2Change(); };
+    dxDBGrid3vega->onChange = [this] { dxDBGrid3vegaChange(); };
+    dxDBGrid5->onClick = [this] { dxDBGrid5Click(); };
+    dxDBGrid5->onKeyUp = [this](int key) { dxDBGrid5KeyUp(key); };
+    dxDBGrid6->onClick = [this] { dxDBGrid6Click(); };
+    dxDBSpinEdit1->onChange = [this] { dxDBSpinEdit1Change(); };
+    RzSplitter4->onChange = [this] { RzSplitter4Change(); };
+}
+
+void TForm4::wireDataSets() {
+    lineFertilizer_ = T_rachet.fieldByName(QStringLiteral("id_udobra"));
+    targetElement_ = ADOTable2.fieldByName(QStringLiteral("id_el"));
+    targetVega_ = ADOTable2.fieldByName(QStringLiteral("vega"));
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    listKey_ = fertilizers.fieldByName(QStringLiteral("id_udobra"));
+    listName_ = fertilizers.fieldByName(QStringLiteral("name_udobra"));
+    DataSet& elements = program_.Form3->T_Element;
+    elementKey_ = elements.fieldByName(QStringLiteral("id_element"));
+    elementOxide_ = elements.fieldByName(QStringLiteral("kof"));
+
+    ADOTable3.afterPost = [this](DataSet& set) { ADOTable3AfterPost(set); };
+    ADOTable2.afterPost = [this](DataSet& set) { ADOTable2AfterPost(set); };
+    ADOTable2.afterDelete = [this](DataSet& set) { ADOTable2AfterDelete(set); };
+    T_save_rar.onCalcFields = [this](DataSet& set) { T_save_rarCalcFields(set); };
+}
+
+// The default proportions of the panes, before any stored geometry is
+// applied. The window is not shown yet, so each level is laid out here to
+// learn the size of the splitter it holds; the splitters keep the position
+// and apply it again when they are first shown.
+void TForm4::applyInitialProportions() {
+    const auto layOut = [](QWidget* container) {
+        if (container->layout())
+            container->layout()->activate();
+    };
+    const auto place = [](Splitter* splitter, int first) {
+        const int extent = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        splitter->setSizes({first, std::max(0, extent - first - splitter->handleWidth())});
+        splitter->setPosition(first);
+    };
+    const auto share = [](Splitter* splitter, double fraction) {
+        const int extent = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        return static_cast<int>(extent * fraction + 0.5);
+    };
+    layOut(this);
+    place(RzSplitter1, share(RzSplitter1, 0.51));
+    place(RzSplitter2, share(RzSplitter2, 0.62));
+    place(RzSplitter4, share(RzSplitter4, 0.60));
+    layOut(RzSplitter5->parentWidget());
+    place(RzSplitter5, share(RzSplitter5, 0.82));
+    layOut(GroupSaved);
+    place(RzSplitter3, 240);
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == searchStrip_ && event->type() == QEvent::Resize)
+        applySearchBoxWidth();
+    return Form::eventFilter(watched, event);
+}
+
+void TForm4::applySearchBoxWidth() {
+    Edit1->setGeometry(kSearchBoxLeft, Edit1->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
+                       Edit1->height());
+}
+
+// ---------------------------------------------------------------- composition
+
+void TForm4::Button1Click() {
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    // An empty list (a search that matches nothing) has no current fertilizer:
+    // the condition would have no key, so nothing is added.
+    if (!fertilizers.isActive() || fertilizers.isEmpty())
+        throw Error(QStringLiteral("Не выбрано удобрение"));
+    const Bookmark remembered = fertilizers.bookmark();
+    const long long key = listKey_->asLargeInt();
+
+    T_rachet.setFilter(QStringLiteral("id_udobra=") + QString::number(key));
+    T_rachet.setFiltered(true);
+    if (T_rachet.isEmpty()) {
+        T_rachet.setFiltered(false);
+        T_rachet.append();
+        lineFertilizer_->setAsInteger(key);
+        T_rachet.post();
+    }
+    T_rachet.setFiltered(false);
+    if (Editing(T_rachet))
+        T_rachet.post();
+    T_rachet.close();
+    T_rachet.open();
+
+    if (fertilizers.bookmarkValid(remembered))
+        fertilizers.gotoBookmark(remembered);
+    Button10Click();
+}
+
+void TForm4::dxDBGrid1DblClick() {
+    Button1Click();
+}
+
+void TForm4::N8Click() {
+    Button1Click();
+}
+
+void TForm4::Button2Click() {
+    if (T_rachet.recordCount() >= 1)
+        T_rachet.deleteRecord();
+    T_rachet.last();
+    Button10Click();
+}
+
+void TForm4::N7Click() {
+    Button2Click();
+}
+
+void TForm4::Button3Click() {
+    T_rachet.first();
+    while (!T_rachet.isEmpty())
+        T_rachet.deleteRecord();
+    T_rachet.close();
+    T_rachet.open();
+    Button10Click();
+}
+
+void TForm4::Edit1Change() {
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    const QString text = Edit1->text();
+    if (text.isEmpty()) {
+        fertilizers.setFiltered(false);
+        return;
+    }
+    fertilizers.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
+    fertilizers.setFiltered(true);
+}
+
+void TForm4::dxDBGrid1Click() {
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    DataSet& content = program_.Form2->T_Sostav_Udobra;
+    if (!contentName_) {
+        // The content set's lookups exist only once every window is created.
+        contentName_ = content.fieldByName(QStringLiteral("name_element"));
+        contentPercent_ = content.fieldByName(QStringLiteral("kol_element"));
+    }
+    const QString lineBreak = QStringLiteral("\r\n");
+    QString hint = listName_->asString() + QStringLiteral(":");
+    QString lines;
+    if (fertilizers.isActive() && content.isActive()) {
+        const int rows = content.recordCount();
+        for (int i = 0; i < rows; ++i) {
+            const QVariant percent = content.valueAt(i, contentPercent_);
+            lines += lineBreak + content.valueAt(i, contentName_).toString() + QStringLiteral(" - ") +
+                     (percent.isNull() ? QString() : FormatNumber(percent.toDouble())) + QStringLiteral("%");
+        }
+    }
+    hint += lineBreak + lines;
+    dxDBGrid1->setHint(hint);
+}
+
+void TForm4::dxDBGrid1ColumnClick() {
+    DBGridColumn* names = dxDBGrid1->columnByField(QStringLiteral("name_udobra"));
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    if (names->sortMark() == SortMark::Ascending) {
+        names->setSortMark(SortMark::Descending);
+        fertilizers.setSort(QStringLiteral("name_udobra DESC"));
+    } else {
+        names->setSortMark(SortMark::Ascending);
+        fertilizers.setSort(QStringLiteral("name_udobra ASC"));
+    }
+}
+
+void TForm4::Button6Click() {
+    program_.Form1->RzButton3Click();
+}
+
+void TForm4::Button8Click() {
+    program_.Form1->RzButton1Click();
+}
+
+void TForm4::RzSplitter4Change() {
+    applySearchBoxWidth();
+}
+
+void TForm4::FormShow() {
+    applySearchBoxWidth();
+    if (!T_rachet.isActive() || T_rachet.isEmpty())
+        return;
+    DataSet& fertilizers = program_.Form2->T_Udobra;
+    for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
+        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
+        fertilizers.setFiltered(true);
+        fertilizers.setFiltered(false);
+    }
+}
 
 void TForm4::FormClose() {
     program_.closingSequence();
+    // With "open the calculator at start-up" set, closing it ends the program.
+    DataSet& options = program_.Form18->ADOTable1;
+    if (options.isActive() && !options.isEmpty() && options.fieldByName(QStringLiteral("avto"))->asBoolean())
+        program_.Form1->close();
+}
+
+// ---------------------------------------------------------------- crops and targets
+
+void TForm4::ADOTable3AfterPost(DataSet&) {
+    CompleteTargetList();
+}
+
+void TForm4::dxDBGrid6Click() {
+    CompleteTargetList();
+}
+
+// Gives the current crop a target row for every plain element it lacks. A row
+// appended here has no target yet, so the zero-target rule deletes it again
+// as it is posted, and the deletion runs the recipe; the recipe does not move
+// the element set, so the walk goes on with the next element.
+void TForm4::CompleteTargetList() {
+    DataSet& elements = program_.Form3->T_Element;
+    for (elements.first(); !elements.eof(); elements.next()) {
+        if (elementOxide_->asBoolean())
+            continue;
+        const long long element = elementKey_->asLargeInt();
+        bool present = false;
+        if (!ADOTable2.isEmpty()) {
+            for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+                if (targetElement_->asLargeInt() == element) {
+                    present = true;
+                    break;
+                }
+            }
+        }
+        if (present)
+            continue;
+        ADOTable2.append();
+        targetElement_->setAsInteger(element);
+        ADOTable2.post();
+    }
+    if (Editing(ADOTable2))
+        ADOTable2.post();
+    ADOTable2.close();
+    ADOTable2.open();
+}
+
+// The zero-target rule: a target row without a target does not stay.
+void TForm4::ADOTable2AfterPost(DataSet&) {
+    if (targetVega_->asFloat() == 0.0)
+        ADOTable2.deleteRecord();
+}
+
+void TForm4::ADOTable2AfterDelete(DataSet&) {
+    Button10Click();
+}
+
+void TForm4::N9Click() {
+    DBNavigator1->press(NavButton::Insert);
+}
+
+void TForm4::N10Click() {
+    DBNavigator1->press(NavButton::Delete);
+}
+
+// Each deletion runs the recipe, which comes back here and removes the rest
+// before it calculates; where the cursor is afterwards is therefore unknown,
+// and the search starts from the first row again.
+void TForm4::RemoveZeroTargets() {
+    for (;;) {
+        bool found = false;
+        for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+            if (targetVega_->asFloat() == 0.0) {
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            return;
+        ADOTable2.deleteRecord();
+    }
 }
 
 } // namespace solvane

@@ -1,13 +1,133 @@
 #include "directories/converter_form.h"
 
 #include "app/program.h"
+#include "directories/directory_widgets.h"
+#include "store/number_text.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <array>
 
 namespace solvane {
 
+namespace {
+
+// The units in the order of their positions, and what an amount in each is
+// divided by to give percent: 1 % is 10 g (or 10 ml, a millilitre of the
+// substance counting as a gram) or 10000 mg per litre, a cubic decimetre
+// counting as a litre.
+struct Unit {
+    const char* text;
+    double divisor;
+};
+constexpr std::array<Unit, 6> kUnits{{
+    {"мг./л.", 10000},
+    {"г./л.", 10},
+    {"мл./л.", 10},
+    {"мг./дм3", 10000},
+    {"г./дм3", 10},
+    {"мл./дм3", 10},
+}};
+constexpr int kInitialUnit = 1;
+
+// The result label holds the number followed by two blanks.
+const QString kResultTail = QStringLiteral("  ");
+
+} // namespace
+
 TF_Converter::TF_Converter(Program& program) : Form(program.guard(), QStringLiteral("F_Converter")) {
     setWindowTitle(QStringLiteral("Конвертер"));
+    // A fixed-size dialog frame with only the close icon.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 6);
+    outer->setSpacing(8);
+
+    auto* top = new QGridLayout;
+    top->setHorizontalSpacing(10);
+    top->setVerticalSpacing(2);
+    Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Кол-во:"), this, true);
+    Edit1 = new QLineEdit(QStringLiteral("0"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Кол-во:"));
+    Label1->setBuddy(Edit1);
+    Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Ед-ца измерения:"), this, true);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setAccessibleName(QStringLiteral("Ед-ца измерения:"));
+    ComboBox1->setEditable(true);
+    // Typed text stays typed text: it neither becomes an item nor is completed to one.
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setCompleter(nullptr);
+    for (const Unit& unit : kUnits)
+        ComboBox1->addItem(QString::fromUtf8(unit.text));
+    ComboBox1->setCurrentIndex(kInitialUnit);
+    Label2->setBuddy(ComboBox1);
+    top->addWidget(Label1, 0, 0);
+    top->addWidget(Edit1, 1, 0);
+    top->addWidget(Label2, 0, 1);
+    top->addWidget(ComboBox1, 1, 1);
+    top->setColumnStretch(0, 1);
+    top->setColumnStretch(1, 1);
+    outer->addLayout(top);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    Panel1 = panel;
+    auto* bottom = new QHBoxLayout(panel);
+    bottom->setContentsMargins(2, 4, 2, 4);
+    Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("  Процентное содержание:"), panel, true);
+    Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("0") + kResultTail, panel);
+    Label4->setAccessibleName(QStringLiteral("Процентное содержание"));
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bottom->addWidget(Label3);
+    bottom->addWidget(Label4, 1);
+    outer->addWidget(panel);
+
+    // Connected once everything is built: the initial texts convert nothing.
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
+    // Choosing an item sets the box's text, so one signal covers both ways of changing the unit.
+    connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { runGuarded([this] { ComboBox1Change(); }); });
+
+    setFixedSize(300, 112);
 }
 
 TF_Converter::~TF_Converter() = default;
+
+int TF_Converter::unitPosition() const {
+    return ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+void TF_Converter::Edit1Change() {
+    convert(QStringLiteral("0"));
+}
+
+void TF_Converter::ComboBox1Change() {
+    convert(QStringLiteral("0") + kResultTail);
+}
+
+void TF_Converter::convert(const QString& emptyText) {
+    const QString amountText = Edit1->text();
+    if (amountText.isEmpty()) {
+        Label4->setText(emptyText);
+        return;
+    }
+    const int position = unitPosition();
+    if (position < 0 || position >= static_cast<int>(kUnits.size()))
+        return;
+    // A text that is no number stops here, and the previous result stays.
+    const double amount = ParseFloat(amountText);
+    const double percent = amount / kUnits[static_cast<size_t>(position)].divisor;
+    Label4->setText(FormatNumber(percent) + kResultTail);
+}
 
 } // namespace solvane

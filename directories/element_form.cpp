@@ -2,6 +2,15 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "directories/coefficient_form.h"
+#include "directories/directory_widgets.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace solvane {
 
@@ -18,6 +27,7 @@ TForm3::TForm3(Program& program)
     T_Element.addLookupField(QStringLiteral("val"), ColumnType::Double, 0, id, &T_KOF, id, QStringLiteral("kof"));
     T_Element.addLookupField(QStringLiteral("oksielement"), ColumnType::Integer, 0, id, &T_KOF, id,
                              QStringLiteral("id_element"));
+    buildLayout();
     // Both sets open with the window, at start-up.
     T_Element.open();
     T_KOF.open();
@@ -25,7 +35,90 @@ TForm3::TForm3(Program& program)
 
 TForm3::~TForm3() = default;
 
+void TForm3::buildLayout() {
+    HandlerGuard& g = program_.guard();
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+
+    GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список элементов:"), this);
+    outer->addWidget(GroupBox1);
+    auto* groupLayout = new QVBoxLayout(GroupBox1);
+    groupLayout->setContentsMargins(6, 6, 6, 6);
+    groupLayout->setSpacing(4);
+
+    auto* top = new QWidget(GroupBox1);
+    top->setObjectName(QStringLiteral("Panel1"));
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(4);
+    DBNavigator1 = new DBNavigator(g, top);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setButtons({NavButton::Insert, NavButton::Post});
+    DBNavigator1->setDataSource(&DS_Element);
+    DBNavigator1->setFixedSize(56, 25);
+    Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("удалить"), top);
+    Button3 = MakeButton(QStringLiteral("Button3"), QStringLiteral("коэффициэнты"), top, true);
+    Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("выход"), top);
+    topLayout->addWidget(DBNavigator1);
+    topLayout->addWidget(Button2);
+    topLayout->addWidget(Button3);
+    topLayout->addStretch(1);
+    topLayout->addWidget(Button1);
+    groupLayout->addWidget(top);
+
+    dxDBGrid1 = new DBGrid(g, GroupBox1);
+    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1->setAccessibleName(QStringLiteral("Список элементов"));
+    dxDBGrid1->setDataSource(&DS_Element);
+    dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    dxDBGrid1Smallname = dxDBGrid1->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."));
+    dxDBGrid1Smallname->setWidth(60);
+    dxDBGrid1Fullname = dxDBGrid1->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"));
+    dxDBGrid1Fullname->setWidth(160);
+    dxDBGrid1kof = dxDBGrid1->addColumn(QStringLiteral("kof"), QStringLiteral("Оксид"));
+    dxDBGrid1kof->setCheck();
+    dxDBGrid1kof->setWidth(56);
+    dxDBGrid1name_k = dxDBGrid1->addColumn(QStringLiteral("name_k"), QStringLiteral("Коэффициент"));
+    dxDBGrid1name_k->setLookup(&DS_KOF, QStringLiteral("id_kof"), QStringLiteral("name_kof"), QStringLiteral("id_kof"),
+                               22);
+    groupLayout->addWidget(dxDBGrid1, 1);
+
+    connectClick(Button2, [this] { Button2Click(); });
+    connectClick(Button3, [this] { Button3Click(); });
+    connectClick(Button1, [this] { Button1Click(); });
+
+    // The size until the stored one is applied.
+    resize(465, 630);
+}
+
+void TForm3::Button2Click() {
+    const int key = T_Element.fieldByName(QStringLiteral("id_element"))->asInteger();
+    if (key >= kFirstKeyElement && key <= kLastKeyElement) {
+        program_.messages().show(this, MessageKind::Warning, QStringLiteral("сообщение"),
+                                 QStringLiteral("нельзя удалить ключевой элемент!"), MessageButtons::Ok);
+        return;
+    }
+    // An empty list, or one moved past its last row, has nothing to delete.
+    if (T_Element.eof())
+        return;
+    if (program_.messages().show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"),
+                                 QStringLiteral("удалить?"), MessageButtons::YesNo) == MessageAnswer::Yes)
+        T_Element.deleteRecord();
+}
+
+void TForm3::Button3Click() {
+    program_.Form6->showWindow();
+}
+
+void TForm3::Button1Click() {
+    close();
+}
+
 void TForm3::FormClose() {
+    // What is typed in the grids is stored before every data set is read
+    // again; closing the sets would otherwise drop it without a word.
+    T_Element.checkBrowseMode();
+    T_KOF.checkBrowseMode();
     program_.closingSequence();
 }
 

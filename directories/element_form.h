@@ -4,8 +4,14 @@
 #include "store/data_source.h"
 #include "store/dataset.h"
 
+class QGroupBox;
+class QPushButton;
+
 namespace solvane {
 
+class DBGrid;
+class DBGridColumn;
+class DBNavigator;
 class Program;
 
 // The element directory "Справочник элементов": elements and oxides, each
@@ -22,9 +28,33 @@ public:
     DataSet T_Element;
     DataSource DS_Element;
 
+    QGroupBox* GroupBox1 = nullptr;      // "Список элементов:"
+    DBNavigator* DBNavigator1 = nullptr; // insert, post
+    QPushButton* Button2 = nullptr;      // "удалить"
+    QPushButton* Button3 = nullptr;      // "коэффициэнты"
+    QPushButton* Button1 = nullptr;      // "выход"
+    DBGrid* dxDBGrid1 = nullptr;         // the elements
+    DBGridColumn* dxDBGrid1Smallname = nullptr;
+    DBGridColumn* dxDBGrid1Fullname = nullptr;
+    DBGridColumn* dxDBGrid1kof = nullptr;    // "Оксид"
+    DBGridColumn* dxDBGrid1name_k = nullptr; // "Коэффициент"
+
+    // The keys of the elements that can never be deleted.
+    static constexpr int kFirstKeyElement = 1;
+    static constexpr int kLastKeyElement = 6;
+
+    // "удалить": deletes the current element after asking, never a key element.
+    void Button2Click();
+    // "коэффициэнты": shows the coefficient directory.
+    void Button3Click();
+    // "выход"
+    void Button1Click();
+
     void FormClose() override;
 
 private:
+    void buildLayout();
+
     Program& program_;
 };
 

@@ -2,9 +2,39 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
+#include "calculator/calculator_form.h"
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/splitter.h"
+#include "directories/converter_form.h"
+#include "directories/directory_widgets.h"
 #include "directories/element_form.h"
+#include "store/number_text.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace solvane {
+
+namespace {
+
+// Where the search box sits in its row: after the label, and 80 pixels
+// narrower than the row.
+constexpr int kSearchBoxLeft = 56;
+constexpr int kSearchBoxMargin = 80;
+// After a resize of the window the search box is 90 pixels narrower than half
+// the outer group.
+constexpr int kSearchBoxMarginOnResize = 90;
+constexpr int kSplitterBarWidth = 7;
+constexpr int kInitialSplitterPosition = 309;
+
+} // namespace
 
 TForm2::TForm2(Program& program)
     : Form(program.guard(), QStringLiteral("Form2")),
@@ -15,9 +45,117 @@ TForm2::TForm2(Program& program)
     T_Udobra.setQuery(QStringLiteral("select id_udobra, name_udobra, ppm from t_udobra"), QStringLiteral("t_udobra"));
     T_Sostav_Udobra.setTable(QStringLiteral("T_sostav_udobra"));
     T_Sostav_Udobra.setMaster(&DS_UDobRA, QStringLiteral("id_udobra"), QStringLiteral("id_udobra"));
+    DS_UDobRA.onDataChange = [this](Field*) { DS_UDobRADataChange(); };
+    buildLayout();
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::buildLayout() {
+    HandlerGuard& g = program_.guard();
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+
+    GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список удобрений:"), this);
+    outer->addWidget(GroupBox1);
+    auto* groupLayout = new QVBoxLayout(GroupBox1);
+    groupLayout->setContentsMargins(4, 4, 4, 4);
+
+    RzSplitter1 = new Splitter(g, Qt::Horizontal, GroupBox1);
+    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    RzSplitter1->setHandleWidth(kSplitterBarWidth);
+    groupLayout->addWidget(RzSplitter1);
+
+    // ---- left pane: the fertilizers ----
+    Panel1 = new QWidget(RzSplitter1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* left = new QVBoxLayout(Panel1);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(4);
+
+    PanelSearch = new QWidget(Panel1);
+    PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
+    PanelSearch->setFixedHeight(28);
+    Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), PanelSearch, true);
+    Label1->setGeometry(4, 5, kSearchBoxLeft - 6, 18);
+    Edit1 = new QLineEdit(PanelSearch);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
+    Edit1->setGeometry(kSearchBoxLeft, 3, 200, 22);
+    Label1->setBuddy(Edit1);
+    left->addWidget(PanelSearch);
+
+    dxDBGrid2 = new DBGrid(g, Panel1);
+    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
+    dxDBGrid2->setAccessibleName(QStringLiteral("Список удобрений"));
+    dxDBGrid2->setDataSource(&DS_UDobRA);
+    dxDBGrid2->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    QPalette tooltip = dxDBGrid2->palette();
+    const QPalette system = QApplication::palette();
+    tooltip.setColor(QPalette::Base, system.color(QPalette::ToolTipBase));
+    tooltip.setColor(QPalette::Text, system.color(QPalette::ToolTipText));
+    dxDBGrid2->setPalette(tooltip);
+    dxDBGrid2name_udobra = dxDBGrid2->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Название"));
+    dxDBGrid2name_udobra->setWidth(154);
+    dxDBGrid2name_udobra->setSortMark(SortMark::Ascending);
+    dxDBGrid2ppm = dxDBGrid2->addColumn(QStringLiteral("ppm"), QStringLiteral("PPM, 1г./л."));
+    dxDBGrid2ppm->setWidth(74);
+    left->addWidget(dxDBGrid2, 1);
+
+    DBNavigator1 = new DBNavigator(g, Panel1);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
+    DBNavigator1->setDataSource(&DS_UDobRA);
+    DBNavigator1->setFixedHeight(25);
+    left->addWidget(DBNavigator1);
+
+    auto* countRow = new QHBoxLayout;
+    countRow->setSpacing(0);
+    Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Всего удобрений:   "), Panel1);
+    Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("0"), Panel1);
+    Label3->setAccessibleName(QStringLiteral("Всего удобрений"));
+    countRow->addWidget(Label2);
+    countRow->addWidget(Label3);
+    countRow->addStretch(1);
+    left->addLayout(countRow);
+    RzSplitter1->addWidget(Panel1);
+
+    // ---- right pane: the content of the current fertilizer ----
+    GroupBox2 =
+        MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Содержание элементов в удобрении:"), RzSplitter1);
+    auto* right = new QVBoxLayout(GroupBox2);
+    right->setContentsMargins(4, 4, 4, 4);
+    right->setSpacing(4);
+    DBNavigator3 = new DBNavigator(g, GroupBox2);
+    DBNavigator3->setObjectName(QStringLiteral("DBNavigator3"));
+    DBNavigator3->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
+    DBNavigator3->setDataSource(&DS_SOSTAV);
+    DBNavigator3->setFixedHeight(25);
+    right->addWidget(DBNavigator3);
+    dxDBGrid1 = new DBGrid(g, GroupBox2);
+    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1->setAccessibleName(QStringLiteral("Содержание элементов в удобрении"));
+    dxDBGrid1->setDataSource(&DS_SOSTAV);
+    dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    right->addWidget(dxDBGrid1, 1);
+    Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("КОНВЕРТЕР"), GroupBox2, true);
+    right->addWidget(Button1);
+    RzSplitter1->addWidget(GroupBox2);
+
+    // The content pane keeps its width when the window is resized.
+    RzSplitter1->setFixedSecondPane(true);
+    RzSplitter1->setPosition(kInitialSplitterPosition);
+
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
+    dxDBGrid2->onColumnClick = [this](int) { dxDBGrid2ColumnClick(); };
+    dxDBGrid1->onClick = [this] { dxDBGrid1Click(); };
+    DBNavigator3->onClick = [this](NavButton button) { DBNavigator3Click(button); };
+    RzSplitter1->onChange = [this] { RzSplitter1Change(); };
+    connectClick(Button1, [this] { Button1Click(); });
+
+    // The size until the stored one is applied.
+    resize(627, 603);
+}
 
 void TForm2::linkWindows() {
     DataSet* elements = &program_.Form3->T_Element;
@@ -33,6 +171,13 @@ void TForm2::linkWindows() {
     kolElement_ = T_Sostav_Udobra.fieldByName(QStringLiteral("kol_element"));
     idElement_ = T_Sostav_Udobra.fieldByName(id);
     T_Sostav_Udobra.onCalcFields = [this](DataSet& ds) { T_Sostav_UdobraCalcFields(ds); };
+
+    // The content grid lists the element directory's elements, which exist only now.
+    dxDBGrid1name_element = dxDBGrid1->addColumn(QStringLiteral("name_element"), QStringLiteral("Название"));
+    dxDBGrid1name_element->setLookup(&program_.Form3->DS_Element, id, QStringLiteral("Smallname_element"), id, 19);
+    dxDBGrid1name_element->setWidth(110);
+    dxDBGrid1kol_element = dxDBGrid1->addColumn(QStringLiteral("kol_element"), QStringLiteral("Кол-во, %"));
+    dxDBGrid1kol_element->setSpin(0.0001, 0.0001, 100, 100);
 }
 
 void TForm2::T_Sostav_UdobraCalcFields(DataSet&) {
@@ -47,7 +192,97 @@ void TForm2::T_Sostav_UdobraCalcFields(DataSet&) {
         freeid_->setValue(okel_->value());
 }
 
+void TForm2::setSearchBoxWidth(int width) {
+    Edit1->resize(std::max(0, width), Edit1->height());
+}
+
+void TForm2::FormShow() {
+    setSearchBoxWidth(PanelSearch->width() - kSearchBoxMargin);
+}
+
+void TForm2::RzSplitter1Change() {
+    setSearchBoxWidth(PanelSearch->width() - kSearchBoxMargin);
+}
+
+void TForm2::FormResize() {
+    // A size set while the window is hidden (the stored geometry) is followed
+    // by the stored splitter position, which must not be overridden when the
+    // window is then shown; the rule is for resizing a window on the screen.
+    if (!isVisible())
+        return;
+    const int half = GroupBox1->width() / 2;
+    RzSplitter1->setPosition(half);
+    setSearchBoxWidth(half - kSearchBoxMarginOnResize);
+}
+
+void TForm2::Edit1Change() {
+    const QString text = Edit1->text();
+    if (text.isEmpty()) {
+        T_Udobra.setFiltered(false);
+        return;
+    }
+    T_Udobra.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
+    T_Udobra.setFiltered(true);
+}
+
+void TForm2::dxDBGrid2ColumnClick() {
+    // Any header sorts by name; the mark changes once the order has.
+    if (dxDBGrid2name_udobra->sortMark() == SortMark::Ascending) {
+        T_Udobra.setSort(QStringLiteral("name_udobra DESC"));
+        dxDBGrid2name_udobra->setSortMark(SortMark::Descending);
+    } else {
+        T_Udobra.setSort(QStringLiteral("name_udobra ASC"));
+        dxDBGrid2name_udobra->setSortMark(SortMark::Ascending);
+    }
+}
+
+void TForm2::DS_UDobRADataChange() {
+    if (!T_Udobra.isActive())
+        return;
+    const QString count = FormatInteger(T_Udobra.recordCount());
+    Label3->setText(count);
+    if (program_.Form4 && program_.Form4->Label6)
+        program_.Form4->Label6->setText(count);
+}
+
+void TForm2::dxDBGrid1Click() {
+    if (T_Udobra.isActive() && T_Udobra.isModified())
+        T_Udobra.post();
+}
+
+void TForm2::DBNavigator3Click(NavButton button) {
+    if (button != NavButton::Insert || !T_Udobra.isActive())
+        return;
+    // Storing the fertilizer makes the content show its rows afresh, which
+    // drops the row just inserted: a second press adds the row.
+    if (T_Udobra.state() == DataSetState::Insert) {
+        // A new fertilizer has no key yet, so a content row inserted now would
+        // belong to no fertilizer. It is stored with what its cell editor
+        // still holds; a new row left untouched is dropped.
+        try {
+            T_Udobra.checkBrowseMode();
+        } catch (...) {
+            if (T_Udobra.state() == DataSetState::Insert && T_Sostav_Udobra.state() == DataSetState::Insert)
+                T_Sostav_Udobra.cancel();
+            throw;
+        }
+    } else if (T_Udobra.isModified()) {
+        T_Udobra.post();
+    }
+    // Without a fertilizer (an empty list) a content row would belong to none.
+    if (T_Udobra.isEmpty() && T_Sostav_Udobra.state() == DataSetState::Insert)
+        T_Sostav_Udobra.cancel();
+}
+
+void TForm2::Button1Click() {
+    program_.F_Converter->showWindow();
+}
+
 void TForm2::FormClose() {
+    // What is typed in the grids is stored before every data set is read
+    // again; closing the sets would otherwise drop it without a word.
+    T_Sostav_Udobra.checkBrowseMode();
+    T_Udobra.checkBrowseMode();
     program_.closingSequence();
 }
 

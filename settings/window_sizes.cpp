@@ -1,11 +1,255 @@
 #include "settings/window_sizes.h"
 
+#include "app/program.h"
+#include "calculator/calculator_form.h"
+#include "controls/splitter.h"
+#include "directories/element_form.h"
+#include "directories/fertilizer_form.h"
+#include "store/error.h"
+#include "store/number_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+
 namespace solvane {
 
-void LoadSizes(Program&) {}
+namespace {
 
-void SaveSizes(Program&) {}
+// The file holds fifteen lines, one decimal integer each, told apart by
+// their line number only:
+//   1-3   maximized ("1") or not: element directory, fertilizer directory, calculator
+//   4-9   outer height and width of the same three windows
+//   10    the fertilizer directory's splitter
+//   11-15 the calculator's splitters 1 to 5
+constexpr int kLineCount = 15;
+constexpr int kCharactersRead = 4;
+const std::array<const char*, kLineCount> kDefaults = {"0",   "0",   "0",   "630", "465", "603", "627", "738",
+                                                       "936", "230", "577", "355", "258", "307", "416"};
 
-void CreateSizeFile() {}
+// No window is made smaller than this (outer size), whatever the file says.
+constexpr int kSmallestHeight = 120;
+constexpr int kSmallestWidth = 160;
+
+QString fileName() {
+    return QStringLiteral("size.ini");
+}
+
+QString shownName() {
+    return QDir::toNativeSeparators(QFileInfo(fileName()).absoluteFilePath());
+}
+
+QString reasonOf(const QFileDevice& file) {
+    QString reason = file.errorString();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    return reason;
+}
+
+void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
+    QSaveFile file(fileName());
+    // Written beside the old file and renamed over it, so a failed write
+    // leaves the old one whole; in a directory that allows no new files the
+    // file is written in place.
+    file.setDirectWriteFallback(true);
+    bool written = file.open(QIODevice::WriteOnly);
+    for (const QByteArray& line : lines) {
+        if (!written)
+            break;
+        written = file.write(line + "\r\n") == line.size() + 2;
+    }
+    if (written && file.commit())
+        return;
+    throw Error(QStringLiteral("Не удалось записать файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+}
+
+// Reads the first fifteen lines of the file, each cut to its first four
+// characters (UTF-8; a byte that is not UTF-8 counts as one character). A
+// line ends at CR LF, LF or a lone CR; lines the file does not have read as
+// empty. Only the bytes up to the fifteenth line end are read, and of each
+// line only as many as four characters can take.
+std::array<QString, kLineCount> readSizeFile() {
+    QFile file(fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Не удалось открыть файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+
+    constexpr int kBytesKept = kCharactersRead * 4;
+    std::array<QByteArray, kLineCount> kept;
+    int line = 0;
+    bool afterCr = false;
+    bool atStart = true;
+    char buffer[4096];
+    qint64 got = 0;
+    while (line < kLineCount && (got = file.read(buffer, sizeof buffer)) > 0) {
+        qint64 i = 0;
+        if (atStart) {
+            atStart = false;
+            // A byte-order mark some editors put first is not part of the text.
+            if (got >= 3 && QByteArray::fromRawData(buffer, 3) == QByteArray("\xEF\xBB\xBF"))
+                i = 3;
+        }
+        for (; i < got && line < kLineCount; ++i) {
+            const char c = buffer[i];
+            const bool crlf = afterCr && c == '\n';
+            afterCr = c == '\r';
+            if (crlf)
+                continue;
+            if (c == '\r' || c == '\n') {
+                ++line;
+                continue;
+            }
+            QByteArray& l = kept[static_cast<size_t>(line)];
+            if (l.size() < kBytesKept)
+                l.append(c);
+        }
+    }
+    if (got < 0)
+        throw Error(QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+
+    std::array<QString, kLineCount> lines;
+    for (size_t l = 0; l < lines.size(); ++l) {
+        const QList<uint> characters = QString::fromUtf8(kept[l]).toUcs4();
+        lines[l] = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()),
+                                     std::min<qsizetype>(characters.size(), kCharactersRead));
+    }
+    return lines;
+}
+
+bool isMaximized(const Form& form) {
+    return form.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+// The frame around the client area as last seen (nothing before the window
+// was first shown).
+QSize frameExtra(const Form& form) {
+    const QSize extra = form.frameGeometry().size() - form.size();
+    return QSize(std::max(0, extra.width()), std::max(0, extra.height()));
+}
+
+QScreen* screenOf(const Form& form) {
+    return form.screen() ? form.screen() : QGuiApplication::primaryScreen();
+}
+
+// Keeps a visible window's frame on the screen, the title bar first.
+void keepOnScreen(Form& form) {
+    QScreen* screen = screenOf(form);
+    if (!form.isVisible() || isMaximized(form) || !screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    int x = std::min(frame.left(), available.right() + 1 - frame.width());
+    int y = std::min(frame.top(), available.bottom() + 1 - frame.height());
+    x = std::max(x, available.left());
+    y = std::max(y, available.top());
+    if (x != frame.left() || y != frame.top())
+        form.move(x, y);
+}
+
+enum class Dimension { Height, Width };
+
+// Sets one outer dimension of a window. A maximized window keeps its size:
+// the value it would get is the size it had while maximized, which would
+// leave nothing to restore to. Otherwise the value is brought within what
+// keeps the window usable: no smaller than its minimum (and never below a
+// small floor, so zero and negative values cannot make it vanish), and no
+// larger than the screen's available area, the minimum winning over the
+// screen for a window that cannot be made that small.
+void applyDimension(Form& form, Dimension dimension, int value) {
+    if (isMaximized(form))
+        return;
+    const QSize extra = frameExtra(form);
+    const QSize hint = form.minimumSizeHint();
+    const QSize smallest = form.minimumSize().expandedTo(hint.isValid() ? hint : QSize(0, 0)) + extra;
+    QScreen* screen = screenOf(form);
+    const QSize largest = screen ? screen->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const bool height = dimension == Dimension::Height;
+    const int lower =
+        std::max(height ? smallest.height() : smallest.width(), height ? kSmallestHeight : kSmallestWidth);
+    const int upper = std::max(lower, height ? largest.height() : largest.width());
+    const int outer = std::clamp(value, lower, upper);
+
+    QSize inner = form.size();
+    if (height)
+        inner.setHeight(outer - extra.height());
+    else
+        inner.setWidth(outer - extra.width());
+    form.resize(inner);
+    keepOnScreen(form);
+}
+
+void maximizeWhen(const QString& line, Form& form) {
+    if (line == QLatin1String("1") && !isMaximized(form))
+        form.setWindowState(form.windowState() | Qt::WindowMaximized);
+}
+
+void applyPosition(Splitter* splitter, int value) {
+    splitter->setPosition(std::max(0, value));
+}
+
+QByteArray number(int value) {
+    return QByteArray::number(value);
+}
+
+} // namespace
+
+void CreateSizeFile() {
+    std::array<QByteArray, kLineCount> lines;
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i] = kDefaults[i];
+    writeSizeFile(lines);
+}
+
+void LoadSizes(Program& program) {
+    {
+        QFile probe(fileName());
+        if (!probe.open(QIODevice::ReadOnly))
+            CreateSizeFile();
+    }
+    // The file is read whole and released before any window changes.
+    const std::array<QString, kLineCount> line = readSizeFile();
+
+    TForm3& elements = *program.Form3;
+    TForm2& fertilizers = *program.Form2;
+    TForm4& calculator = *program.Form4;
+
+    maximizeWhen(line[0], elements);
+    maximizeWhen(line[1], fertilizers);
+    maximizeWhen(line[2], calculator);
+
+    // Each value is converted and applied before the next is read, so a
+    // line that holds no integer stops here with the ones before it applied.
+    applyDimension(elements, Dimension::Height, ParseInteger(line[3]));
+    applyDimension(elements, Dimension::Width, ParseInteger(line[4]));
+    applyDimension(fertilizers, Dimension::Height, ParseInteger(line[5]));
+    applyDimension(fertilizers, Dimension::Width, ParseInteger(line[6]));
+    applyDimension(calculator, Dimension::Height, ParseInteger(line[7]));
+    applyDimension(calculator, Dimension::Width, ParseInteger(line[8]));
+    applyPosition(fertilizers.RzSplitter1, ParseInteger(line[9]));
+    applyPosition(calculator.RzSplitter1, ParseInteger(line[10]));
+    applyPosition(calculator.RzSplitter2, ParseInteger(line[11]));
+    applyPosition(calculator.RzSplitter3, ParseInteger(line[12]));
+    applyPosition(calculator.RzSplitter4, ParseInteger(line[13]));
+    applyPosition(calculator.RzSplitter5, ParseInteger(line[14]));
+}
+
+void SaveSizes(Program& program) {
+    const TForm3& elements = *program.Form3;
+    const TForm2& fertilizers = *program.Form2;
+    const TForm4& calculator = *program.Form4;
+    auto flag = [](const Form& form) { return QByteArray(form.windowState() & Qt::WindowMaximized ? "1" : "0"); };
+    const QSize e = elements.outerSize();
+    const QSize f = fertilizers.outerSize();
+    const QSize c = calculator.outerSize();
+    writeSizeFile({{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
+                    number(f.height()), number(f.width()), number(c.height()), number(c.width()),
+                    number(fertilizers.RzSplitter1->position()), number(calculator.RzSplitter1->position()),
+                    number(calculator.RzSplitter2->position()), number(calculator.RzSplitter3->position()),
+                    number(calculator.RzSplitter4->position()), number(calculator.RzSplitter5->position())}});
+}
 
 } // namespace solvane

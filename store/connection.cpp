@@ -39,6 +39,11 @@ void Statement::bind(int index, const QVariant& value) {
         case QMetaType::Float:
             rc = sqlite3_bind_double(stmt_, index, value.toDouble());
             break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob(stmt_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
         default: {
             const QByteArray utf8 = value.toString().toUtf8();
             rc = sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
@@ -107,6 +112,10 @@ void Connection::open() {
         refuse(QStringLiteral("файл не найден"));
     if (info.isDir())
         refuse(QStringLiteral("это папка, а не файл базы данных"));
+    // The engine would take an empty file for an empty database.
+    if (info.size() == 0)
+        refuse(
+            QStringLiteral("файл пуст: это не база данных, в нём нет таблицы «%1»").arg(SchemaTables().front().name));
 
     sqlite3* db = nullptr;
     const QByteArray path = fileName_.toUtf8();
@@ -118,6 +127,10 @@ void Connection::open() {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
+    // A quoted name that matches no column must be an error, not a string
+    // constant: a missing column would otherwise read as its own name.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 
     // Check the file before anything is written to it.
     QStringList tables;

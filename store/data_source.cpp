@@ -11,6 +11,10 @@ DataSource::DataSource(DataSet* dataSet) {
 }
 
 DataSource::~DataSource() {
+    const std::vector<DataLink*> links = std::move(links_);
+    links_.clear();
+    for (DataLink* link : links)
+        link->dataSourceDestroyed(this);
     if (dataSet_)
         dataSet_->removeObserver(this);
 }

@@ -8,6 +8,7 @@
 namespace solvane {
 
 class DataSet;
+class DataSource;
 class Field;
 
 // A control bound to a data source.
@@ -15,6 +16,9 @@ class DataLink {
 public:
     virtual ~DataLink() = default;
     virtual void dataEvent(DataEvent event, Field* field) = 0;
+    // The source is being destroyed (a window's sources go before its child
+    // widgets): the control must forget it and never touch it again.
+    virtual void dataSourceDestroyed(DataSource* source) { (void)source; }
 };
 
 // Relays a data set's changes to the controls bound to it. A disabled source

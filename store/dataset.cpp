@@ -7,12 +7,16 @@
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
+#include <limits>
 
 namespace solvane {
 
 struct DataSet::Row {
     std::vector<QVariant> values;
     std::vector<QVariant> original;
+    // The values as the store holds them (before conversion to the fields'
+    // types): what a post or delete checks to find the row unchanged.
+    std::vector<QVariant> stored;
     std::vector<char> changed;
     std::vector<QVariant> derived;
     std::vector<QString> folded;
@@ -178,28 +182,36 @@ Field* DataSet::addCalculatedField(const QString& name, ColumnType type, int siz
 }
 
 void DataSet::setMaster(DataSource* master, const QString& masterField, const QString& detailField) {
+    Field* const detail = fieldByName(detailField);
     if (isActive())
         checkBrowseMode();
-    clearMaster();
+    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
+        masterSource_->dataSet()->removeObserver(masterObserver_.get());
     masterSource_ = master;
     masterFieldName_ = masterField;
-    detailField_ = fieldByName(detailField);
+    detailField_ = detail;
     detailIndexValid_ = false;
     masterObserver_ = std::make_unique<Observer>(*this);
     if (master && master->dataSet())
         master->dataSet()->addObserver(masterObserver_.get());
     lastMasterKey_ = masterKey();
     lastMasterRow_ = master && master->dataSet() ? master->dataSet()->currentRow() : kNoBookmark;
+    masterChanged();
 }
 
 void DataSet::clearMaster() {
-    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
+    if (!masterSource_)
+        return;
+    if (isActive())
+        checkBrowseMode();
+    if (masterSource_->dataSet() && masterObserver_)
         masterSource_->dataSet()->removeObserver(masterObserver_.get());
     masterObserver_.reset();
     masterSource_ = nullptr;
     detailField_ = nullptr;
     masterFieldName_.clear();
     detailIndexValid_ = false;
+    masterChanged();
 }
 
 Field* DataSet::findField(const QString& name) const {
@@ -234,6 +246,10 @@ void DataSet::open() {
         return;
     if (!connection_)
         throw Error(message(QStringLiteral("нет соединения с базой данных")));
+    // A filter switched on while the set was closed is checked before anything is read.
+    FilterExpression filter;
+    if (filtered_)
+        filter = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
     auto stmt = connection_->prepare(selectSql());
     const int columns = stmt->columnCount();
     std::vector<int> columnOf(dataFields_.size(), -1);
@@ -260,8 +276,11 @@ void DataSet::open() {
     while (stmt->step()) {
         auto row = std::make_unique<Row>();
         row->values.resize(nData);
-        for (size_t i = 0; i < nData; ++i)
-            row->values[i] = dataFields_[i]->coerce(stmt->column(columnOf[i]));
+        row->stored.resize(nData);
+        for (size_t i = 0; i < nData; ++i) {
+            row->stored[i] = stmt->column(columnOf[i]);
+            row->values[i] = dataFields_[i]->coerce(row->stored[i]);
+        }
         row->original = row->values;
         row->changed.assign(nData, 0);
         row->derived.resize(nDerived);
@@ -289,15 +308,7 @@ void DataSet::open() {
         lastMasterKey_ = masterKey();
         lastMasterRow_ = masterSource_->dataSet()->currentRow();
     }
-    if (filtered_) {
-        try {
-            filterExpr_ =
-                FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
-        } catch (const Error&) {
-            filterExpr_ = FilterExpression();
-            filtered_ = false;
-        }
-    }
+    filterExpr_ = std::move(filter);
     rebuildVisible();
     setCursor(visible_.empty() ? -1 : 0);
     notify(DataEvent::Opened);
@@ -395,7 +406,12 @@ void DataSet::ensureDerived(int storage) {
             ~Restore() { target = saved; }
         } restore{calcRow_, calcRow_};
         calcRow_ = storage;
-        onCalcFields(*this);
+        try {
+            onCalcFields(*this);
+        } catch (...) {
+            row.stamp = 0; // calculated again at the next read
+            throw;
+        }
     }
 }
 
@@ -459,7 +475,10 @@ QVariant DataSet::fieldValue(const Field* field) {
 }
 
 void DataSet::setFieldValue(Field* field, const QVariant& value) {
-    if (calcRow_ >= 0 && field->kind_ == FieldKind::Calculated) {
+    if (calcRow_ >= 0) {
+        // Inside the calculated-fields handler only calculated fields are assigned.
+        if (field->kind_ != FieldKind::Calculated)
+            throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
         rowAt(calcRow_).derived[static_cast<size_t>(field->slot_)] = field->coerce(value);
         return;
     }
@@ -774,6 +793,7 @@ void DataSet::startInsert(bool atEnd) {
     if (masterSource_ && detailField_)
         row->values[static_cast<size_t>(detailField_->slot_)] = detailField_->coerce(masterKey());
     row->original.resize(dataFields_.size());
+    row->stored.resize(dataFields_.size());
     row->changed.assign(dataFields_.size(), 0);
     row->derived.resize(derivedFields_.size());
     row->folded.resize(dataFields_.size());
@@ -799,13 +819,24 @@ void DataSet::startInsert(bool atEnd) {
     notify(DataEvent::Inserted);
 }
 
+// Refuses, before anything is written, a value that its column cannot hold:
+// a text longer than the column's size, an integer beyond 32 bits.
 void DataSet::checkTextSizes(const Row& row) const {
     for (const Field* f : dataFields_) {
-        if (f->type_ != ColumnType::Text || f->size_ <= 0)
-            continue;
         const QVariant& v = row.values[static_cast<size_t>(f->slot_)];
-        if (!v.isNull() && v.toString().size() > f->size_)
+        if (v.isNull())
+            continue;
+        if (f->type_ == ColumnType::Text && f->size_ > 0 && v.toString().size() > f->size_)
             throw Error(message(QStringLiteral("значение поля «%1» длиннее %2 символов").arg(f->name_).arg(f->size_)));
+        if (f->type_ == ColumnType::Integer || f->type_ == ColumnType::AutoIncrement) {
+            const qlonglong n = v.toLongLong();
+            if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
+                throw Error(message(QStringLiteral("значение %1 поля «%2» вне допустимого диапазона от %3 до %4")
+                                        .arg(n)
+                                        .arg(f->name_)
+                                        .arg(std::numeric_limits<qint32>::min())
+                                        .arg(std::numeric_limits<qint32>::max())));
+        }
     }
 }
 
@@ -849,7 +880,7 @@ void DataSet::writeUpdate(Row& row) {
         sets << QStringLiteral("\"%1\" = ?").arg(f->name_);
         params.push_back(row.values[slot]);
         checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        checkParams.push_back(row.original[slot]);
+        checkParams.push_back(row.stored[slot]);
     }
     if (sets.isEmpty())
         return;
@@ -873,8 +904,11 @@ void DataSet::post() {
     Row& row = rowAt(storage);
     checkTextSizes(row);
     bool linkChanged = false;
-    if (state_ == DataSetState::Insert) {
+    const bool inserting = state_ == DataSetState::Insert;
+    if (inserting) {
         writeInsert(row);
+        if (keySlot_ >= 0)
+            row.foldedValid[static_cast<size_t>(keySlot_)] = 0;
         row.inserted = false;
         linkChanged = true;
     } else {
@@ -882,6 +916,9 @@ void DataSet::post() {
         if (detailField_ && row.changed[static_cast<size_t>(detailField_->slot_)])
             linkChanged = true;
     }
+    for (size_t i = 0; i < row.values.size(); ++i)
+        if (inserting || row.changed[i])
+            row.stored[i] = row.values[i];
     row.original = row.values;
     std::fill(row.changed.begin(), row.changed.end(), 0);
     state_ = DataSetState::Browse;
@@ -950,14 +987,13 @@ void DataSet::deleteRecord() {
         if (f->type_ == ColumnType::AutoIncrement)
             continue;
         checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        params.push_back(row.original[static_cast<size_t>(f->slot_)]);
+        params.push_back(row.stored[static_cast<size_t>(f->slot_)]);
     }
     QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table_, rowCondition(keyColumn_));
     if (!checks.isEmpty())
         sql += QStringLiteral(" AND ") + checks.join(QStringLiteral(" AND "));
     if (connection_->write(sql, params) == 0)
-        throw Error(QStringLiteral("Row cannot be located for deleting. Some values may have been changed since it "
-                                   "was last read."));
+        throw Error(QString::fromLatin1(kRowChanged));
     row.deleted = true;
     const int index = cursor_;
     removeFromVisible(storage);

@@ -1,0 +1,290 @@
+// The concentration calculation of the calculator: the element concentrations
+// that the composition gives for the current crop's target rows, their
+// rounding, the totals strips, the strength percentage and the recalculation
+// timer.
+//
+// Re-entry. Every post of a target row runs the zero-target rule, which
+// deletes a row whose target is 0 or empty and, through the deletion, runs the
+// recipe and a nested calculation. So that every calculation is one complete
+// pass over the rows that remain, the zero-target rows are removed before the
+// loops (each removal may run the recipe and its own calculation, which finds
+// none left); the loops then run over a list in which no post deletes
+// anything. The nesting is bounded by the number of zero-target rows.
+
+#include "calculator/calculator_form.h"
+
+#include "app/program.h"
+#include "calculator/rounding.h"
+#include "settings/options_form.h"
+#include "store/number_text.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+namespace solvane {
+
+namespace {
+
+constexpr int kRecalculationDelayMs = 1500;
+constexpr int kFullStrength = 100;
+
+// Detaches a data source for the life of the object. It is attached again
+// also when the calculation stops on an error: disabling nests, so a source
+// left disabled by a failed run would stay frozen for good.
+class DetachedSource {
+public:
+    explicit DetachedSource(DataSource& source) : source_(source) { source_.disable(); }
+    ~DetachedSource() { source_.enable(); }
+    DetachedSource(const DetachedSource&) = delete;
+    DetachedSource& operator=(const DetachedSource&) = delete;
+
+private:
+    DataSource& source_;
+};
+
+QString TotalText(double sum) {
+    return QStringLiteral("   ") + FormatNumber(RoundToDecimals(sum, 2));
+}
+
+} // namespace
+
+void TForm4::installCalculation() {
+    calcFields_.vega = ADOTable2.fieldByName(QStringLiteral("vega"));
+    calcFields_.cvet = ADOTable2.fieldByName(QStringLiteral("cvet"));
+    calcFields_.rachet = ADOTable2.fieldByName(QStringLiteral("rachet"));
+    calcFields_.vagaCalc = ADOTable2.fieldByName(QStringLiteral("vaga_calc"));
+    calcFields_.cvetCalc = ADOTable2.fieldByName(QStringLiteral("cvet_calc"));
+    calcFields_.rPr = ADOTable2.fieldByName(QStringLiteral("r_pr"));
+    calcFields_.kol = T_rachet.fieldByName(QStringLiteral("kol"));
+    calcFields_.kolPr = T_rachet.fieldByName(QStringLiteral("kol_pr"));
+    ADOTable2.onCalcFields = [this](DataSet& set) { ADOTable2CalcFields(set); };
+    T_rachet.onCalcFields = [this](DataSet& set) { T_rachetCalcFields(set); };
+    if (Timer1) {
+        Timer1->setSingleShot(true);
+        Timer1->setInterval(kRecalculationDelayMs);
+    }
+}
+
+// ---------------------------------------------------------------- calculation
+
+void TForm4::Button4Click() {
+    const Bookmark crop = ADOTable3.isActive() ? ADOTable3.bookmark() : kNoBookmark;
+    T_rachet.checkBrowseMode();
+    // A target being typed is settled first (its post may delete it), then the
+    // zero-target rows go, so that no post in the loops below deletes a row.
+    ADOTable2.checkBrowseMode();
+    RemoveZeroTargets();
+    {
+        DetachedSource detached(DataSource2);
+
+        T_SOS.setMaster(&DS_rachet, QStringLiteral("id_udobra"), QStringLiteral("id_udobra"));
+        T_SOS.close();
+        T_SOS.open();
+
+        Field* const targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
+        Field* const result = ADOTable2.fieldByName(QStringLiteral("rachet"));
+        Field* const amount = T_rachet.fieldByName(QStringLiteral("kol"));
+        Field* const contentElement = T_SOS.fieldByName(QStringLiteral("id_element"));
+        Field* const contentPercent = T_SOS.fieldByName(QStringLiteral("kol_element"));
+        Field* const yieldedElement = T_SOS.fieldByName(QStringLiteral("id_el"));
+        Field* const coefficient = T_SOS.fieldByName(QStringLiteral("kof"));
+
+        for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+            ADOTable2.edit();
+            result->setAsFloat(0.0);
+            ADOTable2.post();
+        }
+
+        for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
+            const double grams = amount->asFloat();
+            for (T_SOS.first(); !T_SOS.eof(); T_SOS.next()) {
+                const long long element = contentElement->asLargeInt();
+                const long long yielded = yieldedElement->asLargeInt();
+                const double share = (contentPercent->asFloat() * 10.0) * grams;
+                const double factor = coefficient->asFloat();
+                for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+                    const long long target = targetElement->asLargeInt();
+                    // The direct match first; an oxide counts toward the element
+                    // it yields only where it is not itself the target.
+                    if (element == target) {
+                        ADOTable2.edit();
+                        result->setAsFloat(share + result->asFloat());
+                        ADOTable2.post();
+                    } else if (yielded == target) {
+                        ADOTable2.edit();
+                        result->setAsFloat(share * factor + result->asFloat());
+                        ADOTable2.post();
+                    }
+                }
+            }
+        }
+
+        RoundConcentrations();
+
+        // Back to the remembered crop, without settling a crop row being typed.
+        if (ADOTable3.isActive() && ADOTable3.state() == DataSetState::Browse && ADOTable3.bookmarkValid(crop) &&
+            ADOTable3.bookmark() != crop)
+            ADOTable3.gotoBookmark(crop);
+    }
+    UpdateTotals();
+    ADOTable2.first();
+}
+
+void TForm4::RoundConcentrations() {
+    Field* const result = ADOTable2.fieldByName(QStringLiteral("rachet"));
+    for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+        const double value = result->asFloat();
+        ADOTable2.edit();
+        result->setAsFloat(RoundToDecimals(value, 4));
+        ADOTable2.post();
+    }
+}
+
+void TForm4::UpdateTotals() {
+    DataSet& options = program_.Form18->ADOTable1;
+    const auto option = [&options](const char* name) {
+        return options.isActive() && !options.isEmpty() && options.fieldByName(QString::fromLatin1(name))->asBoolean();
+    };
+
+    double results = 0, resultsAtStrength = 0, targets = 0, flowering = 0;
+    ADOTable2.first();
+    if (option("ppm1")) {
+        Field* const result = ADOTable2.fieldByName(QStringLiteral("rachet"));
+        Field* const target = ADOTable2.fieldByName(QStringLiteral("vaga_calc"));
+        Field* const floweringTarget = ADOTable2.fieldByName(QStringLiteral("cvet_calc"));
+        Field* const resultAtStrength = ADOTable2.fieldByName(QStringLiteral("r_pr"));
+        for (; !ADOTable2.eof(); ADOTable2.next()) {
+            results += result->asFloat();
+            targets += target->asFloat();
+            flowering += floweringTarget->asFloat();
+            resultsAtStrength += resultAtStrength->asFloat();
+        }
+    }
+
+    double ppm = 0, ppmAtStrength = 0;
+    T_rachet.first();
+    if (option("ppm2")) {
+        Field* const figure = T_rachet.fieldByName(QStringLiteral("ppm"));
+        Field* const amount = T_rachet.fieldByName(QStringLiteral("kol"));
+        Field* const amountAtStrength = T_rachet.fieldByName(QStringLiteral("kol_pr"));
+        for (; !T_rachet.eof(); T_rachet.next()) {
+            ppm += figure->asFloat() * amount->asFloat();
+            ppmAtStrength += figure->asFloat() * amountAtStrength->asFloat();
+        }
+    }
+    T_rachet.first();
+    ADOTable2.first();
+
+    Label4->setText(TotalText(results));
+    Label5->setText(TotalText(targets));
+    Label9->setText(TotalText(flowering));
+    Label13->setText(TotalText(resultsAtStrength));
+    Label10->setText(TotalText(ppm));
+    Label11->setText(TotalText(ppmAtStrength));
+}
+
+// ---------------------------------------------------------------- calculated fields
+
+void TForm4::ADOTable2CalcFields(DataSet&) {
+    const CalculationFields& f = calcFields_;
+    if (!f.vega)
+        return;
+    const double p = strength();
+    f.vagaCalc->setAsFloat(RoundToDecimals((f.vega->asFloat() / 100.0) * p, 2));
+    f.cvetCalc->setAsFloat(RoundToDecimals((f.cvet->asFloat() / 100.0) * p, 2));
+    f.rPr->setAsFloat((f.rachet->asFloat() / 100.0) * p);
+}
+
+void TForm4::T_rachetCalcFields(DataSet&) {
+    const CalculationFields& f = calcFields_;
+    if (!f.kol)
+        return;
+    f.kolPr->setAsFloat((f.kol->asFloat() / 100.0) * strength());
+}
+
+// ---------------------------------------------------------------- strength
+
+int TForm4::strength() const {
+    return RxSlider1 ? RxSlider1->value() : kFullStrength;
+}
+
+namespace {
+QString StrengthCaption(int percent) {
+    return QStringLiteral("Концентрация %1 %").arg(percent);
+}
+} // namespace
+
+// The calculated fields of both sets depend on the strength: they are
+// recomputed and the grids shown anew (refreshing settles a pending edit, as
+// the moves of the totals do anyway).
+void TForm4::RxSlider1Change() {
+    const int p = strength();
+    {
+        // The box shows the value; its own change handler has nothing to add.
+        const QSignalBlocker blocker(Edit2);
+        Edit2->setText(QString::number(p));
+    }
+    GroupStrength->setTitle(StrengthCaption(p));
+    T_rachet.refresh();
+    ADOTable2.refresh();
+    UpdateTotals();
+}
+
+void TForm4::Edit2Change() {
+    const QString text = Edit2->text();
+    if (!text.isEmpty()) {
+        const int typed = ParseInteger(text);
+        const int before = RxSlider1->value();
+        {
+            const QSignalBlocker blocker(RxSlider1);
+            RxSlider1->setValue(typed); // the slider clamps it to its range
+        }
+        if (RxSlider1->value() != before)
+            RxSlider1Change();
+    }
+    GroupStrength->setTitle(StrengthCaption(strength()));
+    T_rachet.refresh();
+    ADOTable2.refresh();
+    UpdateTotals();
+}
+
+void TForm4::setStrengthMaximum(int maximum) {
+    if (maximum <= RxSlider1->minimum())
+        return;
+    const int before = RxSlider1->value();
+    {
+        const QSignalBlocker blocker(RxSlider1);
+        RxSlider1->setRange(0, maximum);
+    }
+    if (before > maximum)
+        RxSlider1Change();
+}
+
+// ---------------------------------------------------------------- recalculation timer
+
+void TForm4::armRecalculation() {
+    // A burst of edits fires once, 1500 ms after the first of them.
+    if (!Timer1->isActive())
+        Timer1->start(kRecalculationDelayMs);
+}
+
+void TForm4::dxDBGrid3vegaChange() {
+    armRecalculation();
+}
+
+void TForm4::dxDBGrid2Column2Change() {
+    armRecalculation();
+}
+
+void TForm4::Timer1Timer() {
+    // The post may delete the row (zero-target rule), which runs the recipe too.
+    ADOTable2.checkBrowseMode();
+    Button10Click();
+    Timer1->stop();
+}
+
+} // namespace solvane

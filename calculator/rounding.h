@@ -1,0 +1,17 @@
+#pragma once
+
+namespace solvane {
+
+// Decimal rounding used wherever the program shows or stores a rounded
+// amount or concentration: the value is scaled by 10^places (1 for a negative
+// number of places), 0.5 is added and the fractional part is dropped toward
+// zero, all in 80-bit extended precision; the scale is then divided out.
+//
+// For values >= 0 this rounds half up (0.125 -> 0.13). For negative values it
+// is deliberately not symmetric, because truncation moves toward zero:
+// -0.125 -> -0.12, -1.234 -> -1.22, -0.004 -> 0. A value follows the double
+// that actually holds it: 2.675 is stored just below the half and gives 2.67,
+// 2.345 is stored just above it and gives 2.35.
+double RoundToDecimals(double value, int places);
+
+} // namespace solvane

@@ -1,0 +1,409 @@
+#include "controls/db_grid.h"
+
+#include "controls/db_grid_delegate.h"
+#include "controls/db_grid_model.h"
+#include "controls/handler_guard.h"
+#include "store/dataset.h"
+#include "store/error.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace solvane {
+
+// ---------------------------------------------------------------- columns
+
+DBGridColumn::DBGridColumn(DBGrid& grid, QString fieldName, QString caption)
+    : grid_(grid), fieldName_(std::move(fieldName)), caption_(std::move(caption)) {}
+
+void DBGridColumn::setCaption(const QString& caption) {
+    caption_ = caption;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setVisible(bool visible) {
+    visible_ = visible;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setColour(const QColor& colour) {
+    colour_ = colour;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setSortMark(SortMark mark) {
+    sortMark_ = mark;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setLookup(DataSource* listSource, const QString& listKeyField, const QString& listField,
+                             const QString& keyField, int dropDownRows) {
+    kind_ = ColumnKind::Lookup;
+    lookupListSource_ = listSource;
+    lookupListKeyField_ = listKeyField;
+    lookupListField_ = listField;
+    lookupKeyField_ = keyField;
+    dropDownRows_ = dropDownRows;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setSpin(double step, double minimum, double maximum, int maxLength) {
+    kind_ = ColumnKind::Spin;
+    step_ = step;
+    minimum_ = minimum;
+    maximum_ = maximum;
+    maxLength_ = maxLength;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setCheck() {
+    kind_ = ColumnKind::Check;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setWidth(int width) {
+    width_ = width;
+    grid_.columnsChanged();
+}
+
+// ---------------------------------------------------------------- grid
+
+DBGrid::DBGrid(HandlerGuard& guard, QWidget* parent)
+    : QTableView(parent), guard_(guard), model_(std::make_unique<DBGridModel>(*this)) {
+    setAccessibleName(QStringLiteral("Таблица"));
+    delegate_ = new DBGridDelegate(*this, this);
+    setItemDelegate(delegate_);
+    setModel(model_.get());
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    // Row heights never depend on the contents, so no row is read to lay out.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(true);
+    header->setSortIndicatorShown(false);
+
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { currentMoved(current); });
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (onColumnClick)
+            runGuarded([this, section] { onColumnClick(section); });
+        // The header may have flipped its indicator by itself: the marks are the program's.
+        applySortMarks();
+    });
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this] {
+        if (!applyingMarks_)
+            applySortMarks();
+    });
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget* old, QWidget* now) { focusChanged(old, now); });
+}
+
+DBGrid::~DBGrid() {
+    // ~QWidget moves the focus away, and the grid is no grid any more by then.
+    disconnect(focusConnection_);
+    disconnect(selectionModel(), nullptr, this, nullptr);
+    model_->setSource(nullptr);
+    setModel(nullptr);
+}
+
+void DBGrid::setDataSource(DataSource* source) {
+    model_->setSource(source);
+}
+
+DataSource* DBGrid::dataSource() const {
+    return model_->source();
+}
+
+DBGridColumn* DBGrid::addColumn(const QString& fieldName, const QString& caption) {
+    const int index = columnCount();
+    model_->beginAddColumn(index);
+    columns_.push_back(std::make_unique<DBGridColumn>(*this, fieldName, caption));
+    model_->endAddColumn();
+    applyColumns();
+    syncCurrent();
+    return columns_.back().get();
+}
+
+DBGridColumn* DBGrid::columnByField(const QString& fieldName) const {
+    for (const auto& c : columns_)
+        if (c->fieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return c.get();
+    return nullptr;
+}
+
+std::vector<DBGridColumn*> DBGrid::visibleColumns() const {
+    std::vector<DBGridColumn*> shown;
+    const QHeaderView* header = horizontalHeader();
+    for (int v = 0; v < header->count(); ++v) {
+        const int logical = header->logicalIndex(v);
+        if (logical >= 0 && logical < columnCount() && columns_[static_cast<size_t>(logical)]->isVisible())
+            shown.push_back(columns_[static_cast<size_t>(logical)].get());
+    }
+    return shown;
+}
+
+void DBGrid::setRowSelect(bool rowSelect) {
+    setSelectionBehavior(rowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    if (selectionModel())
+        selectionModel()->clearSelection();
+    syncCurrent();
+}
+
+void DBGrid::setScrollBars(Qt::ScrollBarPolicy vertical, Qt::ScrollBarPolicy horizontal) {
+    setVerticalScrollBarPolicy(vertical);
+    setHorizontalScrollBarPolicy(horizontal);
+}
+
+void DBGrid::setHint(const QString& hint) {
+    // Every cell reads the hint when its tooltip is asked for.
+    hint_ = hint;
+}
+
+QString DBGrid::hintText() const {
+    QString text = hint_;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+void DBGrid::setContextMenu(QMenu* menu) {
+    contextMenu_ = menu;
+}
+
+void DBGrid::columnsChanged() {
+    model_->columnsChanged();
+    applyColumns();
+}
+
+void DBGrid::applyColumns() {
+    for (int i = 0; i < columnCount(); ++i) {
+        const DBGridColumn* c = column(i);
+        setColumnHidden(i, !c->isVisible());
+        if (c->width() > 0)
+            setColumnWidth(i, c->width());
+    }
+    applySortMarks();
+}
+
+void DBGrid::applySortMarks() {
+    int marked = -1;
+    Qt::SortOrder order = Qt::AscendingOrder;
+    for (int i = 0; i < columnCount() && marked < 0; ++i)
+        if (column(i)->sortMark() != SortMark::None) {
+            marked = i;
+            order = column(i)->sortMark() == SortMark::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+        }
+    QHeaderView* header = horizontalHeader();
+    applyingMarks_ = true;
+    header->setSortIndicatorShown(marked >= 0);
+    header->setSortIndicator(marked, order);
+    applyingMarks_ = false;
+}
+
+bool DBGrid::runGuarded(const std::function<void()>& handler) {
+    return guard_.run(this, handler);
+}
+
+void DBGrid::reportLater(const QString& message) {
+    // Reads happen while Qt paints; the error box waits for the event loop.
+    if (reportPending_)
+        return;
+    reportPending_ = true;
+    QTimer::singleShot(0, this, [this, message] {
+        reportPending_ = false;
+        runGuarded([&message] { throw Error(message); });
+    });
+}
+
+void DBGrid::keyboardSearch(const QString&) {}
+
+// ---------------------------------------------------------------- cursor
+
+void DBGrid::syncCurrent() {
+    if (syncing_ || !model_->live() || !selectionModel())
+        return;
+    const int row = model_->currentRow();
+    const QModelIndex current = currentIndex();
+    if (row < 0 || row >= model_->rowCount()) {
+        if (current.isValid() || selectionModel()->hasSelection()) {
+            syncing_ = true;
+            selectionModel()->clear();
+            syncing_ = false;
+        }
+        return;
+    }
+    int col = current.isValid() && !isColumnHidden(current.column()) ? current.column() : -1;
+    for (int i = 0; i < columnCount() && col < 0; ++i)
+        if (!isColumnHidden(i))
+            col = i;
+    if (col < 0)
+        return;
+    const QModelIndex target = model_->index(row, col);
+    if (current == target && selectionModel()->isSelected(target))
+        return;
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
+    if (selectionBehavior() == QAbstractItemView::SelectRows)
+        flags |= QItemSelectionModel::Rows;
+    syncing_ = true;
+    selectionModel()->setCurrentIndex(target, flags);
+    syncing_ = false;
+    scrollTo(target);
+}
+
+void DBGrid::currentMoved(const QModelIndex& current) {
+    if (syncing_ || !current.isValid() || !model_->live())
+        return;
+    DataSet* ds = model_->dataSet();
+    if (current.row() == model_->currentRow())
+        return;
+    int target = current.row();
+    syncing_ = true;
+    runGuarded([&] {
+        // Settling the row being edited may drop an untouched inserted row
+        // above the target, which moves the target up by one.
+        const bool inserting = ds->state() == DataSetState::Insert;
+        const int before = ds->recordCount();
+        const int from = ds->recNo() - 1;
+        ds->checkBrowseMode();
+        if (inserting && ds->recordCount() == before - 1 && target > from)
+            --target;
+        ds->setRecNo(target + 1);
+    });
+    syncing_ = false;
+    // The view finishes its own selection first; then it shows the row the
+    // data set is really on.
+    QTimer::singleShot(0, this, [this] { syncCurrent(); });
+}
+
+// ---------------------------------------------------------------- editing
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!model_->live())
+        return false;
+    const bool handled = QTableView::edit(index, trigger, event);
+    if (delegate_->takeEditorCreated()) {
+        DataSet* ds = model_->dataSet();
+        if (!runGuarded([ds] { ds->edit(); })) {
+            dropEditor();
+            return false;
+        }
+    }
+    return handled;
+}
+
+void DBGrid::writeEditor() {
+    QWidget* editor = delegate_->editor();
+    const QModelIndex index = delegate_->editorIndex();
+    if (!editor || !index.isValid() || !model_->live() || index.row() != model_->currentRow())
+        return;
+    const std::optional<QVariant> value = delegate_->editorValue(editor, index.column());
+    if (value)
+        model_->writeValue(index.column(), *value);
+}
+
+bool DBGrid::isEditing() const {
+    return delegate_->editor() != nullptr;
+}
+
+void DBGrid::dropEditor() {
+    if (QWidget* editor = delegate_->editor())
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+void DBGrid::focusChanged(QWidget* old, QWidget* now) {
+    const auto inside = [this](QWidget* w) {
+        for (; w; w = w->parentWidget())
+            if (w == this)
+                return true;
+        return false;
+    };
+    // Leaving for another widget of the same window; a popup (a drop-down
+    // list, a menu) or another window is not leaving.
+    if (!old || !now || !inside(old) || inside(now) || now->window() != window())
+        return;
+    if (!model_->live())
+        return;
+    DataSet* ds = model_->dataSet();
+    if (ds->state() != DataSetState::Edit && ds->state() != DataSetState::Insert)
+        return;
+    runGuarded([this, ds] {
+        writeEditor();
+        if (ds->isModified())
+            ds->post();
+    });
+}
+
+// ---------------------------------------------------------------- events
+
+void DBGrid::mousePressEvent(QMouseEvent* event) {
+    suppressClick_ = false;
+    QTableView::mousePressEvent(event);
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    const bool click = event->button() == Qt::LeftButton && !suppressClick_;
+    suppressClick_ = false;
+    if (click && onClick)
+        runGuarded(onClick);
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The release that ends a double click is not another click.
+    suppressClick_ = true;
+    if (onDblClick)
+        runGuarded(onDblClick);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState && model_->live()) {
+        DataSet* ds = model_->dataSet();
+        if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert) {
+            runGuarded([ds] { ds->cancel(); });
+            event->accept();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::keyReleaseEvent(QKeyEvent* event) {
+    QTableView::keyReleaseEvent(event);
+    if (event->isAutoRepeat() || !onKeyUp)
+        return;
+    const int key = event->key();
+    runGuarded([this, key] { onKeyUp(key); });
+}
+
+void DBGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (!contextMenu_) {
+        QTableView::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    contextMenu_->popup(event->globalPos());
+}
+
+} // namespace solvane

@@ -1,0 +1,176 @@
+#pragma once
+
+#include "store/data_source.h"
+
+#include <QColor>
+#include <QTableView>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QMenu;
+
+namespace solvane {
+
+class DataSet;
+class DBGrid;
+class DBGridDelegate;
+class DBGridModel;
+class Field;
+class HandlerGuard;
+
+enum class ColumnKind { Plain, Lookup, Spin, Check };
+enum class SortMark { None, Ascending, Descending };
+
+// One column of a data-aware grid, bound to a field of the grid's data set.
+class DBGridColumn {
+public:
+    DBGridColumn(DBGrid& grid, QString fieldName, QString caption);
+
+    const QString& fieldName() const { return fieldName_; }
+    const QString& caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    bool isVisible() const { return visible_; }
+    void setVisible(bool visible);
+    // Background colour of the column's cells; invalid: the palette's.
+    QColor colour() const { return colour_; }
+    void setColour(const QColor& colour);
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly);
+    ColumnKind kind() const { return kind_; }
+    SortMark sortMark() const { return sortMark_; }
+    void setSortMark(SortMark mark);
+
+    // A drop-down of the rows of listSource: it shows listField, and choosing
+    // an entry sets keyField of the grid's row to the entry's listKeyField.
+    void setLookup(DataSource* listSource, const QString& listKeyField, const QString& listField,
+                   const QString& keyField, int dropDownRows);
+    DataSource* lookupListSource() const { return lookupListSource_; }
+    const QString& lookupListKeyField() const { return lookupListKeyField_; }
+    const QString& lookupListField() const { return lookupListField_; }
+    const QString& lookupKeyField() const { return lookupKeyField_; }
+    int dropDownRows() const { return dropDownRows_; }
+
+    // A spin editor; values outside minimum..maximum are refused (no limits
+    // when both are 0); maxLength 0 means no limit on the typed text.
+    void setSpin(double step, double minimum, double maximum, int maxLength = 0);
+    double step() const { return step_; }
+    double minimum() const { return minimum_; }
+    double maximum() const { return maximum_; }
+    int maxLength() const { return maxLength_; }
+
+    // A check box: ticked is true.
+    void setCheck();
+
+    // Width in pixels; 0: the header's default.
+    int width() const { return width_; }
+    void setWidth(int width);
+
+    // Runs on every change of the value in this column's cell editor while it
+    // is being edited, before the value is posted.
+    std::function<void()> onChange;
+
+private:
+    DBGrid& grid_;
+    QString fieldName_;
+    QString caption_;
+    bool visible_ = true;
+    QColor colour_;
+    bool readOnly_ = false;
+    ColumnKind kind_ = ColumnKind::Plain;
+    SortMark sortMark_ = SortMark::None;
+    DataSource* lookupListSource_ = nullptr;
+    QString lookupListKeyField_;
+    QString lookupListField_;
+    QString lookupKeyField_;
+    int dropDownRows_ = 8;
+    double step_ = 1;
+    double minimum_ = 0;
+    double maximum_ = 0;
+    int maxLength_ = 0;
+    int width_ = 0;
+};
+
+// A grid over a data source: one row per visible row of the data set, the
+// current row selected. Editing a cell puts the data set into edit (or insert)
+// state; moving to another row or leaving the grid posts, as a data-bound grid
+// does. A disabled data source freezes the grid until it is enabled again.
+// The event handlers below run as user actions through the handler guard.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    DBGrid(HandlerGuard& guard, QWidget* parent = nullptr);
+    ~DBGrid() override;
+
+    void setDataSource(DataSource* source);
+    DataSource* dataSource() const;
+
+    DBGridColumn* addColumn(const QString& fieldName, const QString& caption);
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+    DBGridColumn* column(int index) const { return columns_.at(static_cast<size_t>(index)).get(); }
+    DBGridColumn* columnByField(const QString& fieldName) const;
+    // The shown columns in display order.
+    std::vector<DBGridColumn*> visibleColumns() const;
+
+    void setRowSelect(bool rowSelect);
+    void setScrollBars(Qt::ScrollBarPolicy vertical, Qt::ScrollBarPolicy horizontal);
+    // The hover hint; its lines are separated by "\r" or "\r\n".
+    void setHint(const QString& hint);
+    QString hint() const { return hint_; }
+    void setContextMenu(QMenu* menu);
+
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+    std::function<void(int column)> onColumnClick;
+    std::function<void(int key)> onKeyUp;
+
+    // Called by the columns when their settings change.
+    void columnsChanged();
+
+    // A cell editor is open.
+    bool isEditing() const;
+    // Runs a handler as one user action of this grid (see HandlerGuard).
+    bool runGuarded(const std::function<void()>& handler);
+    // Incremental search by typed letters would read every row: off.
+    void keyboardSearch(const QString& search) override;
+    using QTableView::edit;
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    friend class DBGridModel;
+    friend class DBGridDelegate;
+    void dataEvent(DataEvent event);
+    void syncCurrent();
+    void currentMoved(const QModelIndex& current);
+    void focusChanged(QWidget* old, QWidget* now);
+    // Writes what an open cell editor holds into the field (before a post).
+    void writeEditor();
+    // Closes an open cell editor without writing it.
+    void dropEditor();
+    void applyColumns();
+    void applySortMarks();
+    void reportLater(const QString& message);
+    QString hintText() const;
+
+    HandlerGuard& guard_;
+    std::vector<std::unique_ptr<DBGridColumn>> columns_;
+    std::unique_ptr<DBGridModel> model_;
+    QString hint_;
+    QMenu* contextMenu_ = nullptr;
+    DBGridDelegate* delegate_ = nullptr;
+    bool syncing_ = false;
+    bool applyingMarks_ = false;
+    bool suppressClick_ = false;
+    bool reportPending_ = false;
+    QMetaObject::Connection focusConnection_;
+};
+
+} // namespace solvane

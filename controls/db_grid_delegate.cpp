@@ -1,0 +1,276 @@
+#include "controls/db_grid_delegate.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_grid_model.h"
+#include "controls/number_spin_box.h"
+#include "store/dataset.h"
+#include "store/field.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace solvane {
+
+namespace {
+
+// Set on an editor once the user changed its value: the data no longer
+// overwrites it (the grid repaints its row while the user types).
+const char* const kDirty = "solvaneEditorDirty";
+
+bool sameKey(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull())
+        return false;
+    bool okA = false, okB = false;
+    const double da = a.toDouble(&okA), db = b.toDouble(&okB);
+    if (okA && okB)
+        return da == db;
+    return a.toString() == b.toString();
+}
+
+struct Loading {
+    bool& flag;
+    bool saved;
+    explicit Loading(bool& f) : flag(f), saved(f) { flag = true; }
+    ~Loading() { flag = saved; }
+};
+
+} // namespace
+
+DBGridDelegate::DBGridDelegate(DBGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
+
+bool DBGridDelegate::takeEditorCreated() {
+    const bool created = editorCreated_;
+    editorCreated_ = false;
+    return created;
+}
+
+QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
+    editorCreated_ = false;
+    try {
+        DBGridModel& model = *grid_.model_;
+        const int column = index.column();
+        if (!index.isValid() || !model.live() || index.row() != model.currentRow() || !model.isEditable(column))
+            return nullptr;
+        DBGridColumn* c = grid_.column(column);
+        auto* self = const_cast<DBGridDelegate*>(this);
+        QWidget* editor = nullptr;
+        switch (c->kind()) {
+        case ColumnKind::Check:
+            return nullptr;
+        case ColumnKind::Lookup: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(false);
+            combo->setMaxVisibleItems(std::max(1, c->dropDownRows()));
+            fillLookup(combo, column); // before the signals: the first entry becomes current
+            connect(combo, &QComboBox::currentIndexChanged, self,
+                    [self, combo, column] { self->editorChanged(combo, column); });
+            // Choosing an entry sets the key at once, as a lookup list does.
+            connect(combo, &QComboBox::activated, self, [self, combo] { emit self->commitData(combo); });
+            editor = combo;
+            break;
+        }
+        case ColumnKind::Spin: {
+            auto* spin = new NumberSpinBox(parent);
+            spin->setFrame(false);
+            spin->setSingleStep(c->step());
+            spin->setLimits(c->minimum(), c->maximum());
+            spin->setMaxLength(c->maxLength());
+            connect(spin, &NumberSpinBox::numberChanged, self,
+                    [self, spin, column] { self->editorChanged(spin, column); });
+            editor = spin;
+            break;
+        }
+        case ColumnKind::Plain: {
+            auto* line = new QLineEdit(parent);
+            line->setFrame(false);
+            const Field* f = model.field(column);
+            if (f && f->type() == ColumnType::Text && f->size() > 0)
+                line->setMaxLength(f->size());
+            connect(line, &QLineEdit::textChanged, self, [self, line, column] { self->editorChanged(line, column); });
+            editor = line;
+            break;
+        }
+        }
+        editor->setAccessibleName(c->caption());
+        editor_ = editor;
+        editorIndex_ = index;
+        editorCreated_ = true;
+        return editor;
+    } catch (const std::exception& e) {
+        grid_.reportLater(QString::fromLocal8Bit(e.what()));
+        return nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void DBGridDelegate::fillLookup(QWidget* editor, int column) const {
+    auto* combo = static_cast<QComboBox*>(editor);
+    const DBGridColumn* c = grid_.column(column);
+    const Field* own = grid_.model_->field(column);
+    DataSet* list = c->lookupListSource() ? c->lookupListSource()->dataSet() : nullptr;
+    QString listField = c->lookupListField();
+    QString listKey = c->lookupListKeyField();
+    if (own && own->kind() == FieldKind::Lookup) {
+        if (!list)
+            list = own->lookupSource();
+        if (listField.isEmpty())
+            listField = own->lookupSourceResult();
+        if (listKey.isEmpty())
+            listKey = own->lookupSourceKey();
+    }
+    if (!list || !list->isActive())
+        return;
+    const Field* shown = list->findField(listField);
+    const Field* key = list->findField(listKey);
+    if (!shown || !key)
+        return;
+    const int rows = list->recordCount();
+    for (int i = 0; i < rows; ++i)
+        combo->addItem(DBGridModel::displayText(list->valueAt(i, shown)), list->valueAt(i, key));
+}
+
+void DBGridDelegate::editorChanged(QWidget* editor, int column) const {
+    if (loading_)
+        return;
+    editor->setProperty(kDirty, true);
+    DBGridColumn* c = grid_.column(column);
+    if (c->onChange)
+        grid_.runGuarded(c->onChange);
+}
+
+void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    try {
+        if (editor->property(kDirty).toBool())
+            return;
+        DBGridModel& model = *grid_.model_;
+        if (!model.live() || index.row() >= model.rowCount())
+            return;
+        DataSet* ds = model.dataSet();
+        Loading loading(loading_);
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const Field* key = model.editField(index.column());
+            const QVariant value = key ? ds->valueAt(index.row(), key) : QVariant();
+            int found = -1;
+            for (int i = 0; i < combo->count() && found < 0; ++i)
+                if (sameKey(combo->itemData(i), value))
+                    found = i;
+            combo->setCurrentIndex(found);
+        } else if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
+            const Field* f = model.field(index.column());
+            spin->setNumber(f ? ds->valueAt(index.row(), f) : QVariant());
+        } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            const Field* f = model.field(index.column());
+            line->setText(f ? DBGridModel::displayText(ds->valueAt(index.row(), f)) : QString());
+        }
+    } catch (const std::exception& e) {
+        grid_.reportLater(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+    }
+}
+
+std::optional<QVariant> DBGridDelegate::editorValue(QWidget* editor, int) const {
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (combo->currentIndex() < 0)
+            return std::nullopt;
+        return combo->currentData();
+    }
+    if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
+        // A value outside the limits (or not a number) is refused.
+        if (!spin->hasAcceptableInput())
+            return std::nullopt;
+        return spin->number();
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        const QString text = line->text();
+        if (text.isEmpty())
+            return QVariant();
+        return QVariant(text);
+    }
+    return std::nullopt;
+}
+
+void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+    try {
+        const std::optional<QVariant> value = editorValue(editor, index.column());
+        if (value)
+            model->setData(index, *value, Qt::EditRole);
+    } catch (...) {
+    }
+}
+
+void DBGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
+    if (editor == editor_) {
+        editor_ = nullptr;
+        editorIndex_ = QPersistentModelIndex();
+    }
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void DBGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    try {
+        if (!index.isValid() || index.column() >= grid_.columnCount() ||
+            grid_.column(index.column())->kind() != ColumnKind::Check) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // A check column: the cell's background, and the box centred in it.
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const bool checked = opt.checkState == Qt::Checked;
+        opt.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        opt.text.clear();
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        QStyleOptionViewItem box = opt;
+        const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, &opt, widget);
+        const int h = style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, widget);
+        box.rect = QRect(opt.rect.center().x() - w / 2, opt.rect.center().y() - h / 2, w, h);
+        box.state = (opt.state & QStyle::State_Enabled) | (checked ? QStyle::State_On : QStyle::State_Off);
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+    } catch (...) {
+    }
+}
+
+bool DBGridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) {
+    try {
+        if (!index.isValid() || index.column() >= grid_.columnCount() ||
+            grid_.column(index.column())->kind() != ColumnKind::Check)
+            return QStyledItemDelegate::editorEvent(event, model, option, index);
+        if (!(model->flags(index) & Qt::ItemIsUserCheckable))
+            return false;
+        bool toggle = false;
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease: {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            toggle = me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint());
+            if (!toggle)
+                return false;
+            break;
+        }
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            toggle = key == Qt::Key_Space || key == Qt::Key_Select;
+            if (!toggle)
+                return false;
+            break;
+        }
+        default:
+            return false;
+        }
+        const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace solvane

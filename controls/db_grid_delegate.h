@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <optional>
+
+namespace solvane {
+
+class DBGrid;
+class DBGridColumn;
+
+// Paints and edits the cells of a DBGrid by their column's kind: a line
+// editor for plain columns, a drop-down of the list source's rows for lookup
+// columns, a spin editor for spin columns, and a centred check box that a
+// click or the space bar toggles. While an editor is open, every change of
+// its value runs the column's onChange.
+class DBGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    DBGridDelegate(DBGrid& grid, QObject* parent);
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The open editor and its cell; nullptr / invalid when none.
+    QWidget* editor() const { return editor_; }
+    QModelIndex editorIndex() const { return editorIndex_; }
+    // True once after createEditor made an editor (the grid then starts the edit).
+    bool takeEditorCreated();
+    // The value the editor holds, in the terms of the column's edit field;
+    // nothing when it holds no acceptable value (refused). Throws Error.
+    std::optional<QVariant> editorValue(QWidget* editor, int column) const;
+
+protected:
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+
+private:
+    void fillLookup(QWidget* editor, int column) const;
+    void editorChanged(QWidget* editor, int column) const;
+
+    DBGrid& grid_;
+    mutable QPointer<QWidget> editor_;
+    mutable QPersistentModelIndex editorIndex_;
+    mutable bool editorCreated_ = false;
+    mutable bool loading_ = false;
+};
+
+} // namespace solvane

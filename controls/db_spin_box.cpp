@@ -1,0 +1,138 @@
+#include "controls/db_spin_box.h"
+
+#include "controls/handler_guard.h"
+#include "store/data_source.h"
+#include "store/dataset.h"
+#include "store/field.h"
+
+#include <QFocusEvent>
+#include <QLineEdit>
+
+namespace solvane {
+
+class DBSpinBox::Link : public DataLink {
+public:
+    explicit Link(DBSpinBox& box) : box_(box) {}
+    ~Link() override {
+        if (source_)
+            source_->removeLink(this);
+    }
+
+    void setSource(DataSource* source, const QString& fieldName) {
+        if (source_)
+            source_->removeLink(this);
+        source_ = source;
+        fieldName_ = fieldName;
+        if (source_)
+            source_->addLink(this);
+        show();
+    }
+
+    DataSet* dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+
+    Field* field() const {
+        DataSet* ds = dataSet();
+        return ds && ds->isActive() ? ds->findField(fieldName_) : nullptr;
+    }
+
+    void dataEvent(DataEvent event, Field* field) override {
+        switch (event) {
+        case DataEvent::UpdateRecord:
+        case DataEvent::StateChanged:
+            return;
+        case DataEvent::FieldChanged:
+            // The box's own write must not retype what the user is typing.
+            if (writing_ || (field && field != this->field()))
+                return;
+            break;
+        default:
+            break;
+        }
+        show();
+    }
+
+    void dataSourceDestroyed(DataSource* source) override {
+        if (source == source_) {
+            source_ = nullptr;
+            show();
+        }
+    }
+
+    // Shows the current row's value.
+    void show() {
+        const Field* f = field();
+        loading_ = true;
+        box_.setNumber(f ? f->value() : QVariant());
+        loading_ = false;
+        box_.setReadOnly(!f || f->isReadOnly() || f->kind() != FieldKind::Data);
+    }
+
+    // The box's value changed: a user's change goes into the field; then onChange.
+    void changed() {
+        if (!loading_) {
+            const QVariant value = box_.number();
+            const bool ok = box_.guard_.run(&box_, [this, &value] {
+                DataSet* ds = dataSet();
+                if (!ds)
+                    return;
+                Field* f = ds->fieldByName(fieldName_);
+                const QVariant current = f->value();
+                const QVariant next = f->coerce(value);
+                if (current.isNull() == next.isNull() && (current.isNull() || current == next))
+                    return;
+                ds->edit();
+                writing_ = true;
+                struct Done {
+                    bool& flag;
+                    ~Done() { flag = false; }
+                } done{writing_};
+                f->setValue(next);
+            });
+            if (!ok) {
+                show();
+                return;
+            }
+        }
+        if (box_.onChange)
+            box_.guard_.run(&box_, box_.onChange);
+    }
+
+private:
+    DBSpinBox& box_;
+    DataSource* source_ = nullptr;
+    QString fieldName_;
+    bool loading_ = false;
+    bool writing_ = false;
+};
+
+DBSpinBox::DBSpinBox(HandlerGuard& guard, QWidget* parent)
+    : NumberSpinBox(parent), guard_(guard), link_(std::make_unique<Link>(*this)) {
+    setAccessibleName(QStringLiteral("Числовое поле"));
+    setNumber(QVariant());
+    connect(this, &NumberSpinBox::numberChanged, this, [this] { link_->changed(); });
+}
+
+DBSpinBox::~DBSpinBox() = default;
+
+void DBSpinBox::setDataSource(DataSource* source, const QString& fieldName) {
+    link_->setSource(source, fieldName);
+}
+
+QString DBSpinBox::valueText() const {
+    return isEmpty() ? QString() : text();
+}
+
+void DBSpinBox::focusOutEvent(QFocusEvent* event) {
+    NumberSpinBox::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    DataSet* ds = link_->dataSet();
+    if (!ds || !ds->isActive() || !ds->isModified())
+        return;
+    guard_.run(this, [ds] {
+        if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert)
+            ds->post();
+    });
+}
+
+} // namespace solvane

@@ -1,0 +1,224 @@
+#include "calculator_fixture.h"
+
+#include "settings/options_form.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+using namespace solvane;
+using namespace solvane::test;
+
+namespace {
+
+// Fertilizers: 1 with 15 % N; 2 with 50 % K2O; 3 with 10 % N and 20 % P.
+const char* kFertilizers = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
+                           " (1, 'Азотное', 800), (2, 'Калийное', 1200), (3, 'Смесь', 500);"
+                           "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
+                           " (1, 1, 15), (4, 2, 50), (1, 3, 10), (2, 3, 20);";
+
+// A composition line typed in directly (no recipe runs).
+void AddLine(TForm4& calc, int fertilizer, QVariant amount) {
+    DataSet& lines = calc.T_rachet;
+    lines.append();
+    lines.fieldByName(QStringLiteral("id_udobra"))->setAsInteger(fertilizer);
+    lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
+    lines.post();
+}
+
+void SetAllAmounts(TForm4& calc, const QVariant& amount) {
+    DataSet& lines = calc.T_rachet;
+    for (lines.first(); !lines.eof(); lines.next()) {
+        lines.edit();
+        lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
+        lines.post();
+    }
+}
+
+bool Calculate(TForm4& calc) {
+    return calc.runGuarded([&calc] { calc.Button4Click(); });
+}
+
+} // namespace
+
+class ConcentrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Direct content, an oxide converted to its element and counted for the
+    // oxide itself, two lines adding up, an element outside the targets.
+    void addsEveryLinesShareToTheTargets() {
+        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1), (100, 1, 3), (100, 1, 4);");
+        f.start();
+        TForm4& calc = f.calc();
+        AddLine(calc, 1, 1.0);
+        AddLine(calc, 2, 2.0);
+        QVERIFY(Calculate(calc));
+        QCOMPARE(f.result(kN), 150.0);
+        QCOMPARE(f.result(kK), 400.0);
+        QCOMPARE(f.result(kK2O), 1000.0);
+        QCOMPARE(f.target(kK, "rachet"), 400.0);
+
+        AddLine(calc, 3, 0.5); // 10 % N adds 50; its P has no target row
+        QVERIFY(Calculate(calc));
+        QCOMPARE(f.result(kN), 200.0);
+        QCOMPARE(f.result(kK), 400.0);
+        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_konc")), std::vector<double>{3});
+
+        // A second run starts from zero, and empty amounts count as 0.
+        SetAllAmounts(calc, QVariant());
+        QVERIFY(Calculate(calc));
+        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc ORDER BY id_konc")),
+                 (std::vector<double>{0, 0, 0}));
+        QVERIFY(f.errors().isEmpty());
+        // The grid is attached again and the list stands on its first row.
+        QVERIFY(calc.DataSource2.isEnabled());
+        QCOMPARE(calc.ADOTable2.recNo(), 1);
+    }
+
+    void storesFourDecimals() {
+        CalculatorFixture f("INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (1, 'Точное', 0);"
+                            "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (1, 1, 1.23456);"
+                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (1, 1, 1);");
+        f.start();
+        AddLine(f.calc(), 1, 0.1);
+        QVERIFY(Calculate(f.calc()));
+        QCOMPARE(f.result(kN), 1.2346);
+    }
+
+    // The calculation ends by writing the totals: the sums of the target
+    // list and of the composition, rounded to two decimals.
+    void totalsFollowTheCalculation() {
+        CalculatorFixture f(
+            QString::fromUtf8(kFertilizers) +
+            "INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (100, 90, 1, 1), (100.456, 1, 1, 3);");
+        f.start();
+        TForm4& calc = f.calc();
+        AddLine(calc, 1, 1.0);
+        AddLine(calc, 2, 0.5);
+        QVERIFY(Calculate(calc));
+        QCOMPARE(calc.Label4->text(), QStringLiteral("   250")); // 150 + 100
+        QCOMPARE(calc.Label13->text(), QStringLiteral("   250"));
+        QCOMPARE(calc.Label5->text(), QStringLiteral("   200.46")); // 100 + 100.46
+        QCOMPARE(calc.Label9->text(), QStringLiteral("   91"));
+        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400")); // 800 * 1 + 1200 * 0.5
+        QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
+    }
+
+    void totalsLabels() {
+        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+                            "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES"
+                            " (1, 1, 1, 100), (1, 1, 2, 50.25), (1, 1, 3, 0);"
+                            "INSERT INTO t_rachet (id_udobra, kol) VALUES (1, 1), (2, 0.5);");
+        f.start();
+        TForm4& calc = f.calc();
+        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
+        QCOMPARE(calc.Label4->text(), QStringLiteral("   150.25"));
+        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400"));
+        QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
+
+        calc.Edit2->setText(QStringLiteral("50"));
+        QCOMPARE(calc.Label11->text(), QStringLiteral("   700"));
+        QCOMPARE(calc.Label13->text(), QStringLiteral("   75.13")); // 75.125 rounded half up
+
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
+        QCOMPARE(calc.Label4->text(), QStringLiteral("   150,25"));
+        QLocale::setDefault(QLocale::c());
+
+        // A strip whose option is off shows 0 in each of its labels.
+        DataSet& options = f.program().Form18->ADOTable1;
+        options.edit();
+        options.fieldByName(QStringLiteral("ppm1"))->setAsBoolean(false);
+        options.post();
+        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
+        for (QLabel* label : {calc.Label4, calc.Label5, calc.Label9, calc.Label13})
+            QCOMPARE(label->text(), QStringLiteral("   0"));
+        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400"));
+    }
+
+    // At 100 % the calculated fields repeat the stored values; at 50 % every
+    // one is halved before the targets are rounded to two decimals.
+    void strengthScalesTheCalculatedFields() {
+        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+                            "INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (100.456, 33.333, 1, 1);");
+        f.start();
+        TForm4& calc = f.calc();
+        AddLine(calc, 1, 1.5);
+        QVERIFY(Calculate(calc));
+        QCOMPARE(calc.strength(), 100);
+        QCOMPARE(f.target(kN, "rachet"), 225.0);
+        QCOMPARE(f.target(kN, "r_pr"), 225.0);
+        QCOMPARE(f.target(kN, "vaga_calc"), 100.46);
+        QCOMPARE(f.target(kN, "cvet_calc"), 33.33);
+        calc.T_rachet.first();
+        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 1.5);
+
+        // Through the slider: the box, the caption and every shown value follow.
+        calc.RxSlider1->setValue(50);
+        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.Edit2->text(), QStringLiteral("50"));
+        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 50 %"));
+        QCOMPARE(f.target(kN, "r_pr"), 112.5);
+        QCOMPARE(f.target(kN, "vaga_calc"), 50.23); // 50.228
+        QCOMPARE(f.target(kN, "cvet_calc"), 16.67); // 16.6665 -> 16.67
+        calc.T_rachet.first();
+        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 0.75);
+        QCOMPARE(calc.Label13->text(), QStringLiteral("   112.5"));
+        QCOMPARE(calc.Label5->text(), QStringLiteral("   50.23"));
+        // The stored result and the amount are the solution as composed.
+        QCOMPARE(f.result(kN), 225.0);
+        QCOMPARE(f.amounts(), std::vector<double>{1.5});
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    void strengthBoxAndItsErrors() {
+        CalculatorFixture f;
+        f.start();
+        TForm4& calc = f.calc();
+        calc.Edit2->setText(QStringLiteral("60"));
+        QCOMPARE(calc.strength(), 60);
+        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 60 %"));
+        // Clamped to the range; the box then shows what the slider holds.
+        calc.Edit2->setText(QStringLiteral("300"));
+        QCOMPARE(calc.strength(), 250);
+        QCOMPARE(calc.Edit2->text(), QStringLiteral("250"));
+        // Not a number: the standard conversion error, the slider keeps its value.
+        calc.Edit2->setText(QStringLiteral("6x"));
+        QCOMPARE(calc.strength(), 250);
+        QCOMPARE(f.errors(), QStringList{QStringLiteral("'6x' is not a valid integer value")});
+        calc.Edit2->setText(QString());
+        QCOMPARE(calc.strength(), 250);
+        QCOMPARE(f.errors().size(), 1);
+    }
+
+    // The options' maximum: lowering it below the strength moves the
+    // strength (and the totals); raising it again leaves the strength.
+    void strengthMaximum() {
+        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+                            "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES (10, 1, 1, 200);");
+        f.start();
+        TForm4& calc = f.calc();
+        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(80); }));
+        QCOMPARE(calc.strength(), 80);
+        QCOMPARE(calc.RxSlider1->maximum(), 80);
+        QCOMPARE(calc.Edit2->text(), QStringLiteral("80"));
+        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 80 %"));
+        QCOMPARE(calc.Label13->text(), QStringLiteral("   160"));
+        QCOMPARE(f.target(kN, "r_pr"), 160.0);
+
+        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
+        QCOMPARE(calc.strength(), 80);
+        QCOMPARE(calc.RxSlider1->maximum(), 250);
+
+        // A maximum not above the minimum changes nothing.
+        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(0); }));
+        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        QCOMPARE(calc.strength(), 80);
+    }
+};
+
+QTEST_MAIN(ConcentrationTest)
+#include "test_concentration.moc"

@@ -1,0 +1,408 @@
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/error.h"
+#include "store/schema.h"
+#include "support/test_base.h"
+#include "support/test_dir.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <memory>
+#include <sqlite3.h>
+
+using namespace solvane;
+using namespace solvane::test;
+
+namespace {
+
+const QString kRowChanged =
+    QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read.");
+
+// The error of opening base.mdb; fails the test when the open succeeds.
+QString openError(const QString& fileName = QStringLiteral("base.mdb")) {
+    Connection connection(fileName);
+    try {
+        connection.open();
+    } catch (const Error& e) {
+        if (connection.isOpen())
+            return QStringLiteral("connection left open after: ") + e.message();
+        return e.message();
+    }
+    return QString();
+}
+
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class ConnectionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { dir_ = std::make_unique<WorkingDirectory>(); }
+    void cleanup() { dir_.reset(); }
+
+    // ------------------------------------------------------------ opening
+
+    void opensAFileWithTheTenTables() {
+        CreateBaseFile();
+        Connection connection;
+        connection.open();
+        QVERIFY(connection.isOpen());
+        // Other programs may use the file meanwhile.
+        QCOMPARE(SqlFile().value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    }
+
+    void tableNamesMatchWithoutRegardToCase() {
+        QString sql = SchemaSql();
+        for (const TableDef& t : SchemaTables())
+            sql.replace(QLatin1Char('"') + t.name + QLatin1Char('"'),
+                        QLatin1Char('"') + t.name.toUpper() + QLatin1Char('"'));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open("base.mdb", &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        SqlFile().exec(QStringLiteral("INSERT INTO T_KULT (NAME_KULT) VALUES ('Томат')"));
+
+        Connection connection;
+        connection.open();
+        DataSet crops(&connection, QStringLiteral("T_KULT"));
+        crops.setTable(QStringLiteral("T_kult"));
+        crops.open();
+        QCOMPARE(crops.fieldByName(QStringLiteral("name_kult"))->asString(), QStringLiteral("Томат"));
+    }
+
+    void refusesAFileThatFailsTheCheck_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "missing"
+                                 << "не найден";
+        QTest::newRow("empty") << "empty"
+                               << "это не база данных";
+        QTest::newRow("random bytes") << "random"
+                                      << "не является базой данных";
+        QTest::newRow("text file") << "text"
+                                   << "не является базой данных";
+        QTest::newRow("directory") << "directory"
+                                   << "папка";
+        QTest::newRow("missing table") << "missing table"
+                                       << "T_kult";
+        QTest::newRow("other database") << "other"
+                                        << "t_udobra";
+    }
+    void refusesAFileThatFailsTheCheck() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        if (kind == QLatin1String("empty")) {
+            writeFile(QStringLiteral("base.mdb"), QByteArray());
+        } else if (kind == QLatin1String("random")) {
+            QByteArray bytes(8192, '\0');
+            QRandomGenerator gen(42);
+            for (char& c : bytes)
+                c = static_cast<char>(gen.bounded(256));
+            writeFile(QStringLiteral("base.mdb"), bytes);
+        } else if (kind == QLatin1String("text")) {
+            writeFile(QStringLiteral("base.mdb"), QByteArrayLiteral("id;name\n1;Сульфат калия\n"));
+        } else if (kind == QLatin1String("directory")) {
+            QVERIFY(QDir().mkdir(QStringLiteral("base.mdb")));
+        } else if (kind == QLatin1String("missing table")) {
+            CreateBaseFile();
+            SqlFile().exec(QStringLiteral("DROP TABLE T_kult"));
+        } else if (kind == QLatin1String("other")) {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open("base.mdb", &db), SQLITE_OK);
+            QCOMPARE(
+                sqlite3_exec(db, "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)", nullptr, nullptr, nullptr),
+                SQLITE_OK);
+            sqlite3_close(db);
+        }
+        const QFileInfo before(QStringLiteral("base.mdb"));
+        const QByteArray bytes = FileBytes();
+
+        const QString error = openError();
+        QVERIFY2(!error.isEmpty(), "the open succeeded");
+        QVERIFY2(error.contains(QFileInfo(QStringLiteral("base.mdb")).absoluteFilePath()), qPrintable(error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+
+        // Nothing was created or written.
+        QCOMPARE(QFileInfo::exists(QStringLiteral("base.mdb")), before.exists());
+        QCOMPARE(FileBytes(), bytes);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("base.mdb-wal")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("base.mdb-journal")));
+    }
+
+    void refusesAFileLockedByAnotherProgram_data() {
+        QTest::addColumn<bool>("wal");
+        QTest::newRow("rollback journal, exclusive transaction") << false;
+        QTest::newRow("wal, exclusive locking") << true;
+    }
+    void refusesAFileLockedByAnotherProgram() {
+        QFETCH(bool, wal);
+        CreateBaseFile();
+        if (wal)
+            Connection().open(); // switches the file to its shared journal
+        SqlFile other;
+        if (wal)
+            other.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        other.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        other.exec(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES ('Томат')"));
+        const QByteArray bytes = FileBytes();
+
+        QElapsedTimer timer;
+        timer.start();
+        const QString error = openError();
+        QVERIFY2(!error.isEmpty(), "the open succeeded");
+        QVERIFY2(error.contains(QFileInfo(QStringLiteral("base.mdb")).absoluteFilePath()), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("занят")), qPrintable(error));
+        // It waited for the other program for a short while, not for good.
+        QVERIFY(timer.elapsed() >= 500);
+        QVERIFY(timer.elapsed() < 10000);
+        QCOMPARE(FileBytes(), bytes);
+
+        other.exec(QStringLiteral("COMMIT"));
+        if (wal)
+            other.exec(QStringLiteral("PRAGMA locking_mode=NORMAL"));
+    }
+
+    void neverCreatesTheFile() {
+        QVERIFY(!openError(QStringLiteral("sub/base.mdb")).isEmpty());
+        QVERIFY(!QFileInfo::exists(QStringLiteral("sub/base.mdb")));
+        QVERIFY(!openError().isEmpty());
+        QVERIFY(!QFileInfo::exists(QStringLiteral("base.mdb")));
+    }
+
+    // ------------------------------------------------------------ transactions
+
+    void oneActionIsOneCommit() {
+        TestBase base;
+        Connection& connection = base.connection();
+        const long long before = connection.commitCount();
+        {
+            ActionScope action(&connection);
+            for (int i = 0; i < 100; ++i)
+                connection.write(QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (?, ?)"),
+                                 {QVariant(i), QVariant(i * 0.5)});
+            {
+                ActionScope nested(&connection); // a handler called from a handler
+                connection.write(QStringLiteral("UPDATE t_rachet SET kol = ? WHERE id_udobra = ?"),
+                                 {QVariant(9.5), QVariant(3)});
+            }
+            QVERIFY(connection.inTransaction());
+            QCOMPARE(connection.commitCount(), before);
+            // Another program does not see the action's writes yet.
+            QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM t_rachet")).toInt(), 0);
+        }
+        QVERIFY(!connection.inTransaction());
+        QCOMPARE(connection.commitCount(), before + 1);
+        QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM t_rachet")).toInt(), 100);
+        QCOMPARE(base.value(QStringLiteral("SELECT kol FROM t_rachet WHERE id_udobra = 3")).toDouble(), 9.5);
+
+        // Outside an action every write commits by itself.
+        connection.write(QStringLiteral("DELETE FROM t_rachet WHERE id_udobra = ?"), {QVariant(1)});
+        QCOMPARE(connection.commitCount(), before + 2);
+        QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM t_rachet")).toInt(), 99);
+    }
+
+    void anActionThatReadsOnlyCommitsNothing() {
+        TestBase base;
+        const long long before = base.connection().commitCount();
+        {
+            ActionScope action(&base.connection());
+            DataSet crops(&base.connection(), QStringLiteral("T_KULT"));
+            crops.setTable(QStringLiteral("T_kult"));
+            crops.open();
+        }
+        QCOMPARE(base.connection().commitCount(), before);
+    }
+
+    void anActionStoppedByAnErrorKeepsWhatItPosted() {
+        TestBase base;
+        DataSet crops(&base.connection(), QStringLiteral("T_KULT"));
+        crops.setTable(QStringLiteral("T_kult"));
+        crops.open();
+        try {
+            ActionScope action(&base.connection());
+            crops.append();
+            crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+            crops.post();
+            crops.append();
+            crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QString(51, QLatin1Char('x')));
+            crops.post();
+            QFAIL("a text longer than its column was posted");
+        } catch (const Error&) {
+        }
+        QVERIFY(!base.connection().inTransaction());
+        QCOMPARE(base.value(QStringLiteral("SELECT group_concat(name_kult) FROM T_kult")).toString(),
+                 QStringLiteral("Огурец"));
+    }
+
+    void aModalPauseCommitsAndLetsATimerWriteOnItsOwn() {
+        TestBase base;
+        Connection& connection = base.connection();
+        ActionScope action(&connection);
+        connection.write(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES (?)"), {QStringLiteral("до")});
+        {
+            ModalPause pause(&connection);
+            // The question is on screen: another program is not locked out.
+            QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM T_kult")).toInt(), 1);
+            base.sql().exec(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES ('чужой')"));
+            {
+                ActionScope timer(&connection);
+                connection.write(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES (?)"),
+                                 {QStringLiteral("таймер")});
+            }
+            QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM T_kult")).toInt(), 3);
+        }
+        const long long commits = connection.commitCount();
+        connection.write(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES (?)"), {QStringLiteral("после")});
+        QVERIFY(connection.inTransaction());
+        QCOMPARE(connection.commitCount(), commits);
+        QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM T_kult")).toInt(), 3);
+    }
+
+    void aPostWhileAnotherProgramWritesFailsAndCanBeRetried() {
+        TestBase base;
+        base.insert(QStringLiteral("T_kult"), {{QStringLiteral("name_kult"), QStringLiteral("Томат")}});
+        DataSet crops(&base.connection(), QStringLiteral("T_KULT"));
+        crops.setTable(QStringLiteral("T_kult"));
+        crops.open();
+        SqlFile other;
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        other.exec(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES ('Перец')"));
+        for (bool inAction : {false, true}) {
+            ActionScope action(inAction ? &base.connection() : nullptr);
+            crops.edit();
+            crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+            try {
+                crops.post();
+                QFAIL("posted while another program was writing");
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("занята")), qPrintable(e.message()));
+            }
+            QCOMPARE(crops.state(), DataSetState::Edit);
+        }
+        other.exec(QStringLiteral("COMMIT"));
+        {
+            ActionScope action(&base.connection());
+            crops.post();
+        }
+        QCOMPARE(base.value(QStringLiteral("SELECT group_concat(name_kult) FROM T_kult")).toString(),
+                 QStringLiteral("Огурец,Перец"));
+    }
+
+    // ------------------------------------------------------------ optimistic locking
+
+    void aPostFailsWhenAnotherProgramChangedTheRow_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("changed the same column") << "UPDATE T_kult SET name_kult = 'Перец' WHERE id_kult = ?";
+        QTest::newRow("deleted the row") << "DELETE FROM T_kult WHERE id_kult = ?";
+    }
+    void aPostFailsWhenAnotherProgramChangedTheRow() {
+        QFETCH(QString, change);
+        TestBase base;
+        const long long id =
+            base.insert(QStringLiteral("T_kult"), {{QStringLiteral("name_kult"), QStringLiteral("Томат")},
+                                                   {QStringLiteral("ph"), QStringLiteral("6")}});
+        DataSet crops(&base.connection(), QStringLiteral("T_KULT"));
+        crops.setTable(QStringLiteral("T_kult"));
+        crops.open();
+        crops.edit();
+        crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+
+        SqlFile other;
+        other.exec(change, {id});
+        const auto afterOther = other.rows(QStringLiteral("SELECT * FROM T_kult"));
+
+        try {
+            crops.post();
+            QFAIL("the post overwrote another program's change");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(kRowChanged), qPrintable(e.message()));
+        }
+        QCOMPARE(other.rows(QStringLiteral("SELECT * FROM T_kult")), afterOther);
+        // The change stays pending: the user may cancel it.
+        QCOMPARE(crops.state(), DataSetState::Edit);
+        crops.cancel();
+        QCOMPARE(crops.fieldByName(QStringLiteral("name_kult"))->asString(), QStringLiteral("Томат"));
+    }
+
+    void aPostKeepsAnotherProgramsChangeOfOtherColumns() {
+        TestBase base;
+        const long long id =
+            base.insert(QStringLiteral("T_kult"), {{QStringLiteral("name_kult"), QStringLiteral("Томат")},
+                                                   {QStringLiteral("ph"), QStringLiteral("6")}});
+        DataSet crops(&base.connection(), QStringLiteral("T_KULT"));
+        crops.setTable(QStringLiteral("T_kult"));
+        crops.open();
+        crops.edit();
+        crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+        base.sql().exec(QStringLiteral("UPDATE T_kult SET ph = '7' WHERE id_kult = ?"), {id});
+        crops.post();
+        const auto row = base.sql().rows(QStringLiteral("SELECT name_kult, ph FROM T_kult"));
+        QCOMPARE(row.size(), size_t(1));
+        QCOMPARE(row[0][0].toString(), QStringLiteral("Огурец"));
+        QCOMPARE(row[0][1].toString(), QStringLiteral("7"));
+    }
+
+    void aDeleteFailsWhenAnotherProgramChangedTheRow_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("changed") << "UPDATE t_rachet SET kol = 7.25 WHERE id_rachet = ?";
+        QTest::newRow("deleted") << "DELETE FROM t_rachet WHERE id_rachet = ?";
+    }
+    void aDeleteFailsWhenAnotherProgramChangedTheRow() {
+        QFETCH(QString, change);
+        TestBase base;
+        const long long id =
+            base.insert(QStringLiteral("t_rachet"), {{QStringLiteral("id_udobra"), 4}, {QStringLiteral("kol"), 1.5}});
+        base.insert(QStringLiteral("t_rachet"), {{QStringLiteral("id_udobra"), 5}, {QStringLiteral("kol"), 2.5}});
+        DataSet lines(&base.connection(), QStringLiteral("T_rachet"));
+        lines.setTable(QStringLiteral("t_rachet"));
+        lines.open();
+        base.sql().exec(change, {id});
+        const auto afterOther = base.sql().rows(QStringLiteral("SELECT * FROM t_rachet"));
+        try {
+            lines.deleteRecord();
+            QFAIL("the delete went through");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(kRowChanged), qPrintable(e.message()));
+        }
+        QCOMPARE(base.sql().rows(QStringLiteral("SELECT * FROM t_rachet")), afterOther);
+        QCOMPARE(lines.recordCount(), 2);
+    }
+
+    void rowsOfAnUnusualStoredFormCanBeChangedAndDeleted() {
+        // Another program may store true as -1 and whole amounts as integers.
+        TestBase base;
+        base.insert(QStringLiteral("T_element"), {{QStringLiteral("Smallname_element"), QStringLiteral("K2O")},
+                                                  {QStringLiteral("kof"), -1},
+                                                  {QStringLiteral("id_kof"), 2}});
+        base.insert(QStringLiteral("T_element"), {{QStringLiteral("Smallname_element"), QStringLiteral("P2O5")},
+                                                  {QStringLiteral("kof"), 1},
+                                                  {QStringLiteral("id_kof"), 3}});
+        DataSet elements(&base.connection(), QStringLiteral("T_Element"));
+        elements.setTable(QStringLiteral("T_element"));
+        elements.open();
+        Field* oxide = elements.fieldByName(QStringLiteral("kof"));
+        QVERIFY(oxide->asBoolean());
+        elements.edit();
+        oxide->setAsBoolean(false);
+        elements.post();
+        QCOMPARE(base.value(QStringLiteral("SELECT kof FROM T_element WHERE Smallname_element = 'K2O'")).toInt(), 0);
+        elements.next();
+        elements.deleteRecord();
+        QCOMPARE(base.value(QStringLiteral("SELECT count(*) FROM T_element")).toInt(), 1);
+    }
+
+private:
+    std::unique_ptr<WorkingDirectory> dir_;
+};
+
+QTEST_GUILESS_MAIN(ConnectionTest)
+#include "test_connection.moc"

@@ -1,0 +1,209 @@
+// Crops and their target lists in the calculator, through its controls: the
+// zero-target rule on every post, the completion of a crop's list with the
+// plain elements, deleting targets with the confirmation, and a crop that
+// holds several rows without a target.
+
+#include "calculator_fixture.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+
+#include <QAction>
+#include <QToolButton>
+#include <cmath>
+
+using namespace solvane;
+using namespace solvane::test;
+
+namespace {
+
+// Fertilizer 10 holds 10 % N: a target of N t mg/l is met by t / 100 g/l.
+// Crop 2 exists besides the fixture's crop 1.
+const char* kRows = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (10, 'Азотное', 500);"
+                    "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (1, 10, 10);"
+                    "INSERT INTO T_kult (id_kult, name_kult, ph) VALUES (2, 'Вторая', '');"
+                    "INSERT INTO t_rachet (id_udobra) VALUES (10);";
+
+QString Rows(const QString& targets) {
+    return QString::fromUtf8(kRows) + QStringLiteral("INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES ") +
+           targets + QLatin1Char(';');
+}
+
+void ClickRow(DBGrid* grid, int row) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void Press(DBNavigator* navigator, NavButton which) {
+    QToolButton* b = navigator->button(which);
+    QVERIFY(b && b->isEnabled());
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// Counts the deletions of target rows, and still runs the window's own handler.
+class DeletionLog {
+public:
+    explicit DeletionLog(TForm4& calc) : set_(calc.ADOTable2), own_(calc.ADOTable2.afterDelete) {
+        set_.afterDelete = [this](DataSet& set) {
+            ++count;
+            own_(set);
+        };
+    }
+    ~DeletionLog() { set_.afterDelete = own_; }
+    int count = 0;
+
+private:
+    DataSet& set_;
+    std::function<void(DataSet&)> own_;
+};
+
+long long TargetSequence(CalculatorFixture& f) {
+    const auto v = f.column(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 't_konc'"));
+    return v.empty() ? 0 : static_cast<long long>(v.front());
+}
+
+std::vector<double> ElementsOf(CalculatorFixture& f, int crop) {
+    return f.column(QStringLiteral("SELECT id_el FROM t_konc WHERE id_kult = %1 ORDER BY id_konc").arg(crop));
+}
+
+} // namespace
+
+class CropsTargetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A target row posted with 0 or no target goes again at once, and the
+    // recipe and the calculation follow; a row with a target stays.
+    void zeroTargetRule() {
+        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        DataSet& targets = c.ADOTable2;
+        DeletionLog log(c);
+        int deletions = 0;
+        for (const QVariant& target : {QVariant(0.0), QVariant()}) {
+            c.N9->trigger();
+            QCOMPARE(targets.state(), DataSetState::Insert);
+            targets.fieldByName(QStringLiteral("id_el"))->setAsInteger(kK);
+            targets.fieldByName(QStringLiteral("vega"))->setValue(target);
+            Press(c.DBNavigator1, NavButton::Post);
+            QCOMPARE(ElementsOf(f, 1), std::vector<double>{kN});
+            QCOMPARE(targets.recordCount(), 1);
+            QCOMPARE(log.count, ++deletions);
+            // The recipe ran: the amount is fitted and N calculated anew.
+            QCOMPARE(f.amounts(), std::vector<double>{1});
+            QCOMPARE(f.result(kN), 100.0);
+        }
+        Press(c.DBNavigator1, NavButton::Insert);
+        targets.fieldByName(QStringLiteral("id_el"))->setAsInteger(kCa);
+        targets.fieldByName(QStringLiteral("vega"))->setAsFloat(50);
+        Press(c.DBNavigator1, NavButton::Post);
+        QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kCa}));
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // Choosing a crop completes its list with every plain element it lacks
+    // (never an oxide); those rows have no target, so each goes again and
+    // reruns the recipe, and the crop keeps the rows with a target.
+    void completionOnACropClick() {
+        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (80, 2, 1, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        const long long sequence = TargetSequence(f);
+        DeletionLog log(c);
+        ClickRow(c.dxDBGrid6, 1);
+        QCOMPARE(c.ADOTable3.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
+        // P, K and Ca were appended and deleted; K2O was skipped.
+        QCOMPARE(TargetSequence(f) - sequence, 3);
+        QCOMPARE(log.count, 3);
+        QCOMPARE(ElementsOf(f, 2), std::vector<double>{kN});
+        QCOMPARE(f.amounts(), std::vector<double>{0.8});
+        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
+        // The other crop was not touched.
+        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1")), std::vector<double>{99});
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // A crop that already has a row for every plain element: nothing is
+    // appended and nothing else runs.
+    void completeCropRunsNothing() {
+        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (20, 1, 2, 99), (30, 1, 3, 99), (40, 1, 5, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        const long long sequence = TargetSequence(f);
+        ClickRow(c.dxDBGrid6, 0);
+        QCOMPARE(TargetSequence(f), sequence);
+        QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kP, kK, kCa}));
+        QVERIFY(std::isnan(f.amounts().at(0)));
+        QCOMPARE(f.result(kN), 99.0);
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // A new crop typed in and posted gets the completion too: each of its
+    // four rows goes again, and the recipe over no targets gives 0.
+    void newCropIsCompleted() {
+        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        const long long sequence = TargetSequence(f);
+        Press(c.DBNavigator2, NavButton::Insert);
+        QCOMPARE(c.ADOTable3.state(), DataSetState::Insert);
+        c.ADOTable3.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+        Press(c.DBNavigator4, NavButton::Post);
+        QCOMPARE(f.column(QStringLiteral("SELECT COUNT(*) FROM T_kult WHERE name_kult = 'Огурец'")),
+                 std::vector<double>{1});
+        QCOMPARE(TargetSequence(f) - sequence, 4);
+        QCOMPARE(c.ADOTable2.recordCount(), 0);
+        QCOMPARE(f.amounts(), std::vector<double>{0});
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // Deleting a target from the menu asks first: Cancel leaves everything,
+    // OK deletes the row and reruns the recipe.
+    void deleteAsksFirst() {
+        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (50, 1, 3, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        ClickRow(c.dxDBGrid3, 1);
+        QCOMPARE(c.ADOTable2.fieldByName(QStringLiteral("id_el"))->asInteger(), kK);
+        MessageService& messages = f.program().messages();
+        messages.clearShown();
+
+        messages.queueAnswer(MessageAnswer::Cancel);
+        c.N10->trigger();
+        QCOMPARE(messages.shown().size(), size_t(1));
+        QCOMPARE(messages.shown().back().text, QStringLiteral("Delete record?"));
+        QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kK}));
+        QVERIFY(std::isnan(f.amounts().at(0)));
+        QCOMPARE(f.result(kN), 99.0);
+
+        messages.queueAnswer(MessageAnswer::Ok);
+        c.N10->trigger();
+        QCOMPARE(messages.shown().size(), size_t(2));
+        QCOMPARE(ElementsOf(f, 1), std::vector<double>{kN});
+        QCOMPARE(f.amounts(), std::vector<double>{1});
+        QCOMPARE(f.result(kN), 100.0);
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // A crop holding several rows without a target, and lacking an element:
+    // the completion's row goes, its recipe removes the stored ones one by
+    // one (each rerunning the recipe), and what is left is the result of one
+    // clean calculation over the rows with a target.
+    void severalStoredZeroTargets() {
+        CalculatorFixture f(
+            Rows(QStringLiteral("(100, 1, 1, 99), (0, 2, 2, 99), (80, 2, 1, 99), (NULL, 2, 3, 99), (0, 2, 2, 99)")));
+        f.start();
+        TForm4& c = f.calc();
+        DeletionLog log(c);
+        ClickRow(c.dxDBGrid6, 1);
+        QCOMPARE(log.count, 4); // Ca appended and deleted, then the three stored rows
+        QCOMPARE(ElementsOf(f, 2), std::vector<double>{kN});
+        QCOMPARE(f.amounts(), std::vector<double>{0.8});
+        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
+        QCOMPARE(c.ADOTable2.recordCount(), 1);
+        QVERIFY(f.errors().isEmpty());
+    }
+};
+
+QTEST_MAIN(CropsTargetsTest)
+#include "test_crops_targets.moc"

@@ -1,5 +1,6 @@
 #include "settings/window_sizes.h"
 
+#include "app/launcher_form.h"
 #include "app/program.h"
 #include "calculator/calculator_form.h"
 #include "controls/splitter.h"
@@ -124,11 +125,24 @@ bool isMaximized(const Form& form) {
     return form.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
-// The frame around the client area as last seen (nothing before the window
-// was first shown).
-QSize frameExtra(const Form& form) {
+QSize ownFrame(const Form& form) {
     const QSize extra = form.frameGeometry().size() - form.size();
     return QSize(std::max(0, extra.width()), std::max(0, extra.height()));
+}
+
+// The room the window manager's frame takes around a window's client area.
+// A window that has never been on screen has no frame yet; the launcher's,
+// which is on screen, stands in for it, so that a hidden window is sized,
+// and saved, by the same outer size it will have once shown.
+QSize frameExtra(const Form& form, const Form& launcher) {
+    const QSize own = ownFrame(form);
+    if (own != QSize(0, 0) || form.isVisible() || !launcher.isVisible())
+        return own;
+    return ownFrame(launcher);
+}
+
+QSize outerSizeOf(const Form& form, const Form& launcher) {
+    return form.size() + frameExtra(form, launcher);
 }
 
 QScreen* screenOf(const Form& form) {
@@ -159,10 +173,10 @@ enum class Dimension { Height, Width };
 // small floor, so zero and negative values cannot make it vanish), and no
 // larger than the screen's available area, the minimum winning over the
 // screen for a window that cannot be made that small.
-void applyDimension(Form& form, Dimension dimension, int value) {
+void applyDimension(Form& form, const Form& launcher, Dimension dimension, int value) {
     if (isMaximized(form))
         return;
-    const QSize extra = frameExtra(form);
+    const QSize extra = frameExtra(form, launcher);
     const QSize hint = form.minimumSizeHint();
     const QSize smallest = form.minimumSize().expandedTo(hint.isValid() ? hint : QSize(0, 0)) + extra;
     QScreen* screen = screenOf(form);
@@ -210,12 +224,13 @@ void LoadSizes(Program& program) {
         if (!probe.open(QIODevice::ReadOnly))
             CreateSizeFile();
     }
-    // The file is read whole and released before any window changes.
+    // The lines are read and the file released before any window changes.
     const std::array<QString, kLineCount> line = readSizeFile();
 
     TForm3& elements = *program.Form3;
     TForm2& fertilizers = *program.Form2;
     TForm4& calculator = *program.Form4;
+    const Form& launcher = *program.Form1;
 
     maximizeWhen(line[0], elements);
     maximizeWhen(line[1], fertilizers);
@@ -223,12 +238,12 @@ void LoadSizes(Program& program) {
 
     // Each value is converted and applied before the next is read, so a
     // line that holds no integer stops here with the ones before it applied.
-    applyDimension(elements, Dimension::Height, ParseInteger(line[3]));
-    applyDimension(elements, Dimension::Width, ParseInteger(line[4]));
-    applyDimension(fertilizers, Dimension::Height, ParseInteger(line[5]));
-    applyDimension(fertilizers, Dimension::Width, ParseInteger(line[6]));
-    applyDimension(calculator, Dimension::Height, ParseInteger(line[7]));
-    applyDimension(calculator, Dimension::Width, ParseInteger(line[8]));
+    applyDimension(elements, launcher, Dimension::Height, ParseInteger(line[3]));
+    applyDimension(elements, launcher, Dimension::Width, ParseInteger(line[4]));
+    applyDimension(fertilizers, launcher, Dimension::Height, ParseInteger(line[5]));
+    applyDimension(fertilizers, launcher, Dimension::Width, ParseInteger(line[6]));
+    applyDimension(calculator, launcher, Dimension::Height, ParseInteger(line[7]));
+    applyDimension(calculator, launcher, Dimension::Width, ParseInteger(line[8]));
     applyPosition(fertilizers.RzSplitter1, ParseInteger(line[9]));
     applyPosition(calculator.RzSplitter1, ParseInteger(line[10]));
     applyPosition(calculator.RzSplitter2, ParseInteger(line[11]));
@@ -242,9 +257,10 @@ void SaveSizes(Program& program) {
     const TForm2& fertilizers = *program.Form2;
     const TForm4& calculator = *program.Form4;
     auto flag = [](const Form& form) { return QByteArray(form.windowState() & Qt::WindowMaximized ? "1" : "0"); };
-    const QSize e = elements.outerSize();
-    const QSize f = fertilizers.outerSize();
-    const QSize c = calculator.outerSize();
+    const Form& launcher = *program.Form1;
+    const QSize e = outerSizeOf(elements, launcher);
+    const QSize f = outerSizeOf(fertilizers, launcher);
+    const QSize c = outerSizeOf(calculator, launcher);
     writeSizeFile({{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
                     number(f.height()), number(f.width()), number(c.height()), number(c.width()),
                     number(fertilizers.RzSplitter1->position()), number(calculator.RzSplitter1->position()),

@@ -180,11 +180,19 @@ private slots:
             QCOMPARE(s.calc().RxSlider1->maximum(), 250);
         }
         {
-            Session s(QStringLiteral("UPDATE t_opt SET maxim = 80"));
+            Session s(QStringLiteral("UPDATE t_opt SET maxim = 80; INSERT INTO t_rachet (id_udobra, kol) "
+                                     "SELECT id_udobra, 1 FROM t_udobra WHERE ppm > 0 LIMIT 2"));
             QCOMPARE(s.calc().RxSlider1->maximum(), 80);
             QCOMPARE(s.calc().strength(), 80);
             QCOMPARE(s.calc().RxSlider1->value(), 80);
             QVERIFY(s.p().messages().shown().empty());
+            // The totals follow the lowered strength: the PPM at strength is 80 % of the PPM.
+            const double ppm =
+                s.calc().Label10->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            const double atStrength =
+                s.calc().Label11->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            QVERIFY2(ppm > 0, qPrintable(s.calc().Label10->text()));
+            QVERIFY(qAbs(atStrength - 0.8 * ppm) < 0.01);
         }
     }
 
@@ -230,6 +238,11 @@ private slots:
         s.calc().hide();
         QTest::qWait(250);
         QVERIFY(!s.calc().isVisible());
+        // Closing the calculator then ends the program.
+        s.calc().showWindow();
+        QCOMPARE(s.quits, 0);
+        s.calc().close();
+        QCOMPARE(s.quits, 1);
     }
 
     void anEmptyTableReadsAsEmptyFieldsAndOnlyTheFirstRowCounts() {
@@ -287,7 +300,13 @@ private slots:
                 .arg(0x00E0E0E0)   // light grey
                 .arg(0x00FFD8B0)   // sky blue
                 .arg(0x00B0C8FF)   // salmon
-                .arg(0x00A0F0A0)); // green
+                .arg(0x00A0F0A0) + // green
+            QStringLiteral("; INSERT INTO t_head_rar (name_rar, id_konc, kol_l, konc) "
+                           "SELECT 'Томат, рассада', min(id_kult), 10, 100 FROM T_kult;"
+                           "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) "
+                           "SELECT id_udobra, 0.25 * id_udobra, 1 FROM t_udobra WHERE id_udobra <= 4;"
+                           "INSERT INTO t_rachet (id_udobra, kol) SELECT id_udobra, 0.5 FROM t_udobra "
+                           "WHERE id_udobra <= 3"));
         TForm4& c = s.calc();
         QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(&c));

@@ -150,6 +150,9 @@ public:
 
     // ---- concentration calculation ----
     void Button4Click();
+    // Zeroes every target row of the crop and adds what the given lines (the
+    // composition or a saved solution's lines, T_SOS linked to them) give it.
+    void AddConcentrations(DataSet& lines);
     void RoundConcentrations();
     void UpdateTotals();
     void ADOTable2CalcFields(DataSet& dataSet);
@@ -195,8 +198,18 @@ public:
     void dxDBSpinEdit1Change();
     void T_save_rarCalcFields(DataSet& dataSet);
     void EXCEL1Click();
+    // The saved-solution pass: the concentrations of the current saved
+    // solution's lines against the current crop's targets.
+    void SavedSolutionPass();
+    // The litres box's value; an empty or unreadable box counts as 0.
+    double litres() const;
 
 private:
+    void returnToCrop(Bookmark crop);
+    void reopenLines();
+    // Sets the per-litres column's caption, only when it changes (it is set
+    // while the grid reads its rows).
+    void setLitresCaption(const QString& caption);
     // Fields read by the calculated-field handlers, resolved once by installCalculation().
     struct CalculationFields {
         Field* vega = nullptr;

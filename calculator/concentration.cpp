@@ -32,20 +32,6 @@ namespace {
 constexpr int kRecalculationDelayMs = 1500;
 constexpr int kFullStrength = 100;
 
-// Detaches a data source for the life of the object. It is attached again
-// also when the calculation stops on an error: disabling nests, so a source
-// left disabled by a failed run would stay frozen for good.
-class DetachedSource {
-public:
-    explicit DetachedSource(DataSource& source) : source_(source) { source_.disable(); }
-    ~DetachedSource() { source_.enable(); }
-    DetachedSource(const DetachedSource&) = delete;
-    DetachedSource& operator=(const DetachedSource&) = delete;
-
-private:
-    DataSource& source_;
-};
-
 QString TotalText(double sum) {
     return QStringLiteral("   ") + FormatNumber(RoundToDecimals(sum, 2));
 }
@@ -79,59 +65,69 @@ void TForm4::Button4Click() {
     ADOTable2.checkBrowseMode();
     RemoveZeroTargets();
     {
-        DetachedSource detached(DataSource2);
+        const DisabledSource targetGrid(DataSource2);
+        const DisabledSource lines(DS_rachet);
 
         T_SOS.setMaster(&DS_rachet, QStringLiteral("id_udobra"), QStringLiteral("id_udobra"));
         T_SOS.close();
         T_SOS.open();
-
-        Field* const targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
-        Field* const result = ADOTable2.fieldByName(QStringLiteral("rachet"));
-        Field* const amount = T_rachet.fieldByName(QStringLiteral("kol"));
-        Field* const contentElement = T_SOS.fieldByName(QStringLiteral("id_element"));
-        Field* const contentPercent = T_SOS.fieldByName(QStringLiteral("kol_element"));
-        Field* const yieldedElement = T_SOS.fieldByName(QStringLiteral("id_el"));
-        Field* const coefficient = T_SOS.fieldByName(QStringLiteral("kof"));
-
-        for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
-            ADOTable2.edit();
-            result->setAsFloat(0.0);
-            ADOTable2.post();
-        }
-
-        for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
-            const double grams = amount->asFloat();
-            for (T_SOS.first(); !T_SOS.eof(); T_SOS.next()) {
-                const long long element = contentElement->asLargeInt();
-                const long long yielded = yieldedElement->asLargeInt();
-                const double share = (contentPercent->asFloat() * 10.0) * grams;
-                const double factor = coefficient->asFloat();
-                for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
-                    const long long target = targetElement->asLargeInt();
-                    // The direct match first; an oxide counts toward the element
-                    // it yields only where it is not itself the target.
-                    if (element == target) {
-                        ADOTable2.edit();
-                        result->setAsFloat(share + result->asFloat());
-                        ADOTable2.post();
-                    } else if (yielded == target) {
-                        ADOTable2.edit();
-                        result->setAsFloat(share * factor + result->asFloat());
-                        ADOTable2.post();
-                    }
-                }
-            }
-        }
-
+        AddConcentrations(T_rachet);
         RoundConcentrations();
-
-        // Back to the remembered crop, without settling a crop row being typed.
-        if (ADOTable3.isActive() && ADOTable3.state() == DataSetState::Browse && ADOTable3.bookmarkValid(crop) &&
-            ADOTable3.bookmark() != crop)
-            ADOTable3.gotoBookmark(crop);
+        returnToCrop(crop);
     }
     UpdateTotals();
     ADOTable2.first();
+}
+
+// Every target row of the crop gets 0, then what each content row of each
+// line's fertilizer gives it, in mg per litre: the lines are the composition
+// or a saved solution's lines, and T_SOS is linked to them, so it holds the
+// content rows of the current line's fertilizer.
+void TForm4::AddConcentrations(DataSet& lines) {
+    Field* const targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
+    Field* const result = ADOTable2.fieldByName(QStringLiteral("rachet"));
+    Field* const amount = lines.fieldByName(QStringLiteral("kol"));
+    Field* const contentElement = T_SOS.fieldByName(QStringLiteral("id_element"));
+    Field* const contentPercent = T_SOS.fieldByName(QStringLiteral("kol_element"));
+    Field* const yieldedElement = T_SOS.fieldByName(QStringLiteral("id_el"));
+    Field* const coefficient = T_SOS.fieldByName(QStringLiteral("kof"));
+
+    for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+        ADOTable2.edit();
+        result->setAsFloat(0.0);
+        ADOTable2.post();
+    }
+
+    for (lines.first(); !lines.eof(); lines.next()) {
+        const double grams = amount->asFloat();
+        for (T_SOS.first(); !T_SOS.eof(); T_SOS.next()) {
+            const long long element = contentElement->asLargeInt();
+            const long long yielded = yieldedElement->asLargeInt();
+            const double share = (contentPercent->asFloat() * 10.0) * grams;
+            const double factor = coefficient->asFloat();
+            for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+                const long long target = targetElement->asLargeInt();
+                // The direct match first; an oxide counts toward the element
+                // it yields only where it is not itself the target.
+                if (element == target) {
+                    ADOTable2.edit();
+                    result->setAsFloat(share + result->asFloat());
+                    ADOTable2.post();
+                } else if (yielded == target) {
+                    ADOTable2.edit();
+                    result->setAsFloat(share * factor + result->asFloat());
+                    ADOTable2.post();
+                }
+            }
+        }
+    }
+}
+
+// Back to the remembered crop, without settling a crop row being typed.
+void TForm4::returnToCrop(Bookmark crop) {
+    if (ADOTable3.isActive() && ADOTable3.state() == DataSetState::Browse && ADOTable3.bookmarkValid(crop) &&
+        ADOTable3.bookmark() != crop)
+        ADOTable3.gotoBookmark(crop);
 }
 
 void TForm4::RoundConcentrations() {
@@ -149,6 +145,12 @@ void TForm4::UpdateTotals() {
     const auto option = [&options](const char* name) {
         return options.isActive() && !options.isEmpty() && options.fieldByName(QString::fromLatin1(name))->asBoolean();
     };
+
+    ADOTable2.checkBrowseMode();
+    T_rachet.checkBrowseMode();
+    // Both sets end on their first rows; their grids show that once.
+    const DisabledSource targetGrid(DataSource2);
+    const DisabledSource lines(DS_rachet);
 
     double results = 0, resultsAtStrength = 0, targets = 0, flowering = 0;
     ADOTable2.first();

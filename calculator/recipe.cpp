@@ -30,6 +30,17 @@ void TForm4::Button10Click() {
     RemoveZeroTargets();
 
     T_rachet.first();
+    if (!T_rachet.isEmpty()) {
+        // What the first filter below would settle anyway.
+        fertilizers.checkBrowseMode();
+        content.checkBrowseMode();
+    }
+    // Pending edits are settled now; the grids of the sets walked below need
+    // not follow every move and show the outcome once, at the end.
+    const DisabledSource lines(DS_rachet);
+    const DisabledSource targetGrid(DataSource2);
+    const DisabledSource list(program_.Form2->DS_UDobRA);
+    const DisabledSource contentGrid(program_.Form2->DS_SOSTAV);
     const int n = T_rachet.recordCount();
     const int m = ADOTable2.recordCount();
 

@@ -94,8 +94,9 @@ private:
 // A grid over a data source: one row per visible row of the data set, the
 // current row selected. Editing a cell puts the data set into edit (or insert)
 // state; moving to another row or leaving the grid posts, as a data-bound grid
-// does. A disabled data source freezes the grid until it is enabled again.
-// The event handlers below run as user actions through the handler guard.
+// does; Escape outside a cell editor cancels the row's changes. A disabled
+// data source freezes the grid until it is enabled again. The event handlers
+// below run as user actions through the handler guard.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -147,7 +148,6 @@ protected:
 private:
     friend class DBGridModel;
     friend class DBGridDelegate;
-    void dataEvent(DataEvent event);
     void syncCurrent();
     void currentMoved(const QModelIndex& current);
     void focusChanged(QWidget* old, QWidget* now);

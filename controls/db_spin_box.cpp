@@ -52,9 +52,14 @@ public:
     }
 
     void dataSourceDestroyed(DataSource* source) override {
+        // The window is going away with its data sets: the box forgets the
+        // source and empties quietly, without telling its handler (which
+        // would reach data sets already destroyed).
         if (source == source_) {
             source_ = nullptr;
+            quiet_ = true;
             show();
+            quiet_ = false;
         }
     }
 
@@ -93,7 +98,7 @@ public:
                 return;
             }
         }
-        if (box_.onChange)
+        if (box_.onChange && !quiet_)
             box_.guard_.run(&box_, box_.onChange);
     }
 
@@ -103,6 +108,7 @@ private:
     QString fieldName_;
     bool loading_ = false;
     bool writing_ = false;
+    bool quiet_ = false;
 };
 
 DBSpinBox::DBSpinBox(HandlerGuard& guard, QWidget* parent)

@@ -49,6 +49,21 @@ inline std::vector<double> Column(const QString& file, const QString& sql) {
     return values;
 }
 
+// Fertilizers: 1 with 15 % N; 2 with 50 % K2O; 3 with 10 % N and 20 % P.
+constexpr const char* kFertilizers = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
+                                     " (1, 'Азотное', 800), (2, 'Калийное', 1200), (3, 'Смесь', 500);"
+                                     "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
+                                     " (1, 1, 15), (4, 2, 50), (1, 3, 10), (2, 3, 20);";
+
+// A composition line typed in directly (no recipe runs).
+inline void AddLine(TForm4& calc, int fertilizer, const QVariant& amount) {
+    DataSet& lines = calc.T_rachet;
+    lines.append();
+    lines.fieldByName(QStringLiteral("id_udobra"))->setAsInteger(fertilizer);
+    lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
+    lines.post();
+}
+
 class CalculatorFixture {
 public:
     // rows: SQL run on the new database after the common rows.

@@ -1,5 +1,6 @@
 #include "calculator_fixture.h"
 
+#include "settings/options.h"
 #include "settings/options_form.h"
 
 #include <QGroupBox>
@@ -11,21 +12,6 @@ using namespace solvane;
 using namespace solvane::test;
 
 namespace {
-
-// Fertilizers: 1 with 15 % N; 2 with 50 % K2O; 3 with 10 % N and 20 % P.
-const char* kFertilizers = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
-                           " (1, 'Азотное', 800), (2, 'Калийное', 1200), (3, 'Смесь', 500);"
-                           "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
-                           " (1, 1, 15), (4, 2, 50), (1, 3, 10), (2, 3, 20);";
-
-// A composition line typed in directly (no recipe runs).
-void AddLine(TForm4& calc, int fertilizer, QVariant amount) {
-    DataSet& lines = calc.T_rachet;
-    lines.append();
-    lines.fieldByName(QStringLiteral("id_udobra"))->setAsInteger(fertilizer);
-    lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
-    lines.post();
-}
 
 void SetAllAmounts(TForm4& calc, const QVariant& amount) {
     DataSet& lines = calc.T_rachet;
@@ -213,10 +199,26 @@ private slots:
         QCOMPARE(calc.strength(), 80);
         QCOMPARE(calc.RxSlider1->maximum(), 250);
 
+        // The same through the options record.
+        DataSet& options = f.program().Form18->ADOTable1;
+        const auto setMaxim = [&](int maxim) {
+            options.edit();
+            options.fieldByName(QStringLiteral("maxim"))->setAsInteger(maxim);
+            options.post();
+            return calc.runGuarded([&f] { ApplyOptions(f.program()); });
+        };
+        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
+        QVERIFY(setMaxim(50));
+        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.Label13->text(), QStringLiteral("   100"));
+        QVERIFY(setMaxim(250));
+        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.RxSlider1->maximum(), 250);
+
         // A maximum not above the minimum changes nothing.
         QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(0); }));
         QCOMPARE(calc.RxSlider1->maximum(), 250);
-        QCOMPARE(calc.strength(), 80);
+        QCOMPARE(calc.strength(), 50);
     }
 };
 

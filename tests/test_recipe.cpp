@@ -15,15 +15,15 @@ namespace {
 // Fertilizers:
 //  10 15.5 % N            11 13 % N, 38 % K      12 46 % N
 //  13 20 % Ca             14 10 % K, then 50 % K2O (both count toward K)
-const char* kFertilizers = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
-                           " (10, 'Кальциевая', 600), (11, 'Калиевая', 650), (12, 'Мочевина', 900),"
-                           " (13, 'Кальций', 300), (14, 'Двойная', 700);"
-                           "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
-                           " (1, 10, 15.5), (1, 11, 13), (3, 11, 38), (1, 12, 46), (5, 13, 20),"
-                           " (3, 14, 10), (4, 14, 50);";
+const char* kRecipeFertilizers = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
+                                 " (10, 'Кальциевая', 600), (11, 'Калиевая', 650), (12, 'Мочевина', 900),"
+                                 " (13, 'Кальций', 300), (14, 'Двойная', 700);"
+                                 "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
+                                 " (1, 10, 15.5), (1, 11, 13), (3, 11, 38), (1, 12, 46), (5, 13, 20),"
+                                 " (3, 14, 10), (4, 14, 50);";
 
 QString Targets(const QString& values) {
-    return QString::fromUtf8(kFertilizers) + QStringLiteral("INSERT INTO t_konc (vega, id_kult, id_el) VALUES ") +
+    return QString::fromUtf8(kRecipeFertilizers) + QStringLiteral("INSERT INTO t_konc (vega, id_kult, id_el) VALUES ") +
            values + QLatin1Char(';');
 }
 
@@ -61,6 +61,30 @@ private slots:
         QVERIFY(!f.fertilizers().isFiltered());
         QCOMPARE(f.fertilizers().filter(), QStringLiteral("id_udobra=10"));
         QVERIFY(f.errors().isEmpty());
+        // The grids walked during the run follow again and show its outcome.
+        TForm4& calc = f.calc();
+        for (DataSource* source :
+             {&calc.DS_rachet, &calc.DataSource2, &f.program().Form2->DS_UDobRA, &f.program().Form2->DS_SOSTAV})
+            QVERIFY(source->isEnabled());
+        QCOMPARE(calc.Label6->text(), QStringLiteral("5"));
+    }
+
+    // A line that vanished from the file behind the program's back: writing
+    // its amount fails, the error is shown, the calculation does not run, and
+    // the grids are attached again all the same.
+    void stopsAtAFailedWrite() {
+        CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
+        f.start();
+        QVERIFY(f.add(10));
+        ExecSql(f.file(), QStringLiteral("DELETE FROM t_rachet; UPDATE t_konc SET rachet = 7"));
+        TForm4& calc = f.calc();
+        QVERIFY(!calc.runGuarded([&calc] { calc.Button10Click(); }));
+        QCOMPARE(f.errors().size(), 1);
+        QVERIFY(f.errors().front().startsWith(QStringLiteral("Row cannot be located")));
+        QCOMPARE(f.result(kN), 7.0);
+        QVERIFY(calc.DS_rachet.isEnabled());
+        QVERIFY(calc.DataSource2.isEnabled());
+        QVERIFY(f.program().Form2->DS_UDobRA.isEnabled());
     }
 
     // N 150 and K 600 from 13/38 % and 15.5 %: the negative amount is stored.
@@ -114,7 +138,7 @@ private slots:
     }
 
     void emptyCompositionStillCalculates() {
-        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+        CalculatorFixture f(QString::fromUtf8(kRecipeFertilizers) +
                             "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES (150, 1, 1, 99), (60, 1, 3, 5);");
         f.start();
         TForm4& calc = f.calc();
@@ -134,7 +158,7 @@ private slots:
     }
 
     void cropWithoutTargetsGetsZeroAmounts() {
-        CalculatorFixture f(QString::fromUtf8(kFertilizers));
+        CalculatorFixture f(QString::fromUtf8(kRecipeFertilizers));
         f.start();
         QVERIFY(f.add(10));
         QVERIFY(f.add(11));

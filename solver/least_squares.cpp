@@ -1,19 +1,31 @@
 #include "solver/least_squares.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <cstddef>
 
 namespace solvane {
 
-double TransferSign(double a, double b) {
-    return b >= 0 ? std::fabs(a) : -std::fabs(a);
-}
+namespace {
 
-double Larger(double a, double b) {
-    return a > b ? a : b;
-}
-
-double Hypotenuse(double a, double b) {
+// sqrt(a² + b²) without overflow, its intermediate steps in extended precision.
+// Inline so that the diagonalisation's rotations do not pay for a call.
+//
+// When one operand is below 2⁻³⁴ times the other, the extended-precision
+// quotient q has |q| ≤ 2⁻³⁴, so q² ≤ 2⁻⁶⁸ is under half a unit of 1 at a
+// 64-bit significand: 1 + q² rounds to 1, its root is 1 and the result is
+// exactly the larger magnitude. That case is answered without the x87 steps.
+// The comparisons scale the smaller operand up, which is exact unless it
+// overflows (and then the comparison fails), and are strict, so zeros,
+// infinities and NaNs all take the extended-precision path.
+inline double hypotenuse(double a, double b) {
+    const double magnitudeA = std::fabs(a);
+    const double magnitudeB = std::fabs(b);
+    if (magnitudeB * 0x1p34 < magnitudeA)
+        return magnitudeA;
+    if (magnitudeA * 0x1p34 < magnitudeB)
+        return magnitudeB;
     const long double absA = AbsExtended(a);
     const long double absB = AbsExtended(b);
     if (absA >= absB) {
@@ -26,29 +38,116 @@ double Hypotenuse(double a, double b) {
     return static_cast<double>(absB * std::sqrt(1.0L + q * q));
 }
 
-namespace {
-
-// A value is negligible beside the norm bound when adding it changes nothing
-// at a 64-bit significand.
-bool negligible(double u, double nb) {
-    const long double bound = nb;
-    return AbsExtended(u) + bound == bound;
+inline double transferSign(double a, double b) {
+    return b >= 0 ? std::fabs(a) : -std::fabs(a);
 }
 
-// Rotates columns p and q of the rows 1..count of a matrix.
-void rotate(Matrix& mat, int count, int p, int q, double c, double s) {
+// A value u is negligible beside the norm bound nb when adding |u| to nb
+// changes nothing at a 64-bit significand: |u| + nb == nb in extended
+// precision.
+//
+// Rounding is monotonic, so the values that pass are exactly those with
+// |u| ≤ limit for one limit per bound: half a unit in the last place of nb at
+// 64 bits, the tie rounding back to nb because a double's 64-bit significand
+// is even. The bound is fixed for the whole diagonalisation, so the limit is
+// worked out once and confirmed with the extended-precision test itself: 0 and
+// the limit pass, the next double above the limit does not, and the plain
+// comparison tells that next double from the limit. Whenever that confirmation
+// fails (a NaN or infinite bound, or a floating-point environment other than
+// the usual one) every value goes through the extended-precision test.
+class NegligibilityTest {
+public:
+    explicit NegligibilityTest(double nb) : bound_(nb) {
+        if (nb > 0 && nb <= DBL_MAX) {
+            int exponent = 0;
+            std::frexp(nb, &exponent); // nb = f · 2^exponent, 0.5 ≤ f < 1
+            limit_ = std::ldexp(1.0, exponent - 65);
+        }
+        const double above = std::nextafter(limit_, HUGE_VAL);
+        fast_ = extended(0.0) && extended(limit_) && !extended(above) && above > limit_;
+    }
+
+    bool operator()(double u) const { return fast_ ? std::fabs(u) <= limit_ : extended(u); }
+
+private:
+    bool extended(double u) const { return AbsExtended(u) + bound_ == bound_; }
+
+    long double bound_;
+    double limit_ = 0;
+    bool fast_ = false;
+};
+
+// Rotates entries 1..count of the columns y and z (contiguous arrays):
+// y ← y·c + z·s, z ← −y·s + z·c.
+inline void rotate(double* y, double* z, int count, double c, double s) {
     for (int r = 1; r <= count; ++r) {
-        Vector& row = mat[static_cast<size_t>(r)];
-        const double y = row[static_cast<size_t>(p)];
-        const double z = row[static_cast<size_t>(q)];
-        row[static_cast<size_t>(p)] = y * c + z * s;
-        row[static_cast<size_t>(q)] = -y * s + z * c;
+        const double yr = y[r];
+        const double zr = z[r];
+        y[r] = yr * c + zr * s;
+        z[r] = -yr * s + zr * c;
+    }
+}
+
+// column[k] = column[k] + factor · y[k] for k = from..to.
+inline void addMultiple(double* column, double factor, const double* y, int from, int to) {
+    for (int k = from; k <= to; ++k)
+        column[k] = column[k] + factor * y[k];
+}
+
+// For every column j = first..last of a column-major array (column j at
+// base + j · ld), in the manner of one Householder step:
+//   sum = Σₖ x[k] · column[k] over k = from..to, in ascending order of k,
+//   column[k] = column[k] + factor(sum) · y[k] for k = updateFrom..to.
+// x and y lie outside those columns, so a column's update changes nothing
+// another column reads. The columns are therefore taken four at a time, their
+// four sums built side by side, each over k in ascending order, which keeps
+// four additions in flight instead of one.
+template <typename Factor>
+inline void reflectColumns(double* base, std::size_t ld, int first, int last, const double* x, int from, int to,
+                           const double* y, int updateFrom, Factor factor) {
+    int j = first;
+    for (; j + 3 <= last; j += 4) {
+        double* const c0 = base + static_cast<std::size_t>(j) * ld;
+        double* const c1 = c0 + ld;
+        double* const c2 = c1 + ld;
+        double* const c3 = c2 + ld;
+        double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        for (int k = from; k <= to; ++k) {
+            const double xk = x[k];
+            s0 += xk * c0[k];
+            s1 += xk * c1[k];
+            s2 += xk * c2[k];
+            s3 += xk * c3[k];
+        }
+        addMultiple(c0, factor(s0), y, updateFrom, to);
+        addMultiple(c1, factor(s1), y, updateFrom, to);
+        addMultiple(c2, factor(s2), y, updateFrom, to);
+        addMultiple(c3, factor(s3), y, updateFrom, to);
+    }
+    for (; j <= last; ++j) {
+        double* const c = base + static_cast<std::size_t>(j) * ld;
+        double sum = 0;
+        for (int k = from; k <= to; ++k)
+            sum += x[k] * c[k];
+        addMultiple(c, factor(sum), y, updateFrom, to);
     }
 }
 
 constexpr int kPassesPerValue = 30;
 
 } // namespace
+
+double TransferSign(double a, double b) {
+    return transferSign(a, b);
+}
+
+double Larger(double a, double b) {
+    return a > b ? a : b;
+}
+
+double Hypotenuse(double a, double b) {
+    return hypotenuse(a, b);
+}
 
 bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x) {
     return SolveLeastSquares(A, m, n, x, nullptr);
@@ -62,16 +161,38 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
         return true;
     }
     m = std::max(m, 0);
-    // Working storage: released on every exit by the containers themselves.
-    Matrix a = CopyMatrix(A);
-    const auto N = static_cast<size_t>(n);
-    Vector w(N + 1, 0.0);
-    Vector e(N + 1, 0.0);
-    Matrix V(N + 1, Vector(N + 1, 0.0));
-    auto at = [&a](int row, int col) -> double& { return a[static_cast<size_t>(row)][static_cast<size_t>(col)]; };
-    auto v = [&V](int row, int col) -> double& { return V[static_cast<size_t>(row)][static_cast<size_t>(col)]; };
-    auto W = [&w](int i) -> double& { return w[static_cast<size_t>(i)]; };
-    auto E = [&e](int i) -> double& { return e[static_cast<size_t>(i)]; };
+
+    // Working storage, one zeroed block released on every exit:
+    //   U    the working copy of A, column by column (column c holds rows 0..m,
+    //        row 0 unused), columns 0..n + 1; it becomes U in place. Rotations
+    //        and the column operations of the reduction walk contiguous memory.
+    //   Vt   V transposed: entry (r, c) of V at Vt[c · (n + 1) + r], so that a
+    //        column of V, which every rotation and update works on, is contiguous.
+    //   w, e the diagonal and superdiagonal, indices 0..n.
+    //   t    scratch of max(m, n) + 1 entries.
+    const auto M = static_cast<std::size_t>(m);
+    const auto N = static_cast<std::size_t>(n);
+    const std::size_t ldu = M + 1;
+    const std::size_t ldv = N + 1;
+    Vector storage(ldu * (N + 2) + ldv * ldv + 2 * ldv + std::max(M, N) + 1, 0.0);
+    double* const U = storage.data();
+    double* const Vt = U + ldu * (N + 2);
+    double* const w = Vt + ldv * ldv;
+    double* const e = w + ldv;
+    double* const t = e + ldv;
+    auto col = [U, ldu](int c) { return U + static_cast<std::size_t>(c) * ldu; };
+    auto at = [U, ldu](int row, int c) -> double& {
+        return U[static_cast<std::size_t>(c) * ldu + static_cast<std::size_t>(row)];
+    };
+    auto vcol = [Vt, ldv](int c) { return Vt + static_cast<std::size_t>(c) * ldv; };
+
+    // Rows 1..m, columns 0..n + 1 of A: all the solver ever reads of it.
+    for (int r = 1; r <= m; ++r) {
+        const double* row = A[static_cast<std::size_t>(r)].data();
+        double* dst = U + r;
+        for (std::size_t c = 0; c < N + 2; ++c)
+            dst[c * ldu] = row[c];
+    }
 
     double nb = 0, g = 0, scale = 0, s = 0, f = 0, h = 0;
     int l = 0;
@@ -79,37 +200,30 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
     // Householder reduction to upper bidiagonal form.
     for (int i = 1; i <= n; ++i) {
         l = i + 1;
-        E(i) = scale * g;
+        e[i] = scale * g;
         g = 0;
         s = 0;
         scale = 0;
         if (i <= m) {
+            double* const ci = col(i);
             for (int k = i; k <= m; ++k)
-                scale += std::fabs(at(k, i));
+                scale += std::fabs(ci[k]);
             if (scale != 0) {
                 for (int k = i; k <= m; ++k) {
-                    at(k, i) = at(k, i) / scale;
-                    s += at(k, i) * at(k, i);
+                    ci[k] = ci[k] / scale;
+                    s += ci[k] * ci[k];
                 }
-                f = at(i, i);
-                g = -TransferSign(std::sqrt(s), f);
+                f = ci[i];
+                g = -transferSign(std::sqrt(s), f);
                 h = f * g - s;
-                at(i, i) = f - g;
-                if (i != n) {
-                    for (int j = l; j <= n; ++j) {
-                        s = 0;
-                        for (int k = i; k <= m; ++k)
-                            s += at(k, i) * at(k, j);
-                        f = s / h;
-                        for (int k = i; k <= m; ++k)
-                            at(k, j) = at(k, j) + f * at(k, i);
-                    }
-                }
+                ci[i] = f - g;
+                if (i != n)
+                    reflectColumns(U, ldu, l, n, ci, i, m, ci, i, [h](double sum) { return sum / h; });
                 for (int k = i; k <= m; ++k)
-                    at(k, i) = scale * at(k, i);
+                    ci[k] = scale * ci[k];
             }
         }
-        W(i) = scale * g;
+        w[i] = scale * g;
         g = 0;
         s = 0;
         scale = 0;
@@ -122,90 +236,111 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                     s += at(i, k) * at(i, k);
                 }
                 f = at(i, l);
-                g = -TransferSign(std::sqrt(s), f);
+                g = -transferSign(std::sqrt(s), f);
                 h = f * g - s;
                 at(i, l) = f - g;
                 for (int k = l; k <= n; ++k)
-                    E(k) = at(i, k) / h;
+                    e[k] = at(i, k) / h;
                 if (i != m) {
-                    for (int j = l; j <= m; ++j) {
-                        s = 0;
+                    // Row j (below i) takes t[j] = Σₖ U(j, k)·U(i, k) times e.
+                    // The rows do not depend on one another, so four rows'
+                    // sums are built side by side in registers, each over k in
+                    // ascending order, reading four adjacent entries of every
+                    // column; the updates then walk down the columns.
+                    int row = l;
+                    for (; row + 3 <= m; row += 4) {
+                        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+                        for (int k = l; k <= n; ++k) {
+                            const double aik = at(i, k);
+                            const double* const ck = col(k) + row;
+                            t0 += ck[0] * aik;
+                            t1 += ck[1] * aik;
+                            t2 += ck[2] * aik;
+                            t3 += ck[3] * aik;
+                        }
+                        t[row] = t0;
+                        t[row + 1] = t1;
+                        t[row + 2] = t2;
+                        t[row + 3] = t3;
+                    }
+                    for (; row <= m; ++row) {
+                        double sum = 0;
                         for (int k = l; k <= n; ++k)
-                            s += at(j, k) * at(i, k);
-                        for (int k = l; k <= n; ++k)
-                            at(j, k) = at(j, k) + s * E(k);
+                            sum += col(k)[row] * at(i, k);
+                        t[row] = sum;
+                    }
+                    for (int k = l; k <= n; ++k) {
+                        const double ek = e[k];
+                        double* const ck = col(k);
+                        for (int j = l; j <= m; ++j)
+                            ck[j] = ck[j] + t[j] * ek;
                     }
                 }
                 for (int k = l; k <= n; ++k)
                     at(i, k) = scale * at(i, k);
             }
         }
-        nb = Larger(nb, std::fabs(W(i)) + std::fabs(E(i)));
+        nb = Larger(nb, std::fabs(w[i]) + std::fabs(e[i]));
     }
 
     // Right-hand transformations accumulated into V.
     l = n + 1;
     for (int i = n; i >= 1; --i) {
+        double* const vi = vcol(i);
         if (i < n) {
             if (g != 0) {
+                // Row i of U, gathered into t for contiguous access.
                 for (int j = l; j <= n; ++j)
-                    v(j, i) = (at(i, j) / at(i, l)) / g;
-                for (int j = l; j <= n; ++j) {
-                    s = 0;
-                    for (int k = l; k <= n; ++k)
-                        s += at(i, k) * v(k, j);
-                    for (int k = l; k <= n; ++k)
-                        v(k, j) = v(k, j) + s * v(k, i);
-                }
+                    t[j] = at(i, j);
+                const double pivot = t[l];
+                for (int j = l; j <= n; ++j)
+                    vi[j] = (t[j] / pivot) / g;
+                reflectColumns(Vt, ldv, l, n, t, l, n, vi, l, [](double sum) { return sum; });
             }
             for (int j = l; j <= n; ++j) {
-                v(i, j) = 0;
-                v(j, i) = 0;
+                vcol(j)[i] = 0;
+                vi[j] = 0;
             }
         }
-        v(i, i) = 1;
-        g = E(i);
+        vi[i] = 1;
+        g = e[i];
         l = i;
     }
 
-    // Left-hand transformations, in place: a becomes U.
+    // Left-hand transformations, in place: the working copy becomes U.
     for (int i = std::min(m, n); i >= 1; --i) {
         l = i + 1;
-        g = W(i);
+        g = w[i];
+        double* const ci = col(i);
         if (i < n)
             for (int j = l; j <= n; ++j)
                 at(i, j) = 0;
         if (g != 0) {
             g = 1 / g;
             if (i != n) {
-                for (int j = l; j <= n; ++j) {
-                    s = 0;
-                    for (int k = l; k <= m; ++k)
-                        s += at(k, i) * at(k, j);
-                    f = (s / at(i, i)) * g;
-                    for (int k = i; k <= m; ++k)
-                        at(k, j) = at(k, j) + f * at(k, i);
-                }
+                const double pivot = ci[i];
+                reflectColumns(U, ldu, l, n, ci, l, m, ci, i, [pivot, g](double sum) { return (sum / pivot) * g; });
             }
             for (int j = i; j <= m; ++j)
-                at(j, i) = at(j, i) * g;
+                ci[j] = ci[j] * g;
         } else {
             for (int j = i; j <= m; ++j)
-                at(j, i) = 0;
+                ci[j] = 0;
         }
-        at(i, i) = at(i, i) + 1;
+        ci[i] = ci[i] + 1;
     }
 
     // Diagonalisation of the bidiagonal form by implicitly shifted QR.
+    const NegligibilityTest negligible(nb);
     for (int k = n; k >= 1; --k) {
         for (int pass = 1; pass <= kPassesPerValue; ++pass) {
             bool cancel = false;
             int nm = 0;
             for (l = k; l >= 1; --l) {
                 nm = l - 1;
-                if (negligible(E(l), nb))
+                if (negligible(e[l]))
                     break;
-                if (negligible(W(nm), nb)) {
+                if (negligible(w[nm])) {
                     cancel = true;
                     break;
                 }
@@ -214,55 +349,56 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                 double c = 0;
                 s = 1;
                 for (int i = l; i <= k; ++i) {
-                    f = s * E(i);
-                    E(i) = c * E(i);
-                    if (negligible(f, nb))
+                    f = s * e[i];
+                    e[i] = c * e[i];
+                    if (negligible(f))
                         break;
-                    g = W(i);
-                    h = Hypotenuse(f, g);
-                    W(i) = h;
+                    g = w[i];
+                    h = hypotenuse(f, g);
+                    w[i] = h;
                     h = 1 / h;
                     c = g * h;
                     s = -f * h;
-                    rotate(a, m, nm, i, c, s);
+                    rotate(col(nm), col(i), m, c, s);
                 }
             }
-            double z = W(k);
+            double z = w[k];
             if (l == k) {
                 if (z < 0) {
-                    W(k) = -z;
+                    w[k] = -z;
+                    double* const vk = vcol(k);
                     for (int j = 1; j <= n; ++j)
-                        v(j, k) = -v(j, k);
+                        vk[j] = -vk[j];
                 }
                 break;
             }
-            double d = W(l);
+            double d = w[l];
             nm = k - 1;
-            double y = W(nm);
-            g = E(nm);
-            h = E(k);
+            double y = w[nm];
+            g = e[nm];
+            h = e[k];
             f = ((y - z) * (y + z) + (g - h) * (g + h)) / ((2 * h) * y);
-            g = Hypotenuse(f, 1);
-            f = ((d - z) * (d + z) + h * (y / (f + TransferSign(g, f)) - h)) / d;
+            g = hypotenuse(f, 1);
+            f = ((d - z) * (d + z) + h * (y / (f + transferSign(g, f)) - h)) / d;
             double c = 1;
             s = 1;
             for (int j = l; j <= nm; ++j) {
                 const int i = j + 1;
-                g = E(i);
-                y = W(i);
+                g = e[i];
+                y = w[i];
                 h = s * g;
                 g = c * g;
-                z = Hypotenuse(f, h);
-                E(j) = z;
+                z = hypotenuse(f, h);
+                e[j] = z;
                 c = f / z;
                 s = h / z;
                 f = d * c + g * s;
                 g = -d * s + g * c;
                 h = y * s;
                 y = y * c;
-                rotate(V, n, j, i, c, s);
-                z = Hypotenuse(f, h);
-                W(j) = z;
+                rotate(vcol(j), vcol(i), n, c, s);
+                z = hypotenuse(f, h);
+                w[j] = z;
                 if (z != 0) {
                     z = 1 / z;
                     c = f * z;
@@ -270,50 +406,70 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                 }
                 f = c * g + s * y;
                 d = -s * g + c * y;
-                rotate(a, m, j, i, c, s);
+                rotate(col(j), col(i), m, c, s);
             }
-            E(l) = 0;
-            E(k) = f;
-            W(k) = d;
+            e[l] = 0;
+            e[k] = f;
+            w[k] = d;
             // After the last allowed pass the value is left as it stands.
         }
     }
 
     // Tolerance and solution: x = V · diag(1/w) · Uᵀ · b over the kept values.
-    double wmax = std::fabs(W(1));
+    double wmax = std::fabs(w[1]);
     for (int i = 2; i <= n; ++i)
-        if (std::fabs(W(i)) > wmax)
-            wmax = std::fabs(W(i));
+        if (std::fabs(w[i]) > wmax)
+            wmax = std::fabs(w[i]);
     const double tol = static_cast<double>(static_cast<long double>(n) * wmax * 5e-16L);
 
     x.assign(N + 1, 0.0);
-    for (int i = 1; i <= n; ++i) {
+    const double* const b = col(n + 1);
+    int i = 1;
+    for (; i + 3 <= n; i += 4) { // four columns' sums side by side, each in ascending order
+        const double* const c0 = col(i);
+        const double* const c1 = col(i + 1);
+        const double* const c2 = col(i + 2);
+        const double* const c3 = col(i + 3);
+        double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        for (int j = 1; j <= m; ++j) {
+            const double bj = b[j];
+            s0 += c0[j] * bj;
+            s1 += c1[j] * bj;
+            s2 += c2[j] * bj;
+            s3 += c3[j] * bj;
+        }
+        x[static_cast<std::size_t>(i)] = s0;
+        x[static_cast<std::size_t>(i) + 1] = s1;
+        x[static_cast<std::size_t>(i) + 2] = s2;
+        x[static_cast<std::size_t>(i) + 3] = s3;
+    }
+    for (; i <= n; ++i) {
+        const double* const ci = col(i);
         double sum = 0;
         for (int j = 1; j <= m; ++j)
-            sum += at(j, i) * at(j, n + 1);
-        x[static_cast<size_t>(i)] = sum;
+            sum += ci[j] * b[j];
+        x[static_cast<std::size_t>(i)] = sum;
     }
+    // t[r] = Σⱼ (V(r, j) / w[j]) · x[j] over the kept j in ascending order,
+    // the rows' sums running side by side down the columns of V.
     bool flag = true;
+    for (int r = 1; r <= n; ++r)
+        t[r] = 0;
     for (int j = 1; j <= n; ++j) {
-        if (std::fabs(W(j)) > tol) {
+        if (std::fabs(w[j]) > tol) {
+            const double wj = w[j];
+            const double xj = x[static_cast<std::size_t>(j)];
+            const double* const vj = vcol(j);
             for (int r = 1; r <= n; ++r)
-                v(r, j) = v(r, j) / W(j);
+                t[r] += (vj[r] / wj) * xj;
         } else {
             flag = false;
         }
     }
-    Vector t(N + 1, 0.0);
-    for (int r = 1; r <= n; ++r) {
-        double sum = 0;
-        for (int j = 1; j <= n; ++j)
-            if (std::fabs(W(j)) > tol)
-                sum += v(r, j) * x[static_cast<size_t>(j)];
-        t[static_cast<size_t>(r)] = sum;
-    }
     for (int r = 1; r <= n; ++r)
-        x[static_cast<size_t>(r)] = t[static_cast<size_t>(r)];
+        x[static_cast<std::size_t>(r)] = t[r];
     if (singularValues)
-        *singularValues = w;
+        singularValues->assign(w, w + ldv);
     return flag;
 }
 

@@ -1,12 +1,6 @@
 #include "solver/matrix.h"
 
-#include <cmath>
-
 namespace solvane {
-
-long double AbsExtended(long double value) {
-    return std::fabs(value);
-}
 
 Matrix CopyMatrix(const Matrix& matrix) {
     Matrix copy;

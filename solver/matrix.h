@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace solvane {
@@ -8,7 +9,10 @@ namespace solvane {
 using Vector = std::vector<double>;
 using Matrix = std::vector<Vector>;
 
-long double AbsExtended(long double value);
+// |value| in extended precision; inline, as the solver calls it on its hot paths.
+inline long double AbsExtended(long double value) {
+    return std::fabs(value);
+}
 Matrix CopyMatrix(const Matrix& matrix);
 
 } // namespace solvane

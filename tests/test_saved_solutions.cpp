@@ -63,6 +63,9 @@ private slots:
         QVERIFY(!f.program().Form5->isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT konc FROM t_head_rar")), std::vector<double>{60});
         QCOMPARE(f.column(QStringLiteral("SELECT id_konc FROM t_head_rar")), std::vector<double>{1});
+        // The litres are not set by the save: the table's default, 1, shows.
+        QCOMPARE(f.column(QStringLiteral("SELECT kol_l FROM t_head_rar")), std::vector<double>{1});
+        QCOMPARE(calc.dxDBSpinEdit1->valueText(), QStringLiteral("1"));
         QCOMPARE(f.column(QStringLiteral("SELECT kol FROM t_save_rar ORDER BY id_save_rar")),
                  (std::vector<double>{1.25, 0.5}));
         QCOMPARE(f.column(QStringLiteral("SELECT id_udobra FROM t_save_rar ORDER BY id_save_rar")),
@@ -182,6 +185,8 @@ private slots:
         QVERIFY(calc.runGuarded([&calc] { calc.N5Click(); }));
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
         QVERIFY(calc.T_save_rar.isEmpty());
+        // The database declares no relation: the line stays, shown nowhere.
+        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
         QVERIFY(!calc.runGuarded([&calc] { calc.N5Click(); }));
         QCOMPARE(f.errors(),
                  QStringList{QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset")});

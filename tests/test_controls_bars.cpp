@@ -8,7 +8,7 @@
 #include "store/data_source.h"
 #include "store/dataset.h"
 #include "store/error.h"
-#include "support/test_dir.h"
+#include "controls_fixture.h"
 #include "tools/starter_database.h"
 
 #include <QLabel>
@@ -23,29 +23,7 @@ using namespace solvane;
 
 namespace {
 
-// A fresh base.mdb in a temporary working directory, and the services a
-// window would get from the program.
-struct Base {
-    test::WorkingDirectory dir;
-    Connection connection;
-    MessageService messages;
-    HandlerGuard guard{messages};
-
-    Base() {
-        CreateEmptyDatabase(dir.file(QStringLiteral("base.mdb")));
-        connection.open();
-        messages.setMode(MessageService::Mode::Headless);
-        messages.setConnection(&connection);
-        guard.setConnection(&connection);
-    }
-    void exec(const char* sql, const std::vector<QVariant>& params = {}) {
-        connection.write(QString::fromUtf8(sql), params);
-    }
-    QVariant scalar(const char* sql) {
-        auto st = connection.prepare(QString::fromUtf8(sql));
-        return st->step() ? st->column(0) : QVariant();
-    }
-};
+using Base = test::ControlsBase;
 
 const std::vector<NavButton> kAllButtons{NavButton::First,  NavButton::Prior,  NavButton::Next, NavButton::Last,
                                          NavButton::Insert, NavButton::Delete, NavButton::Edit, NavButton::Post,

@@ -3,6 +3,7 @@
 #include "store/dataset.h"
 #include "store/error.h"
 #include "support/test_base.h"
+#include "support/dataset_readers.h"
 #include "support/test_dir.h"
 
 #include <QtTest>
@@ -13,27 +14,6 @@ using namespace solvane;
 using namespace solvane::test;
 
 namespace {
-
-// The message of the Error that the call raises, or an empty string.
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& e) {
-        return e.message().isEmpty() ? QStringLiteral("(empty message)") : e.message();
-    }
-    return QString();
-}
-
-// A field's values over the visible rows, read without moving the cursor.
-QStringList column(DataSet& set, const QString& field) {
-    QStringList values;
-    Field* f = set.fieldByName(field);
-    for (int i = 0; i < set.recordCount(); ++i) {
-        const QVariant v = set.valueAt(i, f);
-        values << (v.isNull() ? QStringLiteral("-") : v.toString());
-    }
-    return values;
-}
 
 QString text(const DataSet& set, const QString& field) {
     return set.fieldByName(field)->asString();
@@ -123,7 +103,7 @@ private slots:
         addCrop(QStringLiteral("Томат"), QStringLiteral("5.5-6.5"));
         addCrop(QStringLiteral("Огурец"));
         QCOMPARE(crops->state(), DataSetState::Inactive);
-        QVERIFY(!errorOf([&] { text(*crops, QStringLiteral("name_kult")); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { text(*crops, QStringLiteral("name_kult")); }).isEmpty());
 
         crops->open();
         QCOMPARE(crops->state(), DataSetState::Browse);
@@ -140,12 +120,12 @@ private slots:
         QCOMPARE(crops->state(), DataSetState::Inactive);
         QCOMPARE(crops->recordCount(), 0);
         QVERIFY(!crops->isModified());
-        QVERIFY(!errorOf([&] { text(*crops, QStringLiteral("name_kult")); }).isEmpty());
-        QVERIFY(!errorOf([&] { crops->next(); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { text(*crops, QStringLiteral("name_kult")); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { crops->next(); }).isEmpty());
         QCOMPARE(base().value(QStringLiteral("SELECT name_kult FROM T_kult WHERE id_kult = 2")).toString(),
                  QStringLiteral("Огурец"));
         crops->open();
-        QCOMPARE(column(*crops, QStringLiteral("name_kult")), QStringList({"Томат", "Огурец"}));
+        QCOMPARE(ColumnValues(*crops, QStringLiteral("name_kult")), QStringList({"Томат", "Огурец"}));
     }
 
     void aQueryReadsOnlyItsColumns() {
@@ -172,7 +152,7 @@ private slots:
     void aMissingColumnFailsTheOpen() {
         base().sql().exec(QStringLiteral("ALTER TABLE T_kult DROP COLUMN ph"));
         auto crops = table(QStringLiteral("T_KULT"), QStringLiteral("T_kult"));
-        const QString error = errorOf([&] { crops->open(); });
+        const QString error = ErrorOf([&] { crops->open(); });
         QVERIFY2(error.contains(QStringLiteral("ph")), qPrintable(error));
         QVERIFY(!crops->isActive());
     }
@@ -262,7 +242,7 @@ private slots:
         crops->setFiltered(true);
         QVERIFY(crops->bookmarkValid(tomato));
         QVERIFY(!crops->bookmarkValid(pepper));
-        const QString error = errorOf([&] { crops->gotoBookmark(pepper); });
+        const QString error = ErrorOf([&] { crops->gotoBookmark(pepper); });
         QVERIFY2(error.contains(QStringLiteral("Record not found")), qPrintable(error));
         crops->gotoBookmark(tomato);
         QCOMPARE(name->asString(), QStringLiteral("Томат"));
@@ -274,8 +254,8 @@ private slots:
         // A deleted row is gone for good.
         crops->deleteRecord();
         QVERIFY(!crops->bookmarkValid(pepper));
-        QVERIFY(errorOf([&] { crops->gotoBookmark(pepper); }).contains(QStringLiteral("Record not found")));
-        QVERIFY(errorOf([&] { crops->gotoBookmark(12345); }).contains(QStringLiteral("Record not found")));
+        QVERIFY(ErrorOf([&] { crops->gotoBookmark(pepper); }).contains(QStringLiteral("Record not found")));
+        QVERIFY(ErrorOf([&] { crops->gotoBookmark(12345); }).contains(QStringLiteral("Record not found")));
     }
 
     // ------------------------------------------------------------ editing
@@ -288,7 +268,7 @@ private slots:
             QCOMPARE(set.state(), DataSetState::Browse);
             QCOMPARE(text(set, QStringLiteral("name_kult")), QStringLiteral("Баклажан"));
         };
-        QVERIFY(errorOf([&] { crops->post(); }).contains(QStringLiteral("not in edit or insert mode")));
+        QVERIFY(ErrorOf([&] { crops->post(); }).contains(QStringLiteral("not in edit or insert mode")));
         crops->next();
         crops->edit();
         QCOMPARE(crops->state(), DataSetState::Edit);
@@ -341,7 +321,7 @@ private slots:
         crops->insert();
         name->setAsString(QStringLiteral("Лук"));
         crops->post();
-        QCOMPARE(column(*crops, QStringLiteral("name_kult")),
+        QCOMPARE(ColumnValues(*crops, QStringLiteral("name_kult")),
                  QStringList({"Томат", "Лук", "Огурец", "Перец", "Салат"}));
         QCOMPARE(name->asString(), QStringLiteral("Лук"));
 
@@ -373,9 +353,9 @@ private slots:
         QVERIFY(id > 0);
         QCOMPARE(base().value(QStringLiteral("SELECT kol_l FROM t_head_rar WHERE id_head_rar = ?"), {id}),
                  QVariant(1.0));
-        QVERIFY(!errorOf([&] { key->setAsInteger(5); }).isEmpty()); // browse
+        QVERIFY(!ErrorOf([&] { key->setAsInteger(5); }).isEmpty()); // browse
         heads->edit();
-        QVERIFY(!errorOf([&] { key->setAsInteger(5); }).isEmpty()); // the store assigns keys
+        QVERIFY(!ErrorOf([&] { key->setAsInteger(5); }).isEmpty()); // the store assigns keys
         heads->cancel();
 
         // The next one gets the next key; the row can be changed and deleted at once.
@@ -433,7 +413,7 @@ private slots:
     void deleteOnAnEmptySetIsRefused() {
         auto heads = table(QStringLiteral("T_HEAD_RAR"), QStringLiteral("t_head_rar"));
         heads->open();
-        QCOMPARE(errorOf([&] { heads->deleteRecord(); }),
+        QCOMPARE(ErrorOf([&] { heads->deleteRecord(); }),
                  QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset"));
         // Empty under a filter counts too.
         base().insert(QStringLiteral("t_head_rar"), {{QStringLiteral("name_rar"), QStringLiteral("A")}});
@@ -441,7 +421,7 @@ private slots:
         heads->setFilter(QStringLiteral("konc=5"));
         heads->setFiltered(true);
         heads->open();
-        QCOMPARE(errorOf([&] { heads->deleteRecord(); }),
+        QCOMPARE(ErrorOf([&] { heads->deleteRecord(); }),
                  QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset"));
         QCOMPARE(base().value(QStringLiteral("SELECT count(*) FROM t_head_rar")).toInt(), 1);
     }
@@ -449,7 +429,7 @@ private slots:
     void assigningInBrowseIsRefused() {
         auto crops = fourCrops();
         const QString error =
-            errorOf([&] { crops->fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("x")); });
+            ErrorOf([&] { crops->fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("x")); });
         QVERIFY2(error.contains(QStringLiteral("Dataset not in edit or insert mode")), qPrintable(error));
         QCOMPARE(text(*crops, QStringLiteral("name_kult")), QStringLiteral("Томат"));
         QVERIFY(!crops->isModified());
@@ -553,7 +533,7 @@ private slots:
             else
                 fertilizers.edit();
             fertilizers.fieldByName(field)->setValue(value);
-            const QString error = errorOf([&] { fertilizers.post(); });
+            const QString error = ErrorOf([&] { fertilizers.post(); });
             if (accepted) {
                 QVERIFY2(error.isEmpty(), qPrintable(error));
                 QCOMPARE(base().value(QStringLiteral("SELECT %1 FROM t_udobra WHERE id_udobra = ?").arg(field),
@@ -633,10 +613,11 @@ private slots:
         crops->setRecNo(3);
         crops->deleteRecord();
 
-        QCOMPARE(column(*other, QStringLiteral("name_kult")), QStringList({"Томат", "Огурец", "Перец", "Салат"}));
+        QCOMPARE(ColumnValues(*other, QStringLiteral("name_kult")), QStringList({"Томат", "Огурец", "Перец", "Салат"}));
         other->close();
         other->open();
-        QCOMPARE(column(*other, QStringLiteral("name_kult")), QStringList({"Баклажан", "Огурец", "Салат", "Лук"}));
+        QCOMPARE(ColumnValues(*other, QStringLiteral("name_kult")),
+                 QStringList({"Баклажан", "Огурец", "Салат", "Лук"}));
         // Nor does another program's change reach an open set.
         addCrop(QStringLiteral("Чеснок"));
         QCOMPARE(other->recordCount(), 4);
@@ -662,11 +643,11 @@ private slots:
         targets->open();
         QCOMPARE(targets->recordCount(), 0);
         crops->open();
-        QCOMPARE(column(*targets, QStringLiteral("vega")), QStringList({"10", "11"}));
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList({"10", "11"}));
 
         targets->next();
         crops->next();
-        QCOMPARE(column(*targets, QStringLiteral("vega")), QStringList({"20", "21", "22"}));
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList({"20", "21", "22"}));
         QCOMPARE(targets->recNo(), 1);
         targets->last();
         crops->next();
@@ -680,7 +661,7 @@ private slots:
         QCOMPARE(targets->recordCount(), 3);
         crops->setFilter(QStringLiteral("name_kult like т%"));
         crops->setFiltered(true);
-        QCOMPARE(column(*targets, QStringLiteral("vega")), QStringList({"10", "11"}));
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList({"10", "11"}));
         crops->setFiltered(false);
         crops->setSort(QStringLiteral("name_kult"));
         crops->first(); // Огурец
@@ -790,7 +771,7 @@ private slots:
         crops->next();
         QCOMPARE(base().value(QStringLiteral("SELECT count(*) FROM t_konc WHERE id_kult = ?"), {tomato}).toInt(), 2);
         crops->first();
-        QCOMPARE(column(*targets, QStringLiteral("vega")), QStringList({"15", "12"}));
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList({"15", "12"}));
     }
 
     void aPostedNewMasterRowReselectsItsDetail() {
@@ -828,7 +809,7 @@ private slots:
         fertilizers.first();
         QCOMPARE(content.recordCount(), 1);
         fertilizers.last();
-        QCOMPARE(column(content, QStringLiteral("kol_element")), QStringList({"13"}));
+        QCOMPARE(ColumnValues(content, QStringLiteral("kol_element")), QStringList({"13"}));
     }
 
     void masterDetailChainsFollowThroughEveryLevel() {
@@ -856,12 +837,12 @@ private slots:
         crops->open();
         heads->open();
         lines->open();
-        QCOMPARE(column(*lines, QStringLiteral("kol")), QStringList({"1", "2"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol")), QStringList({"1", "2"}));
         heads->next();
-        QCOMPARE(column(*lines, QStringLiteral("kol")), QStringList({"3"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol")), QStringList({"3"}));
         crops->next();
         QCOMPARE(text(*heads, QStringLiteral("name_rar")), QStringLiteral("Рост"));
-        QCOMPARE(column(*lines, QStringLiteral("kol")), QStringList({"4", "5", "6"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol")), QStringList({"4", "5", "6"}));
         // A crop without solutions empties both levels; a new solution has no lines.
         crops->append();
         QCOMPARE(heads->recordCount(), 0);
@@ -915,7 +896,7 @@ private slots:
         fertilizers.setFiltered(true);
         lines->open();
 
-        QCOMPARE(column(*lines, QStringLiteral("name")), QStringList({"Селитра", "Мочевина", "-"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("name")), QStringList({"Селитра", "Мочевина", "-"}));
         QCOMPARE(ppm->asInteger(), 700);
         lines->last();
         QVERIFY(name->isNull());
@@ -935,11 +916,11 @@ private slots:
         fertilizers.edit();
         fertilizers.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Карбамид"));
         fertilizers.post();
-        QCOMPARE(column(*lines, QStringLiteral("name")), QStringList({"Селитра", "Карбамид", "Селитра"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("name")), QStringList({"Селитра", "Карбамид", "Селитра"}));
         fertilizers.close();
-        QCOMPARE(column(*lines, QStringLiteral("name")), QStringList({"-", "-", "-"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("name")), QStringList({"-", "-", "-"}));
         fertilizers.open();
-        QCOMPARE(column(*lines, QStringLiteral("name")), QStringList({"Селитра", "Карбамид", "Селитра"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("name")), QStringList({"Селитра", "Карбамид", "Селитра"}));
     }
 
     void lookupsChainThroughOtherLookups() {
@@ -993,7 +974,7 @@ private slots:
         QCOMPARE(yields->asInteger(), 1);
         components->next(); // K itself has no coefficient
         QVERIFY(factor->isNull() && yields->isNull());
-        QCOMPARE(column(*content, QStringLiteral("val")), QStringList({"0.83", "-"}));
+        QCOMPARE(ColumnValues(*content, QStringLiteral("val")), QStringList({"0.83", "-"}));
 
         // A change two sets away reaches the end of the chain.
         coefficients->edit();
@@ -1015,7 +996,7 @@ private slots:
         lines->onCalcFields = [&](DataSet&) { scaled->setAsFloat(amount->asFloat() * strength); };
         lines->open();
         // On read, for every row.
-        QCOMPARE(column(*lines, QStringLiteral("kol_pr")), QStringList({"2", "3"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol_pr")), QStringList({"2", "3"}));
         QCOMPARE(scaled->asFloat(), 2.0);
 
         // On change, at once.
@@ -1028,22 +1009,22 @@ private slots:
         // Something outside the row changed: stale until refreshed or invalidated.
         strength = 0.5;
         lines->refresh();
-        QCOMPARE(column(*lines, QStringLiteral("kol_pr")), QStringList({"1", "1.5"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol_pr")), QStringList({"1", "1.5"}));
         strength = 2;
         lines->invalidateCalculated();
         QCOMPARE(scaled->asFloat(), 4.0);
-        QCOMPARE(column(*lines, QStringLiteral("kol_pr")), QStringList({"4", "6"}));
+        QCOMPARE(ColumnValues(*lines, QStringLiteral("kol_pr")), QStringList({"4", "6"}));
 
         // Only calculated fields are the handler's to assign; a calculated field
         // is never stored.
-        QVERIFY(!errorOf([&] { scaled->setAsFloat(1); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { scaled->setAsFloat(1); }).isEmpty());
         lines->edit();
-        QVERIFY(!errorOf([&] { scaled->setAsFloat(1); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { scaled->setAsFloat(1); }).isEmpty());
         lines->cancel();
         lines->edit();
         lines->onCalcFields = [&](DataSet&) { amount->setAsFloat(0); };
         lines->invalidateCalculated();
-        QVERIFY(!errorOf([&] { scaled->asFloat(); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { scaled->asFloat(); }).isEmpty());
         lines->onCalcFields = nullptr;
         lines->cancel();
         QCOMPARE(base().value(QStringLiteral("SELECT sum(kol) FROM t_rachet")).toDouble(), 5.0);

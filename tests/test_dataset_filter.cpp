@@ -3,6 +3,7 @@
 #include "store/error.h"
 #include "store/filter_expression.h"
 #include "support/test_base.h"
+#include "support/dataset_readers.h"
 #include "support/test_dir.h"
 
 #include <QLocale>
@@ -14,25 +15,6 @@ using namespace solvane;
 using namespace solvane::test;
 
 namespace {
-
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& e) {
-        return e.message().isEmpty() ? QStringLiteral("(empty message)") : e.message();
-    }
-    return QString();
-}
-
-QStringList column(DataSet& set, const QString& field) {
-    QStringList values;
-    Field* f = set.fieldByName(field);
-    for (int i = 0; i < set.recordCount(); ++i) {
-        const QVariant v = set.valueAt(i, f);
-        values << (v.isNull() ? QStringLiteral("-") : v.toString());
-    }
-    return values;
-}
 
 class Counter : public DataLink {
 public:
@@ -159,12 +141,12 @@ private slots:
         plain.setFilter(QStringLiteral("kof<>true"));
         plain.setFiltered(true);
         plain.open();
-        QCOMPARE(column(plain, QStringLiteral("Smallname_element")), QStringList({"N", "K"}));
+        QCOMPARE(ColumnValues(plain, QStringLiteral("Smallname_element")), QStringList({"N", "K"}));
         QCOMPARE(plain.recordCount(), 2);
         plain.setFilter(QStringLiteral("kof = TRUE"));
-        QCOMPARE(column(plain, QStringLiteral("Smallname_element")), QStringList({"K2O", "P2O5"}));
+        QCOMPARE(ColumnValues(plain, QStringLiteral("Smallname_element")), QStringList({"K2O", "P2O5"}));
         plain.setFilter(QStringLiteral("kof=false"));
-        QCOMPARE(column(plain, QStringLiteral("Smallname_element")), QStringList({"N", "K"}));
+        QCOMPARE(ColumnValues(plain, QStringLiteral("Smallname_element")), QStringList({"N", "K"}));
     }
 
     void byKey() {
@@ -201,7 +183,7 @@ private slots:
         QFETCH(QStringList, found);
         DataSet& set = someFertilizers();
         search(set, text);
-        QCOMPARE(column(set, QStringLiteral("id_udobra")), found);
+        QCOMPARE(ColumnValues(set, QStringLiteral("id_udobra")), found);
     }
 
     void comparisons_data() {
@@ -231,7 +213,7 @@ private slots:
         DataSet& set = someFertilizers();
         set.setFilter(condition);
         set.setFiltered(true);
-        QCOMPARE(column(set, QStringLiteral("id_udobra")), found);
+        QCOMPARE(ColumnValues(set, QStringLiteral("id_udobra")), found);
     }
 
     void aMalformedConditionIsAnError_data() {
@@ -251,20 +233,20 @@ private slots:
         DataSet& set = someFertilizers();
         // Switching on a bad condition.
         set.setFilter(condition);
-        QVERIFY(!errorOf([&] { set.setFiltered(true); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { set.setFiltered(true); }).isEmpty());
         QVERIFY(!set.isFiltered());
         QCOMPARE(set.recordCount(), 5);
         // Changing a working filter to a bad condition keeps the working one.
         set.setFilter(QStringLiteral("ppm>400"));
         set.setFiltered(true);
-        QVERIFY(!errorOf([&] { set.setFilter(condition); }).isEmpty());
-        QCOMPARE(column(set, QStringLiteral("id_udobra")), QStringList({"1", "2"}));
+        QVERIFY(!ErrorOf([&] { set.setFilter(condition); }).isEmpty());
+        QCOMPARE(ColumnValues(set, QStringLiteral("id_udobra")), QStringList({"1", "2"}));
         // Opening with a bad condition switched on.
         set.setFiltered(false);
         set.close();
         set.setFilter(condition);
         set.setFiltered(true);
-        QVERIFY(!errorOf([&] { set.open(); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { set.open(); }).isEmpty());
         QVERIFY(!set.isActive());
     }
 
@@ -302,7 +284,7 @@ private slots:
         set.setFiltered(true);
         set.close();
         set.open();
-        QCOMPARE(column(set, QStringLiteral("id_udobra")), QStringList({"1", "3", "4", "5"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("id_udobra")), QStringList({"1", "3", "4", "5"}));
     }
 
     void theFilterAppliesUnderTheMasterLink() {
@@ -325,12 +307,12 @@ private slots:
         targets.setSort(QStringLiteral("vega DESC"));
         crops.open();
         targets.open();
-        QCOMPARE(column(targets, QStringLiteral("vega")), QStringList({"30", "10"}));
+        QCOMPARE(ColumnValues(targets, QStringLiteral("vega")), QStringList({"30", "10"}));
         QCOMPARE(targets.recordCount(), 2);
         crops.next();
-        QCOMPARE(column(targets, QStringLiteral("vega")), QStringList({"20"}));
+        QCOMPARE(ColumnValues(targets, QStringLiteral("vega")), QStringList({"20"}));
         targets.setFiltered(false);
-        QCOMPARE(column(targets, QStringLiteral("vega")), QStringList({"20", "0"}));
+        QCOMPARE(ColumnValues(targets, QStringLiteral("vega")), QStringList({"20", "0"}));
     }
 
     void aDetailOpenedWithoutItsMasterLinkTakesItWhenGiven() {
@@ -348,7 +330,7 @@ private slots:
         QCOMPARE(targets.recordCount(), 3);
         targets.last();
         targets.setMaster(&cropSource, QStringLiteral("id_kult"), QStringLiteral("id_kult"));
-        QCOMPARE(column(targets, QStringLiteral("id_konc")), QStringList({"1", "3"}));
+        QCOMPARE(ColumnValues(targets, QStringLiteral("id_konc")), QStringList({"1", "3"}));
         QCOMPARE(targets.recNo(), 1);
         targets.clearMaster();
         QCOMPARE(targets.recordCount(), 3);
@@ -368,37 +350,37 @@ private slots:
         Field* name = set.fieldByName(QStringLiteral("name_udobra"));
         set.setRecNo(4);
         set.setSort(QStringLiteral("name_udobra ASC"));
-        QCOMPARE(column(set, QStringLiteral("name_udobra")),
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")),
                  QStringList({"", "азот", "Бор", "ель", "Ёрш", "Железо", "жёлтый"}));
         QCOMPARE(name->asString(), QStringLiteral("Бор"));
         QCOMPARE(set.recNo(), 3);
         set.setSort(QStringLiteral("name_udobra desc"));
-        QCOMPARE(column(set, QStringLiteral("name_udobra")),
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")),
                  QStringList({"жёлтый", "Железо", "Ёрш", "ель", "Бор", "азот", ""}));
         QCOMPARE(name->asString(), QStringLiteral("Бор"));
         // A field alone sorts ascending; numbers sort as numbers.
         set.setSort(QStringLiteral("ppm"));
         QCOMPARE(name->asString(), QStringLiteral("Бор"));
         set.setSort(QStringLiteral("id_udobra DESC"));
-        QCOMPARE(column(set, QStringLiteral("ppm")), QStringList({"7", "6", "5", "4", "3", "2", "1"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("ppm")), QStringList({"7", "6", "5", "4", "3", "2", "1"}));
         // The table's own order again.
         set.setSort(QString());
-        QCOMPARE(column(set, QStringLiteral("ppm")), QStringList({"1", "2", "3", "4", "5", "6", "7"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("ppm")), QStringList({"1", "2", "3", "4", "5", "6", "7"}));
         QCOMPARE(name->asString(), QStringLiteral("Бор"));
 
         // Sorted and filtered: the row hidden by the filter is not brought back.
         set.setSort(QStringLiteral("name_udobra ASC"));
         set.setFilter(QStringLiteral("name_udobra like %ж%"));
         set.setFiltered(true);
-        QCOMPARE(column(set, QStringLiteral("name_udobra")), QStringList({"Железо", "жёлтый"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")), QStringList({"Железо", "жёлтый"}));
         set.setSort(QStringLiteral("name_udobra DESC"));
-        QCOMPARE(column(set, QStringLiteral("name_udobra")), QStringList({"жёлтый", "Железо"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")), QStringList({"жёлтый", "Железо"}));
         QCOMPARE(name->asString(), QStringLiteral("Железо"));
         QCOMPARE(set.recNo(), 2);
 
-        QVERIFY(!errorOf([&] { set.setSort(QStringLiteral("nosuch ASC")); }).isEmpty());
-        QVERIFY(!errorOf([&] { set.setSort(QStringLiteral("ppm UP")); }).isEmpty());
-        QCOMPARE(column(set, QStringLiteral("name_udobra")), QStringList({"жёлтый", "Железо"}));
+        QVERIFY(!ErrorOf([&] { set.setSort(QStringLiteral("nosuch ASC")); }).isEmpty());
+        QVERIFY(!ErrorOf([&] { set.setSort(QStringLiteral("ppm UP")); }).isEmpty());
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")), QStringList({"жёлтый", "Железо"}));
     }
 
     void numbersSortWithEmptyFirst() {
@@ -408,9 +390,9 @@ private slots:
                                     {QStringLiteral("d"), 100},
                                     {QStringLiteral("e"), 10}});
         set.setSort(QStringLiteral("ppm ASC"));
-        QCOMPARE(column(set, QStringLiteral("name_udobra")), QStringList({"b", "c", "a", "e", "d"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")), QStringList({"b", "c", "a", "e", "d"}));
         set.setSort(QStringLiteral("ppm DESC"));
-        QCOMPARE(column(set, QStringLiteral("name_udobra")), QStringList({"d", "a", "e", "c", "b"}));
+        QCOMPARE(ColumnValues(set, QStringLiteral("name_udobra")), QStringList({"d", "a", "e", "c", "b"}));
     }
 };
 

@@ -220,6 +220,9 @@ private:
         Field* rPr = nullptr;
         Field* kol = nullptr;
         Field* kolPr = nullptr;
+        Field* lineKol = nullptr;      // T_save_rar.kol
+        Field* lineKolTemp = nullptr;  // T_save_rar.kol_temp
+        Field* headerLitres = nullptr; // T_HEAD_RAR.kol_l
     } calcFields_;
 
     void buildLayout();

@@ -47,6 +47,9 @@ void TForm4::installCalculation() {
     calcFields_.rPr = ADOTable2.fieldByName(QStringLiteral("r_pr"));
     calcFields_.kol = T_rachet.fieldByName(QStringLiteral("kol"));
     calcFields_.kolPr = T_rachet.fieldByName(QStringLiteral("kol_pr"));
+    calcFields_.lineKol = T_save_rar.fieldByName(QStringLiteral("kol"));
+    calcFields_.lineKolTemp = T_save_rar.fieldByName(QStringLiteral("kol_temp"));
+    calcFields_.headerLitres = T_HEAD_RAR.fieldByName(QStringLiteral("kol_l"));
     ADOTable2.onCalcFields = [this](DataSet& set) { ADOTable2CalcFields(set); };
     T_rachet.onCalcFields = [this](DataSet& set) { T_rachetCalcFields(set); };
     if (Timer1) {

@@ -21,11 +21,6 @@ quint64 cellKey(int row, int column, CellPart part) {
     return (static_cast<quint64>(row) << 24) | (static_cast<quint64>(column) << 1) | part;
 }
 
-bool isNumeric(const Field* field) {
-    return field && (field->type() == ColumnType::Double || field->type() == ColumnType::Integer ||
-                     field->type() == ColumnType::AutoIncrement);
-}
-
 bool truthOf(const QVariant& v) {
     if (v.isNull())
         return false;
@@ -246,7 +241,7 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
             return c->colour().isValid() ? QVariant(QBrush(c->colour())) : QVariant();
         case Qt::TextAlignmentRole:
             if (c->kind() == ColumnKind::Plain || c->kind() == ColumnKind::Spin)
-                if (isNumeric(field(index.column())))
+                if (const Field* f = field(index.column()); f && f->isNumeric())
                     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
             return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
         default:

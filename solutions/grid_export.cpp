@@ -1,6 +1,7 @@
 #include "solutions/grid_export.h"
 
 #include "controls/db_grid.h"
+#include "controls/db_grid_model.h"
 #include "solutions/xls_writer.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
@@ -9,24 +10,6 @@
 #include <vector>
 
 namespace solvane {
-
-namespace {
-
-bool IsNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
     const std::vector<DBGridColumn*> columns = grid.visibleColumns();
@@ -52,13 +35,12 @@ void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
                 const QVariant value = set->valueAt(row, fields[c]);
                 if (value.isNull() || !value.isValid())
                     continue;
-                if (IsNumber(value))
+                // Numbers by the same rule as the grid's alignment, other
+                // values as the grid shows them.
+                if (fields[c]->isNumeric())
                     book.setNumber(row + 1, static_cast<int>(c), value.toDouble());
-                else if (value.typeId() == QMetaType::Bool)
-                    book.setText(row + 1, static_cast<int>(c),
-                                 value.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
                 else
-                    book.setText(row + 1, static_cast<int>(c), value.toString());
+                    book.setText(row + 1, static_cast<int>(c), DBGridModel::displayText(value));
             }
         }
     }

@@ -126,15 +126,16 @@ void TForm4::reopenLines() {
     T_save_rar.close();
     T_save_rar.open();
     if (!T_save_rar.isEmpty())
-        T_save_rar.fieldByName(QStringLiteral("kol_temp"))->value();
+        calcFields_.lineKolTemp->value();
 }
 
-void TForm4::T_save_rarCalcFields(DataSet& lines) {
-    Field* const amount = lines.fieldByName(QStringLiteral("kol"));
-    lines.fieldByName(QStringLiteral("kol_temp"))->setAsFloat(amount->asFloat() * litres());
+void TForm4::T_save_rarCalcFields(DataSet&) {
+    const CalculationFields& f = calcFields_;
+    if (!f.lineKol)
+        return;
+    f.lineKolTemp->setAsFloat(f.lineKol->asFloat() * litres());
     if (T_HEAD_RAR.isActive())
-        setLitresCaption(QStringLiteral("Кол-во г./") +
-                         OptionalNumber(T_HEAD_RAR.fieldByName(QStringLiteral("kol_l"))) + QStringLiteral("л."));
+        setLitresCaption(QStringLiteral("Кол-во г./") + OptionalNumber(f.headerLitres) + QStringLiteral("л."));
 }
 
 // ---------------------------------------------------------------- export

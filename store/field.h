@@ -19,6 +19,10 @@ public:
     const QString& name() const { return name_; }
     FieldKind kind() const { return kind_; }
     ColumnType type() const { return type_; }
+    // Holds numbers: shown right-aligned and exported as numeric cells.
+    bool isNumeric() const {
+        return type_ == ColumnType::Double || type_ == ColumnType::Integer || type_ == ColumnType::AutoIncrement;
+    }
     int size() const { return size_; }
     bool isReadOnly() const { return readOnly_; }
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }

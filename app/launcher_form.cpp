@@ -68,6 +68,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormClose() {
+    program_.storeTypedValues();
     program_.CloseTables();
     if (program_.quit)
         program_.quit();

@@ -10,7 +10,11 @@
 #include "settings/window_sizes.h"
 #include "solutions/name_dialog.h"
 
+#include "store/connection.h"
+#include "store/dataset.h"
+
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace solvane {
 
@@ -76,7 +80,23 @@ void Program::CloseTables() {
     solvane::CloseTables(dataSets());
 }
 
+void Program::storeTypedValues() {
+    Connection& connection = Form1->ADOConnection1;
+    // A post's handlers may leave another set with a pending change: a second
+    // pass stores that too.
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::vector<DataSet*> sets = connection.dataSets();
+        for (DataSet* set : sets)
+            if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
+                set->checkBrowseMode();
+    }
+    if (Form4->Timer1->isActive())
+        Form4->Timer1Timer();
+    connection.commitPending();
+}
+
 void Program::closingSequence() {
+    storeTypedValues();
     SaveSizes(*this);
     CloseTables();
     OpenTables();

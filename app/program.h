@@ -55,8 +55,16 @@ public:
     ProgramDataSets dataSets();
     void OpenTables();
     void CloseTables();
+    // Stores what the user typed into any window before data sets are closed
+    // and read again: every pending change is posted (the controls write their
+    // open editors into the fields first) while every data set is still open,
+    // so after-post handlers run as on any post; the calculator's pending
+    // recalculation runs too. Then the running action's writes are committed,
+    // so that a failure is reported before anything is closed.
+    void storeTypedValues();
     // What closing the fertilizer directory, the element directory or the
-    // calculator runs: the sizes are saved and every data set is read again.
+    // calculator runs: what was typed is stored, the sizes are saved and
+    // every data set is read again.
     void closingSequence();
 
     // Ends the event loop; tests replace it to watch for the end.

@@ -165,9 +165,18 @@ TForm4::TForm4(Program& program)
     buildLayout();
     installCalculation();
     wireDataSets();
+    // The totals are labels, not data-aware controls: after an action that
+    // the store rolled back they are worked out again from what the data
+    // sets, read anew, now hold.
+    actionEndHandler_ = connectionOf(program)->addActionEndHandler([this](bool rolledBack) {
+        if (rolledBack && ADOTable2.isActive())
+            runGuarded([this] { UpdateTotals(); });
+    });
 }
 
-TForm4::~TForm4() = default;
+TForm4::~TForm4() {
+    connectionOf(program_)->removeActionEndHandler(actionEndHandler_);
+}
 
 void TForm4::declareDataSets() {
     Program& program = program_;

@@ -238,6 +238,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     Program& program_;
+    int actionEndHandler_ = 0;
     QWidget* searchStrip_ = nullptr;
     Field* lineFertilizer_ = nullptr; // T_rachet.id_udobra
     Field* targetElement_ = nullptr;  // ADOTable2.id_el

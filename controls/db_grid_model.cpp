@@ -379,6 +379,7 @@ void DBGridModel::dataEvent(DataEvent event, Field*) {
     case DataEvent::Posted:
     case DataEvent::Cancelled:
     case DataEvent::Refreshed:
+    case DataEvent::Reloaded:
         restructure();
         break;
     }

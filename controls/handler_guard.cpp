@@ -2,48 +2,72 @@
 
 #include "controls/message_service.h"
 #include "store/connection.h"
+#include "store/dataset.h"
 #include "store/error.h"
 
 #include <exception>
+#include <optional>
 
 namespace solvane {
 
+namespace {
+
+// A row that the failed action's own handlers began to edit or append (not
+// one the user was typing before it) is dropped, so the next action starts
+// clean instead of posting a half-made row.
+void CancelHalfMadeRows(Connection& connection, unsigned long long action) {
+    const std::vector<DataSet*> sets = connection.dataSets();
+    for (DataSet* set : sets) {
+        if (!set->isActive() || set->editSerial() < action)
+            continue;
+        try {
+            set->cancel();
+        } catch (...) {
+            // A control that fails to show the cancelled row reports it itself.
+        }
+    }
+}
+
+} // namespace
+
 bool HandlerGuard::run(QWidget* parent, const std::function<void()>& handler) noexcept {
-    QString failure;
-    bool failed = false;
-    Connection* connection = connection_;
+    std::optional<QString> failure;
+    bool nestedInLostAction = false;
     try {
-        if (connection)
-            connection->beginAction();
+        ActionScope action(connection_);
         try {
             handler();
         } catch (const Error& e) {
-            failed = true;
             failure = e.message();
         } catch (const std::exception& e) {
-            failed = true;
             failure = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            failed = true;
             failure = QStringLiteral("Неизвестная ошибка");
         }
-        if (connection)
-            connection->endAction();
+        if (failure && connection_)
+            CancelHalfMadeRows(*connection_, action.serial());
+        nestedInLostAction = !action.outermost() && connection_ && connection_->actionLost();
+        // Commits the action's writes; throws when the store lost them, after
+        // the rollback and the new read of every open data set.
+        action.finish();
     } catch (const Error& e) {
-        if (!failed) {
-            failed = true;
-            failure = e.message();
-        }
+        failure = e.message();
     } catch (...) {
-        failed = true;
+        if (!failure)
+            failure = QStringLiteral("Неизвестная ошибка");
     }
-    if (failed) {
-        try {
-            messages_.showError(parent, failure);
-        } catch (...) {
-        }
+    if (!failure)
+        return true;
+    // The action this one runs in is lost: its owner reports the failure once.
+    if (nestedInLostAction)
+        return false;
+    try {
+        messages_.showError(parent, *failure);
+    } catch (...) {
+        // The box could not be shown; the failure of the store is reported by
+        // the action that owns it.
     }
-    return !failed;
+    return false;
 }
 
 } // namespace solvane

@@ -10,10 +10,15 @@ class Connection;
 class MessageService;
 
 // Runs one user action (a click, a key, a timer tick) the way the program
-// reports errors: everything the action writes goes into one transaction that
-// is committed when it ends, also when it stops on an error, so what was
-// posted before the error stays; an error stops the action and is shown in
-// the standard error box. No exception leaves run().
+// reports errors: everything the action writes goes into one transaction
+// (owned by an ActionScope) that is committed when it ends, also when it
+// stops on an error, so what was posted before the error stays; an error
+// stops the action and is shown in the standard error box, after the rows
+// the action's handlers left half-made are cancelled. When the store loses
+// the action (a full disk, say), it is rolled back as a whole, every open
+// data set is read again, and the store's failure is what the box says; a
+// handler run inside such an action leaves the report to the action's owner.
+// No exception leaves run().
 class HandlerGuard {
 public:
     explicit HandlerGuard(MessageService& messages) : messages_(messages) {}

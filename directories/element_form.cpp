@@ -115,10 +115,6 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::FormClose() {
-    // What is typed in the grids is stored before every data set is read
-    // again; closing the sets would otherwise drop it without a word.
-    T_Element.checkBrowseMode();
-    T_KOF.checkBrowseMode();
     program_.closingSequence();
 }
 

@@ -279,10 +279,6 @@ void TForm2::Button1Click() {
 }
 
 void TForm2::FormClose() {
-    // What is typed in the grids is stored before every data set is read
-    // again; closing the sets would otherwise drop it without a word.
-    T_Sostav_Udobra.checkBrowseMode();
-    T_Udobra.checkBrowseMode();
     program_.closingSequence();
 }
 

@@ -1,103 +1,154 @@
 #include "store/connection.h"
 
-#include "store/error.h"
+#include "store/dataset.h"
 #include "store/schema.h"
+#include "store/sqlite_value.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace solvane {
 
 namespace {
 constexpr int kBusyTimeoutMs = 2000;
+
+// Failures of the file or of the engine itself, after which the engine may
+// have dropped the transaction or left it half done: the action is lost.
+bool IsFault(int code) {
+    switch (code) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM:
+    case SQLITE_PROTOCOL:
+    case SQLITE_ABORT:
+    case SQLITE_INTERRUPT:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+QString StoreFailureText(int code, int extendedCode, const QString& engineText, const QString& fileName,
+                         FailureMeaning meaning) {
+    QString cause;
+    switch (code) {
+    case SQLITE_FULL:
+        cause = QStringLiteral("Недостаточно места на диске");
+        break;
+    case SQLITE_IOERR:
+        cause = QStringLiteral("Ошибка чтения или записи на диске (%1)").arg(engineText);
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        cause = QStringLiteral("База данных занята другой программой");
+        break;
+    case SQLITE_READONLY:
+        cause = extendedCode == SQLITE_READONLY_DBMOVED ? QStringLiteral("Файл базы данных удалён или перемещён")
+                                                        : QStringLiteral("Файл базы данных доступен только для чтения");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        cause = QStringLiteral("Файл базы данных повреждён");
+        break;
+    case SQLITE_CANTOPEN:
+        cause = QStringLiteral("Файл базы данных недоступен (%1)").arg(engineText);
+        break;
+    case SQLITE_NOMEM:
+        cause = QStringLiteral("Недостаточно памяти");
+        break;
+    default:
+        cause = QStringLiteral("Ошибка базы данных: %1").arg(engineText);
+    }
+    QString means;
+    switch (meaning) {
+    case FailureMeaning::ActionLost:
+        means = QStringLiteral("последнее действие не сохранено");
+        break;
+    case FailureMeaning::ChangeLost:
+        means = QStringLiteral("изменение не сохранено");
+        break;
+    case FailureMeaning::NotRead:
+        means = QStringLiteral("данные не прочитаны");
+        break;
+    }
+    return QStringLiteral("%1: %2 (%3)").arg(cause, means, fileName);
 }
 
+// ---------------------------------------------------------------- statements
+
+Statement::Statement(Connection& connection, sqlite3_stmt* stmt, std::string sql)
+    : connection_(&connection), stmt_(stmt), sql_(std::move(sql)) {}
+
 Statement::~Statement() {
-    if (stmt_) {
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-    }
+    if (connection_)
+        connection_->returnStatement(this);
+}
+
+sqlite3_stmt* Statement::live() const {
+    if (!stmt_)
+        throw Error(QStringLiteral("Соединение с базой данных закрыто"));
+    return stmt_;
 }
 
 void Statement::bind(int index, const QVariant& value) {
-    int rc = SQLITE_OK;
-    if (value.isNull() || !value.isValid()) {
-        rc = sqlite3_bind_null(stmt_, index);
-    } else {
-        switch (value.typeId()) {
-        case QMetaType::Bool:
-            rc = sqlite3_bind_int(stmt_, index, value.toBool() ? 1 : 0);
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            rc = sqlite3_bind_int64(stmt_, index, value.toLongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            rc = sqlite3_bind_double(stmt_, index, value.toDouble());
-            break;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob(stmt_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QByteArray utf8 = value.toString().toUtf8();
-            rc = sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
-        }
-        }
-    }
-    if (rc != SQLITE_OK)
-        connection_.fail(QStringLiteral("bind"));
+    if (BindValue(live(), index, value) != SQLITE_OK)
+        connection_->fail();
 }
 
 bool Statement::step() {
-    const int rc = sqlite3_step(stmt_);
+    sqlite3_stmt* stmt = live();
+    const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    connection_.fail(QString());
+    connection_->fail(sqlite3_stmt_readonly(stmt) != 0);
 }
 
 int Statement::columnCount() const {
-    return sqlite3_column_count(stmt_);
+    return sqlite3_column_count(live());
 }
 
 QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+    return QString::fromUtf8(sqlite3_column_name(live(), column));
 }
 
 QVariant Statement::column(int column) const {
-    switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt_, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt_, column));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)),
-                                          sqlite3_column_bytes(stmt_, column)));
-    case SQLITE_NULL:
-        return QVariant();
-    default:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)),
-                                   sqlite3_column_bytes(stmt_, column)));
-    }
+    return ColumnValue(live(), column);
 }
 
 int Statement::execute() {
     while (step()) {
     }
-    return sqlite3_changes(connection_.handle());
+    return sqlite3_changes(connection_->handle());
 }
+
+// ---------------------------------------------------------------- connection
 
 Connection::Connection(QString fileName) : fileName_(std::move(fileName)) {}
 
 Connection::~Connection() {
-    close();
+    for (DataSet* set : dataSets_)
+        set->connectionGone();
+    dataSets_.clear();
+    if (!db_)
+        return;
+    // The program is ending: what a running action wrote is kept if the
+    // engine can still commit it; there is nobody left to tell otherwise.
+    if (inTransaction_ && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK &&
+        !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    finalizeStatements();
+    sqlite3_close(db_);
 }
 
 void Connection::open() {
@@ -119,41 +170,39 @@ void Connection::open() {
 
     sqlite3* db = nullptr;
     const QByteArray path = fileName_.toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
-        refuse(reason);
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 0);
-    // A quoted name that matches no column must be an error, not a string
-    // constant: a missing column would otherwise read as its own name.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-
-    // Check the file before anything is written to it.
-    QStringList tables;
-    sqlite3_stmt* stmt = nullptr;
-    rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-            tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        if (rc == SQLITE_DONE)
-            rc = SQLITE_OK;
-    }
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_OK) {
+    const int openRc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // Every step below is checked; a failure closes the handle and names the reason.
+    const auto check = [&](int rc) {
+        if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
+            return;
         QString reason;
         if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
             reason = QStringLiteral("файл не является базой данных");
         else if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             reason = QStringLiteral("файл занят другой программой");
         else
-            reason = QString::fromUtf8(sqlite3_errmsg(db));
+            reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         refuse(reason);
+    };
+    check(openRc);
+    check(sqlite3_busy_timeout(db, kBusyTimeoutMs));
+    check(sqlite3_extended_result_codes(db, 0));
+    // A quoted name that matches no column must be an error, not a string
+    // constant: a missing column would otherwise read as its own name.
+    check(sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr));
+    check(sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr));
+
+    // Check the file before anything is written to it.
+    QStringList tables;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
     }
+    sqlite3_finalize(stmt);
+    check(rc);
     for (const TableDef& t : SchemaTables()) {
         bool found = false;
         for (const QString& name : tables)
@@ -165,21 +214,19 @@ void Connection::open() {
     }
     // Other processes may read and write the file at the same time; a posted
     // change is on disk when its action commits.
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    check(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr));
+    check(sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr));
     db_ = db;
 }
 
 void Connection::close() {
     if (!db_)
         return;
-    if (inTransaction_) {
-        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-        inTransaction_ = false;
-        ++commits_;
-    }
-    clearCache();
-    sqlite3_close(db_);
+    commitPending();
+    finalizeStatements();
+    if (sqlite3_close(db_) != SQLITE_OK)
+        throw Error(QStringLiteral("Не удалось закрыть базу данных (%1): %2")
+                        .arg(fileName_, QString::fromUtf8(sqlite3_errmsg(db_))));
     db_ = nullptr;
 }
 
@@ -189,51 +236,86 @@ sqlite3* Connection::handle() {
     return db_;
 }
 
-void Connection::fail(const QString& context) const {
-    QString message = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("нет соединения с базой данных");
-    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_ERROR;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        message = QStringLiteral("База данных занята другой программой (%1)").arg(message);
-    else
-        message = QStringLiteral("Ошибка базы данных: %1").arg(message);
-    if (!context.isEmpty())
-        message += QStringLiteral(" [%1]").arg(context);
-    throw Error(message);
+StoreError Connection::engineFailure(bool reading, bool lost) const {
+    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_MISUSE;
+    const int extended = db_ ? sqlite3_extended_errcode(db_) : code;
+    const QString text = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("нет соединения");
+    FailureMeaning meaning = FailureMeaning::ChangeLost;
+    if (lost)
+        meaning = FailureMeaning::ActionLost;
+    else if (reading)
+        meaning = FailureMeaning::NotRead;
+    return StoreError(StoreFailureText(code, extended, text, fileName_, meaning), code);
 }
 
-sqlite3_stmt* Connection::cachedStatement(const QString& sql) {
-    const std::string key = sql.toStdString();
-    auto it = cache_.find(key);
-    if (it != cache_.end())
-        return it->second;
+void Connection::fail(bool reading) {
+    // The engine may have rolled the whole transaction back by itself.
+    const bool dropped = inTransaction_ && db_ && sqlite3_get_autocommit(db_);
+    const bool lost = inTransaction_ && (dropped || IsFault(db_ ? sqlite3_errcode(db_) : SQLITE_MISUSE));
+    const StoreError failure = engineFailure(reading, lost);
+    if (lost && !lost_)
+        lost_ = failure;
+    throw failure;
+}
+
+sqlite3_stmt* Connection::takeStatement(const std::string& sql) {
+    auto it = idle_.find(sql);
+    if (it != idle_.end()) {
+        sqlite3_stmt* stmt = it->second;
+        idle_.erase(it);
+        return stmt;
+    }
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(handle(), key.c_str(), static_cast<int>(key.size()), &stmt, nullptr) != SQLITE_OK)
-        fail(QString());
-    cache_.emplace(key, stmt);
+    if (sqlite3_prepare_v2(handle(), sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(sql.compare(0, 6, "SELECT") == 0 || sql.compare(0, 6, "select") == 0);
     return stmt;
 }
 
-void Connection::clearCache() {
-    for (auto& entry : cache_)
+void Connection::returnStatement(Statement* statement) {
+    live_.erase(statement);
+    sqlite3_stmt* stmt = statement->stmt_;
+    statement->stmt_ = nullptr;
+    if (!stmt)
+        return;
+    // A failed run leaves its error in the statement; it is reported already.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    idle_.emplace(statement->sql_, stmt);
+}
+
+void Connection::finalizeStatements() {
+    for (auto& entry : idle_)
         sqlite3_finalize(entry.second);
-    cache_.clear();
+    idle_.clear();
+    for (Statement* statement : live_) {
+        sqlite3_finalize(statement->stmt_);
+        statement->stmt_ = nullptr;
+        statement->connection_ = nullptr;
+    }
+    live_.clear();
 }
 
 std::unique_ptr<Statement> Connection::prepare(const QString& sql) {
-    return std::make_unique<Statement>(*this, cachedStatement(sql));
+    std::string text = sql.toStdString();
+    sqlite3_stmt* stmt = takeStatement(text);
+    std::unique_ptr<Statement> statement(new Statement(*this, stmt, std::move(text)));
+    live_.insert(statement.get());
+    return statement;
 }
 
 int Connection::write(const QString& sql, const std::vector<QVariant>& params) {
     handle();
+    if (lost_)
+        throw *lost_;
     if (actionDepth_ > 0 && !inTransaction_) {
         if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail(QString());
+            fail();
         inTransaction_ = true;
     }
-    Statement stmt(*this, cachedStatement(sql));
+    const std::unique_ptr<Statement> stmt = prepare(sql);
     for (size_t i = 0; i < params.size(); ++i)
-        stmt.bind(static_cast<int>(i) + 1, params[i]);
-    const int changed = stmt.execute();
+        stmt->bind(static_cast<int>(i) + 1, params[i]);
+    const int changed = stmt->execute();
     if (!inTransaction_)
         ++commits_;
     return changed;
@@ -243,62 +325,152 @@ long long Connection::lastInsertId() const {
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;
 }
 
-void Connection::beginAction() {
+// ---------------------------------------------------------------- actions
+
+unsigned long long Connection::beginAction() {
     ++actionDepth_;
+    actionSerial_ = ++nextSerial_;
+    return actionSerial_;
 }
 
-void Connection::endAction() {
+void Connection::endAction(unsigned long long outerSerial) {
     if (actionDepth_ > 0)
         --actionDepth_;
+    actionSerial_ = outerSerial;
     if (actionDepth_ == 0)
-        commitPending();
+        settle();
+}
+
+void Connection::settle() {
+    if (lost_)
+        loseAction(*lost_);
+    if (inTransaction_ && db_) {
+        // The engine's own text is read before a rollback can replace it.
+        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            loseAction(engineFailure(false, true));
+        inTransaction_ = false;
+        ++commits_;
+    }
+    notifyActionEnd(false);
 }
 
 void Connection::commitPending() {
+    if (lost_)
+        throw *lost_;
     if (!inTransaction_ || !db_)
         return;
-    inTransaction_ = false;
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        fail(QStringLiteral("commit"));
+        const StoreError failure = engineFailure(false, true);
+        // The action stays lost until its owner ends it and reports it; the
+        // data sets show what the file holds from now on.
+        lost_ = failure;
+        rollbackTransaction();
+        ReloadDataSets(dataSets_);
+        throw failure;
     }
+    inTransaction_ = false;
     ++commits_;
 }
 
+void Connection::rollbackTransaction() {
+    if (!inTransaction_)
+        return;
+    inTransaction_ = false;
+    // A rollback that fails here is completed by the engine from its journal
+    // the next time the file is read.
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Connection::loseAction(const StoreError& failure) {
+    const StoreError reported = failure;
+    lost_.reset();
+    rollbackTransaction();
+    QString text = reported.message();
+    try {
+        ReloadDataSets(dataSets_);
+    } catch (const Error& e) {
+        text += QLatin1Char('\n') + e.message();
+    }
+    notifyActionEnd(true);
+    throw StoreError(text, reported.code());
+}
+
+void Connection::notifyActionEnd(bool rolledBack) {
+    // A handler's own action ends inside this loop: it is not announced again.
+    if (notifying_)
+        return;
+    notifying_ = true;
+    const auto handlers = endHandlers_;
+    for (const auto& entry : handlers) {
+        try {
+            entry.second(rolledBack);
+        } catch (...) {
+            // The handlers refresh what windows show and report their own errors.
+        }
+    }
+    notifying_ = false;
+}
+
+int Connection::addActionEndHandler(std::function<void(bool)> handler) {
+    endHandlers_.emplace_back(++nextHandlerId_, std::move(handler));
+    return nextHandlerId_;
+}
+
+void Connection::removeActionEndHandler(int id) {
+    endHandlers_.erase(
+        std::remove_if(endHandlers_.begin(), endHandlers_.end(), [id](const auto& entry) { return entry.first == id; }),
+        endHandlers_.end());
+}
+
+void Connection::addDataSet(DataSet* set) {
+    if (std::find(dataSets_.begin(), dataSets_.end(), set) == dataSets_.end())
+        dataSets_.push_back(set);
+}
+
+void Connection::removeDataSet(DataSet* set) {
+    dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), set), dataSets_.end());
+}
+
 ActionScope::ActionScope(Connection* connection) : connection_(connection) {
-    if (connection_)
-        connection_->beginAction();
+    if (!connection_)
+        return;
+    outermost_ = !connection_->inAction();
+    outerSerial_ = connection_->actionSerial();
+    serial_ = connection_->beginAction();
+}
+
+void ActionScope::finish() {
+    if (!connection_ || finished_)
+        return;
+    finished_ = true;
+    connection_->endAction(outerSerial_);
 }
 
 ActionScope::~ActionScope() {
-    if (!connection_)
-        return;
     try {
-        connection_->endAction();
+        finish();
     } catch (const Error&) {
-        // A failed commit has been rolled back; the error cannot leave a destructor.
+        // Left by an exception that its catcher reports. A lost action has
+        // been rolled back and the data sets read again all the same.
     }
 }
 
 ModalPause::ModalPause(Connection* connection) : connection_(connection) {
     if (!connection_)
         return;
-    try {
-        connection_->commitPending();
-    } catch (const Error&) {
-    }
-    savedDepth_ = connection_->actionDepth();
-    connection_->setActionDepth(0);
+    connection_->commitPending();
+    savedDepth_ = connection_->actionDepth_;
+    savedSerial_ = connection_->actionSerial_;
+    connection_->actionDepth_ = 0;
+    connection_->actionSerial_ = 0;
 }
 
 ModalPause::~ModalPause() {
     if (!connection_)
         return;
-    try {
-        connection_->commitPending();
-    } catch (const Error&) {
-    }
-    connection_->setActionDepth(savedDepth_);
+    connection_->actionDepth_ = savedDepth_;
+    connection_->actionSerial_ = savedSerial_;
 }
 
 } // namespace solvane

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "store/error.h"
+
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -12,18 +18,21 @@ struct sqlite3_stmt;
 namespace solvane {
 
 class Connection;
+class DataSet;
 
-// A prepared statement of the connection; parameters are bound by position
-// (1-based), never spliced into the SQL text.
+// A prepared statement of the connection, owned by this object alone;
+// parameters are bound by position (1-based), never spliced into the SQL
+// text. When the connection closes under a live statement, the statement is
+// finalized and any later use of it throws.
 class Statement {
 public:
-    Statement(Connection& connection, sqlite3_stmt* stmt) : connection_(connection), stmt_(stmt) {}
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
+    // Hands the engine's statement back to the connection for the next run.
     ~Statement();
 
     void bind(int index, const QVariant& value);
-    // Advances to the next result row; false when done. Throws Error on failure.
+    // Advances to the next result row; false when done. Throws StoreError on failure.
     bool step();
     int columnCount() const;
     QString columnName(int column) const;
@@ -32,17 +41,28 @@ public:
     int execute();
 
 private:
-    Connection& connection_;
+    friend class Connection;
+    Statement(Connection& connection, sqlite3_stmt* stmt, std::string sql);
+    sqlite3_stmt* live() const;
+
+    Connection* connection_;
     sqlite3_stmt* stmt_;
+    std::string sql_;
 };
 
 // The one connection to base.mdb. Opening never creates the file: it must
 // already be an SQLite database that holds the ten tables.
 //
-// Writes are grouped per user action: while an action is running (see
-// ActionScope) the first write begins a transaction, and the end of the
-// outermost action commits it, so the disk is synced once per action.
-// Outside an action every statement commits by itself.
+// Writes are grouped per user action (see ActionScope, the owner of an
+// action's transaction): while an action runs, its first write begins a
+// transaction and the end of the outermost action commits it, so the disk is
+// synced once per action. Outside an action every statement commits by itself.
+//
+// An engine failure (a full disk, an I/O error, the file locked past the busy
+// timeout, the file removed) is never swallowed: its text is read at once,
+// and when it costs the action its transaction the action is lost as a whole
+// (no later write of it reaches the file); its owner then rolls it back, reads
+// every open data set on this connection again and reports the failure.
 class Connection {
 public:
     explicit Connection(QString fileName = QStringLiteral("base.mdb"));
@@ -52,45 +72,96 @@ public:
 
     // Opens and checks the file; throws Error naming the file and the reason.
     void open();
+    // Closes the file. What a running action wrote so far is committed first
+    // (a failed commit throws before anything is closed); statements still
+    // alive are finalized. Throws when the engine refuses to close.
     void close();
     bool isOpen() const { return db_ != nullptr; }
     const QString& fileName() const { return fileName_; }
     sqlite3* handle();
 
-    // A statement for one run. Throws Error when it cannot be prepared.
+    // A statement for one run. Throws StoreError when it cannot be prepared.
     std::unique_ptr<Statement> prepare(const QString& sql);
     // Runs a writing statement with its parameters inside the action's
     // transaction and returns the number of rows changed.
     int write(const QString& sql, const std::vector<QVariant>& params);
     long long lastInsertId() const;
 
-    void beginAction();
-    void endAction();
-    // Commits what the running action has written so far (before a message box
-    // waits for the user, so that no other process is locked out meanwhile).
-    void commitPending();
+    // ---- actions (begun and ended by ActionScope, split by ModalPause) ----
+    bool inAction() const { return actionDepth_ > 0; }
     bool inTransaction() const { return inTransaction_; }
-    int actionDepth() const { return actionDepth_; }
-    void setActionDepth(int depth) { actionDepth_ = depth; }
+    // The number of the innermost running action, 0 outside any; an action
+    // begun later has a larger number.
+    unsigned long long actionSerial() const { return actionSerial_; }
+    // The running action was lost to an engine failure and is being unwound.
+    bool actionLost() const { return lost_.has_value(); }
+    // Commits what the running action wrote so far. A failure loses the
+    // action: it is rolled back, the data sets are read again, and StoreError
+    // is thrown. Throws the failure at once when the action is already lost.
+    void commitPending();
     // Number of transactions committed so far (one disk sync each).
     long long commitCount() const { return commits_; }
 
-    [[noreturn]] void fail(const QString& context) const;
+    // ---- the data sets on this connection ----
+    void addDataSet(DataSet* set);
+    void removeDataSet(DataSet* set);
+    const std::vector<DataSet*>& dataSets() const { return dataSets_; }
+
+    // Runs after every outermost action, once its transaction is settled;
+    // rolledBack tells that the data sets were read again. Returns an id for
+    // removeActionEndHandler.
+    int addActionEndHandler(std::function<void(bool rolledBack)> handler);
+    void removeActionEndHandler(int id);
+
+    // Throws StoreError for the engine's last failure (reading: a read
+    // failed). When it cost the running action its transaction, the action
+    // is marked lost first.
+    [[noreturn]] void fail(bool reading = false);
 
 private:
-    sqlite3_stmt* cachedStatement(const QString& sql);
-    void clearCache();
+    friend class ActionScope;
+    friend class ModalPause;
+    friend class Statement;
+
+    unsigned long long beginAction();
+    // Ends the innermost action (outerSerial: the number of the action it
+    // ran in); the outermost settles the transaction.
+    void endAction(unsigned long long outerSerial);
+    void settle();
+    // Rolls back a lost or failed transaction and reads every open data set
+    // again, then throws the failure.
+    [[noreturn]] void loseAction(const StoreError& failure);
+    void rollbackTransaction();
+    void notifyActionEnd(bool rolledBack);
+    StoreError engineFailure(bool reading, bool lost) const;
+
+    sqlite3_stmt* takeStatement(const std::string& sql);
+    void returnStatement(Statement* statement);
+    void finalizeStatements();
 
     QString fileName_;
     sqlite3* db_ = nullptr;
     int actionDepth_ = 0;
+    unsigned long long actionSerial_ = 0;
+    unsigned long long nextSerial_ = 0;
     bool inTransaction_ = false;
+    std::optional<StoreError> lost_;
     long long commits_ = 0;
-    std::unordered_map<std::string, sqlite3_stmt*> cache_;
+    std::unordered_multimap<std::string, sqlite3_stmt*> idle_;
+    std::unordered_set<Statement*> live_;
+    std::vector<DataSet*> dataSets_;
+    std::vector<std::pair<int, std::function<void(bool)>>> endHandlers_;
+    int nextHandlerId_ = 0;
+    bool notifying_ = false;
 };
 
-// Marks one user action: everything it writes is committed together when the
-// outermost scope ends, also when it ends by an exception.
+// The owner of one user action's transaction. Everything the action writes
+// is committed together when the outermost scope finishes; nested scopes (a
+// handler run from a handler) join it. finish() reports a failed or lost
+// action by throwing StoreError, after the rollback and the new read of the
+// data sets. A scope left by an exception settles the same way without
+// throwing: what was posted before the error stays, as the program promises,
+// unless the engine lost the action.
 class ActionScope {
 public:
     explicit ActionScope(Connection* connection);
@@ -98,12 +169,23 @@ public:
     ActionScope(const ActionScope&) = delete;
     ActionScope& operator=(const ActionScope&) = delete;
 
+    void finish();
+    // The action's number (see Connection::actionSerial), 0 without a connection.
+    unsigned long long serial() const { return serial_; }
+    bool outermost() const { return outermost_; }
+
 private:
     Connection* connection_;
+    unsigned long long serial_ = 0;
+    unsigned long long outerSerial_ = 0;
+    bool outermost_ = false;
+    bool finished_ = false;
 };
 
-// Around a modal wait: commits the running action's writes, and lets what runs
-// during the wait (a timer, say) use transactions of its own.
+// Around a modal wait inside an action: commits what the action wrote so far
+// (throwing when that fails, so the box is not shown), and lets what runs
+// during the wait (a timer, say) own actions of its own. The action goes on
+// after the wait with a new transaction.
 class ModalPause {
 public:
     explicit ModalPause(Connection* connection);
@@ -114,6 +196,19 @@ public:
 private:
     Connection* connection_;
     int savedDepth_ = 0;
+    unsigned long long savedSerial_ = 0;
 };
+
+// What an engine failure means for the user's work.
+enum class FailureMeaning {
+    ActionLost, // the running action's changes were not saved
+    ChangeLost, // the one change was not saved
+    NotRead     // data could not be read
+};
+
+// The text shown for an engine failure: what happened and what it means,
+// naming the file.
+QString StoreFailureText(int code, int extendedCode, const QString& engineText, const QString& fileName,
+                         FailureMeaning meaning);
 
 } // namespace solvane

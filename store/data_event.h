@@ -20,6 +20,7 @@ enum class DataEvent {
     SortChanged,
     Refreshed,
     DataSetChanged, // anything else: show the set as it now is
+    Reloaded,       // the rows were read from the file again; the cursor stays on its row where it still exists
     UpdateRecord    // about to post: controls write what their editors hold into the fields
 };
 

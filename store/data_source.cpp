@@ -65,7 +65,7 @@ void DataSource::dataSetEvent(DataEvent event, Field* field) {
             link->dataEvent(event, field);
     const bool stateChange = event == DataEvent::StateChanged || event == DataEvent::Inserted ||
                              event == DataEvent::Posted || event == DataEvent::Cancelled ||
-                             event == DataEvent::Opened || event == DataEvent::Closed;
+                             event == DataEvent::Opened || event == DataEvent::Closed || event == DataEvent::Reloaded;
     if (stateChange && onStateChange)
         onStateChange();
     if (event != DataEvent::StateChanged && event != DataEvent::Closed && event != DataEvent::UpdateRecord &&

@@ -7,7 +7,9 @@
 #include <QCollator>
 #include <QLocale>
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <optional>
 
 namespace solvane {
 
@@ -37,6 +39,10 @@ public:
         switch (event) {
         case DataEvent::StateChanged:
         case DataEvent::UpdateRecord:
+        case DataEvent::Reloaded: // the details are read again on their own
+            return;
+        case DataEvent::Closed:
+            detail_.masterClosed();
             return;
         case DataEvent::FieldChanged:
             if (!field || field->name().compare(detail_.masterFieldName_, Qt::CaseInsensitive) != 0)
@@ -86,9 +92,14 @@ private:
     int storage_;
 };
 
-DataSet::DataSet(Connection* connection, QString name) : connection_(connection), name_(std::move(name)) {}
+DataSet::DataSet(Connection* connection, QString name) : connection_(connection), name_(std::move(name)) {
+    if (connection_)
+        connection_->addDataSet(this);
+}
 
 DataSet::~DataSet() {
+    if (connection_)
+        connection_->removeDataSet(this);
     if (masterSource_ && masterSource_->dataSet() && masterObserver_)
         masterSource_->dataSet()->removeObserver(masterObserver_.get());
 }
@@ -241,15 +252,7 @@ QString DataSet::selectSql() const {
     return QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(cols.join(QStringLiteral(", ")), table_);
 }
 
-void DataSet::open() {
-    if (isActive())
-        return;
-    if (!connection_)
-        throw Error(message(QStringLiteral("нет соединения с базой данных")));
-    // A filter switched on while the set was closed is checked before anything is read.
-    FilterExpression filter;
-    if (filtered_)
-        filter = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
+std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
     auto stmt = connection_->prepare(selectSql());
     const int columns = stmt->columnCount();
     std::vector<int> columnOf(dataFields_.size(), -1);
@@ -292,7 +295,19 @@ void DataSet::open() {
             row->rowid = stmt->column(rowidColumn).toLongLong();
         rows.push_back(std::move(row));
     }
-    stmt.reset();
+    return rows;
+}
+
+void DataSet::open() {
+    if (isActive())
+        return;
+    if (!connection_)
+        throw Error(message(QStringLiteral("нет соединения с базой данных")));
+    // A filter switched on while the set was closed is checked before anything is read.
+    FilterExpression filter;
+    if (filtered_)
+        filter = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
+    std::vector<std::unique_ptr<Row>> rows = readRows();
 
     rows_ = std::move(rows);
     natural_.resize(rows_.size());
@@ -312,6 +327,130 @@ void DataSet::open() {
     rebuildVisible();
     setCursor(visible_.empty() ? -1 : 0);
     notify(DataEvent::Opened);
+}
+
+void DataSet::reread() {
+    std::vector<std::unique_ptr<Row>> fresh = readRows();
+    const int current = currentRow();
+    const bool editing = state_ == DataSetState::Edit && current >= 0;
+    const bool inserting = state_ == DataSetState::Insert && current >= 0;
+    // The row a pending insert stood before, to keep its place.
+    int insertBefore = -1;
+    if (inserting) {
+        auto at = std::find(natural_.begin(), natural_.end(), current);
+        if (at != natural_.end() && at + 1 != natural_.end())
+            insertBefore = *(at + 1);
+    }
+    std::unordered_map<long long, int> byKey;
+    for (int s : natural_) {
+        const Row& row = rowAt(s);
+        if (!row.deleted && !row.inserted)
+            byKey.emplace(row.rowid, s);
+    }
+    std::vector<int> natural;
+    natural.reserve(fresh.size() + 1);
+    bool editedRowFound = false;
+    for (std::unique_ptr<Row>& row : fresh) {
+        auto it = byKey.find(row->rowid);
+        if (it == byKey.end()) {
+            natural.push_back(static_cast<int>(rows_.size()));
+            rows_.push_back(std::move(row));
+            continue;
+        }
+        const int s = it->second;
+        byKey.erase(it);
+        Row& old = rowAt(s);
+        if (editing && s == current) {
+            // The values typed into the row stay on top of what the file holds.
+            editedRowFound = true;
+            for (size_t i = 0; i < old.changed.size(); ++i)
+                if (old.changed[i])
+                    row->values[i] = old.values[i];
+            row->changed = old.changed;
+        }
+        old = std::move(*row);
+        natural.push_back(s);
+    }
+    for (const auto& entry : byKey)
+        rowAt(entry.second).deleted = true;
+    if (inserting) {
+        auto at = std::find(natural.begin(), natural.end(), insertBefore);
+        natural.insert(at, current);
+    }
+    if (editing && !editedRowFound) {
+        // The row is no longer in the file: there is nothing left to edit.
+        state_ = DataSetState::Browse;
+        modified_ = false;
+    }
+    natural_ = std::move(natural);
+    ++dataEpoch_;
+    ++calcEpoch_;
+    detailIndexValid_ = false;
+    lookupIndexes_.clear();
+}
+
+void DataSet::reselect() {
+    const int current = currentRow();
+    const int index = cursor_;
+    if (masterSource_) {
+        lastMasterKey_ = masterKey();
+        DataSet* master = masterSource_->dataSet();
+        lastMasterRow_ = master ? master->currentRow() : kNoBookmark;
+    }
+    rebuildVisible();
+    auto it = std::find(visible_.begin(), visible_.end(), current);
+    if (it != visible_.end())
+        setCursor(static_cast<int>(it - visible_.begin()));
+    else
+        setCursor(visible_.empty() ? -1 : index);
+    notify(DataEvent::Reloaded);
+}
+
+void ReloadDataSets(const std::vector<DataSet*>& sets) {
+    std::vector<DataSet*> active;
+    for (DataSet* set : sets)
+        if (set->isActive())
+            active.push_back(set);
+    std::optional<Error> failure;
+    std::vector<DataSet*> unread;
+    for (DataSet* set : active) {
+        try {
+            set->reread();
+        } catch (const Error& e) {
+            if (!failure)
+                failure = e;
+            unread.push_back(set);
+        }
+    }
+    // A set that cannot be read would show rows the file may not hold.
+    for (DataSet* set : unread) {
+        active.erase(std::remove(active.begin(), active.end(), set), active.end());
+        try {
+            set->close();
+        } catch (...) {
+        }
+    }
+    // Masters first: a detail's rows follow its master's current row.
+    std::vector<DataSet*> done;
+    std::function<void(DataSet*)> visit = [&](DataSet* set) {
+        if (std::find(done.begin(), done.end(), set) != done.end())
+            return;
+        done.push_back(set);
+        DataSet* master = set->masterSource_ ? set->masterSource_->dataSet() : nullptr;
+        if (master && std::find(active.begin(), active.end(), master) != active.end())
+            visit(master);
+        try {
+            set->reselect();
+        } catch (const Error& e) {
+            // A control's or window's handler failed while showing the set.
+            if (!failure)
+                failure = e;
+        }
+    };
+    for (DataSet* set : active)
+        visit(set);
+    if (failure)
+        throw *failure;
 }
 
 void DataSet::close() {
@@ -620,6 +759,14 @@ void DataSet::masterChanged() {
     notify(DataEvent::DataSetChanged);
 }
 
+void DataSet::masterClosed() {
+    if (!isActive())
+        return;
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        cancel();
+    masterChanged();
+}
+
 void DataSet::removeFromVisible(int storage) {
     auto it = std::find(visible_.begin(), visible_.end(), storage);
     if (it != visible_.end())
@@ -766,6 +913,7 @@ void DataSet::edit() {
     }
     state_ = DataSetState::Edit;
     modified_ = false;
+    editSerial_ = connection_ ? connection_->actionSerial() : 0;
     notify(DataEvent::StateChanged);
 }
 
@@ -815,6 +963,7 @@ void DataSet::startInsert(bool atEnd) {
     detailIndexValid_ = false;
     state_ = DataSetState::Insert;
     modified_ = false;
+    editSerial_ = connection_ ? connection_->actionSerial() : 0;
     ensureDerived(storage);
     notify(DataEvent::Inserted);
 }
@@ -1002,6 +1151,18 @@ void DataSet::deleteRecord() {
     notify(DataEvent::Deleted);
     if (afterDelete)
         afterDelete(*this);
+}
+
+std::vector<std::vector<QVariant>> DataSet::snapshot() const {
+    std::vector<std::vector<QVariant>> rows;
+    for (int s : natural_) {
+        const Row& row = *rows_[static_cast<size_t>(s)];
+        if (row.deleted || row.inserted)
+            continue;
+        // A row being edited is shown as it was read.
+        rows.push_back(state_ == DataSetState::Edit && s == currentRow() ? row.original : row.values);
+    }
+    return rows;
 }
 
 // ---------------------------------------------------------------- filter and sort

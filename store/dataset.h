@@ -38,6 +38,8 @@ public:
 
     const QString& name() const { return name_; }
     Connection* connection() const { return connection_; }
+    // The table the set reads (and writes).
+    const QString& tableName() const { return table_; }
 
     // --- declaration (before the set is opened) ---
     // The whole table; declares a data field for every column of the table.
@@ -103,6 +105,11 @@ public:
     bool isModified() const { return modified_; }
     // Posts a pending change with modified fields, drops an untouched insert.
     void checkBrowseMode();
+    // The number of the action (see Connection::actionSerial) in which the
+    // pending edit or insert began; 0 outside an action or in browse.
+    unsigned long long editSerial() const {
+        return state_ == DataSetState::Edit || state_ == DataSetState::Insert ? editSerial_ : 0;
+    }
 
     // --- filter and sort ---
     const QString& filter() const { return filterText_; }
@@ -121,19 +128,35 @@ public:
     // A value of a row found by its key field, over the whole snapshot; null if none.
     QVariant lookupValue(const QString& keyField, const QVariant& key, const QString& resultField);
 
+    // The data fields' values of every row the set holds, visible or not, in
+    // the table's order; a pending new row is not among them.
+    std::vector<std::vector<QVariant>> snapshot() const;
+
     // Field access used by Field.
     QVariant fieldValue(const Field* field);
     void setFieldValue(Field* field, const QVariant& value);
+
+    // The connection is being destroyed before the set.
+    void connectionGone() { connection_ = nullptr; }
 
 private:
     struct Row;
     class Observer;
     class RowAccess;
     friend class RowAccess;
+    friend void ReloadDataSets(const std::vector<DataSet*>& sets);
 
     Field* addField(std::unique_ptr<Field> field);
     void declareTableFields(const QString& table);
     QString selectSql() const;
+    std::vector<std::unique_ptr<Row>> readRows();
+    // Reads the rows again and merges them into the storage by key (a row
+    // keeps its bookmark); a pending edit keeps its typed values, a pending
+    // insert its place. Nothing is told yet.
+    void reread();
+    // After reread(): the visible rows anew under the master's current key,
+    // the cursor on its row where it is still visible; then Reloaded.
+    void reselect();
     void requireActive() const;
     void notify(DataEvent event, Field* field = nullptr);
     int currentRow() const; // storage index of the current row, -1 if none
@@ -148,6 +171,8 @@ private:
     void beforeMove();
     QVariant masterKey() const;
     void masterChanged();
+    // The master closed: a pending change is dropped, never posted.
+    void masterClosed();
     void startInsert(bool atEnd);
     void writeInsert(Row& row);
     void writeUpdate(Row& row);
@@ -175,6 +200,7 @@ private:
     bool bof_ = true;
     bool eof_ = true;
     bool modified_ = false;
+    unsigned long long editSerial_ = 0;
     int insertReturn_ = kNoBookmark; // row current before an insert
     int calcRow_ = -1;               // row being calculated, -1 outside the handler
 
@@ -203,5 +229,10 @@ private:
     std::unordered_map<QString, LookupIndex> lookupIndexes_;
     std::vector<DataSetObserver*> observers_;
 };
+
+// Reads every open set of the list again from the file (after an action was
+// rolled back), masters before their details, and tells their controls. A
+// set that cannot be read is closed; the first such error is thrown at the end.
+void ReloadDataSets(const std::vector<DataSet*>& sets);
 
 } // namespace solvane

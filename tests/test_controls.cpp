@@ -25,11 +25,11 @@ namespace {
 
 struct Base : test::ControlsBase {
     void addFertilizers(int count) {
-        connection.beginAction();
+        ActionScope action(&connection);
         for (int i = 1; i <= count; ++i)
             exec("INSERT INTO t_udobra (name_udobra, ppm) VALUES (?, ?)",
                  {QStringLiteral("Удобрение %1").arg(i), 100 * i});
-        connection.endAction();
+        action.finish();
     }
 };
 

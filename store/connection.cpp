@@ -328,6 +328,12 @@ long long Connection::lastInsertId() const {
 // ---------------------------------------------------------------- actions
 
 unsigned long long Connection::beginAction() {
+    if (actionDepth_ == 0) {
+        openAtStart_.clear();
+        for (DataSet* set : dataSets_)
+            if (set->isActive())
+                openAtStart_.push_back(set);
+    }
     ++actionDepth_;
     actionSerial_ = ++nextSerial_;
     return actionSerial_;
@@ -365,7 +371,7 @@ void Connection::commitPending() {
         // data sets show what the file holds from now on.
         lost_ = failure;
         rollbackTransaction();
-        ReloadDataSets(dataSets_);
+        ReloadDataSets(dataSets_, openAtStart_);
         throw failure;
     }
     inTransaction_ = false;
@@ -388,7 +394,7 @@ void Connection::loseAction(const StoreError& failure) {
     rollbackTransaction();
     QString text = reported.message();
     try {
-        ReloadDataSets(dataSets_);
+        ReloadDataSets(dataSets_, openAtStart_);
     } catch (const Error& e) {
         text += QLatin1Char('\n') + e.message();
     }
@@ -462,6 +468,7 @@ ModalPause::ModalPause(Connection* connection) : connection_(connection) {
     connection_->commitPending();
     savedDepth_ = connection_->actionDepth_;
     savedSerial_ = connection_->actionSerial_;
+    savedOpenAtStart_ = connection_->openAtStart_;
     connection_->actionDepth_ = 0;
     connection_->actionSerial_ = 0;
 }
@@ -471,6 +478,7 @@ ModalPause::~ModalPause() {
         return;
     connection_->actionDepth_ = savedDepth_;
     connection_->actionSerial_ = savedSerial_;
+    connection_->openAtStart_ = std::move(savedOpenAtStart_);
 }
 
 } // namespace solvane

@@ -150,6 +150,9 @@ private:
     std::unordered_multimap<std::string, sqlite3_stmt*> idle_;
     std::unordered_set<Statement*> live_;
     std::vector<DataSet*> dataSets_;
+    // The sets open when the outermost action began: a lost action leaves
+    // them open again, whatever it closed.
+    std::vector<DataSet*> openAtStart_;
     std::vector<std::pair<int, std::function<void(bool)>>> endHandlers_;
     int nextHandlerId_ = 0;
     bool notifying_ = false;
@@ -197,6 +200,7 @@ private:
     Connection* connection_;
     int savedDepth_ = 0;
     unsigned long long savedSerial_ = 0;
+    std::vector<DataSet*> savedOpenAtStart_;
 };
 
 // What an engine failure means for the user's work.

@@ -406,12 +406,24 @@ void DataSet::reselect() {
     notify(DataEvent::Reloaded);
 }
 
-void ReloadDataSets(const std::vector<DataSet*>& sets) {
+void ReloadDataSets(const std::vector<DataSet*>& sets, const std::vector<DataSet*>& reopen) {
+    std::optional<Error> failure;
+    std::vector<DataSet*> opened;
+    for (DataSet* set : sets) {
+        if (set->isActive() || std::find(reopen.begin(), reopen.end(), set) == reopen.end())
+            continue;
+        try {
+            set->open();
+            opened.push_back(set);
+        } catch (const Error& e) {
+            if (!failure)
+                failure = e;
+        }
+    }
     std::vector<DataSet*> active;
     for (DataSet* set : sets)
-        if (set->isActive())
+        if (set->isActive() && std::find(opened.begin(), opened.end(), set) == opened.end())
             active.push_back(set);
-    std::optional<Error> failure;
     std::vector<DataSet*> unread;
     for (DataSet* set : active) {
         try {

@@ -144,7 +144,7 @@ private:
     class Observer;
     class RowAccess;
     friend class RowAccess;
-    friend void ReloadDataSets(const std::vector<DataSet*>& sets);
+    friend void ReloadDataSets(const std::vector<DataSet*>& sets, const std::vector<DataSet*>& reopen);
 
     Field* addField(std::unique_ptr<Field> field);
     void declareTableFields(const QString& table);
@@ -231,8 +231,10 @@ private:
 };
 
 // Reads every open set of the list again from the file (after an action was
-// rolled back), masters before their details, and tells their controls. A
-// set that cannot be read is closed; the first such error is thrown at the end.
-void ReloadDataSets(const std::vector<DataSet*>& sets);
+// rolled back), masters before their details, and tells their controls; the
+// sets of reopen that are closed now (the action closed them) are opened
+// again first. A set that cannot be read is closed; the first such error is
+// thrown at the end.
+void ReloadDataSets(const std::vector<DataSet*>& sets, const std::vector<DataSet*>& reopen);
 
 } // namespace solvane

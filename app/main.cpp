@@ -1,3 +1,4 @@
+#include "app/application_setup.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
 #include "controls/message_service.h"
@@ -7,10 +8,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Solvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Solvane"));
-    // The launcher's close ends the program, whatever else is open.
-    QApplication::setQuitOnLastWindowClosed(false);
+    solvane::SetUpApplication();
     try {
         solvane::Program program;
         program.Form1->show();

@@ -85,13 +85,14 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent, bool bo
 }
 
 // A sum in a totals strip. The strips share a narrow pane: the sums take
-// what the caption leaves, and a sum too wide for its share loses its
-// leading blanks first.
+// equal shares of the width they are given, apart by a gap, and a sum too
+// wide for its share loses its leading blanks first.
 QLabel* totalLabel(QLabel* sum) {
     sum->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     sum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return sum;
 }
+constexpr int kTotalsGap = 4;
 
 QAction* menuItem(QMenu* menu, const QString& name, const QString& caption) {
     QAction* action = menu->addAction(caption);
@@ -464,7 +465,7 @@ void TForm4::buildLayout() {
 
     PanelPpm = new QWidget(upper);
     PanelPpm->setObjectName(QStringLiteral("PanelPpm"));
-    auto* ppmLayout = row(PanelPpm, 2, 0);
+    auto* ppmLayout = row(PanelPpm, 2, kTotalsGap);
     QLabel* ppmCaption = label(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
     ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     ppmLayout->addWidget(ppmCaption);
@@ -477,20 +478,24 @@ void TForm4::buildLayout() {
 
     PanelMgl = new QWidget(upper);
     PanelMgl->setObjectName(QStringLiteral("PanelMgl"));
-    auto* mglLayout = row(PanelMgl, 2, 0);
+    // Four sums beside the caption would not fit in the pane: they get the
+    // line under it.
+    auto* mglLayout = column(PanelMgl, 2, 0);
     QLabel* mglCaption = label(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
-    mglCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     mglLayout->addWidget(mglCaption);
+    auto* mglSums = new QHBoxLayout;
+    mglSums->setSpacing(kTotalsGap);
+    mglLayout->addLayout(mglSums);
     Label4 = label(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
     Label13 = label(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
     Label5 = label(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
     Label9 = label(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
     for (QLabel* l : {Label4, Label13, Label5, Label9})
-        mglLayout->addWidget(totalLabel(l), 1);
+        mglSums->addWidget(totalLabel(l), 1);
     PanelMgl->hide();
     upperLayout->addWidget(PanelMgl);
     // The strips sit in the narrow right half: one point smaller than the
-    // window's text, so that a caption and four sums fit side by side.
+    // window's text, so that they take little of it.
     for (QWidget* strip : {PanelPpm, PanelMgl}) {
         QFont f = strip->font();
         if (f.pointSizeF() > 7)

@@ -1,6 +1,7 @@
 #include "controls/db_grid_model.h"
 
 #include "controls/db_grid.h"
+#include "controls/text_contrast.h"
 #include "store/dataset.h"
 #include "store/error.h"
 #include "store/field.h"
@@ -239,6 +240,11 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
         }
         case Qt::BackgroundRole:
             return c->colour().isValid() ? QVariant(QBrush(c->colour())) : QVariant();
+        case Qt::ForegroundRole:
+            // On a column's own colour the text stays readable, dark colours included.
+            if (!c->colour().isValid())
+                return QVariant();
+            return QVariant(QBrush(ReadableTextColour(grid_.palette().color(QPalette::Text), c->colour())));
         case Qt::TextAlignmentRole:
             if (c->kind() == ColumnKind::Plain || c->kind() == ColumnKind::Spin)
                 if (const Field* f = field(index.column()); f && f->isNumeric())

@@ -10,7 +10,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 namespace solvane {
@@ -37,6 +40,56 @@ constexpr int kInitialUnit = 1;
 
 // The result label holds the number followed by two blanks.
 const QString kResultTail = QStringLiteral("  ");
+
+// The window's width when the result and its caption fit in it.
+constexpr int kWidth = 300;
+constexpr int kHeight = 112;
+
+// The caption of the result gives way to it: when the result leaves it too
+// little room, it shows the start of its text followed by "…", and the whole
+// text as its hint. Its text stays whole.
+class ElidingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override {
+        const QSize hint = QLabel::minimumSizeHint();
+        return QSize(fontMetrics().horizontalAdvance(QStringLiteral("…")) + 2 * margin(), hint.height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), shown,
+                              foregroundRole());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        const int room = contentsRect().width() - 2 * margin();
+        setToolTip(fontMetrics().horizontalAdvance(text()) > room ? text() : QString());
+    }
+};
+
+// The width of the widest text the result label can hold: a negative number
+// of fifteen significant digits, either below 0.0001 in fixed notation or
+// with a three-digit exponent, in the widest digit of the font.
+int widestResult(const QFontMetrics& metrics) {
+    QChar digit = QLatin1Char('0');
+    for (char c = '1'; c <= '9'; ++c)
+        if (metrics.horizontalAdvance(QLatin1Char(c)) > metrics.horizontalAdvance(digit))
+            digit = QLatin1Char(c);
+    int widest = 0;
+    for (const QChar separator : {QLatin1Char('.'), QLatin1Char(',')}) {
+        const QString fixed = QStringLiteral("-") + digit + separator + QString(4, digit) + QString(15, digit);
+        const QString scientific =
+            QStringLiteral("-") + digit + separator + QString(14, digit) + QStringLiteral("E-") + QString(3, digit);
+        for (const QString& text : {fixed, scientific})
+            widest = std::max(widest, metrics.horizontalAdvance(text + kResultTail));
+    }
+    return widest;
+}
 
 } // namespace
 
@@ -84,11 +137,17 @@ TF_Converter::TF_Converter(Program& program) : Form(program.guard(), QStringLite
     Panel1 = panel;
     auto* bottom = new QHBoxLayout(panel);
     bottom->setContentsMargins(2, 4, 2, 4);
-    Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("  Процентное содержание:"), panel, true);
+    bottom->setSpacing(6);
+    Label3 = new ElidingLabel(QStringLiteral("  Процентное содержание:"), panel);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    SetBold(Label3);
     Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("0") + kResultTail, panel);
     Label4->setAccessibleName(QStringLiteral("Процентное содержание"));
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The result is never cut: it takes the width its text needs, and the
+    // caption what is left.
+    Label4->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
     bottom->addWidget(Label3);
     bottom->addWidget(Label4, 1);
     outer->addWidget(panel);
@@ -98,7 +157,12 @@ TF_Converter::TF_Converter(Program& program) : Form(program.guard(), QStringLite
     // Choosing an item sets the box's text, so one signal covers both ways of changing the unit.
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { runGuarded([this] { ComboBox1Change(); }); });
 
-    setFixedSize(300, 112);
+    // Wide enough for the longest result beside the start of its caption.
+    const QMargins around = outer->contentsMargins();
+    const QMargins inside = bottom->contentsMargins();
+    const int needed = around.left() + around.right() + 2 * panel->frameWidth() + inside.left() + inside.right() +
+                       Label3->minimumSizeHint().width() + bottom->spacing() + widestResult(Label4->fontMetrics());
+    setFixedSize(std::max(kWidth, needed), kHeight);
 }
 
 TF_Converter::~TF_Converter() = default;

@@ -253,21 +253,20 @@ void TForm2::dxDBGrid1Click() {
 void TForm2::DBNavigator3Click(NavButton button) {
     if (button != NavButton::Insert || !T_Udobra.isActive())
         return;
-    // Storing the fertilizer makes the content show its rows afresh, which
+    // The fertilizer is stored with what the list's cell editor still holds,
+    // as leaving the list would store it; an edit that changed nothing is
+    // dropped. Storing it makes the content show its rows afresh, which
     // drops the row just inserted: a second press adds the row.
-    if (T_Udobra.state() == DataSetState::Insert) {
-        // A new fertilizer has no key yet, so a content row inserted now would
-        // belong to no fertilizer. It is stored with what its cell editor
-        // still holds; a new row left untouched is dropped.
-        try {
-            T_Udobra.checkBrowseMode();
-        } catch (...) {
-            if (T_Udobra.state() == DataSetState::Insert && T_Sostav_Udobra.state() == DataSetState::Insert)
-                T_Sostav_Udobra.cancel();
-            throw;
-        }
-    } else if (T_Udobra.isModified()) {
-        T_Udobra.post();
+    const bool newFertilizer = T_Udobra.state() == DataSetState::Insert;
+    try {
+        T_Udobra.checkBrowseMode();
+    } catch (...) {
+        // A new fertilizer has no key yet, so a content row inserted now
+        // would belong to no fertilizer.
+        if (newFertilizer && T_Udobra.state() == DataSetState::Insert &&
+            T_Sostav_Udobra.state() == DataSetState::Insert)
+            T_Sostav_Udobra.cancel();
+        throw;
     }
     // Without a fertilizer (an empty list) a content row would belong to none.
     if (T_Udobra.isEmpty() && T_Sostav_Udobra.state() == DataSetState::Insert)

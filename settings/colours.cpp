@@ -1,8 +1,9 @@
 #include "settings/colours.h"
 
+#include "controls/text_contrast.h"
+
 #include <QApplication>
 #include <QWidget>
-#include <cmath>
 #include <cstdint>
 
 namespace solvane {
@@ -76,17 +77,6 @@ const SystemColour* systemColour(int index) {
     return &table[index];
 }
 
-// Relative luminance as used for contrast ratios.
-double luminance(const QColor& c) {
-    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 QPalette::ColorRole textRoleOn(QPalette::ColorRole background) {
     switch (background) {
     case QPalette::Base:
@@ -135,11 +125,7 @@ void SetWidgetColour(QWidget* widget, QPalette::ColorRole role, const QColor& co
         // A background as dark (or as light) as the text would make the
         // text unreadable: the text then turns black or white, whichever
         // stands out; otherwise it keeps the colour it had.
-        const QColor text = p.color(g, textRole);
-        if (contrast(text, background) < 3.0) {
-            const QColor black(Qt::black), white(Qt::white);
-            p.setColor(g, textRole, contrast(black, background) >= contrast(white, background) ? black : white);
-        }
+        p.setColor(g, textRole, ReadableTextColour(p.color(g, textRole), background));
     }
     widget->setPalette(p);
     if (role == QPalette::Window)

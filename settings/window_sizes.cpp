@@ -7,16 +7,17 @@
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
 #include "store/error.h"
+#include "store/file_io.h"
 #include "store/number_text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScreen>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 
 namespace solvane {
 
@@ -45,28 +46,21 @@ QString shownName() {
     return QDir::toNativeSeparators(QFileInfo(fileName()).absoluteFilePath());
 }
 
-QString reasonOf(const QFileDevice& file) {
-    QString reason = file.errorString();
-    while (reason.endsWith(QLatin1Char('.')))
-        reason.chop(1);
-    return reason;
+// Reports a failed operation on the file and why, called right after the
+// failing call (with errno set to 0 before it).
+[[noreturn]] void fail(const QString& failed, const QFileDevice& file) {
+    const QString reason = FileErrorReason(file);
+    throw Error(QStringLiteral("%1 «%2»: %3.").arg(failed, shownName(), reason));
 }
 
+// Written whole or not at all: a failed write leaves the old file as it was.
 void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
-    QSaveFile file(fileName());
-    // Written beside the old file and renamed over it, so a failed write
-    // leaves the old one whole; in a directory that allows no new files the
-    // file is written in place.
-    file.setDirectWriteFallback(true);
-    bool written = file.open(QIODevice::WriteOnly);
-    for (const QByteArray& line : lines) {
-        if (!written)
-            break;
-        written = file.write(line + "\r\n") == line.size() + 2;
-    }
-    if (written && file.commit())
-        return;
-    throw Error(QStringLiteral("Не удалось записать файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    const QString reason = WriteWholeFile(fileName(), bytes);
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Не удалось записать файл «%1»: %2.").arg(shownName(), reason));
 }
 
 // Reads the first fifteen lines of the file, each cut to its first four
@@ -76,8 +70,9 @@ void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
 // line only as many as four characters can take.
 std::array<QString, kLineCount> readSizeFile() {
     QFile file(fileName());
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Не удалось открыть файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+        fail(QStringLiteral("Не удалось открыть файл"), file);
 
     constexpr int kBytesKept = kCharactersRead * 4;
     std::array<QByteArray, kLineCount> kept;
@@ -86,6 +81,7 @@ std::array<QString, kLineCount> readSizeFile() {
     bool atStart = true;
     char buffer[4096];
     qint64 got = 0;
+    errno = 0;
     while (line < kLineCount && (got = file.read(buffer, sizeof buffer)) > 0) {
         qint64 i = 0;
         if (atStart) {
@@ -110,7 +106,7 @@ std::array<QString, kLineCount> readSizeFile() {
         }
     }
     if (got < 0)
-        throw Error(QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(shownName(), reasonOf(file)));
+        fail(QStringLiteral("Не удалось прочитать файл"), file);
 
     std::array<QString, kLineCount> lines;
     for (size_t l = 0; l < lines.size(); ++l) {

@@ -28,6 +28,8 @@ TForm5::TForm5(Program& program) : Form(program.guard(), QStringLiteral("Form5")
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setAccessibleName(QStringLiteral("Введите название"));
+    // No longer than the name field holds: a longer name could not be stored.
+    Edit1->setMaxLength(program.Form4->T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->size());
     Edit1->installEventFilter(this);
     layout->addWidget(Edit1);
 

@@ -1,10 +1,10 @@
 #include "solutions/xls_writer.h"
 
 #include "store/error.h"
+#include "store/file_io.h"
 
 #include <QDir>
 #include <QHash>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -487,13 +487,10 @@ void XlsWorkbook::setNumber(int row, int column, double value) {
 
 void XlsWorkbook::save(const QString& fileName) const {
     const QByteArray document = CompoundDocument(WorkbookStream(cells_));
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
-        return;
-    QString reason = file.errorString();
-    while (reason.endsWith(QLatin1Char('.')))
-        reason.chop(1);
-    throw Error(QStringLiteral("Не удалось создать файл «%1»: %2.").arg(QDir::toNativeSeparators(fileName), reason));
+    const QString reason = WriteWholeFile(fileName, document);
+    if (!reason.isEmpty())
+        throw Error(
+            QStringLiteral("Не удалось создать файл «%1»: %2.").arg(QDir::toNativeSeparators(fileName), reason));
 }
 
 } // namespace solvane

@@ -468,6 +468,22 @@ private slots:
         ClickRow(c.dxDBGrid1, 0);
         QVERIFY(program.messages().shown().empty());
 
+        // At the default size the four mg/l totals read as separate figures:
+        // each shows whole with a blank before it, and none reaches the next.
+        QApplication::processEvents();
+        QCOMPARE(c.size() + (c.frameGeometry().size() - c.geometry().size()), QSize(936, 738));
+        const QList<QLabel*> sums{c.Label4, c.Label13, c.Label5, c.Label9};
+        for (int i = 0; i < sums.size(); ++i) {
+            QLabel* sum = sums.at(i);
+            const QString figure = sum->text().trimmed();
+            QVERIFY(figure != QLatin1String("0"));
+            QVERIFY2(sum->isVisible() &&
+                         sum->contentsRect().width() >= sum->fontMetrics().horizontalAdvance(QLatin1Char(' ') + figure),
+                     qPrintable(sum->objectName()));
+            if (i > 0)
+                QVERIFY(sums.at(i - 1)->geometry().right() < sum->geometry().left());
+        }
+
         const QString target = qEnvironmentVariable("SOLVANE_SCREENSHOT");
         if (!target.isEmpty()) {
             QTest::qWait(50);

@@ -126,6 +126,51 @@ private slots:
         QCOMPARE(c.Label4->text(), QStringLiteral("1234,5  "));
     }
 
+    // The result shows whole, up to fifteen significant digits with a minus
+    // sign and an exponent; its caption gives way, with its text as a hint.
+    void theWholeResultShows() {
+        DirectorySession s;
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        TF_Converter& c = *s.p().F_Converter;
+        c.showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        const QString caption = QStringLiteral("  Процентное содержание:");
+        const struct {
+            const char* amount;
+            int unit;
+            const char* result;
+        } cases[] = {{"5", 1, "0,5  "},
+                     {"0,0012345678901234", 1, "0,00012345678901234  "},
+                     {"-0,000123456789012345", 1, "-0,0000123456789012345  "},
+                     {"-1,23456789012345E-299", 1, "-1,23456789012345E-300  "},
+                     {"-123456789012345", 0, "-12345678901,2345  "}};
+        for (const auto& one : cases) {
+            c.ComboBox1->setCurrentIndex(one.unit);
+            c.Edit1->setText(QString::fromUtf8(one.amount)); // pasted
+            QCOMPARE(c.Label4->text(), QString::fromUtf8(one.result));
+            QApplication::processEvents();
+            const QRect shown = c.Label4->contentsRect();
+            QVERIFY2(shown.width() >= c.Label4->fontMetrics().horizontalAdvance(c.Label4->text()), one.result);
+            QVERIFY(c.rect().contains(QRect(c.Label4->mapTo(&c, shown.topLeft()), shown.size())));
+            QCOMPARE(c.Label3->text(), caption);
+            const bool cut = c.Label3->fontMetrics().horizontalAdvance(caption) > c.Label3->contentsRect().width();
+            QCOMPARE(c.Label3->toolTip(), cut ? caption : QString());
+            QVERIFY(c.Label3->geometry().right() < c.Label4->geometry().left());
+        }
+        // A short result leaves the caption whole.
+        typeAmount(c, QStringLiteral("5"));
+        QApplication::processEvents();
+        QVERIFY(c.Label3->toolTip().isEmpty());
+        QCOMPARE(s.errors(), QStringList());
+        const QString folder = qEnvironmentVariable("SOLVANE_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            c.ComboBox1->setCurrentIndex(1);
+            c.Edit1->setText(QStringLiteral("-0,000123456789012345"));
+            QApplication::processEvents();
+            QVERIFY(c.grab().save(QDir(folder).filePath(QStringLiteral("converter_long_result.png"))));
+        }
+    }
+
     void closingOnlyHidesAndTheFertilizerDirectoryShowsIt() {
         DirectorySession s;
         TF_Converter& c = *s.p().F_Converter;

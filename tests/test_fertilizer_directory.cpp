@@ -280,6 +280,48 @@ private slots:
         QVERIFY(s.errors().isEmpty());
     }
 
+    // A name still in the list's cell editor is stored by the content pane's
+    // "+", as leaving the grid would store it: for a new fertilizer and for
+    // one being renamed.
+    void theContentInsertStoresANameStillInTheCellEditor() {
+        DirectorySession s;
+        TForm2& form = *s.p().Form2;
+        form.show();
+        QVERIFY(activate(form));
+        QToolButton* insert = form.DBNavigator3->button(NavButton::Insert);
+        const auto typeName = [&](const QString& text) {
+            const int row = form.T_Udobra.recNo() - 1;
+            QWidget* cells = form.dxDBGrid2->viewport();
+            const QPoint at = form.dxDBGrid2->visualRect(form.dxDBGrid2->model()->index(row, 0)).center();
+            QTest::mousePress(cells, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(cells, Qt::LeftButton, {}, at);
+            QTest::mouseDClick(cells, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(cells, Qt::LeftButton, {}, at);
+            QVERIFY(form.dxDBGrid2->isEditing());
+            auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->selectAll();
+            solvane::test::TypeText(editor, text);
+        };
+        const auto stored = [&](const QString& text) {
+            return s.scalar(QStringLiteral("SELECT COUNT(*) FROM t_udobra WHERE name_udobra = ?"), {text}).toInt();
+        };
+
+        QTest::mouseClick(form.DBNavigator1->button(NavButton::Insert), Qt::LeftButton);
+        typeName(QStringLiteral("Новое удобрение"));
+        QTest::mouseClick(insert, Qt::LeftButton);
+        QCOMPARE(stored(QStringLiteral("Новое удобрение")), 1);
+        QCOMPARE(name(form.T_Udobra), QStringLiteral("Новое удобрение"));
+
+        typeName(QStringLiteral("Новое удобрение Б"));
+        QTest::mouseClick(insert, Qt::LeftButton);
+        QCOMPARE(stored(QStringLiteral("Новое удобрение Б")), 1);
+        QCOMPARE(stored(QStringLiteral("Новое удобрение")), 0);
+        QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
+        QCOMPARE(name(form.T_Udobra), QStringLiteral("Новое удобрение Б"));
+        QVERIFY(s.errors().isEmpty());
+    }
+
     void aContentRowIsNeverInsertedWithoutAFertilizer() {
         DirectorySession s;
         TForm2& form = *s.p().Form2;

@@ -1,3 +1,4 @@
+#include "app/application_setup.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
 #include "calculator/calculator_form.h"
@@ -56,6 +57,40 @@ private slots:
             QCOMPARE(s->isActive(), ownedByElements);
         }
         QVERIFY(program.messages().shown().empty());
+    }
+
+    // Titles and box captions are shown exactly as given: the windowing
+    // system adds the application's display name to every one of them when
+    // the program sets one, and it sets none (the display name follows the
+    // application's name). The task bar's title and the standard error box's
+    // caption are "Solvane".
+    void titlesAndCaptionsAreShownAsGiven() {
+        const QString testName = QCoreApplication::applicationName();
+        SetUpApplication();
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("probe"));
+        const QString displayName = QGuiApplication::applicationDisplayName();
+        QCoreApplication::setApplicationName(name);
+        QCOMPARE(name, QStringLiteral("Solvane"));
+        QCOMPARE(displayName, QStringLiteral("probe"));
+        QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
+
+        test::WorkingDirectory dir;
+        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        Program program;
+        program.messages().setMode(MessageService::Mode::Headless);
+        program.quit = [] {};
+        program.Form1->show();
+        QStringList captions;
+        for (Form* f : program.forms())
+            captions << f->windowTitle();
+        QCOMPARE(captions, (QStringList{"Solvane v1.2", "Справочник удобрений", "Справочник элементов", "Tarvik v1.2",
+                                        "Введите название", "Спарвочник коэффициентов", "Опции", "Конвертер"}));
+        program.messages().showError(program.Form1.get(), QStringLiteral("проверка"));
+        QCOMPARE(program.messages().shown().back().caption, QStringLiteral("Solvane"));
+
+        QCoreApplication::setApplicationName(testName);
+        QGuiApplication::setQuitOnLastWindowClosed(true);
     }
 
     void showingTheLauncherOpensEveryDataSet() {

@@ -163,6 +163,18 @@ private slots:
         QCOMPARE(background(c.Label10), QApplication::palette(c.Label10).color(QPalette::Window));
         QCOMPARE(c.dxDBSpinEdit1->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
         QCOMPARE(c.dxDBGrid3vega->colour(), QColor(Qt::black));
+        // So does the text in the black column: a target shows in light pixels.
+        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        DBGrid* grid = c.dxDBGrid3;
+        const QRect cell = grid->visualRect(grid->model()->index(1, 1));
+        QVERIFY(!grid->model()->index(1, 1).data().toString().isEmpty());
+        const QImage image = grid->viewport()->grab(cell).toImage();
+        int light = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                light += QColor(image.pixel(x, y)).lightness() > 160;
+        QVERIFY2(light > 10, qPrintable(QString::number(light)));
     }
 
     void theSliderMaximumFollowsMaxim() {

@@ -126,6 +126,18 @@ private slots:
         QTest::keyClick(dialog.Edit1, Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
+
+        // The box takes no more than the name field holds, typed or pasted.
+        QTest::mouseClick(f.calc().Button5, Qt::LeftButton);
+        dialog.Edit1->clear();
+        QTest::keyClicks(dialog.Edit1, QString(60, QLatin1Char('a')));
+        QCOMPARE(dialog.Edit1->text(), QString(50, QLatin1Char('a')));
+        dialog.Edit1->setText(QString(30, QChar(0x416)) + QString(30, QLatin1Char('b')));
+        QCOMPARE(dialog.Edit1->text().size(), 50);
+        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(f.column(QStringLiteral("SELECT length(name_rar) FROM t_head_rar ORDER BY id_head_rar")),
+                 (std::vector<double>{10, 50}));
         QVERIFY(f.errors().isEmpty());
     }
 

@@ -8,6 +8,7 @@
 #include "settings/window_sizes.h"
 #include "store/error.h"
 #include "store/number_text.h"
+#include "support/file_size_limit.h"
 #include "support/test_dir.h"
 #include "tools/starter_database.h"
 
@@ -325,6 +326,53 @@ private slots:
         s.p().Form2->close();
         QVERIFY(!s.p().Form2->isVisible());
         QCOMPARE(readSizeFile().split('\n').size(), 16);
+    }
+
+    // A disk that takes no more bytes (a file-size limit here, which stops
+    // writes even for root): neither saving nor creating the file leaves an
+    // empty or partial one behind; the old file stays as it was. The failure
+    // names the file and the reason, and once there is room the file is
+    // written as usual.
+    void aWriteThatFailsLeavesTheFileWhole() {
+        Session s;
+        TForm2& fertilizers = *s.p().Form2;
+        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
+        QVERIFY(fertilizers.isVisible());
+        fertilizers.resize(fertilizers.width() + 40, fertilizers.height());
+        const QStringList before = QDir().entryList(QDir::Files);
+        {
+            const test::FileSizeLimit full(8);
+            fertilizers.close();
+        }
+        QVERIFY(fertilizers.isVisible());
+        QCOMPARE(readSizeFile(), kDefaults);
+        QCOMPARE(QDir().entryList(QDir::Files), before);
+        QCOMPARE(s.messages().size(), 1);
+        const QString shown = QDir::toNativeSeparators(QDir().absoluteFilePath(QStringLiteral("size.ini")));
+        QCOMPARE(s.messages().at(0),
+                 QStringLiteral("Не удалось записать файл «%1»: превышен допустимый размер файла.").arg(shown));
+
+        // No file: creating it fails the same way, and no file is left.
+        s.p().messages().clearShown();
+        QVERIFY(QFile::remove(QStringLiteral("size.ini")));
+        {
+            const test::FileSizeLimit full(0);
+            QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
+        }
+        QVERIFY(!s.p().Form3->isVisible());
+        QVERIFY(!QFile::exists(QStringLiteral("size.ini")));
+        QCOMPARE(s.messages().size(), 1);
+        QVERIFY(s.messages().at(0).startsWith(QStringLiteral("Не удалось записать файл «%1»: ").arg(shown)));
+
+        // With room again: created with the defaults, then saved.
+        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
+        QVERIFY(s.p().Form3->isVisible());
+        QCOMPARE(readSizeFile(), kDefaults);
+        fertilizers.resize(fertilizers.width() + 40, fertilizers.height()); // the button applied the saved size
+        fertilizers.close();
+        QVERIFY(!fertilizers.isVisible());
+        QCOMPARE(ParseInteger(QString::fromLatin1(readSizeFile().split('\n').at(6).trimmed())), 627 + 40);
+        QCOMPARE(s.messages().size(), 1);
     }
 
     void sizesThatWouldMakeAWindowUnusableAreKeptUsable() {

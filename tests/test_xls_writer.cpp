@@ -1,5 +1,6 @@
 #include "solutions/xls_writer.h"
 #include "store/error.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -337,6 +338,23 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("Состав р-ра.xls")});
         QVERIFY(QDir(inPlace).isEmpty());
+
+        // A disk that takes no more bytes: the file written before stays whole.
+        const QString earlier = dir.filePath(QStringLiteral("Концентрация р-ра.xls"));
+        book.save(earlier);
+        book.setText(1, 0, QStringLiteral("Другое"));
+        try {
+            const test::FileSizeLimit full(512);
+            book.save(earlier);
+            QFAIL("saved beyond the limit");
+        } catch (const Error& e) {
+            QCOMPARE(e.message(),
+                     QStringLiteral("Не удалось создать файл «%1»: превышен допустимый размер файла.").arg(earlier));
+        }
+        const QString difference = CompareWithFile(earlier, {{{0, 0}, QStringLiteral("Название")}}, 1);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Концентрация р-ра.xls")});
     }
 };
 

@@ -1,10 +1,14 @@
 #include "tools/starter_database.h"
 
 #include "store/error.h"
+#include "store/file_io.h"
 #include "store/schema.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QVariant>
+#include <cerrno>
 #include <sqlite3.h>
 #include <vector>
 
@@ -12,63 +16,149 @@ namespace solvane {
 
 namespace {
 
+// The files SQLite may write beside a database.
+const char* const kSideFiles[] = {"-wal", "-shm", "-journal"};
+
+// A new database being written. The file is made new (never one that exists,
+// nor one whose side files exist), and the database is complete only once
+// finish() has returned: until then a failure, or leaving the scope, removes
+// the file and its side files, so no partial database stays behind. Every
+// SQLite call is checked.
 class Db {
 public:
     explicit Db(const QString& path) : path_(path) {
-        if (QFileInfo::exists(path))
-            throw Error(QStringLiteral("Файл «%1» уже существует; он не перезаписывается.").arg(path));
+        for (const QString& name : files())
+            if (QFileInfo::exists(name))
+                throw Error(QStringLiteral("Файл «%1» уже существует; он не перезаписывается.").arg(name));
+        // Made here, and only if there is no such file, so that no file is
+        // ever overwritten, even one that appeared a moment ago.
+        QFile file(path);
+        errno = 0;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw Error(QStringLiteral("Не удалось создать файл «%1»: %2.").arg(path, FileErrorReason(file)));
+        file.close();
+        created_ = true;
         const QByteArray p = path.toUtf8();
-        if (sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-            const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
-            sqlite3_close(db_);
-            db_ = nullptr;
-            throw Error(QStringLiteral("Не удалось создать файл «%1»: %2.").arg(path, reason));
-        }
+        const int rc = sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK)
+            fail(rc);
         exec("PRAGMA journal_mode=WAL");
         exec("BEGIN");
-        CreateSchema(db_);
+        exec(SchemaSql().toUtf8().constData());
     }
-    ~Db() { sqlite3_close(db_); }
+    ~Db() { discard(); }
     Db(const Db&) = delete;
     Db& operator=(const Db&) = delete;
 
     void exec(const char* sql) {
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail();
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            fail(rc);
     }
 
     long long insert(const char* sql, const std::vector<QVariant>& params) {
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK)
-            fail();
-        for (size_t i = 0; i < params.size(); ++i) {
+        int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
+        for (size_t i = 0; rc == SQLITE_OK && i < params.size(); ++i) {
             const int index = static_cast<int>(i) + 1;
             const QVariant& v = params[i];
-            if (v.isNull())
-                sqlite3_bind_null(stmt, index);
-            else if (v.typeId() == QMetaType::Double)
-                sqlite3_bind_double(stmt, index, v.toDouble());
-            else if (v.typeId() == QMetaType::QString) {
+            if (v.isNull()) {
+                rc = sqlite3_bind_null(stmt, index);
+            } else if (v.typeId() == QMetaType::Double) {
+                rc = sqlite3_bind_double(stmt, index, v.toDouble());
+            } else if (v.typeId() == QMetaType::QString) {
                 const QByteArray t = v.toString().toUtf8();
-                sqlite3_bind_text(stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT);
-            } else
-                sqlite3_bind_int64(stmt, index, v.toLongLong());
+                rc = sqlite3_bind_text(stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT);
+            } else {
+                rc = sqlite3_bind_int64(stmt, index, v.toLongLong());
+            }
         }
-        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        }
         sqlite3_finalize(stmt);
-        if (rc != SQLITE_DONE)
-            fail();
+        if (rc != SQLITE_OK)
+            fail(rc);
         return sqlite3_last_insert_rowid(db_);
     }
 
-    void commit() { exec("COMMIT"); }
+    // Commits, moves everything from the write-ahead log into the file
+    // itself and closes it: the file alone is then the whole database.
+    void finish() {
+        exec("COMMIT");
+        sqlite3_stmt* stmt = nullptr;
+        int rc = sqlite3_prepare_v2(db_, "PRAGMA wal_checkpoint(TRUNCATE)", -1, &stmt, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(stmt);
+        // The row says whether the checkpoint could not run to its end.
+        const bool busy = rc == SQLITE_ROW && sqlite3_column_int(stmt, 0) != 0;
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_ROW)
+            fail(rc);
+        if (busy)
+            fail(SQLITE_BUSY);
+        rc = sqlite3_close(db_);
+        if (rc != SQLITE_OK)
+            fail(rc);
+        db_ = nullptr;
+        created_ = false;
+    }
 
 private:
-    [[noreturn]] void fail() {
-        throw Error(QStringLiteral("Не удалось записать «%1»: %2.").arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
+    QStringList files() const {
+        QStringList names{path_};
+        for (const char* side : kSideFiles)
+            names << path_ + QString::fromLatin1(side);
+        return names;
     }
+
+    // Closes the database and removes what was written of it; returns
+    // whether nothing of it is left.
+    bool discard() noexcept {
+        if (db_) {
+            sqlite3_close_v2(db_);
+            db_ = nullptr;
+        }
+        if (!created_)
+            return true;
+        created_ = false;
+        bool removed = true;
+        for (const QString& name : files())
+            if (QFileInfo::exists(name) && !QFile::remove(name))
+                removed = false;
+        return removed;
+    }
+
+    // Why SQLite failed: in Russian for the failures of the disk and the
+    // file, SQLite's own text for the others.
+    QString reason(int rc) const {
+        switch (rc & 0xFF) {
+        case SQLITE_FULL:
+            return SystemErrorText(ENOSPC);
+        case SQLITE_IOERR:
+            return QStringLiteral("ошибка записи на диск");
+        case SQLITE_CANTOPEN:
+            return QStringLiteral("файл не удаётся открыть");
+        case SQLITE_READONLY:
+            return QStringLiteral("файл доступен только для чтения");
+        case SQLITE_PERM:
+            return SystemErrorText(EACCES);
+        default:
+            return QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        }
+    }
+
+    [[noreturn]] void fail(int rc) {
+        const QString message = QStringLiteral("Не удалось записать «%1»: %2.").arg(path_, reason(rc));
+        throw Error(message + (discard() ? QStringLiteral(" Недописанный файл удалён.")
+                                         : QStringLiteral(" Недописанный файл удалить не удалось: удалите его.")));
+    }
+
     QString path_;
     sqlite3* db_ = nullptr;
+    bool created_ = false; // the file is ours to remove
 };
 
 struct Element {
@@ -99,7 +189,7 @@ struct Crop {
 
 void CreateEmptyDatabase(const QString& path) {
     Db db(path);
-    db.commit();
+    db.finish();
 }
 
 void CreateStarterDatabase(const QString& path) {
@@ -199,7 +289,7 @@ void CreateStarterDatabase(const QString& path) {
         add(QStringLiteral("cl%1").arg(i + 1), static_cast<qlonglong>(static_cast<int>(colours[i])));
     const QByteArray sql = QStringLiteral("INSERT INTO t_opt (%1) VALUES (%2)").arg(columns, marks).toUtf8();
     db.insert(sql.constData(), values);
-    db.commit();
+    db.finish();
 }
 
 } // namespace solvane

@@ -34,8 +34,8 @@ struct StockSolutions {
 };
 
 // The concentrates for the lines in the given tanks (one per line, the first
-// assignment or the user's switches), concentration times stronger than the
-// solution, volume litres each.
+// assignment or the user's switches; a line without one counts in B),
+// concentration times stronger than the solution, volume litres each.
 //
 // Warnings: a negative amount or 0 g/l; a fertilizer that brings calcium
 // together with phosphorus or sulfur; a tank in which one fertilizer brings

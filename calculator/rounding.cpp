@@ -19,4 +19,11 @@ double RoundToDecimals(double value, int places) {
     return result == 0.0L ? 0.0 : static_cast<double>(result);
 }
 
+double RoundToDecimalsSymmetric(double value, int places) {
+    if (value >= 0.0)
+        return RoundToDecimals(value, places);
+    const double magnitude = RoundToDecimals(-value, places);
+    return magnitude == 0.0 ? 0.0 : -magnitude; // never "-0"
+}
+
 } // namespace solvane

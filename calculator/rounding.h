@@ -14,4 +14,11 @@ namespace solvane {
 // 2.345 is stored just above it and gives 2.35.
 double RoundToDecimals(double value, int places);
 
+// RoundToDecimals applied to the magnitude, the sign kept: the same as
+// RoundToDecimals for values >= 0, the mirror image of it for negative ones
+// (-100 -> -100, -24.333 -> -24.3, -0.125 -> -0.13). For figures that the
+// mixing tools show in their own right, where the truncation toward zero would
+// turn a deviation of -100 % into -99.9 % and -238 g into -237.99 g.
+double RoundToDecimalsSymmetric(double value, int places);
+
 } // namespace solvane

@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_element WHERE id_element = 7")).toInt(), 0);
         QCOMPARE(form.T_Element.recordCount(), 16);
         // Only the element goes: the content that names it stays.
-        QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_sostav_udobra WHERE id_element = 7")).toInt(), 1);
+        QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_sostav_udobra WHERE id_element = 7")).toInt(), 4);
         QVERIFY(s.errors().isEmpty());
     }
 

@@ -98,8 +98,8 @@ private slots:
         TForm2& form = *s.p().Form2;
         TForm4& calculator = *s.p().Form4;
         form.show();
-        QCOMPARE(form.Label3->text(), QStringLiteral("15"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("15"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
+        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
 
         const auto search = [&](const QString& text) {
             form.Edit1->clear();
@@ -112,11 +112,13 @@ private slots:
         QCOMPARE(calculator.Label6->text(), QStringLiteral("3"));
         QCOMPARE(calculator.dxDBGrid1->model()->rowCount(), 3);
         QCOMPARE(search(QStringLiteral("СеЛиТрА")), nitrates);
-        QCOMPARE(search(QStringLiteral("калия")), (QStringList{"Монофосфат калия", "Сульфат калия"}));
+        QCOMPARE(search(QStringLiteral("калия")), (QStringList{"Монофосфат калия", "Сульфат калия", "Хлорид калия"}));
         // '%' matches any run of characters; quotes and brackets are plain text.
-        QCOMPARE(search(QStringLiteral("сульфат%я")), (QStringList{"Сульфат магния", "Сульфат калия"}));
+        QCOMPARE(search(QStringLiteral("сульфат%я")),
+                 (QStringList{"Сульфат магния", "Сульфат калия", "Сульфат аммония"}));
         QCOMPARE(search(QStringLiteral("'экстра'")), (QStringList{"Калий 'экстра' 100%"}));
-        QCOMPARE(search(QStringLiteral("(Fe-")), (QStringList{"Хелат железа (Fe-EDTA)"}));
+        QCOMPARE(search(QStringLiteral("(Fe-")),
+                 (QStringList{"Хелат железа (Fe-EDTA)", "Хелат железа (Fe-DTPA)", "Хелат железа (Fe-EDDHA)"}));
         QCOMPARE(search(QStringLiteral("100%")), (QStringList{"Калий 'экстра' 100%"}));
 
         QCOMPARE(search(QStringLiteral("нет такого")), QStringList());
@@ -126,20 +128,20 @@ private slots:
 
         form.Edit1->clear();
         QVERIFY(!form.T_Udobra.isFiltered());
-        QCOMPARE(form.Label3->text(), QStringLiteral("15"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("15"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
+        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
 
         // The count follows posts and deletes as well.
         form.DBNavigator1->press(NavButton::Insert);
         form.T_Udobra.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое"));
         form.DBNavigator1->press(NavButton::Post);
-        QCOMPARE(form.Label3->text(), QStringLiteral("16"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("16"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("36"));
+        QCOMPARE(calculator.Label6->text(), QStringLiteral("36"));
         s.messages().queueAnswer(MessageAnswer::Ok);
         form.DBNavigator1->press(NavButton::Delete);
         QCOMPARE(s.messages().shown().back().text, QStringLiteral("Delete record?"));
-        QCOMPARE(form.Label3->text(), QStringLiteral("15"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("15"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
+        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
         QVERIFY(s.errors().isEmpty());
     }
 
@@ -157,14 +159,14 @@ private slots:
         QCOMPARE(names->sortMark(), SortMark::Descending);
         QCOMPARE(form.T_Udobra.sort(), QStringLiteral("name_udobra DESC"));
         form.T_Udobra.first();
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Хелат железа (Fe-EDTA)"));
+        QCOMPARE(name(form.T_Udobra), QStringLiteral("Хлорид кальция (2-водный)"));
         QCOMPARE(form.dxDBGrid2->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
 
         clickHeader(form.dxDBGrid2, 0);
         QCOMPARE(names->sortMark(), SortMark::Ascending);
         QCOMPARE(form.T_Udobra.sort(), QStringLiteral("name_udobra ASC"));
         form.T_Udobra.first();
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Аммиачная селитра"));
+        QCOMPARE(name(form.T_Udobra), QStringLiteral("Азотная кислота 60 %"));
 
         clickHeader(form.dxDBGrid2, 0);
         QCOMPARE(names->sortMark(), SortMark::Descending);
@@ -332,7 +334,7 @@ private slots:
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
         QCOMPARE(form.T_Sostav_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(form.T_Udobra.recordCount(), 14);
+        QCOMPARE(form.T_Udobra.recordCount(), 34);
 
         // A search that matches nothing leaves no fertilizer to add to.
         form.Edit1->setText(QStringLiteral("нет такого"));
@@ -384,7 +386,7 @@ private slots:
                  611);
         QVERIFY(form.T_Udobra.isActive() && form.T_Sostav_Udobra.isActive());
         QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(form.Label3->text(), QStringLiteral("14"));
+        QCOMPARE(form.Label3->text(), QStringLiteral("34"));
 
         // A fertilizer that cannot be stored keeps the window open.
         form.show();

@@ -102,8 +102,8 @@ private slots:
         QVERIFY(program.Form1->isVisible());
         for (DataSet* s : allSets(program))
             QVERIFY2(s->isActive(), qPrintable(s->name()));
-        QCOMPARE(program.Form2->T_Udobra.recordCount(), 14);
-        QCOMPARE(program.Form4->ADOTable3.recordCount(), 3);
+        QCOMPARE(program.Form2->T_Udobra.recordCount(), 34);
+        QCOMPARE(program.Form4->ADOTable3.recordCount(), 5);
         QCOMPARE(program.NameMode, 0);
         QVERIFY(program.messages().shown().empty());
         for (Form* f : program.forms())

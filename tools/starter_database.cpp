@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <cerrno>
+#include <optional>
 #include <sqlite3.h>
 #include <vector>
 
@@ -177,12 +178,15 @@ struct Fertilizer {
     std::vector<Content> content;
 };
 
+// Targets in the order N P K Ca Mg S Fe Mn Zn B Cu Mo; an element without a
+// target has no row.
+using Targets = std::vector<std::optional<double>>;
+
 struct Crop {
     const char* name;
     const char* ph;
-    // Targets in the order N P K Ca Mg S Fe Mn Zn B Cu Mo.
-    std::vector<double> vega;
-    std::vector<double> cvet;
+    Targets vega;
+    Targets cvet;
 };
 
 } // namespace
@@ -245,6 +249,26 @@ void CreateStarterDatabase(const QString& path) {
         {"Сульфат меди", 300, {{"Cu", 25.4}, {"S", 12.8}}},
         {"Борная кислота", 0, {{"B", 17.5}}},
         {"Молибдат натрия", 350, {{"Mo", 39.6}}},
+        {"Сульфат аммония", 1020, {{"N", 21.2}, {"S", 24.2}}},
+        {"Мочевина", 0, {{"N", 46.2}}},
+        {"Хлорид калия", 880, {{"K2O", 60}}},
+        {"Хлорид кальция (2-водный)", 810, {{"CaO", 38.1}}},
+        {"Нитрат кальция (4-водный)", 490, {{"N", 11.8}, {"CaO", 23.7}}},
+        {"Диаммонийфосфат", 870, {{"N", 21.2}, {"P2O5", 53.7}}},
+        {"Дикалийфосфат", 660, {{"P2O5", 40.7}, {"K2O", 54.1}}},
+        {"Сульфат железа (7-водный)", 420, {{"Fe", 20.1}, {"S", 11.5}}},
+        {"Хелат железа (Fe-DTPA)", 150, {{"Fe", 11}}},
+        {"Хелат железа (Fe-EDDHA)", 150, {{"Fe", 6}}},
+        {"Хелат марганца (Mn-EDTA)", 150, {{"Mn", 13}}},
+        {"Хелат цинка (Zn-EDTA)", 150, {{"Zn", 15}}},
+        {"Хелат меди (Cu-EDTA)", 150, {{"Cu", 15}}},
+        {"Бура", 120, {{"B", 11.3}}},
+        {"Молибдат аммония", 160, {{"N", 6.8}, {"Mo", 54.3}}},
+        {"Калимагнезия (лангбейнит)", 890, {{"K2O", 22.7}, {"MgO", 19.4}, {"S", 23.2}}},
+        {"Кизерит", 850, {{"MgO", 29.1}, {"S", 23.2}}},
+        {"Гипс", 710, {{"CaO", 32.6}, {"S", 18.6}}},
+        {"Азотная кислота 60 %", 1760, {{"N", 13.3}}},
+        {"Ортофосфорная кислота 85 %", 860, {{"P2O5", 61.6}}},
     };
     for (const Fertilizer& f : fertilizers) {
         const long long id =
@@ -255,19 +279,26 @@ void CreateStarterDatabase(const QString& path) {
     }
 
     const char* targetOrder[] = {"N", "P", "K", "Ca", "Mg", "S", "Fe", "Mn", "Zn", "B", "Cu", "Mo"};
-    const std::vector<double> tomatoVega{70, 50, 120, 150, 40, 50, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
-    const std::vector<double> tomatoCvet{150, 50, 200, 150, 50, 60, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
-    const std::vector<double> lettuce{180, 50, 210, 190, 45, 65, 4, 0.5, 0.1, 0.5, 0.1, 0.05};
-    const std::vector<double> hoagland{210, 31, 235, 200, 48, 64, 2.9, 0.5, 0.05, 0.5, 0.02, 0.011};
+    const Targets tomatoVega{70, 50, 120, 150, 40, 50, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
+    const Targets tomatoCvet{150, 50, 200, 150, 50, 60, 2.8, 0.8, 0.3, 0.7, 0.2, 0.05};
+    const Targets lettuce{180, 50, 210, 190, 45, 65, 4, 0.5, 0.1, 0.5, 0.1, 0.05};
+    const Targets hoagland{210, 31, 235, 200, 48, 64, 2.9, 0.5, 0.05, 0.5, 0.02, 0.011};
+    // Cooper's solution sets no sulfur target.
+    const Targets cooper{200, 60, 300, 170, 50, std::nullopt, 12, 2, 0.1, 0.3, 0.1, 0.2};
+    const Targets steiner{168, 31, 273, 180, 48, 112, 1.33, 0.62, 0.11, 0.44, 0.02, 0.048};
     const Crop crops[] = {{"Томат", "5.8–6.3", tomatoVega, tomatoCvet},
                           {"Салат", "5.8–6.2", lettuce, lettuce},
-                          {"Раствор Хогланда", "6.0", hoagland, hoagland}};
+                          {"Раствор Хогланда", "6.0", hoagland, hoagland},
+                          {"Раствор Купера (NFT)", "6.0–6.5", cooper, cooper},
+                          {"Раствор Штейнера", "6.0–6.5", steiner, steiner}};
     for (const Crop& c : crops) {
         const long long id = db.insert("INSERT INTO T_kult (name_kult, ph) VALUES (?, ?)",
                                        {QString::fromUtf8(c.name), QString::fromUtf8(c.ph)});
         for (size_t i = 0; i < c.vega.size(); ++i)
-            db.insert("INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (?, ?, ?, ?)",
-                      {c.vega[i], c.cvet[i], id, idOf(QString::fromUtf8(targetOrder[i]))});
+            if (c.vega[i] || c.cvet[i])
+                db.insert("INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (?, ?, ?, ?)",
+                          {c.vega[i] ? QVariant(*c.vega[i]) : QVariant(), c.cvet[i] ? QVariant(*c.cvet[i]) : QVariant(),
+                           id, idOf(QString::fromUtf8(targetOrder[i]))});
     }
 
     // Every column shown, both totals strips and the crop pane; no auto-start.

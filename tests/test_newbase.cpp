@@ -78,7 +78,7 @@ private slots:
         const Run run = NewBase();
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(Files(), QStringList{QStringLiteral("base.mdb")});
-        QCOMPARE(Fertilizers(QStringLiteral("base.mdb")), 14);
+        QCOMPARE(Fertilizers(QStringLiteral("base.mdb")), 34);
     }
 
     // An existing file, or one of its side files, is left as it is.

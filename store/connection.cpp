@@ -248,6 +248,14 @@ StoreError Connection::engineFailure(bool reading, bool lost) const {
     return StoreError(StoreFailureText(code, extended, text, fileName_, meaning), code);
 }
 
+std::optional<StoreError> Connection::fileGone(FailureMeaning meaning) const {
+    int moved = 0;
+    if (!db_ || sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return std::nullopt;
+    return StoreError(StoreFailureText(SQLITE_READONLY, SQLITE_READONLY_DBMOVED, QString(), fileName_, meaning),
+                      SQLITE_READONLY);
+}
+
 void Connection::fail(bool reading) {
     // The engine may have rolled the whole transaction back by itself.
     const bool dropped = inTransaction_ && db_ && sqlite3_get_autocommit(db_);
@@ -311,6 +319,9 @@ int Connection::write(const QString& sql, const std::vector<QVariant>& params) {
         if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
             fail();
         inTransaction_ = true;
+    } else if (!inTransaction_) {
+        if (const auto gone = fileGone(FailureMeaning::ChangeLost))
+            throw *gone;
     }
     const std::unique_ptr<Statement> stmt = prepare(sql);
     for (size_t i = 0; i < params.size(); ++i)
@@ -351,6 +362,10 @@ void Connection::settle() {
     if (lost_)
         loseAction(*lost_);
     if (inTransaction_ && db_) {
+        // Writing into a file that was removed or renamed would reach nothing
+        // the user can open again.
+        if (const auto gone = fileGone(FailureMeaning::ActionLost))
+            loseAction(*gone);
         // The engine's own text is read before a rollback can replace it.
         if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
             loseAction(engineFailure(false, true));
@@ -365,41 +380,50 @@ void Connection::commitPending() {
         throw *lost_;
     if (!inTransaction_ || !db_)
         return;
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        const StoreError failure = engineFailure(false, true);
+    std::optional<StoreError> gone = fileGone(FailureMeaning::ActionLost);
+    if (gone || sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const StoreError failure = gone ? *gone : engineFailure(false, true);
         // The action stays lost until its owner ends it and reports it; the
         // data sets show what the file holds from now on.
         lost_ = failure;
-        rollbackTransaction();
-        ReloadDataSets(dataSets_, openAtStart_);
-        throw failure;
+        const QString more = undoAction();
+        throw StoreError(failure.message() + more, failure.code());
     }
     inTransaction_ = false;
     ++commits_;
 }
 
-void Connection::rollbackTransaction() {
+QString Connection::rollbackTransaction() {
     if (!inTransaction_)
-        return;
+        return QString();
     inTransaction_ = false;
-    // A rollback that fails here is completed by the engine from its journal
-    // the next time the file is read.
-    if (db_ && !sqlite3_get_autocommit(db_))
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // The engine may have rolled back by itself already. A rollback that fails
+    // is completed by the engine from its journal the next time the file is
+    // read; the user is told all the same.
+    if (db_ && !sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return QStringLiteral("Не удалось отменить изменения: %1").arg(QString::fromUtf8(sqlite3_errmsg(db_)));
+    return QString();
 }
 
 void Connection::loseAction(const StoreError& failure) {
     const StoreError reported = failure;
     lost_.reset();
-    rollbackTransaction();
-    QString text = reported.message();
+    const QString more = undoAction();
+    notifyActionEnd(true);
+    throw StoreError(reported.message() + more, reported.code());
+}
+
+QString Connection::undoAction() {
+    QString more;
+    const QString rollback = rollbackTransaction();
+    if (!rollback.isEmpty())
+        more += QLatin1Char('\n') + rollback;
     try {
         ReloadDataSets(dataSets_, openAtStart_);
     } catch (const Error& e) {
-        text += QLatin1Char('\n') + e.message();
+        more += QLatin1Char('\n') + e.message();
     }
-    notifyActionEnd(true);
-    throw StoreError(text, reported.code());
+    return more;
 }
 
 void Connection::notifyActionEnd(bool rolledBack) {

@@ -20,6 +20,13 @@ namespace solvane {
 class Connection;
 class DataSet;
 
+// What an engine failure means for the user's work.
+enum class FailureMeaning {
+    ActionLost, // the running action's changes were not saved
+    ChangeLost, // the one change was not saved
+    NotRead     // data could not be read
+};
+
 // A prepared statement of the connection, owned by this object alone;
 // parameters are bound by position (1-based), never spliced into the SQL
 // text. When the connection closes under a live statement, the statement is
@@ -131,7 +138,13 @@ private:
     // Rolls back a lost or failed transaction and reads every open data set
     // again, then throws the failure.
     [[noreturn]] void loseAction(const StoreError& failure);
-    void rollbackTransaction();
+    // Returns what went wrong, empty when the rollback worked.
+    QString rollbackTransaction();
+    // Rolls the transaction back and reads every data set again (opening
+    // those the action closed); returns what went wrong on the way, if anything.
+    QString undoAction();
+    // The failure to report when the file was removed or renamed since it was opened.
+    std::optional<StoreError> fileGone(FailureMeaning meaning) const;
     void notifyActionEnd(bool rolledBack);
     StoreError engineFailure(bool reading, bool lost) const;
 
@@ -201,13 +214,6 @@ private:
     int savedDepth_ = 0;
     unsigned long long savedSerial_ = 0;
     std::vector<DataSet*> savedOpenAtStart_;
-};
-
-// What an engine failure means for the user's work.
-enum class FailureMeaning {
-    ActionLost, // the running action's changes were not saved
-    ChangeLost, // the one change was not saved
-    NotRead     // data could not be read
 };
 
 // The text shown for an engine failure: what happened and what it means,

@@ -17,6 +17,7 @@
 #include "support/fault_vfs.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -331,6 +332,19 @@ private slots:
         QCOMPARE(s.scalar(QStringLiteral("SELECT group_concat(name_rar) FROM t_head_rar")).toString(),
                  QStringLiteral("Весенний"));
         QVERIFY(DifferenceFromFile(s.p(), s.sql()).isEmpty());
+    }
+
+    // The file is renamed (or removed) while the program runs: nothing is
+    // written into the old file as if it were saved; the action is refused
+    // with that cause and the composition stays as it was.
+    void theFileRemovedUnderTheProgram() {
+        Scene s;
+        s.add(QStringLiteral("Кальциевая селитра"));
+        QVERIFY(QFile::rename(QStringLiteral("base.mdb"), QStringLiteral("moved.mdb")));
+        s.add(QStringLiteral("Калиевая селитра"));
+        QCOMPARE(s.errors().size(), 1);
+        QVERIFY2(s.errors().front().contains(QStringLiteral("удалён или перемещён")), qPrintable(s.errors().front()));
+        QCOMPARE(s.calc().T_rachet.recordCount(), 1);
     }
 
     // Another program holds the write lock longer than the busy timeout: the

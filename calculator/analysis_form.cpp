@@ -257,16 +257,20 @@ void TF_Analysis::apply() {
     ShowValues(BarSet1, view.targets);
     ShowValues(BarSet2, view.results);
     // From 0 (or the lowest bar, below 0 for a negative amount) to a round
-    // figure above the highest; the chart lays itself out anew only when the
-    // range changes.
+    // figure above the highest; the chart lays its axes out anew (measuring
+    // every label) only when the range changes.
     double bottom = 0, top = 0;
     for (const std::vector<double>* values : {&view.targets, &view.results})
         for (double v : *values) {
             bottom = std::min(bottom, v);
             top = std::max(top, v);
         }
+    // A range that still holds every bar and is at most twice the round one
+    // stays, so that the scale does not jump with every change.
     const AxisRange range = RoundRange(bottom, top);
-    if (AxisY->min() != range.low || AxisY->max() != range.high || AxisY->tickCount() != range.ticks) {
+    const double low = AxisY->min(), high = AxisY->max();
+    const bool keep = low <= bottom && top <= high && high <= 2 * range.high && low >= 2 * range.low;
+    if (!keep) {
         AxisY->setRange(range.low, range.high);
         AxisY->setTickCount(range.ticks);
     }

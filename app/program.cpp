@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include "app/launcher_form.h"
+#include "calculator/analysis_form.h"
+#include "calculator/stock_solutions_form.h"
 #include "calculator/calculator_form.h"
 #include "directories/coefficient_form.h"
 #include "directories/converter_form.h"
@@ -29,6 +31,8 @@ Program::Program() : quit([] { QCoreApplication::quit(); }) {
     Form6 = std::make_unique<TForm6>(*this);
     Form18 = std::make_unique<TForm18>(*this);
     F_Converter = std::make_unique<TF_Converter>(*this);
+    F_StockSolutions = std::make_unique<TF_StockSolutions>(*this);
+    F_Analysis = std::make_unique<TF_Analysis>(*this);
     // Bindings to windows created later than the one that declares them.
     Form2->linkWindows();
 }
@@ -37,6 +41,8 @@ Program::~Program() {
     // Windows go in the reverse order of their creation, without close handlers.
     messages_.setConnection(nullptr);
     guard_.setConnection(nullptr);
+    F_Analysis.reset();
+    F_StockSolutions.reset();
     F_Converter.reset();
     Form18.reset();
     Form6.reset();
@@ -48,8 +54,10 @@ Program::~Program() {
 }
 
 std::vector<Form*> Program::forms() const {
-    return {Form1.get(), Form2.get(), Form3.get(),  Form4.get(),
-            Form5.get(), Form6.get(), Form18.get(), F_Converter.get()};
+    return {Form1.get(),     Form2.get(),       Form3.get(),
+            Form4.get(),     Form5.get(),       Form6.get(),
+            Form18.get(),    F_Converter.get(), F_StockSolutions.get(),
+            F_Analysis.get()};
 }
 
 ProgramDataSets Program::dataSets() {

@@ -19,10 +19,13 @@ class TForm5;
 class TForm6;
 class TForm18;
 class TF_Converter;
+class TF_StockSolutions;
+class TF_Analysis;
 
-// The running program: it creates the eight windows once, in a fixed order
+// The running program: it creates the windows once, in a fixed order
 // (launcher, fertilizer directory, element directory, calculator, name
-// dialog, coefficient directory, options window, converter), and lets each
+// dialog, coefficient directory, options window, converter, then the two
+// mixing tools: stock concentrates and solution analysis), and lets each
 // reach the others. None is shown while they are created. Creating the
 // launcher opens the database and creating the element directory opens its
 // two data sets; either failing throws Error and no window remains.
@@ -48,6 +51,8 @@ public:
     std::unique_ptr<TForm6> Form6;
     std::unique_ptr<TForm18> Form18;
     std::unique_ptr<TF_Converter> F_Converter;
+    std::unique_ptr<TF_StockSolutions> F_StockSolutions;
+    std::unique_ptr<TF_Analysis> F_Analysis;
 
     // The windows in the order of their creation.
     std::vector<Form*> forms() const;

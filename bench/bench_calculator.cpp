@@ -14,12 +14,12 @@
 // syncs) per action.
 
 #include "app/launcher_form.h"
+#include "bench_support.h"
 #include "app/program.h"
 #include "calculator/calculator_form.h"
 #include "directories/fertilizer_form.h"
 #include "store/connection.h"
 #include "store/dataset.h"
-#include "tools/starter_database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,77 +28,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <sqlite3.h>
 #include <vector>
 
 using namespace solvane;
+using namespace solvane::bench;
 
 namespace {
-
-struct Size {
-    int fertilizers;
-    int targets;
-    int missing; // plain elements without a target row
-    int rounds;  // how often the composition is built up
-};
-
-void Exec(sqlite3* db, const QString& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s\n", error ? error : "sql error");
-        std::exit(1);
-    }
-}
-
-// Plain elements 1..E (E = targets + missing), three oxides converting to
-// elements 1, 2 and 3, fertilizers with three content rows each (one of them
-// an oxide for every third fertilizer), one crop with a target for each of
-// the first `targets` elements.
-void BuildDatabase(const QString& file, const Size& size) {
-    CreateEmptyDatabase(file);
-    sqlite3* db = nullptr;
-    sqlite3_open(file.toUtf8().constData(), &db);
-    Exec(db, QStringLiteral("BEGIN"));
-    const int elements = size.targets + size.missing;
-    for (int e = 1; e <= elements; ++e)
-        Exec(db, QStringLiteral("INSERT INTO T_element (id_element, Smallname_element, fullname_element, kof) "
-                                "VALUES (%1, 'E%1', 'Элемент %1', 0)")
-                     .arg(e));
-    for (int k = 1; k <= 3; ++k) {
-        Exec(db, QStringLiteral("INSERT INTO t_kof (id_kof, name_kof, kof, id_element) VALUES (%1, 'O%1', 0.%2, %1)")
-                     .arg(k)
-                     .arg(4 + k));
-        Exec(db, QStringLiteral("INSERT INTO T_element (id_element, Smallname_element, fullname_element, kof, id_kof) "
-                                "VALUES (%1, 'O%2', 'Оксид %2', 1, %2)")
-                     .arg(elements + k)
-                     .arg(k));
-    }
-    for (int f = 1; f <= size.fertilizers; ++f) {
-        Exec(db, QStringLiteral("INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (%1, 'Удобрение %1', %2)")
-                     .arg(f)
-                     .arg(100 + 7 * f));
-        const int a = (f - 1) % size.targets + 1;
-        const int b = (f * 5) % size.targets + 1;
-        const int c = f % 3 == 0 ? elements + 1 + (f / 3) % 3 : (f * 11) % elements + 1;
-        for (const auto& [element, percent] :
-             {std::pair{a, 10 + f % 17}, std::pair{b, 3 + f % 5}, std::pair{c, 20 + f % 9}})
-            Exec(db, QStringLiteral("INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) "
-                                    "VALUES (%1, %2, %3)")
-                         .arg(element)
-                         .arg(f)
-                         .arg(percent));
-    }
-    Exec(db, QStringLiteral("INSERT INTO T_kult (id_kult, name_kult, ph) VALUES (1, 'Культура', '6.0')"));
-    for (int e = 1; e <= size.targets; ++e)
-        Exec(db, QStringLiteral("INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (%1, %2, 1, %3)")
-                     .arg(50 + 13 * e)
-                     .arg(40 + 11 * e)
-                     .arg(e));
-    Exec(db, QStringLiteral("INSERT INTO t_opt (c11, c21, c22, c23, c24, c31, c32, c33, c34, c35, c36, c37, c38, c39,"
-                            " avto, ppm1, ppm2, kult, maxim) VALUES (1,1,1,1,1,1,1,1,1,1,1,1,1,1, 0, 1, 1, 1, 250)"));
-    Exec(db, QStringLiteral("COMMIT"));
-    sqlite3_close(db);
-}
 
 struct Timing {
     std::vector<double> ms;
@@ -121,11 +56,7 @@ void RunSize(const Size& size) {
     BuildDatabase(dir.filePath(QStringLiteral("base.mdb")), size);
 
     Program program;
-    program.messages().setMode(MessageService::Mode::Headless);
-    program.quit = [] {};
-    program.Form1->show();
-    TForm4& calc = *program.Form4;
-    calc.show();
+    TForm4& calc = StartCalculator(program);
     Connection& connection = program.Form1->ADOConnection1;
     DataSet& fertilizers = program.Form2->T_Udobra;
     DataSet& lines = calc.T_rachet;
@@ -176,10 +107,9 @@ void RunSize(const Size& size) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("SOLVANE_DIALOGS", "headless");
+    RunHeadless();
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int rounds = Rounds(argc, argv, 5);
     RunSize({12, 14, 14, rounds});
     RunSize({100, 60, 14, std::max(1, rounds / 5)});
     return 0;

@@ -2,6 +2,8 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
+#include "calculator/analysis_form.h"
+#include "calculator/stock_solutions_form.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
 #include "controls/db_grid.h"
@@ -331,6 +333,9 @@ void TForm4::buildLayout() {
     dxDBGrid2->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
     dxDBGrid2Column2 = dxDBGrid2->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г./л."));
     dxDBGrid2Column2->setSpin(0.01, 0, 1000);
+    // The recipe gives a negative amount to a fertilizer the solution does
+    // not need: it stands out.
+    dxDBGrid2Column2->setNegativeColour(Qt::red);
     // Without scroll bars both columns must stay in sight: the name takes
     // what the amount leaves.
     dxDBGrid2Column2->setWidth(78);
@@ -340,6 +345,7 @@ void TForm4::buildLayout() {
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     N7 = menuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
     N8 = menuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
+    N11 = menuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
     dxDBGrid2->setContextMenu(PopupMenu2);
     compositionLayout->addWidget(dxDBGrid2, 1);
 
@@ -421,6 +427,7 @@ void TForm4::buildLayout() {
     PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
     N4 = menuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
     EXCEL1 = menuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
+    N12 = menuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
     dxDBGrid4->setContextMenu(PopupMenu4);
     linesLayout->addWidget(dxDBGrid4);
 
@@ -454,6 +461,7 @@ void TForm4::buildLayout() {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     N9 = menuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
     N10 = menuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
+    N13 = menuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
     dxDBGrid3->setContextMenu(PopupMenu1);
     upperLayout->addWidget(dxDBGrid3, 1);
 
@@ -604,6 +612,9 @@ void TForm4::wireControls() {
     onMenu(N5, &TForm4::N5Click);
     onMenu(N4, &TForm4::N4Click);
     onMenu(EXCEL1, &TForm4::EXCEL1Click);
+    onMenu(N11, &TForm4::N11Click);
+    onMenu(N12, &TForm4::N12Click);
+    onMenu(N13, &TForm4::N13Click);
     connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit2Change(); }); });
@@ -790,6 +801,14 @@ void TForm4::Button8Click() {
     program_.Form1->RzButton1Click();
 }
 
+void TForm4::N11Click() {
+    program_.F_StockSolutions->Open(TF_StockSolutions::Source::Composition);
+}
+
+void TForm4::N12Click() {
+    program_.F_StockSolutions->Open(TF_StockSolutions::Source::SavedSolution);
+}
+
 void TForm4::RzSplitter4Change() {
     applySearchBoxWidth();
 }
@@ -871,6 +890,10 @@ void TForm4::N9Click() {
 
 void TForm4::N10Click() {
     DBNavigator1->press(NavButton::Delete);
+}
+
+void TForm4::N13Click() {
+    program_.F_Analysis->Open();
 }
 
 // Each deletion runs the recipe, which comes back here and removes the rest

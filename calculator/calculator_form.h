@@ -81,8 +81,9 @@ public:
     DBGrid* dxDBGrid2 = nullptr;              // T_rachet
     DBGridColumn* dxDBGrid2Column2 = nullptr; // amount
     QMenu* PopupMenu2 = nullptr;
-    QAction* N7 = nullptr; // "Удалить"
-    QAction* N8 = nullptr; // "Добавить"
+    QAction* N7 = nullptr;  // "Удалить"
+    QAction* N8 = nullptr;  // "Добавить"
+    QAction* N11 = nullptr; // "Маточные растворы..." of the composition
 
     // ---- saved solutions ----
     QGroupBox* GroupSaved = nullptr; // "Готовые растворы:"
@@ -98,6 +99,7 @@ public:
     QMenu* PopupMenu4 = nullptr;
     QAction* N4 = nullptr;     // "Рассчитать"
     QAction* EXCEL1 = nullptr; // "Выгрузить в EXCEL"
+    QAction* N12 = nullptr;    // "Маточные растворы..." of the saved solution
 
     // ---- concentrations ----
     DBGrid* dxDBGrid3 = nullptr;              // targets (DataSource2)
@@ -107,6 +109,7 @@ public:
     QMenu* PopupMenu1 = nullptr;
     QAction* N9 = nullptr;               // "Добавить"
     QAction* N10 = nullptr;              // "Удалить"
+    QAction* N13 = nullptr;              // "Анализ раствора..."
     DBNavigator* DBNavigator1 = nullptr; // targets: insert, delete, post
     QWidget* PanelPpm = nullptr;         // PPM totals strip
     QLabel* Label10 = nullptr;           // PPM sum
@@ -144,12 +147,20 @@ public:
     void dxDBGrid2Column2Change();
     void Button6Click();
     void Button8Click();
+    // "Маточные растворы..." of the composition grid's and of the saved
+    // lines' menus: the stock concentrates of the working composition or of
+    // the current saved solution.
+    void N11Click();
+    void N12Click();
     void RzSplitter4Change();
     void FormShow() override;
     void FormClose() override;
 
     // ---- concentration calculation ----
     void Button4Click();
+    // The target rows hold what the composition gives (its calculation ran
+    // last) rather than a saved solution's (the saved-solution pass ran last).
+    bool CompositionConcentrations = true;
     // Zeroes every target row of the crop and adds what the given lines (the
     // composition or a saved solution's lines, T_SOS linked to them) give it.
     void AddConcentrations(DataSet& lines);
@@ -178,6 +189,8 @@ public:
     void ADOTable2AfterDelete(DataSet& dataSet);
     void N9Click();
     void N10Click();
+    // "Анализ раствора..."
+    void N13Click();
     void CompleteTargetList();
     // Deletes the current crop's target rows whose target is 0 or empty, so
     // that the loops of a calculation run over a list in which no post deletes.
@@ -187,6 +200,9 @@ public:
     void Button10Click();
     Matrix RecipeMatrix;
     Vector RecipeSolution;
+    // The last recipe's solve left out a singular value: the fertilizers
+    // cannot reach every target independently of the others.
+    bool SingularValueLeftOut = false;
 
     // ---- saved solutions ----
     void Button5Click();

@@ -74,6 +74,7 @@ void TForm4::Button4Click() {
         T_SOS.setMaster(&DS_rachet, QStringLiteral("id_udobra"), QStringLiteral("id_udobra"));
         T_SOS.close();
         T_SOS.open();
+        CompositionConcentrations = true;
         AddConcentrations(T_rachet);
         RoundConcentrations();
         returnToCrop(crop);

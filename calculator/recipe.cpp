@@ -91,7 +91,7 @@ void TForm4::Button10Click() {
     // The filter text stays on the last line's key.
     fertilizers.setFiltered(false);
 
-    SolveLeastSquares(RecipeMatrix, m, n, RecipeSolution);
+    SingularValueLeftOut = !SolveLeastSquares(RecipeMatrix, m, n, RecipeSolution);
 
     int i = 0;
     for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {

@@ -36,6 +36,11 @@ void DBGridColumn::setColour(const QColor& colour) {
     grid_.columnsChanged();
 }
 
+void DBGridColumn::setNegativeColour(const QColor& colour) {
+    negativeColour_ = colour;
+    grid_.columnsChanged();
+}
+
 void DBGridColumn::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;
     grid_.columnsChanged();

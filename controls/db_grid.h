@@ -35,6 +35,10 @@ public:
     // Background colour of the column's cells; invalid: the palette's.
     QColor colour() const { return colour_; }
     void setColour(const QColor& colour);
+    // Colour of the text of a number below 0; invalid: such numbers look
+    // like the others.
+    QColor negativeColour() const { return negativeColour_; }
+    void setNegativeColour(const QColor& colour);
     bool isReadOnly() const { return readOnly_; }
     void setReadOnly(bool readOnly);
     ColumnKind kind() const { return kind_; }
@@ -76,6 +80,7 @@ private:
     QString caption_;
     bool visible_ = true;
     QColor colour_;
+    QColor negativeColour_;
     bool readOnly_ = false;
     ColumnKind kind_ = ColumnKind::Plain;
     SortMark sortMark_ = SortMark::None;

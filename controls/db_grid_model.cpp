@@ -240,11 +240,23 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
         }
         case Qt::BackgroundRole:
             return c->colour().isValid() ? QVariant(QBrush(c->colour())) : QVariant();
-        case Qt::ForegroundRole:
-            // On a column's own colour the text stays readable, dark colours included.
-            if (!c->colour().isValid())
+        case Qt::ForegroundRole: {
+            // A number below 0 in its own colour where the column gives one;
+            // read from the text shown, so a frozen grid keeps it too.
+            QColor text = grid_.palette().color(QPalette::Text);
+            if (c->negativeColour().isValid()) {
+                double number = 0;
+                if (TryParseFloat(readCell(index.row(), index.column(), Qt::DisplayRole).toString(), number) &&
+                    number < 0)
+                    text = c->negativeColour();
+                else if (!c->colour().isValid())
+                    return QVariant();
+            } else if (!c->colour().isValid()) {
                 return QVariant();
-            return QVariant(QBrush(ReadableTextColour(grid_.palette().color(QPalette::Text), c->colour())));
+            }
+            // On a column's own colour the text stays readable, dark colours included.
+            return QVariant(QBrush(c->colour().isValid() ? ReadableTextColour(text, c->colour()) : text));
+        }
         case Qt::TextAlignmentRole:
             if (c->kind() == ColumnKind::Plain || c->kind() == ColumnKind::Spin)
                 if (const Field* f = field(index.column()); f && f->isNumeric())

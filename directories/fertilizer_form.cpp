@@ -180,16 +180,19 @@ void TForm2::linkWindows() {
     dxDBGrid1kol_element->setSpin(0.0001, 0.0001, 100, 100);
 }
 
+ContentInElementTerms InElementTerms(const QVariant& kolElement, const QVariant& idElement, const QVariant& val,
+                                     const QVariant& okel) {
+    ContentInElementTerms terms;
+    terms.free = val.isNull() ? kolElement : QVariant(kolElement.toDouble() * val.toDouble());
+    terms.freeid = okel.isNull() ? idElement : okel;
+    return terms;
+}
+
 void TForm2::T_Sostav_UdobraCalcFields(DataSet&) {
-    // Only the conversion record decides, not the element's oxide mark.
-    if (val_->isNull())
-        free_->setValue(kolElement_->value());
-    else
-        free_->setAsFloat(kolElement_->asFloat() * val_->asFloat());
-    if (okel_->isNull())
-        freeid_->setValue(idElement_->value());
-    else
-        freeid_->setValue(okel_->value());
+    const ContentInElementTerms terms =
+        InElementTerms(kolElement_->value(), idElement_->value(), val_->value(), okel_->value());
+    free_->setValue(terms.free);
+    freeid_->setValue(terms.freeid);
 }
 
 void TForm2::setSearchBoxWidth(int width) {

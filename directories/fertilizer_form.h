@@ -4,6 +4,8 @@
 #include "store/data_source.h"
 #include "store/dataset.h"
 
+#include <QVariant>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -18,6 +20,18 @@ class DBNavigator;
 class Program;
 class Splitter;
 enum class NavButton;
+
+// A content row in element terms (the fields free and freeid): the
+// percentage kolElement of the element idElement, converted by the element's
+// conversion record when it has one (val: the record's coefficient, okel: the
+// element the record yields). Only the record decides, not the element's
+// oxide mark; a record without a coefficient leaves the percentage as it is.
+struct ContentInElementTerms {
+    QVariant free;
+    QVariant freeid;
+};
+ContentInElementTerms InElementTerms(const QVariant& kolElement, const QVariant& idElement, const QVariant& val,
+                                     const QVariant& okel);
 
 // The fertilizer directory "Справочник удобрений": the fertilizer list that
 // the whole program shares, and each fertilizer's content in percent by mass.

@@ -7,28 +7,37 @@
 #include "store/dataset.h"
 #include "store/error.h"
 
-#include <vector>
-
 namespace solvane {
+
+namespace {
+
+void CheckRowCount(size_t rows, const QString& fileName) {
+    if (rows >= static_cast<size_t>(XlsWorkbook::MaxRows))
+        throw Error(QStringLiteral("Не удалось создать файл «%1»: в лист Excel помещается не больше %2 строк.")
+                        .arg(fileName)
+                        .arg(XlsWorkbook::MaxRows - 1));
+}
+
+} // namespace
 
 void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
     const std::vector<DBGridColumn*> columns = grid.visibleColumns();
-    XlsWorkbook book;
-    for (size_t c = 0; c < columns.size(); ++c)
-        book.setText(0, static_cast<int>(c), columns[c]->caption());
+    QStringList captions;
+    for (const DBGridColumn* column : columns)
+        captions << column->caption();
 
+    std::vector<std::vector<QVariant>> rows;
     DataSource* source = grid.dataSource();
     DataSet* set = source ? source->dataSet() : nullptr;
     if (set && set->isActive()) {
         std::vector<Field*> fields;
         for (const DBGridColumn* column : columns)
             fields.push_back(set->findField(column->fieldName()));
-        const int rows = set->recordCount();
-        if (rows >= XlsWorkbook::MaxRows)
-            throw Error(QStringLiteral("Не удалось создать файл «%1»: в лист Excel помещается не больше %2 строк.")
-                            .arg(fileName)
-                            .arg(XlsWorkbook::MaxRows - 1));
-        for (int row = 0; row < rows; ++row) {
+        const int count = set->recordCount();
+        CheckRowCount(static_cast<size_t>(count), fileName);
+        rows.reserve(static_cast<size_t>(count));
+        for (int row = 0; row < count; ++row) {
+            std::vector<QVariant> cells(fields.size());
             for (size_t c = 0; c < fields.size(); ++c) {
                 if (!fields[c])
                     continue;
@@ -37,11 +46,31 @@ void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
                     continue;
                 // Numbers by the same rule as the grid's alignment, other
                 // values as the grid shows them.
-                if (fields[c]->isNumeric())
-                    book.setNumber(row + 1, static_cast<int>(c), value.toDouble());
-                else
-                    book.setText(row + 1, static_cast<int>(c), DBGridModel::displayText(value));
+                cells[c] =
+                    fields[c]->isNumeric() ? QVariant(value.toDouble()) : QVariant(DBGridModel::displayText(value));
             }
+            rows.push_back(std::move(cells));
+        }
+    }
+    SaveTableToXls(captions, rows, fileName);
+}
+
+void SaveTableToXls(const QStringList& captions, const std::vector<std::vector<QVariant>>& rows,
+                    const QString& fileName) {
+    CheckRowCount(rows.size(), fileName);
+    XlsWorkbook book;
+    for (int c = 0; c < captions.size(); ++c)
+        book.setText(0, c, captions.at(c));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const std::vector<QVariant>& cells = rows[row];
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const QVariant& value = cells[c];
+            if (value.isNull() || !value.isValid())
+                continue;
+            if (value.typeId() == QMetaType::Double)
+                book.setNumber(static_cast<int>(row) + 1, static_cast<int>(c), value.toDouble());
+            else
+                book.setText(static_cast<int>(row) + 1, static_cast<int>(c), value.toString());
         }
     }
     book.save(fileName);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
 
 namespace solvane {
 
@@ -14,5 +17,11 @@ class DBGrid;
 // value into no cell. The data set's cursor is not moved. Throws Error naming
 // the file and the system's reason when it cannot be created.
 void SaveGridToXls(const DBGrid& grid, const QString& fileName);
+
+// Saves a table the same way: the captions as the header row, then the rows;
+// a double goes into a numeric cell, an empty value into no cell, any other
+// value into a text cell as its text.
+void SaveTableToXls(const QStringList& captions, const std::vector<std::vector<QVariant>>& rows,
+                    const QString& fileName);
 
 } // namespace solvane

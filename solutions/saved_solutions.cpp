@@ -86,6 +86,7 @@ void TForm4::SavedSolutionPass() {
         if (T_HEAD_RAR.isActive() && T_HEAD_RAR.bookmarkValid(header) && T_HEAD_RAR.bookmark() != header)
             T_HEAD_RAR.gotoBookmark(header);
 
+        CompositionConcentrations = false;
         AddConcentrations(T_save_rar);
         RoundConcentrations();
         returnToCrop(crop);

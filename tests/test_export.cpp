@@ -2,11 +2,11 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
+#include "support/xls_sheet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <freexl.h>
 #include <unistd.h>
 
 using namespace solvane;
@@ -24,40 +24,8 @@ const char* kRows = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
 const QString kLinesFile = QStringLiteral("Состав р-ра.xls");
 const QString kConcentrationsFile = QStringLiteral("Концентрация р-ра.xls");
 
-// A worksheet as read back: text cells as they are, numbers prefixed "#",
-// empty cells as empty strings.
-using Sheet = std::vector<QStringList>;
-
 Sheet Read(const QString& path) {
-    Sheet sheet;
-    const void* handle = nullptr;
-    const int opened = freexl_open(QFile::encodeName(path).constData(), &handle);
-    if (opened != FREEXL_OK || !handle)
-        return sheet;
-    unsigned rows = 0;
-    unsigned short columns = 0;
-    if (freexl_select_active_worksheet(handle, 0) == FREEXL_OK &&
-        freexl_worksheet_dimensions(handle, &rows, &columns) == FREEXL_OK) {
-        for (unsigned r = 0; r < rows; ++r) {
-            QStringList row;
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue value;
-                QString text;
-                if (freexl_get_cell_value(handle, r, c, &value) == FREEXL_OK) {
-                    if (value.type == FREEXL_CELL_SST_TEXT || value.type == FREEXL_CELL_TEXT)
-                        text = QString::fromUtf8(value.value.text_value);
-                    else if (value.type == FREEXL_CELL_DOUBLE)
-                        text = QLatin1Char('#') + QString::number(value.value.double_value, 'g', 17);
-                    else if (value.type == FREEXL_CELL_INT)
-                        text = QLatin1Char('#') + QString::number(value.value.int_value);
-                }
-                row << text;
-            }
-            sheet.push_back(row);
-        }
-    }
-    freexl_close(handle);
-    return sheet;
+    return ReadSheet(path);
 }
 
 bool Export(TForm4& calc) {

@@ -48,7 +48,8 @@ private slots:
             captions << f->windowTitle();
             QVERIFY(!f->isVisible());
         }
-        QCOMPARE(names, (QStringList{"Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form18", "F_Converter"}));
+        QCOMPARE(names, (QStringList{"Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form18", "F_Converter",
+                                     "F_StockSolutions", "F_Analysis"}));
         QCOMPARE(captions.at(0), QStringLiteral("Solvane v1.2"));
         QCOMPARE(captions.at(5), QStringLiteral("Спарвочник коэффициентов"));
         // Only the element directory's sets are open before the launcher is shown.
@@ -85,7 +86,8 @@ private slots:
         for (Form* f : program.forms())
             captions << f->windowTitle();
         QCOMPARE(captions, (QStringList{"Solvane v1.2", "Справочник удобрений", "Справочник элементов", "Tarvik v1.2",
-                                        "Введите название", "Спарвочник коэффициентов", "Опции", "Конвертер"}));
+                                        "Введите название", "Спарвочник коэффициентов", "Опции", "Конвертер",
+                                        "Маточные растворы", "Анализ раствора"}));
         program.messages().showError(program.Form1.get(), QStringLiteral("проверка"));
         QCOMPARE(program.messages().shown().back().caption, QStringLiteral("Solvane"));
 

@@ -1,0 +1,33 @@
+#pragma once
+
+// What the mixing tools read from the program's data sets: the lines of the
+// working composition or of the current saved solution with each
+// fertilizer's content in element terms, the elements that are iron, and the
+// current crop's target rows. Nothing is moved: no cursor, filter or current
+// record of any set changes, so the windows can read them after every action.
+
+#include "calculator/solution_analysis.h"
+#include "calculator/solution_lines.h"
+
+#include <vector>
+
+namespace solvane {
+
+class Program;
+
+struct SourceLines {
+    std::vector<SolutionLine> lines; // in the source's order
+    std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
+};
+
+// The working composition's lines; without content, their fertilizers'
+// content is not read (the lines' names and amounts are).
+SourceLines CompositionLines(Program& program, bool content = true);
+// The lines of the current saved solution (none when there is no saved solution).
+SourceLines SavedSolutionLines(Program& program);
+// The keys of the elements whose short name is iron's.
+std::vector<long long> IronElements(Program& program);
+// The current crop's target rows, in the concentration grid's order.
+std::vector<TargetRow> CurrentTargets(Program& program);
+
+} // namespace solvane

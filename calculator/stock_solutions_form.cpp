@@ -1,0 +1,235 @@
+#include "calculator/stock_solutions_form.h"
+
+#include "app/launcher_form.h"
+#include "app/program.h"
+#include "calculator/calculator_form.h"
+#include "calculator/mixing_sources.h"
+#include "controls/message_service.h"
+#include "directories/directory_widgets.h"
+#include "solutions/grid_export.h"
+#include "store/connection.h"
+#include "store/error.h"
+#include "store/number_text.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace solvane {
+
+namespace {
+
+const QString kFile = QStringLiteral("Маточные растворы.xls");
+const QStringList kCaptions{QStringLiteral("Удобрение"), QStringLiteral("г/л"), QStringLiteral("Бак"),
+                            QStringLiteral("Граммов в бак")};
+constexpr int kTankColumn = 2;
+constexpr int kFirstConcentration = 100;
+constexpr int kLeastConcentration = 2;
+constexpr int kGreatestConcentration = 1000;
+const QString kFirstVolume = QStringLiteral("10");
+
+// A negative amount (a fertilizer the solution does not need) stands out as
+// it does in the calculator.
+TextCell NumberCell(double value) {
+    TextCell cell{FormatNumber(value), true, {}, {}};
+    if (value < 0)
+        cell.foreground = Qt::red;
+    return cell;
+}
+
+QString TankTotal(Tank tank, double grams, double volume) {
+    return QStringLiteral("Бак ") + TankText(tank) + QStringLiteral(": ") + FormatNumber(grams) +
+           QStringLiteral(" г на ") + FormatNumber(volume) + QStringLiteral(" л");
+}
+
+} // namespace
+
+bool TF_StockSolutions::View::operator==(const View& other) const {
+    return caption == other.caption && rows == other.rows && tankA == other.tankA && tankB == other.tankB &&
+           dose == other.dose && warnings == other.warnings;
+}
+
+TF_StockSolutions::TF_StockSolutions(Program& program)
+    : FollowingForm(program.guard(), program.Form1->ADOConnection1, QStringLiteral("F_StockSolutions")),
+      program_(program) {
+    setWindowTitle(QStringLiteral("Маточные растворы"));
+    buildLayout();
+}
+
+TF_StockSolutions::~TF_StockSolutions() = default;
+
+void TF_StockSolutions::buildLayout() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->setSpacing(6);
+
+    Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Раствор: рабочий состав"), this, true);
+    outer->addWidget(Label1);
+
+    auto* settings = new QHBoxLayout;
+    settings->setSpacing(6);
+    Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Концентрация, раз:"), this);
+    SpinEdit1 = new QSpinBox(this);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setAccessibleName(QStringLiteral("Концентрация, раз:"));
+    SpinEdit1->setRange(kLeastConcentration, kGreatestConcentration);
+    SpinEdit1->setValue(kFirstConcentration);
+    Label2->setBuddy(SpinEdit1);
+    Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
+    Edit1 = new QLineEdit(kFirstVolume, this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Объём каждого бака, л:"));
+    Edit1->setMaximumWidth(90);
+    Label3->setBuddy(Edit1);
+    settings->addWidget(Label2);
+    settings->addWidget(SpinEdit1);
+    settings->addSpacing(16);
+    settings->addWidget(Label3);
+    settings->addWidget(Edit1);
+    settings->addStretch(1);
+    outer->addLayout(settings);
+
+    StringGrid1 = new TextGrid(guard(), this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("Маточные растворы"));
+    StringGrid1->setCaptions(kCaptions);
+    StringGrid1->setChoices(kTankColumn, {TankText(Tank::A), TankText(Tank::B)});
+    StringGrid1->setToolTip(QStringLiteral("Дважды щёлкните по баку, чтобы перенести удобрение в другой бак"));
+    // Widths by the captions, not by the rows (measuring the rows after every
+    // change would cost more than all the rest of a refresh); the name takes
+    // what the figures leave.
+    FitColumnsToCaptions(*StringGrid1);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    outer->addWidget(StringGrid1, 1);
+
+    Label4 = MakeLabel(QStringLiteral("Label4"), QString(), this, true);
+    Label5 = MakeLabel(QStringLiteral("Label5"), QString(), this, true);
+    Label6 = MakeLabel(QStringLiteral("Label6"), QString(), this);
+    for (QLabel* l : {Label4, Label5, Label6}) {
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        outer->addWidget(l);
+    }
+
+    Label7 = MakeLabel(QStringLiteral("Label7"), QStringLiteral("Предупреждения:"), this);
+    outer->addWidget(Label7);
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setAccessibleName(QStringLiteral("Предупреждения:"));
+    ListBox1->setWordWrap(true);
+    ListBox1->setAlternatingRowColors(true);
+    ListBox1->setFixedHeight(ListBox1->fontMetrics().height() * 5 + 8);
+    Label7->setBuddy(ListBox1);
+    outer->addWidget(ListBox1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("Выгрузить в EXCEL"), this);
+    buttons->addWidget(Button1);
+    outer->addLayout(buttons);
+
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { SpinEdit1Change(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
+    StringGrid1->onChoice = [this](int row, int choice) {
+        StringGrid1TankChange(row, choice == 0 ? Tank::A : Tank::B);
+    };
+    connectClick(Button1, [this] { Button1Click(); });
+
+    resize(640, 560);
+}
+
+void TF_StockSolutions::Open(Source source) {
+    source_ = source;
+    switches_.clear();
+    // A window already open shows the new source at once; one that is not
+    // is worked out as it is shown.
+    if (isVisible())
+        Refresh();
+    showWindow();
+}
+
+void TF_StockSolutions::SpinEdit1Change() {
+    concentration_ = SpinEdit1->value();
+    Refresh();
+}
+
+void TF_StockSolutions::Edit1Change() {
+    const QString text = Edit1->text();
+    // A box emptied to type a new volume changes nothing yet.
+    if (text.trimmed().isEmpty())
+        return;
+    const double volume = ParseFloat(text);
+    if (!(volume > 0))
+        throw Error(QStringLiteral("Объём бака должен быть больше нуля: «%1».").arg(text));
+    volume_ = volume;
+    Refresh();
+}
+
+void TF_StockSolutions::StringGrid1TankChange(int row, Tank tank) {
+    if (row < 0 || static_cast<size_t>(row) >= keys_.size())
+        return;
+    switches_[keys_[static_cast<size_t>(row)]] = tank;
+    Refresh();
+}
+
+void TF_StockSolutions::Button1Click() {
+    std::vector<std::vector<QVariant>> rows;
+    rows.reserve(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i)
+        rows.push_back({lines_[i].fertilizer, lines_[i].amount, TankText(tanks_[i]), result_.grams[i]});
+    SaveTableToXls(kCaptions, rows, kFile);
+    program_.messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгружено."),
+                             MessageButtons::Ok);
+}
+
+bool TF_StockSolutions::compute() {
+    View view;
+    SourceLines source;
+    if (source_ == Source::Composition) {
+        view.caption = QStringLiteral("Раствор: рабочий состав");
+        source = CompositionLines(program_);
+    } else {
+        DataSet& heads = program_.Form4->T_HEAD_RAR;
+        const QString name = heads.isActive() && !heads.isEmpty()
+                                 ? heads.fieldByName(QStringLiteral("name_rar"))->asString()
+                                 : QString();
+        view.caption = QStringLiteral("Раствор: ") + name;
+        source = SavedSolutionLines(program_);
+    }
+    keys_ = std::move(source.keys);
+    lines_ = std::move(source.lines);
+    tanks_ = FirstTankAssignment(lines_, IronElements(program_));
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (const auto it = switches_.find(keys_[i]); it != switches_.end())
+            tanks_[i] = it->second;
+    result_ = ComputeStockSolutions(lines_, tanks_, concentration_, volume_);
+
+    view.rows.reserve(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i)
+        view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount),
+                             TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i])});
+    view.tankA = TankTotal(Tank::A, result_.totalA, volume_);
+    view.tankB = TankTotal(Tank::B, result_.totalB, volume_);
+    view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
+                QStringLiteral(" мл раствора А и раствора Б");
+    view.warnings = result_.warnings;
+    const bool changed = !(view == shown_);
+    shown_ = std::move(view);
+    return changed;
+}
+
+void TF_StockSolutions::apply() {
+    const View& view = shown_;
+    Label1->setText(view.caption);
+    StringGrid1->setRows(view.rows);
+    Label4->setText(view.tankA);
+    Label5->setText(view.tankB);
+    Label6->setText(view.dose);
+    ShowLines(ListBox1, view.warnings);
+}
+
+} // namespace solvane

@@ -92,7 +92,8 @@ private:
     int storage_;
 };
 
-DataSet::DataSet(Connection* connection, QString name) : connection_(connection), name_(std::move(name)) {
+DataSet::DataSet(Connection* connection, QString name)
+    : connection_(connection), name_(std::move(name)), gateway_(name_) {
     if (connection_)
         connection_->addDataSet(this);
 }
@@ -124,27 +125,28 @@ void DataSet::declareTableFields(const QString& table) {
     const TableDef* def = FindTable(table);
     if (!def)
         throw Error(message(QStringLiteral("нет таблицы «%1»").arg(table)));
-    table_ = def->name;
-    keyColumn_ = def->keyColumn();
+    gateway_.setTable(def->name, def->keyColumn());
+}
+
+void DataSet::addDataField(const ColumnDef& column) {
+    auto f = std::make_unique<Field>();
+    f->name_ = column.name;
+    f->type_ = column.type;
+    f->size_ = column.size;
+    f->readOnly_ = column.type == ColumnType::AutoIncrement;
+    addField(std::move(f));
+    gateway_.addColumn(column.name, column.type == ColumnType::AutoIncrement);
 }
 
 void DataSet::setTable(const QString& table) {
     declareTableFields(table);
-    for (const ColumnDef& c : FindTable(table)->columns) {
-        auto f = std::make_unique<Field>();
-        f->name_ = c.name;
-        f->type_ = c.type;
-        f->size_ = c.size;
-        f->readOnly_ = c.type == ColumnType::AutoIncrement;
-        addField(std::move(f));
-        if (c.name == keyColumn_)
-            keySlot_ = dataFields_.back()->slot_;
-    }
+    for (const ColumnDef& c : FindTable(table)->columns)
+        addDataField(c);
 }
 
 void DataSet::setQuery(const QString& sql, const QString& baseTable) {
     declareTableFields(baseTable);
-    query_ = sql;
+    gateway_.setQuery(sql);
     const TableDef* def = FindTable(baseTable);
     const qsizetype from = sql.indexOf(QStringLiteral(" from "), 0, Qt::CaseInsensitive);
     QString list = sql.left(from).trimmed();
@@ -155,14 +157,7 @@ void DataSet::setQuery(const QString& sql, const QString& baseTable) {
         const ColumnDef* c = def->column(name);
         if (!c)
             throw Error(message(QStringLiteral("Field '%1' not found").arg(name)));
-        auto f = std::make_unique<Field>();
-        f->name_ = c->name;
-        f->type_ = c->type;
-        f->size_ = c->size;
-        f->readOnly_ = c->type == ColumnType::AutoIncrement;
-        addField(std::move(f));
-        if (c->name == keyColumn_)
-            keySlot_ = dataFields_.back()->slot_;
+        addDataField(*c);
     }
 }
 
@@ -241,47 +236,17 @@ Field* DataSet::fieldByName(const QString& name) const {
 
 // ---------------------------------------------------------------- open, close
 
-QString DataSet::selectSql() const {
-    if (!query_.isEmpty())
-        return query_;
-    QStringList cols;
-    for (const Field* f : dataFields_)
-        cols << QStringLiteral("\"%1\"").arg(f->name_);
-    if (keySlot_ < 0)
-        cols << QStringLiteral("rowid");
-    return QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(cols.join(QStringLiteral(", ")), table_);
-}
-
 std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
-    auto stmt = connection_->prepare(selectSql());
-    const int columns = stmt->columnCount();
-    std::vector<int> columnOf(dataFields_.size(), -1);
-    int rowidColumn = -1;
-    for (int c = 0; c < columns; ++c) {
-        const QString col = stmt->columnName(c);
-        bool matched = false;
-        for (size_t i = 0; i < dataFields_.size(); ++i)
-            if (columnOf[i] < 0 && dataFields_[i]->name_.compare(col, Qt::CaseInsensitive) == 0) {
-                columnOf[i] = c;
-                matched = true;
-                break;
-            }
-        if (!matched && col.compare(QStringLiteral("rowid"), Qt::CaseInsensitive) == 0)
-            rowidColumn = c;
-    }
-    for (size_t i = 0; i < dataFields_.size(); ++i)
-        if (columnOf[i] < 0)
-            throw Error(message(QStringLiteral("Field '%1' not found").arg(dataFields_[i]->name_)));
-
     std::vector<std::unique_ptr<Row>> rows;
     const size_t nData = dataFields_.size();
     const size_t nDerived = derivedFields_.size();
-    while (stmt->step()) {
+    const int keySlot = gateway_.keyIndex();
+    gateway_.select(*connection_, [&](std::vector<QVariant>& stored, long long rowid) {
         auto row = std::make_unique<Row>();
         row->values.resize(nData);
         row->stored.resize(nData);
         for (size_t i = 0; i < nData; ++i) {
-            row->stored[i] = stmt->column(columnOf[i]);
+            row->stored[i] = std::move(stored[i]);
             row->values[i] = dataFields_[i]->coerce(row->stored[i]);
         }
         row->original = row->values;
@@ -289,12 +254,9 @@ std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
         row->derived.resize(nDerived);
         row->folded.resize(nData);
         row->foldedValid.assign(nData, 0);
-        if (keySlot_ >= 0)
-            row->rowid = row->values[static_cast<size_t>(keySlot_)].toLongLong();
-        else if (rowidColumn >= 0)
-            row->rowid = stmt->column(rowidColumn).toLongLong();
+        row->rowid = keySlot >= 0 ? row->values[static_cast<size_t>(keySlot)].toLongLong() : rowid;
         rows.push_back(std::move(row));
-    }
+    });
     return rows;
 }
 
@@ -943,7 +905,7 @@ void DataSet::append() {
 
 void DataSet::startInsert(bool atEnd) {
     auto row = std::make_unique<Row>();
-    const TableDef* def = FindTable(table_);
+    const TableDef* def = FindTable(gateway_.table());
     row->values.resize(dataFields_.size());
     for (size_t i = 0; i < dataFields_.size(); ++i) {
         const ColumnDef* c = def ? def->column(dataFields_[i]->name_) : nullptr;
@@ -1001,59 +963,6 @@ void DataSet::checkTextSizes(const Row& row) const {
     }
 }
 
-void DataSet::writeInsert(Row& row) {
-    QStringList cols, marks;
-    std::vector<QVariant> params;
-    for (const Field* f : dataFields_) {
-        if (f->type_ == ColumnType::AutoIncrement)
-            continue;
-        cols << QStringLiteral("\"%1\"").arg(f->name_);
-        marks << QStringLiteral("?");
-        params.push_back(row.values[static_cast<size_t>(f->slot_)]);
-    }
-    QString sql;
-    if (cols.isEmpty())
-        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_);
-    else
-        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                  .arg(table_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    connection_->write(sql, params);
-    row.rowid = connection_->lastInsertId();
-    if (keySlot_ >= 0)
-        row.values[static_cast<size_t>(keySlot_)] = static_cast<qlonglong>(row.rowid);
-}
-
-namespace {
-QString rowCondition(const QString& keyColumn) {
-    return keyColumn.isEmpty() ? QStringLiteral("rowid = ?") : QStringLiteral("\"%1\" = ?").arg(keyColumn);
-}
-const char* kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last "
-                          "read.";
-} // namespace
-
-void DataSet::writeUpdate(Row& row) {
-    QStringList sets, checks;
-    std::vector<QVariant> params, checkParams;
-    for (const Field* f : dataFields_) {
-        const size_t slot = static_cast<size_t>(f->slot_);
-        if (!row.changed[slot])
-            continue;
-        sets << QStringLiteral("\"%1\" = ?").arg(f->name_);
-        params.push_back(row.values[slot]);
-        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        checkParams.push_back(row.stored[slot]);
-    }
-    if (sets.isEmpty())
-        return;
-    params.push_back(static_cast<qlonglong>(row.rowid));
-    params.insert(params.end(), checkParams.begin(), checkParams.end());
-    const QString sql = QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3 AND %4")
-                            .arg(table_, sets.join(QStringLiteral(", ")), rowCondition(keyColumn_),
-                                 checks.join(QStringLiteral(" AND ")));
-    if (connection_->write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
-}
-
 void DataSet::post() {
     requireActive();
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
@@ -1067,13 +976,20 @@ void DataSet::post() {
     bool linkChanged = false;
     const bool inserting = state_ == DataSetState::Insert;
     if (inserting) {
-        writeInsert(row);
-        if (keySlot_ >= 0)
-            row.foldedValid[static_cast<size_t>(keySlot_)] = 0;
+        row.rowid = gateway_.insert(*connection_, row.values);
+        const int keySlot = gateway_.keyIndex();
+        if (keySlot >= 0) {
+            row.values[static_cast<size_t>(keySlot)] = static_cast<qlonglong>(row.rowid);
+            row.foldedValid[static_cast<size_t>(keySlot)] = 0;
+        }
         row.inserted = false;
         linkChanged = true;
     } else {
-        writeUpdate(row);
+        std::vector<TableGateway::Change> changes;
+        for (size_t i = 0; i < row.values.size(); ++i)
+            if (row.changed[i])
+                changes.push_back({static_cast<int>(i), row.values[i], row.stored[i]});
+        gateway_.update(*connection_, row.rowid, changes);
         if (detailField_ && row.changed[static_cast<size_t>(detailField_->slot_)])
             linkChanged = true;
     }
@@ -1142,19 +1058,7 @@ void DataSet::deleteRecord() {
         cancel();
     const int storage = currentRow();
     Row& row = rowAt(storage);
-    QStringList checks;
-    std::vector<QVariant> params{static_cast<qlonglong>(row.rowid)};
-    for (const Field* f : dataFields_) {
-        if (f->type_ == ColumnType::AutoIncrement)
-            continue;
-        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        params.push_back(row.stored[static_cast<size_t>(f->slot_)]);
-    }
-    QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table_, rowCondition(keyColumn_));
-    if (!checks.isEmpty())
-        sql += QStringLiteral(" AND ") + checks.join(QStringLiteral(" AND "));
-    if (connection_->write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
+    gateway_.remove(*connection_, row.rowid, row.stored);
     row.deleted = true;
     const int index = cursor_;
     removeFromVisible(storage);

@@ -3,10 +3,10 @@
 #include "store/data_event.h"
 #include "store/field.h"
 #include "store/filter_expression.h"
+#include "store/table_gateway.h"
 
 #include <QString>
 #include <QVariant>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -39,7 +39,7 @@ public:
     const QString& name() const { return name_; }
     Connection* connection() const { return connection_; }
     // The table the set reads (and writes).
-    const QString& tableName() const { return table_; }
+    const QString& tableName() const { return gateway_.table(); }
 
     // --- declaration (before the set is opened) ---
     // The whole table; declares a data field for every column of the table.
@@ -148,7 +148,7 @@ private:
 
     Field* addField(std::unique_ptr<Field> field);
     void declareTableFields(const QString& table);
-    QString selectSql() const;
+    void addDataField(const ColumnDef& column);
     std::vector<std::unique_ptr<Row>> readRows();
     // Reads the rows again and merges them into the storage by key (a row
     // keeps its bookmark); a pending edit keeps its typed values, a pending
@@ -174,8 +174,6 @@ private:
     // The master closed: a pending change is dropped, never posted.
     void masterClosed();
     void startInsert(bool atEnd);
-    void writeInsert(Row& row);
-    void writeUpdate(Row& row);
     void checkTextSizes(const Row& row) const;
     void removeFromVisible(int storage);
     QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
@@ -183,10 +181,7 @@ private:
 
     Connection* connection_;
     QString name_;
-    QString table_;
-    QString query_;
-    QString keyColumn_; // empty: the table's rowid identifies a row
-    int keySlot_ = -1;  // data slot of the key, or -1 when the rowid is used
+    TableGateway gateway_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Field*> dataFields_;
     std::vector<Field*> derivedFields_;

@@ -13,20 +13,29 @@
 
 namespace solvane {
 
+// One data field of one row.
+struct DataSet::Cell {
+    QVariant value;    // as the field holds it now
+    QVariant original; // as read or last posted: what a cancel restores
+    // As the store holds it (before conversion to the field's type): what a
+    // post or delete checks to find the row unchanged.
+    QVariant stored;
+    QString folded; // the value as case-folded text, for the filter
+    bool changed = false;
+    bool foldedValid = false;
+};
+
 struct DataSet::Row {
-    std::vector<QVariant> values;
-    std::vector<QVariant> original;
-    // The values as the store holds them (before conversion to the fields'
-    // types): what a post or delete checks to find the row unchanged.
-    std::vector<QVariant> stored;
-    std::vector<char> changed;
-    std::vector<QVariant> derived;
-    std::vector<QString> folded;
-    std::vector<char> foldedValid;
-    unsigned long long stamp = 0;
-    long long rowid = 0;
+    std::vector<Cell> cells;       // one per data field, by the field's slot
+    std::vector<QVariant> derived; // one per lookup or calculated field, by its slot
+    unsigned long long stamp = 0;  // derivedStamp() when the derived values were calculated
+    long long rowid = 0;           // the key that names the row in the store
     bool deleted = false;
-    bool inserted = false;
+    bool inserted = false; // a new row not yet posted
+
+    Cell& cell(const Field* field) { return cells[static_cast<size_t>(field->slot_)]; }
+    const Cell& cell(const Field* field) const { return cells[static_cast<size_t>(field->slot_)]; }
+    QVariant& derivedValue(const Field* field) { return derived[static_cast<size_t>(field->slot_)]; }
 };
 
 class DataSet::Observer : public DataSetObserver {
@@ -69,22 +78,22 @@ public:
     RowAccess(DataSet& set, int storage) : set_(set), storage_(storage) {}
     QVariant value(int field) const override {
         const Field* f = set_.fields_[static_cast<size_t>(field)].get();
+        Row& row = set_.rowAt(storage_);
         if (f->kind() == FieldKind::Data)
-            return set_.rowAt(storage_).values[static_cast<size_t>(f->slot_)];
+            return row.cell(f).value;
         set_.ensureDerived(storage_);
-        return set_.rowAt(storage_).derived[static_cast<size_t>(f->slot_)];
+        return row.derivedValue(f);
     }
     QString foldedText(int field) const override {
         const Field* f = set_.fields_[static_cast<size_t>(field)].get();
         if (f->kind() != FieldKind::Data)
             return value(field).toString().toCaseFolded();
-        Row& row = set_.rowAt(storage_);
-        const size_t slot = static_cast<size_t>(f->slot_);
-        if (!row.foldedValid[slot]) {
-            row.folded[slot] = row.values[slot].toString().toCaseFolded();
-            row.foldedValid[slot] = 1;
+        Cell& cell = set_.rowAt(storage_).cell(f);
+        if (!cell.foldedValid) {
+            cell.folded = cell.value.toString().toCaseFolded();
+            cell.foldedValid = true;
         }
-        return row.folded[slot];
+        return cell.folded;
     }
 
 private:
@@ -238,23 +247,18 @@ Field* DataSet::fieldByName(const QString& name) const {
 
 std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
     std::vector<std::unique_ptr<Row>> rows;
-    const size_t nData = dataFields_.size();
-    const size_t nDerived = derivedFields_.size();
     const int keySlot = gateway_.keyIndex();
     gateway_.select(*connection_, [&](std::vector<QVariant>& stored, long long rowid) {
         auto row = std::make_unique<Row>();
-        row->values.resize(nData);
-        row->stored.resize(nData);
-        for (size_t i = 0; i < nData; ++i) {
-            row->stored[i] = std::move(stored[i]);
-            row->values[i] = dataFields_[i]->coerce(row->stored[i]);
+        row->cells.resize(stored.size());
+        for (size_t i = 0; i < stored.size(); ++i) {
+            Cell& cell = row->cells[i];
+            cell.stored = std::move(stored[i]);
+            cell.value = dataFields_[i]->coerce(cell.stored);
+            cell.original = cell.value;
         }
-        row->original = row->values;
-        row->changed.assign(nData, 0);
-        row->derived.resize(nDerived);
-        row->folded.resize(nData);
-        row->foldedValid.assign(nData, 0);
-        row->rowid = keySlot >= 0 ? row->values[static_cast<size_t>(keySlot)].toLongLong() : rowid;
+        row->derived.resize(derivedFields_.size());
+        row->rowid = keySlot >= 0 ? row->cells[static_cast<size_t>(keySlot)].value.toLongLong() : rowid;
         rows.push_back(std::move(row));
     });
     return rows;
@@ -325,10 +329,11 @@ void DataSet::reread() {
         if (editing && s == current) {
             // The values typed into the row stay on top of what the file holds.
             editedRowFound = true;
-            for (size_t i = 0; i < old.changed.size(); ++i)
-                if (old.changed[i])
-                    row->values[i] = old.values[i];
-            row->changed = old.changed;
+            for (size_t i = 0; i < old.cells.size(); ++i) {
+                if (old.cells[i].changed)
+                    row->cells[i].value = old.cells[i].value;
+                row->cells[i].changed = old.cells[i].changed;
+            }
         }
         old = std::move(*row);
         natural.push_back(s);
@@ -505,12 +510,11 @@ void DataSet::ensureDerived(int storage) {
         if (f->kind_ != FieldKind::Lookup || !f->lookupSource_)
             continue;
         const Field* keyField = f->lookupKey_;
-        const QVariant key = keyField->kind_ == FieldKind::Data ? row.values[static_cast<size_t>(keyField->slot_)]
-                                                                : row.derived[static_cast<size_t>(keyField->slot_)];
+        const QVariant key = keyField->kind_ == FieldKind::Data ? row.cell(keyField).value : row.derivedValue(keyField);
         QVariant result = f->coerce(f->lookupSource_->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
         if (f->type_ == ColumnType::Text && f->size_ > 0 && !result.isNull())
             result = result.toString().left(f->size_);
-        row.derived[static_cast<size_t>(f->slot_)] = result;
+        row.derivedValue(f) = result;
     }
     if (onCalcFields) {
         struct Restore {
@@ -539,11 +543,9 @@ QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, cons
     if (index.epoch != dataEpoch_) {
         index.rows.clear();
         for (int s : natural_) {
-            const Row& r = rowAt(s);
-            if (r.deleted)
+            if (rowAt(s).deleted)
                 continue;
-            const QVariant v =
-                kf->kind_ == FieldKind::Data ? r.values[static_cast<size_t>(kf->slot_)] : valueAt(-1 - s, kf);
+            const QVariant v = valueAt(-1 - s, kf);
             if (!v.isNull())
                 index.rows.emplace(v.toLongLong(), s);
         }
@@ -555,11 +557,11 @@ QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, cons
     auto it = index.rows.find(k);
     if (it == index.rows.end())
         return QVariant();
-    Row& r = rowAt(it->second);
+    Row& row = rowAt(it->second);
     if (rf->kind_ == FieldKind::Data)
-        return r.values[static_cast<size_t>(rf->slot_)];
+        return row.cell(rf).value;
     ensureDerived(it->second);
-    return r.derived[static_cast<size_t>(rf->slot_)];
+    return row.derivedValue(rf);
 }
 
 QVariant DataSet::valueAt(int visibleRow, const Field* field) {
@@ -573,10 +575,10 @@ QVariant DataSet::valueAt(int visibleRow, const Field* field) {
         return QVariant();
     Row& row = rowAt(storage);
     if (field->kind_ == FieldKind::Data)
-        return row.values[static_cast<size_t>(field->slot_)];
+        return row.cell(field).value;
     if (calcRow_ != storage)
         ensureDerived(storage);
-    return row.derived[static_cast<size_t>(field->slot_)];
+    return row.derivedValue(field);
 }
 
 QVariant DataSet::fieldValue(const Field* field) {
@@ -592,7 +594,7 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
         // Inside the calculated-fields handler only calculated fields are assigned.
         if (field->kind_ != FieldKind::Calculated)
             throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
-        rowAt(calcRow_).derived[static_cast<size_t>(field->slot_)] = field->coerce(value);
+        rowAt(calcRow_).derivedValue(field) = field->coerce(value);
         return;
     }
     requireActive();
@@ -602,10 +604,10 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
         throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
     const int storage = currentRow();
     Row& row = rowAt(storage);
-    const size_t slot = static_cast<size_t>(field->slot_);
-    row.values[slot] = field->coerce(value);
-    row.changed[slot] = 1;
-    row.foldedValid[slot] = 0;
+    Cell& cell = row.cell(field);
+    cell.value = field->coerce(value);
+    cell.changed = true;
+    cell.foldedValid = false;
     modified_ = true;
     ++dataEpoch_;
     row.stamp = 0;
@@ -635,11 +637,11 @@ QVariant DataSet::masterKey() const {
 }
 
 bool DataSet::rowVisible(int storage) const {
-    const Row& row = *rows_[static_cast<size_t>(storage)];
+    const Row& row = rowAt(storage);
     if (row.deleted)
         return false;
     if (masterSource_) {
-        const QVariant& v = row.values[static_cast<size_t>(detailField_->slot_)];
+        const QVariant& v = row.cell(detailField_).value;
         if (lastMasterKey_.isNull() || v.isNull() || v.toLongLong() != lastMasterKey_.toLongLong())
             return false;
     }
@@ -658,10 +660,10 @@ void DataSet::rebuildVisible() {
             return;
         if (!detailIndexValid_) {
             detailIndex_.clear();
-            const size_t slot = static_cast<size_t>(detailField_->slot_);
             for (int s : natural_) {
-                const QVariant& v = rowAt(s).values[slot];
-                if (!v.isNull() && !rowAt(s).deleted)
+                const Row& row = rowAt(s);
+                const QVariant& v = row.cell(detailField_).value;
+                if (!v.isNull() && !row.deleted)
                     detailIndex_[v.toLongLong()].push_back(s);
             }
             detailIndexValid_ = true;
@@ -906,20 +908,15 @@ void DataSet::append() {
 void DataSet::startInsert(bool atEnd) {
     auto row = std::make_unique<Row>();
     const TableDef* def = FindTable(gateway_.table());
-    row->values.resize(dataFields_.size());
-    for (size_t i = 0; i < dataFields_.size(); ++i) {
-        const ColumnDef* c = def ? def->column(dataFields_[i]->name_) : nullptr;
+    row->cells.resize(dataFields_.size());
+    for (const Field* f : dataFields_) {
+        const ColumnDef* c = def ? def->column(f->name_) : nullptr;
         if (c && !c->defaultValue.isNull())
-            row->values[i] = dataFields_[i]->coerce(c->defaultValue);
+            row->cell(f).value = f->coerce(c->defaultValue);
     }
     if (masterSource_ && detailField_)
-        row->values[static_cast<size_t>(detailField_->slot_)] = detailField_->coerce(masterKey());
-    row->original.resize(dataFields_.size());
-    row->stored.resize(dataFields_.size());
-    row->changed.assign(dataFields_.size(), 0);
+        row->cell(detailField_).value = detailField_->coerce(masterKey());
     row->derived.resize(derivedFields_.size());
-    row->folded.resize(dataFields_.size());
-    row->foldedValid.assign(dataFields_.size(), 0);
     row->inserted = true;
     const int storage = static_cast<int>(rows_.size());
     rows_.push_back(std::move(row));
@@ -946,7 +943,7 @@ void DataSet::startInsert(bool atEnd) {
 // a text longer than the column's size, an integer beyond 32 bits.
 void DataSet::checkTextSizes(const Row& row) const {
     for (const Field* f : dataFields_) {
-        const QVariant& v = row.values[static_cast<size_t>(f->slot_)];
+        const QVariant& v = row.cell(f).value;
         if (v.isNull())
             continue;
         if (f->type_ == ColumnType::Text && f->size_ > 0 && v.toString().size() > f->size_)
@@ -976,28 +973,34 @@ void DataSet::post() {
     bool linkChanged = false;
     const bool inserting = state_ == DataSetState::Insert;
     if (inserting) {
-        row.rowid = gateway_.insert(*connection_, row.values);
+        std::vector<QVariant> values;
+        values.reserve(row.cells.size());
+        for (const Cell& cell : row.cells)
+            values.push_back(cell.value);
+        row.rowid = gateway_.insert(*connection_, values);
         const int keySlot = gateway_.keyIndex();
         if (keySlot >= 0) {
-            row.values[static_cast<size_t>(keySlot)] = static_cast<qlonglong>(row.rowid);
-            row.foldedValid[static_cast<size_t>(keySlot)] = 0;
+            Cell& key = row.cells[static_cast<size_t>(keySlot)];
+            key.value = static_cast<qlonglong>(row.rowid);
+            key.foldedValid = false;
         }
         row.inserted = false;
         linkChanged = true;
     } else {
         std::vector<TableGateway::Change> changes;
-        for (size_t i = 0; i < row.values.size(); ++i)
-            if (row.changed[i])
-                changes.push_back({static_cast<int>(i), row.values[i], row.stored[i]});
+        for (size_t i = 0; i < row.cells.size(); ++i)
+            if (row.cells[i].changed)
+                changes.push_back({static_cast<int>(i), row.cells[i].value, row.cells[i].stored});
         gateway_.update(*connection_, row.rowid, changes);
-        if (detailField_ && row.changed[static_cast<size_t>(detailField_->slot_)])
+        if (detailField_ && row.cell(detailField_).changed)
             linkChanged = true;
     }
-    for (size_t i = 0; i < row.values.size(); ++i)
-        if (inserting || row.changed[i])
-            row.stored[i] = row.values[i];
-    row.original = row.values;
-    std::fill(row.changed.begin(), row.changed.end(), 0);
+    for (Cell& cell : row.cells) {
+        if (inserting || cell.changed)
+            cell.stored = cell.value;
+        cell.original = cell.value;
+        cell.changed = false;
+    }
     state_ = DataSetState::Browse;
     modified_ = false;
     ++dataEpoch_;
@@ -1012,9 +1015,11 @@ void DataSet::post() {
 void DataSet::cancel() {
     if (state_ == DataSetState::Edit) {
         Row& row = rowAt(currentRow());
-        row.values = row.original;
-        std::fill(row.changed.begin(), row.changed.end(), 0);
-        std::fill(row.foldedValid.begin(), row.foldedValid.end(), 0);
+        for (Cell& cell : row.cells) {
+            cell.value = cell.original;
+            cell.changed = false;
+            cell.foldedValid = false;
+        }
         row.stamp = 0;
         state_ = DataSetState::Browse;
         modified_ = false;
@@ -1058,7 +1063,11 @@ void DataSet::deleteRecord() {
         cancel();
     const int storage = currentRow();
     Row& row = rowAt(storage);
-    gateway_.remove(*connection_, row.rowid, row.stored);
+    std::vector<QVariant> stored;
+    stored.reserve(row.cells.size());
+    for (const Cell& cell : row.cells)
+        stored.push_back(cell.stored);
+    gateway_.remove(*connection_, row.rowid, stored);
     row.deleted = true;
     const int index = cursor_;
     removeFromVisible(storage);
@@ -1072,11 +1081,16 @@ void DataSet::deleteRecord() {
 std::vector<std::vector<QVariant>> DataSet::snapshot() const {
     std::vector<std::vector<QVariant>> rows;
     for (int s : natural_) {
-        const Row& row = *rows_[static_cast<size_t>(s)];
+        const Row& row = rowAt(s);
         if (row.deleted || row.inserted)
             continue;
         // A row being edited is shown as it was read.
-        rows.push_back(state_ == DataSetState::Edit && s == currentRow() ? row.original : row.values);
+        const bool asRead = state_ == DataSetState::Edit && s == currentRow();
+        std::vector<QVariant> values;
+        values.reserve(row.cells.size());
+        for (const Cell& cell : row.cells)
+            values.push_back(asRead ? cell.original : cell.value);
+        rows.push_back(std::move(values));
     }
     return rows;
 }

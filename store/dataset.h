@@ -140,6 +140,7 @@ public:
     void connectionGone() { connection_ = nullptr; }
 
 private:
+    struct Cell;
     struct Row;
     class Observer;
     class RowAccess;
@@ -161,6 +162,7 @@ private:
     void notify(DataEvent event, Field* field = nullptr);
     int currentRow() const; // storage index of the current row, -1 if none
     Row& rowAt(int storage) { return *rows_[static_cast<size_t>(storage)]; }
+    const Row& rowAt(int storage) const { return *rows_[static_cast<size_t>(storage)]; }
     void ensureDerived(int storage);
     unsigned long long derivedStamp() const;
     unsigned long long sourceStamp() const;

@@ -545,7 +545,7 @@ QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, cons
         for (int s : natural_) {
             if (rowAt(s).deleted)
                 continue;
-            const QVariant v = valueAt(-1 - s, kf);
+            const QVariant v = rowValue(s, kf);
             if (!v.isNull())
                 index.rows.emplace(v.toLongLong(), s);
         }
@@ -564,15 +564,7 @@ QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, cons
     return row.derivedValue(rf);
 }
 
-QVariant DataSet::valueAt(int visibleRow, const Field* field) {
-    // A negative row names a storage index directly (-1 - index).
-    int storage = -1;
-    if (visibleRow < 0)
-        storage = -1 - visibleRow;
-    else if (visibleRow < static_cast<int>(visible_.size()))
-        storage = visible_[static_cast<size_t>(visibleRow)];
-    if (storage < 0 || !field)
-        return QVariant();
+QVariant DataSet::rowValue(int storage, const Field* field) {
     Row& row = rowAt(storage);
     if (field->kind_ == FieldKind::Data)
         return row.cell(field).value;
@@ -581,12 +573,18 @@ QVariant DataSet::valueAt(int visibleRow, const Field* field) {
     return row.derivedValue(field);
 }
 
+QVariant DataSet::valueAt(int visibleRow, const Field* field) {
+    if (visibleRow < 0 || visibleRow >= static_cast<int>(visible_.size()) || !field)
+        return QVariant();
+    return rowValue(visible_[static_cast<size_t>(visibleRow)], field);
+}
+
 QVariant DataSet::fieldValue(const Field* field) {
     requireActive();
     const int storage = calcRow_ >= 0 ? calcRow_ : currentRow();
-    if (storage < 0)
+    if (storage < 0 || !field)
         return QVariant();
-    return valueAt(-1 - storage, field);
+    return rowValue(storage, field);
 }
 
 void DataSet::setFieldValue(Field* field, const QVariant& value) {
@@ -633,7 +631,7 @@ QVariant DataSet::masterKey() const {
     const Field* f = master->findField(masterFieldName_);
     if (!f)
         return QVariant();
-    return master->valueAt(-1 - master->currentRow(), f);
+    return master->rowValue(master->currentRow(), f);
 }
 
 bool DataSet::rowVisible(int storage) const {
@@ -691,7 +689,7 @@ void DataSet::applySort() {
         std::vector<std::pair<QCollatorSortKey, int>> keys;
         keys.reserve(visible_.size());
         for (int s : visible_)
-            keys.emplace_back(collator.sortKey(valueAt(-1 - s, f).toString()), s);
+            keys.emplace_back(collator.sortKey(rowValue(s, f).toString()), s);
         std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
             const int c = a.first.compare(b.first);
             return sortDescending_ ? c > 0 : c < 0;
@@ -701,7 +699,7 @@ void DataSet::applySort() {
     } else {
         std::vector<std::pair<QVariant, int>> keys;
         for (int s : visible_)
-            keys.emplace_back(valueAt(-1 - s, f), s);
+            keys.emplace_back(rowValue(s, f), s);
         std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
             // Empty values sort first.
             const bool an = a.first.isNull(), bn = b.first.isNull();

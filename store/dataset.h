@@ -19,7 +19,8 @@ class DataSource;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
-// A bookmark names one row for as long as the set is open.
+// A bookmark names one row for as long as the set is open. Callers keep it,
+// compare it and hand it back; what the number means is the set's business.
 using Bookmark = int;
 constexpr Bookmark kNoBookmark = -1;
 
@@ -124,6 +125,8 @@ public:
     void removeObserver(DataSetObserver* observer);
 
     // --- access to visible rows without moving the cursor (for grids) ---
+    // The value of a field in the visible row with this 0-based number; empty
+    // when there is no such row.
     QVariant valueAt(int visibleRow, const Field* field);
     // A value of a row found by its key field, over the whole snapshot; null if none.
     QVariant lookupValue(const QString& keyField, const QVariant& key, const QString& resultField);
@@ -163,6 +166,8 @@ private:
     int currentRow() const; // storage index of the current row, -1 if none
     Row& rowAt(int storage) { return *rows_[static_cast<size_t>(storage)]; }
     const Row& rowAt(int storage) const { return *rows_[static_cast<size_t>(storage)]; }
+    // The value of a field in the row with this storage index.
+    QVariant rowValue(int storage, const Field* field);
     void ensureDerived(int storage);
     unsigned long long derivedStamp() const;
     unsigned long long sourceStamp() const;

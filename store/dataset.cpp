@@ -1,105 +1,20 @@
+// The data set's declaration, reading, cursor and edit states. The visible
+// rows (filter, sort, master link) are in dataset_views.cpp, the derived
+// fields in dataset_derived_fields.cpp, the SQL in table_gateway.cpp.
+
 #include "store/dataset.h"
 
 #include "store/connection.h"
 #include "store/data_source.h"
+#include "store/dataset_internals.h"
 #include "store/error.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <algorithm>
 #include <functional>
 #include <limits>
 #include <optional>
 
 namespace solvane {
-
-// One data field of one row.
-struct DataSet::Cell {
-    QVariant value;    // as the field holds it now
-    QVariant original; // as read or last posted: what a cancel restores
-    // As the store holds it (before conversion to the field's type): what a
-    // post or delete checks to find the row unchanged.
-    QVariant stored;
-    QString folded; // the value as case-folded text, for the filter
-    bool changed = false;
-    bool foldedValid = false;
-};
-
-struct DataSet::Row {
-    std::vector<Cell> cells;       // one per data field, by the field's slot
-    std::vector<QVariant> derived; // one per lookup or calculated field, by its slot
-    unsigned long long stamp = 0;  // derivedStamp() when the derived values were calculated
-    long long rowid = 0;           // the key that names the row in the store
-    bool deleted = false;
-    bool inserted = false; // a new row not yet posted
-
-    Cell& cell(const Field* field) { return cells[static_cast<size_t>(field->slot_)]; }
-    const Cell& cell(const Field* field) const { return cells[static_cast<size_t>(field->slot_)]; }
-    QVariant& derivedValue(const Field* field) { return derived[static_cast<size_t>(field->slot_)]; }
-};
-
-class DataSet::Observer : public DataSetObserver {
-public:
-    explicit Observer(DataSet& detail) : detail_(detail) {}
-    void dataSetEvent(DataEvent event, Field* field) override {
-        DataSet* master = detail_.masterSource_ ? detail_.masterSource_->dataSet() : nullptr;
-        if (!master)
-            return;
-        switch (event) {
-        case DataEvent::StateChanged:
-        case DataEvent::UpdateRecord:
-        case DataEvent::Reloaded: // the details are read again on their own
-            return;
-        case DataEvent::Closed:
-            detail_.masterClosed();
-            return;
-        case DataEvent::FieldChanged:
-            if (!field || field->name().compare(detail_.masterFieldName_, Qt::CaseInsensitive) != 0)
-                return;
-            break;
-        case DataEvent::Scrolled:
-            if (master->currentRow() == detail_.lastMasterRow_ && master->findField(detail_.masterFieldName_) &&
-                detail_.masterKey() == detail_.lastMasterKey_)
-                return;
-            break;
-        default:
-            break;
-        }
-        detail_.masterChanged();
-    }
-
-private:
-    DataSet& detail_;
-};
-
-// The row under test of a filter.
-class DataSet::RowAccess : public FilterRow {
-public:
-    RowAccess(DataSet& set, int storage) : set_(set), storage_(storage) {}
-    QVariant value(int field) const override {
-        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
-        Row& row = set_.rowAt(storage_);
-        if (f->kind() == FieldKind::Data)
-            return row.cell(f).value;
-        set_.ensureDerived(storage_);
-        return row.derivedValue(f);
-    }
-    QString foldedText(int field) const override {
-        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
-        if (f->kind() != FieldKind::Data)
-            return value(field).toString().toCaseFolded();
-        Cell& cell = set_.rowAt(storage_).cell(f);
-        if (!cell.foldedValid) {
-            cell.folded = cell.value.toString().toCaseFolded();
-            cell.foldedValid = true;
-        }
-        return cell.folded;
-    }
-
-private:
-    DataSet& set_;
-    int storage_;
-};
 
 DataSet::DataSet(Connection* connection, QString name)
     : connection_(connection), name_(std::move(name)), gateway_(name_) {
@@ -194,39 +109,6 @@ Field* DataSet::addCalculatedField(const QString& name, ColumnType type, int siz
     f->type_ = type;
     f->size_ = size;
     return addField(std::move(f));
-}
-
-void DataSet::setMaster(DataSource* master, const QString& masterField, const QString& detailField) {
-    Field* const detail = fieldByName(detailField);
-    if (isActive())
-        checkBrowseMode();
-    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
-        masterSource_->dataSet()->removeObserver(masterObserver_.get());
-    masterSource_ = master;
-    masterFieldName_ = masterField;
-    detailField_ = detail;
-    detailIndexValid_ = false;
-    masterObserver_ = std::make_unique<Observer>(*this);
-    if (master && master->dataSet())
-        master->dataSet()->addObserver(masterObserver_.get());
-    lastMasterKey_ = masterKey();
-    lastMasterRow_ = master && master->dataSet() ? master->dataSet()->currentRow() : kNoBookmark;
-    masterChanged();
-}
-
-void DataSet::clearMaster() {
-    if (!masterSource_)
-        return;
-    if (isActive())
-        checkBrowseMode();
-    if (masterSource_->dataSet() && masterObserver_)
-        masterSource_->dataSet()->removeObserver(masterObserver_.get());
-    masterObserver_.reset();
-    masterSource_ = nullptr;
-    detailField_ = nullptr;
-    masterFieldName_.clear();
-    detailIndexValid_ = false;
-    masterChanged();
 }
 
 Field* DataSet::findField(const QString& name) const {
@@ -457,10 +339,6 @@ void DataSet::refresh() {
     notify(DataEvent::Refreshed);
 }
 
-void DataSet::invalidateCalculated() {
-    ++calcEpoch_;
-}
-
 void DataSet::requireActive() const {
     if (!isActive())
         throw Error(message(QStringLiteral("Cannot perform this operation on a closed dataset")));
@@ -482,87 +360,7 @@ void DataSet::removeObserver(DataSetObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
-// ---------------------------------------------------------------- derived fields
-
-unsigned long long DataSet::sourceStamp() const {
-    unsigned long long stamp = 0;
-    for (const DataSet* s : lookupSources_)
-        if (s != this)
-            stamp += s->dataEpoch_ + s->sourceStamp();
-    return stamp;
-}
-
-unsigned long long DataSet::derivedStamp() const {
-    return calcEpoch_ + sourceStamp();
-}
-
-void DataSet::ensureDerived(int storage) {
-    if (derivedFields_.empty())
-        return;
-    Row& row = rowAt(storage);
-    const unsigned long long stamp = derivedStamp();
-    if (row.stamp == stamp)
-        return;
-    row.stamp = stamp;
-    for (QVariant& v : row.derived)
-        v = QVariant();
-    for (Field* f : derivedFields_) {
-        if (f->kind_ != FieldKind::Lookup || !f->lookupSource_)
-            continue;
-        const Field* keyField = f->lookupKey_;
-        const QVariant key = keyField->kind_ == FieldKind::Data ? row.cell(keyField).value : row.derivedValue(keyField);
-        QVariant result = f->coerce(f->lookupSource_->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
-        if (f->type_ == ColumnType::Text && f->size_ > 0 && !result.isNull())
-            result = result.toString().left(f->size_);
-        row.derivedValue(f) = result;
-    }
-    if (onCalcFields) {
-        struct Restore {
-            int& target;
-            int saved;
-            ~Restore() { target = saved; }
-        } restore{calcRow_, calcRow_};
-        calcRow_ = storage;
-        try {
-            onCalcFields(*this);
-        } catch (...) {
-            row.stamp = 0; // calculated again at the next read
-            throw;
-        }
-    }
-}
-
-QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, const QString& resultField) {
-    if (!isActive() || key.isNull())
-        return QVariant();
-    const Field* kf = findField(keyField);
-    const Field* rf = findField(resultField);
-    if (!kf || !rf)
-        return QVariant();
-    LookupIndex& index = lookupIndexes_[kf->name_];
-    if (index.epoch != dataEpoch_) {
-        index.rows.clear();
-        for (int s : natural_) {
-            if (rowAt(s).deleted)
-                continue;
-            const QVariant v = rowValue(s, kf);
-            if (!v.isNull())
-                index.rows.emplace(v.toLongLong(), s);
-        }
-        index.epoch = dataEpoch_;
-    }
-    bool ok = false;
-    const long long k =
-        key.typeId() == QMetaType::Double ? static_cast<long long>(key.toDouble()) : key.toLongLong(&ok);
-    auto it = index.rows.find(k);
-    if (it == index.rows.end())
-        return QVariant();
-    Row& row = rowAt(it->second);
-    if (rf->kind_ == FieldKind::Data)
-        return row.cell(rf).value;
-    ensureDerived(it->second);
-    return row.derivedValue(rf);
-}
+// ---------------------------------------------------------------- field values
 
 QVariant DataSet::rowValue(int storage, const Field* field) {
     Row& row = rowAt(storage);
@@ -613,132 +411,21 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
     notify(DataEvent::FieldChanged, field);
 }
 
-// ---------------------------------------------------------------- visible rows
-
-int DataSet::resolveFilterField(const QString& name) const {
-    for (size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i]->name_.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
-QVariant DataSet::masterKey() const {
-    if (!masterSource_ || !masterSource_->dataSet())
-        return QVariant();
-    DataSet* master = masterSource_->dataSet();
-    if (!master->isActive() || master->currentRow() < 0)
-        return QVariant();
-    const Field* f = master->findField(masterFieldName_);
-    if (!f)
-        return QVariant();
-    return master->rowValue(master->currentRow(), f);
-}
-
-bool DataSet::rowVisible(int storage) const {
-    const Row& row = rowAt(storage);
-    if (row.deleted)
-        return false;
-    if (masterSource_) {
-        const QVariant& v = row.cell(detailField_).value;
-        if (lastMasterKey_.isNull() || v.isNull() || v.toLongLong() != lastMasterKey_.toLongLong())
-            return false;
+std::vector<std::vector<QVariant>> DataSet::snapshot() const {
+    std::vector<std::vector<QVariant>> rows;
+    for (int s : natural_) {
+        const Row& row = rowAt(s);
+        if (row.deleted || row.inserted)
+            continue;
+        // A row being edited is shown as it was read.
+        const bool asRead = state_ == DataSetState::Edit && s == currentRow();
+        std::vector<QVariant> values;
+        values.reserve(row.cells.size());
+        for (const Cell& cell : row.cells)
+            values.push_back(asRead ? cell.original : cell.value);
+        rows.push_back(std::move(values));
     }
-    if (filtered_ && !filterExpr_.isEmpty()) {
-        RowAccess access(const_cast<DataSet&>(*this), storage);
-        if (!filterExpr_.matches(access))
-            return false;
-    }
-    return true;
-}
-
-void DataSet::rebuildVisible() {
-    visible_.clear();
-    if (masterSource_) {
-        if (lastMasterKey_.isNull())
-            return;
-        if (!detailIndexValid_) {
-            detailIndex_.clear();
-            for (int s : natural_) {
-                const Row& row = rowAt(s);
-                const QVariant& v = row.cell(detailField_).value;
-                if (!v.isNull() && !row.deleted)
-                    detailIndex_[v.toLongLong()].push_back(s);
-            }
-            detailIndexValid_ = true;
-        }
-        auto it = detailIndex_.find(lastMasterKey_.toLongLong());
-        if (it != detailIndex_.end())
-            for (int s : it->second)
-                if (rowVisible(s))
-                    visible_.push_back(s);
-    } else {
-        visible_.reserve(natural_.size());
-        for (int s : natural_)
-            if (rowVisible(s))
-                visible_.push_back(s);
-    }
-    applySort();
-}
-
-void DataSet::applySort() {
-    if (!sortField_ || visible_.size() < 2)
-        return;
-    const Field* f = sortField_;
-    if (f->type_ == ColumnType::Text) {
-        QCollator collator{QLocale()};
-        std::vector<std::pair<QCollatorSortKey, int>> keys;
-        keys.reserve(visible_.size());
-        for (int s : visible_)
-            keys.emplace_back(collator.sortKey(rowValue(s, f).toString()), s);
-        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-            const int c = a.first.compare(b.first);
-            return sortDescending_ ? c > 0 : c < 0;
-        });
-        for (size_t i = 0; i < keys.size(); ++i)
-            visible_[i] = keys[i].second;
-    } else {
-        std::vector<std::pair<QVariant, int>> keys;
-        for (int s : visible_)
-            keys.emplace_back(rowValue(s, f), s);
-        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-            // Empty values sort first.
-            const bool an = a.first.isNull(), bn = b.first.isNull();
-            bool less = false;
-            if (an || bn)
-                less = an && !bn;
-            else
-                less = a.first.toDouble() < b.first.toDouble();
-            bool greater = false;
-            if (an || bn)
-                greater = bn && !an;
-            else
-                greater = a.first.toDouble() > b.first.toDouble();
-            return sortDescending_ ? greater : less;
-        });
-        for (size_t i = 0; i < keys.size(); ++i)
-            visible_[i] = keys[i].second;
-    }
-}
-
-void DataSet::masterChanged() {
-    if (!isActive())
-        return;
-    checkBrowseMode();
-    lastMasterKey_ = masterKey();
-    DataSet* master = masterSource_ ? masterSource_->dataSet() : nullptr;
-    lastMasterRow_ = master ? master->currentRow() : kNoBookmark;
-    ++calcEpoch_; // the rows are read anew
-    rebuildVisible();
-    setCursor(visible_.empty() ? -1 : 0);
-    notify(DataEvent::DataSetChanged);
-}
-
-void DataSet::masterClosed() {
-    if (!isActive())
-        return;
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
-        cancel();
-    masterChanged();
+    return rows;
 }
 
 void DataSet::removeFromVisible(int storage) {
@@ -1074,85 +761,6 @@ void DataSet::deleteRecord() {
     notify(DataEvent::Deleted);
     if (afterDelete)
         afterDelete(*this);
-}
-
-std::vector<std::vector<QVariant>> DataSet::snapshot() const {
-    std::vector<std::vector<QVariant>> rows;
-    for (int s : natural_) {
-        const Row& row = rowAt(s);
-        if (row.deleted || row.inserted)
-            continue;
-        // A row being edited is shown as it was read.
-        const bool asRead = state_ == DataSetState::Edit && s == currentRow();
-        std::vector<QVariant> values;
-        values.reserve(row.cells.size());
-        for (const Cell& cell : row.cells)
-            values.push_back(asRead ? cell.original : cell.value);
-        rows.push_back(std::move(values));
-    }
-    return rows;
-}
-
-// ---------------------------------------------------------------- filter and sort
-
-void DataSet::setFilter(const QString& text) {
-    if (filtered_ && isActive()) {
-        beforeMove();
-        FilterExpression expr =
-            FilterExpression::parse(text, [this](const QString& n) { return resolveFilterField(n); });
-        filterText_ = text;
-        filterExpr_ = std::move(expr);
-        rebuildVisible();
-        setCursor(0);
-        notify(DataEvent::FilterChanged);
-    } else {
-        filterText_ = text;
-    }
-}
-
-void DataSet::setFiltered(bool filtered) {
-    if (filtered == filtered_)
-        return;
-    if (!isActive()) {
-        filtered_ = filtered;
-        return;
-    }
-    beforeMove();
-    if (filtered) {
-        filterExpr_ = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
-    } else {
-        filterExpr_ = FilterExpression();
-    }
-    filtered_ = filtered;
-    rebuildVisible();
-    setCursor(0);
-    notify(DataEvent::FilterChanged);
-}
-
-void DataSet::setSort(const QString& text) {
-    Field* field = nullptr;
-    bool descending = false;
-    const QStringList parts = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (!parts.isEmpty()) {
-        field = fieldByName(parts.at(0));
-        if (parts.size() > 1) {
-            if (parts.at(1).compare(QStringLiteral("DESC"), Qt::CaseInsensitive) == 0)
-                descending = true;
-            else if (parts.at(1).compare(QStringLiteral("ASC"), Qt::CaseInsensitive) != 0)
-                throw Error(message(QStringLiteral("неверный порядок сортировки «%1»").arg(text)));
-        }
-    }
-    sortText_ = text;
-    sortField_ = field;
-    sortDescending_ = descending;
-    if (!isActive())
-        return;
-    beforeMove();
-    const int current = currentRow();
-    rebuildVisible();
-    auto it = std::find(visible_.begin(), visible_.end(), current);
-    setCursor(it != visible_.end() ? static_cast<int>(it - visible_.begin()) : 0);
-    notify(DataEvent::SortChanged);
 }
 
 } // namespace solvane

@@ -150,6 +150,7 @@ private:
     friend class RowAccess;
     friend void ReloadDataSets(const std::vector<DataSet*>& sets, const std::vector<DataSet*>& reopen);
 
+    // --- declaration, reading, the cursor and editing (dataset.cpp) ---
     Field* addField(std::unique_ptr<Field> field);
     void declareTableFields(const QString& table);
     void addDataField(const ColumnDef& column);
@@ -168,22 +169,26 @@ private:
     const Row& rowAt(int storage) const { return *rows_[static_cast<size_t>(storage)]; }
     // The value of a field in the row with this storage index.
     QVariant rowValue(int storage, const Field* field);
-    void ensureDerived(int storage);
-    unsigned long long derivedStamp() const;
-    unsigned long long sourceStamp() const;
-    void rebuildVisible();
-    void applySort();
-    bool rowVisible(int storage) const;
     void setCursor(int visibleIndex);
     void beforeMove();
-    QVariant masterKey() const;
-    void masterChanged();
-    // The master closed: a pending change is dropped, never posted.
-    void masterClosed();
     void startInsert(bool atEnd);
     void checkTextSizes(const Row& row) const;
     void removeFromVisible(int storage);
     QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
+
+    // --- derived fields (dataset_derived_fields.cpp) ---
+    void ensureDerived(int storage);
+    unsigned long long derivedStamp() const;
+    unsigned long long sourceStamp() const;
+
+    // --- filter, sort and master link: the visible rows (dataset_views.cpp) ---
+    void rebuildVisible();
+    void applySort();
+    bool rowVisible(int storage) const;
+    QVariant masterKey() const;
+    void masterChanged();
+    // The master closed: a pending change is dropped, never posted.
+    void masterClosed();
     int resolveFilterField(const QString& name) const;
 
     Connection* connection_;

@@ -8,6 +8,8 @@
 
 #include "store/dataset_internals.h"
 
+#include <QScopedValueRollback>
+
 namespace solvane {
 
 void DataSet::invalidateCalculated() {
@@ -47,12 +49,7 @@ void DataSet::ensureDerived(int storage) {
         row.derivedValue(f) = result;
     }
     if (onCalcFields) {
-        struct Restore {
-            int& target;
-            int saved;
-            ~Restore() { target = saved; }
-        } restore{calcRow_, calcRow_};
-        calcRow_ = storage;
+        const QScopedValueRollback<int> restore(calcRow_, storage);
         try {
             onCalcFields(*this);
         } catch (...) {

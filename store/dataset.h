@@ -29,7 +29,9 @@ constexpr Bookmark kNoBookmark = -1;
 // an in-memory filter and sort order, master-detail links, and lookup and
 // calculated fields. Every write goes straight to the database; a change made
 // through one set reaches another set on the same table when that one is
-// closed and opened again.
+// closed and opened again. The SQL is the TableGateway's; the set's own code
+// is split by concern over dataset.cpp, dataset_views.cpp and
+// dataset_derived_fields.cpp.
 class DataSet {
 public:
     DataSet(Connection* connection, QString name);
@@ -211,6 +213,7 @@ private:
     int insertReturn_ = kNoBookmark; // row current before an insert
     int calcRow_ = -1;               // row being calculated, -1 outside the handler
 
+    // The visible rows: filter, sort, master link.
     QString filterText_;
     bool filtered_ = false;
     FilterExpression filterExpr_;
@@ -227,8 +230,10 @@ private:
     bool detailIndexValid_ = false;
     std::unordered_map<long long, std::vector<int>> detailIndex_;
 
-    unsigned long long dataEpoch_ = 1;
-    unsigned long long calcEpoch_ = 1;
+    // The derived fields' caches: a row's derived values are current while its
+    // stamp equals derivedStamp(); a lookup index while its epoch is dataEpoch_.
+    unsigned long long dataEpoch_ = 1; // counts changes of the rows' data
+    unsigned long long calcEpoch_ = 1; // counts invalidations of every row's derived values
     struct LookupIndex {
         unsigned long long epoch = 0;
         std::unordered_map<long long, int> rows;

@@ -8,6 +8,7 @@
 #include "directories/fertilizer_form.h"
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/sqlite_value.h"
 #include "tools/starter_database.h"
 
 #include <QApplication>
@@ -28,6 +29,14 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Runs a prepared insert with these parameters.
+void insertRow(sqlite3_stmt* stmt, const std::vector<QVariant>& params) {
+    for (size_t i = 0; i < params.size(); ++i)
+        BindValue(stmt, static_cast<int>(i) + 1, params[i]);
+    sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+}
+
 void fill(const QString& file) {
     sqlite3* db = nullptr;
     sqlite3_open(file.toUtf8().constData(), &db);
@@ -41,29 +50,16 @@ void fill(const QString& file) {
     sqlite3_prepare_v2(db, "INSERT INTO t_rachet (id_udobra, kol) VALUES (?, ?)", -1, &line, nullptr);
     const char* words[] = {"Сульфат", "Нитрат", "Хелат", "Фосфат", "Калий", "Магний", "Кальций", "Аммоний"};
     for (int i = 0; i < 10000; ++i) {
-        const QByteArray name = QStringLiteral("%1 %2 №%3")
-                                    .arg(QString::fromUtf8(words[i % 8]), QString::fromUtf8(words[(i / 8) % 8]))
-                                    .arg(i)
-                                    .toUtf8();
-        sqlite3_bind_text(fert, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_int(fert, 2, 100 + i % 700);
-        sqlite3_step(fert);
-        sqlite3_reset(fert);
-        const long long id = sqlite3_last_insert_rowid(db);
-        for (int k = 0; k < 5; ++k) {
-            sqlite3_bind_int(content, 1, 1 + (i + k) % 17);
-            sqlite3_bind_int64(content, 2, id);
-            sqlite3_bind_double(content, 3, 1.5 + k * 3.25);
-            sqlite3_step(content);
-            sqlite3_reset(content);
-        }
+        const QString name = QStringLiteral("%1 %2 №%3")
+                                 .arg(QString::fromUtf8(words[i % 8]), QString::fromUtf8(words[(i / 8) % 8]))
+                                 .arg(i);
+        insertRow(fert, {name, 100 + i % 700});
+        const qlonglong id = sqlite3_last_insert_rowid(db);
+        for (int k = 0; k < 5; ++k)
+            insertRow(content, {1 + (i + k) % 17, id, 1.5 + k * 3.25});
     }
-    for (int i = 0; i < 1000; ++i) {
-        sqlite3_bind_int(line, 1, 20 + i);
-        sqlite3_bind_double(line, 2, 0.5);
-        sqlite3_step(line);
-        sqlite3_reset(line);
-    }
+    for (int i = 0; i < 1000; ++i)
+        insertRow(line, {20 + i, 0.5});
     sqlite3_finalize(fert);
     sqlite3_finalize(content);
     sqlite3_finalize(line);

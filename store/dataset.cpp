@@ -1,11 +1,14 @@
+// The data set's declaration, reading, cursor and edit states. The visible
+// rows (filter, sort, master link) are in dataset_views.cpp, the derived
+// fields in dataset_derived_fields.cpp, the SQL in table_gateway.cpp.
+
 #include "store/dataset.h"
 
 #include "store/connection.h"
 #include "store/data_source.h"
+#include "store/dataset_internals.h"
 #include "store/error.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -13,86 +16,8 @@
 
 namespace solvane {
 
-struct DataSet::Row {
-    std::vector<QVariant> values;
-    std::vector<QVariant> original;
-    // The values as the store holds them (before conversion to the fields'
-    // types): what a post or delete checks to find the row unchanged.
-    std::vector<QVariant> stored;
-    std::vector<char> changed;
-    std::vector<QVariant> derived;
-    std::vector<QString> folded;
-    std::vector<char> foldedValid;
-    unsigned long long stamp = 0;
-    long long rowid = 0;
-    bool deleted = false;
-    bool inserted = false;
-};
-
-class DataSet::Observer : public DataSetObserver {
-public:
-    explicit Observer(DataSet& detail) : detail_(detail) {}
-    void dataSetEvent(DataEvent event, Field* field) override {
-        DataSet* master = detail_.masterSource_ ? detail_.masterSource_->dataSet() : nullptr;
-        if (!master)
-            return;
-        switch (event) {
-        case DataEvent::StateChanged:
-        case DataEvent::UpdateRecord:
-        case DataEvent::Reloaded: // the details are read again on their own
-            return;
-        case DataEvent::Closed:
-            detail_.masterClosed();
-            return;
-        case DataEvent::FieldChanged:
-            if (!field || field->name().compare(detail_.masterFieldName_, Qt::CaseInsensitive) != 0)
-                return;
-            break;
-        case DataEvent::Scrolled:
-            if (master->currentRow() == detail_.lastMasterRow_ && master->findField(detail_.masterFieldName_) &&
-                detail_.masterKey() == detail_.lastMasterKey_)
-                return;
-            break;
-        default:
-            break;
-        }
-        detail_.masterChanged();
-    }
-
-private:
-    DataSet& detail_;
-};
-
-// The row under test of a filter.
-class DataSet::RowAccess : public FilterRow {
-public:
-    RowAccess(DataSet& set, int storage) : set_(set), storage_(storage) {}
-    QVariant value(int field) const override {
-        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
-        if (f->kind() == FieldKind::Data)
-            return set_.rowAt(storage_).values[static_cast<size_t>(f->slot_)];
-        set_.ensureDerived(storage_);
-        return set_.rowAt(storage_).derived[static_cast<size_t>(f->slot_)];
-    }
-    QString foldedText(int field) const override {
-        const Field* f = set_.fields_[static_cast<size_t>(field)].get();
-        if (f->kind() != FieldKind::Data)
-            return value(field).toString().toCaseFolded();
-        Row& row = set_.rowAt(storage_);
-        const size_t slot = static_cast<size_t>(f->slot_);
-        if (!row.foldedValid[slot]) {
-            row.folded[slot] = row.values[slot].toString().toCaseFolded();
-            row.foldedValid[slot] = 1;
-        }
-        return row.folded[slot];
-    }
-
-private:
-    DataSet& set_;
-    int storage_;
-};
-
-DataSet::DataSet(Connection* connection, QString name) : connection_(connection), name_(std::move(name)) {
+DataSet::DataSet(Connection* connection, QString name)
+    : connection_(connection), name_(std::move(name)), gateway_(name_) {
     if (connection_)
         connection_->addDataSet(this);
 }
@@ -124,27 +49,28 @@ void DataSet::declareTableFields(const QString& table) {
     const TableDef* def = FindTable(table);
     if (!def)
         throw Error(message(QStringLiteral("нет таблицы «%1»").arg(table)));
-    table_ = def->name;
-    keyColumn_ = def->keyColumn();
+    gateway_.setTable(def->name, def->keyColumn());
+}
+
+void DataSet::addDataField(const ColumnDef& column) {
+    auto f = std::make_unique<Field>();
+    f->name_ = column.name;
+    f->type_ = column.type;
+    f->size_ = column.size;
+    f->readOnly_ = column.type == ColumnType::AutoIncrement;
+    addField(std::move(f));
+    gateway_.addColumn(column.name, column.type == ColumnType::AutoIncrement);
 }
 
 void DataSet::setTable(const QString& table) {
     declareTableFields(table);
-    for (const ColumnDef& c : FindTable(table)->columns) {
-        auto f = std::make_unique<Field>();
-        f->name_ = c.name;
-        f->type_ = c.type;
-        f->size_ = c.size;
-        f->readOnly_ = c.type == ColumnType::AutoIncrement;
-        addField(std::move(f));
-        if (c.name == keyColumn_)
-            keySlot_ = dataFields_.back()->slot_;
-    }
+    for (const ColumnDef& c : FindTable(table)->columns)
+        addDataField(c);
 }
 
 void DataSet::setQuery(const QString& sql, const QString& baseTable) {
     declareTableFields(baseTable);
-    query_ = sql;
+    gateway_.setQuery(sql);
     const TableDef* def = FindTable(baseTable);
     const qsizetype from = sql.indexOf(QStringLiteral(" from "), 0, Qt::CaseInsensitive);
     QString list = sql.left(from).trimmed();
@@ -155,14 +81,7 @@ void DataSet::setQuery(const QString& sql, const QString& baseTable) {
         const ColumnDef* c = def->column(name);
         if (!c)
             throw Error(message(QStringLiteral("Field '%1' not found").arg(name)));
-        auto f = std::make_unique<Field>();
-        f->name_ = c->name;
-        f->type_ = c->type;
-        f->size_ = c->size;
-        f->readOnly_ = c->type == ColumnType::AutoIncrement;
-        addField(std::move(f));
-        if (c->name == keyColumn_)
-            keySlot_ = dataFields_.back()->slot_;
+        addDataField(*c);
     }
 }
 
@@ -192,39 +111,6 @@ Field* DataSet::addCalculatedField(const QString& name, ColumnType type, int siz
     return addField(std::move(f));
 }
 
-void DataSet::setMaster(DataSource* master, const QString& masterField, const QString& detailField) {
-    Field* const detail = fieldByName(detailField);
-    if (isActive())
-        checkBrowseMode();
-    if (masterSource_ && masterSource_->dataSet() && masterObserver_)
-        masterSource_->dataSet()->removeObserver(masterObserver_.get());
-    masterSource_ = master;
-    masterFieldName_ = masterField;
-    detailField_ = detail;
-    detailIndexValid_ = false;
-    masterObserver_ = std::make_unique<Observer>(*this);
-    if (master && master->dataSet())
-        master->dataSet()->addObserver(masterObserver_.get());
-    lastMasterKey_ = masterKey();
-    lastMasterRow_ = master && master->dataSet() ? master->dataSet()->currentRow() : kNoBookmark;
-    masterChanged();
-}
-
-void DataSet::clearMaster() {
-    if (!masterSource_)
-        return;
-    if (isActive())
-        checkBrowseMode();
-    if (masterSource_->dataSet() && masterObserver_)
-        masterSource_->dataSet()->removeObserver(masterObserver_.get());
-    masterObserver_.reset();
-    masterSource_ = nullptr;
-    detailField_ = nullptr;
-    masterFieldName_.clear();
-    detailIndexValid_ = false;
-    masterChanged();
-}
-
 Field* DataSet::findField(const QString& name) const {
     for (const auto& f : fields_)
         if (f->name_.compare(name, Qt::CaseInsensitive) == 0)
@@ -241,60 +127,22 @@ Field* DataSet::fieldByName(const QString& name) const {
 
 // ---------------------------------------------------------------- open, close
 
-QString DataSet::selectSql() const {
-    if (!query_.isEmpty())
-        return query_;
-    QStringList cols;
-    for (const Field* f : dataFields_)
-        cols << QStringLiteral("\"%1\"").arg(f->name_);
-    if (keySlot_ < 0)
-        cols << QStringLiteral("rowid");
-    return QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(cols.join(QStringLiteral(", ")), table_);
-}
-
 std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
-    auto stmt = connection_->prepare(selectSql());
-    const int columns = stmt->columnCount();
-    std::vector<int> columnOf(dataFields_.size(), -1);
-    int rowidColumn = -1;
-    for (int c = 0; c < columns; ++c) {
-        const QString col = stmt->columnName(c);
-        bool matched = false;
-        for (size_t i = 0; i < dataFields_.size(); ++i)
-            if (columnOf[i] < 0 && dataFields_[i]->name_.compare(col, Qt::CaseInsensitive) == 0) {
-                columnOf[i] = c;
-                matched = true;
-                break;
-            }
-        if (!matched && col.compare(QStringLiteral("rowid"), Qt::CaseInsensitive) == 0)
-            rowidColumn = c;
-    }
-    for (size_t i = 0; i < dataFields_.size(); ++i)
-        if (columnOf[i] < 0)
-            throw Error(message(QStringLiteral("Field '%1' not found").arg(dataFields_[i]->name_)));
-
     std::vector<std::unique_ptr<Row>> rows;
-    const size_t nData = dataFields_.size();
-    const size_t nDerived = derivedFields_.size();
-    while (stmt->step()) {
+    const int keySlot = gateway_.keyIndex();
+    gateway_.select(*connection_, [&](std::vector<QVariant>& stored, long long rowid) {
         auto row = std::make_unique<Row>();
-        row->values.resize(nData);
-        row->stored.resize(nData);
-        for (size_t i = 0; i < nData; ++i) {
-            row->stored[i] = stmt->column(columnOf[i]);
-            row->values[i] = dataFields_[i]->coerce(row->stored[i]);
+        row->cells.resize(stored.size());
+        for (size_t i = 0; i < stored.size(); ++i) {
+            Cell& cell = row->cells[i];
+            cell.stored = std::move(stored[i]);
+            cell.value = dataFields_[i]->coerce(cell.stored);
+            cell.original = cell.value;
         }
-        row->original = row->values;
-        row->changed.assign(nData, 0);
-        row->derived.resize(nDerived);
-        row->folded.resize(nData);
-        row->foldedValid.assign(nData, 0);
-        if (keySlot_ >= 0)
-            row->rowid = row->values[static_cast<size_t>(keySlot_)].toLongLong();
-        else if (rowidColumn >= 0)
-            row->rowid = stmt->column(rowidColumn).toLongLong();
+        row->derived.resize(derivedFields_.size());
+        row->rowid = keySlot >= 0 ? row->cells[static_cast<size_t>(keySlot)].value.toLongLong() : rowid;
         rows.push_back(std::move(row));
-    }
+    });
     return rows;
 }
 
@@ -363,10 +211,11 @@ void DataSet::reread() {
         if (editing && s == current) {
             // The values typed into the row stay on top of what the file holds.
             editedRowFound = true;
-            for (size_t i = 0; i < old.changed.size(); ++i)
-                if (old.changed[i])
-                    row->values[i] = old.values[i];
-            row->changed = old.changed;
+            for (size_t i = 0; i < old.cells.size(); ++i) {
+                if (old.cells[i].changed)
+                    row->cells[i].value = old.cells[i].value;
+                row->cells[i].changed = old.cells[i].changed;
+            }
         }
         old = std::move(*row);
         natural.push_back(s);
@@ -490,10 +339,6 @@ void DataSet::refresh() {
     notify(DataEvent::Refreshed);
 }
 
-void DataSet::invalidateCalculated() {
-    ++calcEpoch_;
-}
-
 void DataSet::requireActive() const {
     if (!isActive())
         throw Error(message(QStringLiteral("Cannot perform this operation on a closed dataset")));
@@ -515,114 +360,29 @@ void DataSet::removeObserver(DataSetObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
-// ---------------------------------------------------------------- derived fields
+// ---------------------------------------------------------------- field values
 
-unsigned long long DataSet::sourceStamp() const {
-    unsigned long long stamp = 0;
-    for (const DataSet* s : lookupSources_)
-        if (s != this)
-            stamp += s->dataEpoch_ + s->sourceStamp();
-    return stamp;
-}
-
-unsigned long long DataSet::derivedStamp() const {
-    return calcEpoch_ + sourceStamp();
-}
-
-void DataSet::ensureDerived(int storage) {
-    if (derivedFields_.empty())
-        return;
+QVariant DataSet::rowValue(int storage, const Field* field) {
     Row& row = rowAt(storage);
-    const unsigned long long stamp = derivedStamp();
-    if (row.stamp == stamp)
-        return;
-    row.stamp = stamp;
-    for (QVariant& v : row.derived)
-        v = QVariant();
-    for (Field* f : derivedFields_) {
-        if (f->kind_ != FieldKind::Lookup || !f->lookupSource_)
-            continue;
-        const Field* keyField = f->lookupKey_;
-        const QVariant key = keyField->kind_ == FieldKind::Data ? row.values[static_cast<size_t>(keyField->slot_)]
-                                                                : row.derived[static_cast<size_t>(keyField->slot_)];
-        QVariant result = f->coerce(f->lookupSource_->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
-        if (f->type_ == ColumnType::Text && f->size_ > 0 && !result.isNull())
-            result = result.toString().left(f->size_);
-        row.derived[static_cast<size_t>(f->slot_)] = result;
-    }
-    if (onCalcFields) {
-        struct Restore {
-            int& target;
-            int saved;
-            ~Restore() { target = saved; }
-        } restore{calcRow_, calcRow_};
-        calcRow_ = storage;
-        try {
-            onCalcFields(*this);
-        } catch (...) {
-            row.stamp = 0; // calculated again at the next read
-            throw;
-        }
-    }
-}
-
-QVariant DataSet::lookupValue(const QString& keyField, const QVariant& key, const QString& resultField) {
-    if (!isActive() || key.isNull())
-        return QVariant();
-    const Field* kf = findField(keyField);
-    const Field* rf = findField(resultField);
-    if (!kf || !rf)
-        return QVariant();
-    LookupIndex& index = lookupIndexes_[kf->name_];
-    if (index.epoch != dataEpoch_) {
-        index.rows.clear();
-        for (int s : natural_) {
-            const Row& r = rowAt(s);
-            if (r.deleted)
-                continue;
-            const QVariant v =
-                kf->kind_ == FieldKind::Data ? r.values[static_cast<size_t>(kf->slot_)] : valueAt(-1 - s, kf);
-            if (!v.isNull())
-                index.rows.emplace(v.toLongLong(), s);
-        }
-        index.epoch = dataEpoch_;
-    }
-    bool ok = false;
-    const long long k =
-        key.typeId() == QMetaType::Double ? static_cast<long long>(key.toDouble()) : key.toLongLong(&ok);
-    auto it = index.rows.find(k);
-    if (it == index.rows.end())
-        return QVariant();
-    Row& r = rowAt(it->second);
-    if (rf->kind_ == FieldKind::Data)
-        return r.values[static_cast<size_t>(rf->slot_)];
-    ensureDerived(it->second);
-    return r.derived[static_cast<size_t>(rf->slot_)];
+    if (field->kind_ == FieldKind::Data)
+        return row.cell(field).value;
+    if (calcRow_ != storage)
+        ensureDerived(storage);
+    return row.derivedValue(field);
 }
 
 QVariant DataSet::valueAt(int visibleRow, const Field* field) {
-    // A negative row names a storage index directly (-1 - index).
-    int storage = -1;
-    if (visibleRow < 0)
-        storage = -1 - visibleRow;
-    else if (visibleRow < static_cast<int>(visible_.size()))
-        storage = visible_[static_cast<size_t>(visibleRow)];
-    if (storage < 0 || !field)
+    if (visibleRow < 0 || visibleRow >= static_cast<int>(visible_.size()) || !field)
         return QVariant();
-    Row& row = rowAt(storage);
-    if (field->kind_ == FieldKind::Data)
-        return row.values[static_cast<size_t>(field->slot_)];
-    if (calcRow_ != storage)
-        ensureDerived(storage);
-    return row.derived[static_cast<size_t>(field->slot_)];
+    return rowValue(visible_[static_cast<size_t>(visibleRow)], field);
 }
 
 QVariant DataSet::fieldValue(const Field* field) {
     requireActive();
     const int storage = calcRow_ >= 0 ? calcRow_ : currentRow();
-    if (storage < 0)
+    if (storage < 0 || !field)
         return QVariant();
-    return valueAt(-1 - storage, field);
+    return rowValue(storage, field);
 }
 
 void DataSet::setFieldValue(Field* field, const QVariant& value) {
@@ -630,7 +390,7 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
         // Inside the calculated-fields handler only calculated fields are assigned.
         if (field->kind_ != FieldKind::Calculated)
             throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
-        rowAt(calcRow_).derived[static_cast<size_t>(field->slot_)] = field->coerce(value);
+        rowAt(calcRow_).derivedValue(field) = field->coerce(value);
         return;
     }
     requireActive();
@@ -640,10 +400,10 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
         throw Error(message(QStringLiteral("Field '%1' cannot be modified").arg(field->name_)));
     const int storage = currentRow();
     Row& row = rowAt(storage);
-    const size_t slot = static_cast<size_t>(field->slot_);
-    row.values[slot] = field->coerce(value);
-    row.changed[slot] = 1;
-    row.foldedValid[slot] = 0;
+    Cell& cell = row.cell(field);
+    cell.value = field->coerce(value);
+    cell.changed = true;
+    cell.foldedValid = false;
     modified_ = true;
     ++dataEpoch_;
     row.stamp = 0;
@@ -651,132 +411,21 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
     notify(DataEvent::FieldChanged, field);
 }
 
-// ---------------------------------------------------------------- visible rows
-
-int DataSet::resolveFilterField(const QString& name) const {
-    for (size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i]->name_.compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
-QVariant DataSet::masterKey() const {
-    if (!masterSource_ || !masterSource_->dataSet())
-        return QVariant();
-    DataSet* master = masterSource_->dataSet();
-    if (!master->isActive() || master->currentRow() < 0)
-        return QVariant();
-    const Field* f = master->findField(masterFieldName_);
-    if (!f)
-        return QVariant();
-    return master->valueAt(-1 - master->currentRow(), f);
-}
-
-bool DataSet::rowVisible(int storage) const {
-    const Row& row = *rows_[static_cast<size_t>(storage)];
-    if (row.deleted)
-        return false;
-    if (masterSource_) {
-        const QVariant& v = row.values[static_cast<size_t>(detailField_->slot_)];
-        if (lastMasterKey_.isNull() || v.isNull() || v.toLongLong() != lastMasterKey_.toLongLong())
-            return false;
+std::vector<std::vector<QVariant>> DataSet::snapshot() const {
+    std::vector<std::vector<QVariant>> rows;
+    for (int s : natural_) {
+        const Row& row = rowAt(s);
+        if (row.deleted || row.inserted)
+            continue;
+        // A row being edited is shown as it was read.
+        const bool asRead = state_ == DataSetState::Edit && s == currentRow();
+        std::vector<QVariant> values;
+        values.reserve(row.cells.size());
+        for (const Cell& cell : row.cells)
+            values.push_back(asRead ? cell.original : cell.value);
+        rows.push_back(std::move(values));
     }
-    if (filtered_ && !filterExpr_.isEmpty()) {
-        RowAccess access(const_cast<DataSet&>(*this), storage);
-        if (!filterExpr_.matches(access))
-            return false;
-    }
-    return true;
-}
-
-void DataSet::rebuildVisible() {
-    visible_.clear();
-    if (masterSource_) {
-        if (lastMasterKey_.isNull())
-            return;
-        if (!detailIndexValid_) {
-            detailIndex_.clear();
-            const size_t slot = static_cast<size_t>(detailField_->slot_);
-            for (int s : natural_) {
-                const QVariant& v = rowAt(s).values[slot];
-                if (!v.isNull() && !rowAt(s).deleted)
-                    detailIndex_[v.toLongLong()].push_back(s);
-            }
-            detailIndexValid_ = true;
-        }
-        auto it = detailIndex_.find(lastMasterKey_.toLongLong());
-        if (it != detailIndex_.end())
-            for (int s : it->second)
-                if (rowVisible(s))
-                    visible_.push_back(s);
-    } else {
-        visible_.reserve(natural_.size());
-        for (int s : natural_)
-            if (rowVisible(s))
-                visible_.push_back(s);
-    }
-    applySort();
-}
-
-void DataSet::applySort() {
-    if (!sortField_ || visible_.size() < 2)
-        return;
-    const Field* f = sortField_;
-    if (f->type_ == ColumnType::Text) {
-        QCollator collator{QLocale()};
-        std::vector<std::pair<QCollatorSortKey, int>> keys;
-        keys.reserve(visible_.size());
-        for (int s : visible_)
-            keys.emplace_back(collator.sortKey(valueAt(-1 - s, f).toString()), s);
-        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-            const int c = a.first.compare(b.first);
-            return sortDescending_ ? c > 0 : c < 0;
-        });
-        for (size_t i = 0; i < keys.size(); ++i)
-            visible_[i] = keys[i].second;
-    } else {
-        std::vector<std::pair<QVariant, int>> keys;
-        for (int s : visible_)
-            keys.emplace_back(valueAt(-1 - s, f), s);
-        std::stable_sort(keys.begin(), keys.end(), [this](const auto& a, const auto& b) {
-            // Empty values sort first.
-            const bool an = a.first.isNull(), bn = b.first.isNull();
-            bool less = false;
-            if (an || bn)
-                less = an && !bn;
-            else
-                less = a.first.toDouble() < b.first.toDouble();
-            bool greater = false;
-            if (an || bn)
-                greater = bn && !an;
-            else
-                greater = a.first.toDouble() > b.first.toDouble();
-            return sortDescending_ ? greater : less;
-        });
-        for (size_t i = 0; i < keys.size(); ++i)
-            visible_[i] = keys[i].second;
-    }
-}
-
-void DataSet::masterChanged() {
-    if (!isActive())
-        return;
-    checkBrowseMode();
-    lastMasterKey_ = masterKey();
-    DataSet* master = masterSource_ ? masterSource_->dataSet() : nullptr;
-    lastMasterRow_ = master ? master->currentRow() : kNoBookmark;
-    ++calcEpoch_; // the rows are read anew
-    rebuildVisible();
-    setCursor(visible_.empty() ? -1 : 0);
-    notify(DataEvent::DataSetChanged);
-}
-
-void DataSet::masterClosed() {
-    if (!isActive())
-        return;
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
-        cancel();
-    masterChanged();
+    return rows;
 }
 
 void DataSet::removeFromVisible(int storage) {
@@ -943,21 +592,16 @@ void DataSet::append() {
 
 void DataSet::startInsert(bool atEnd) {
     auto row = std::make_unique<Row>();
-    const TableDef* def = FindTable(table_);
-    row->values.resize(dataFields_.size());
-    for (size_t i = 0; i < dataFields_.size(); ++i) {
-        const ColumnDef* c = def ? def->column(dataFields_[i]->name_) : nullptr;
+    const TableDef* def = FindTable(gateway_.table());
+    row->cells.resize(dataFields_.size());
+    for (const Field* f : dataFields_) {
+        const ColumnDef* c = def ? def->column(f->name_) : nullptr;
         if (c && !c->defaultValue.isNull())
-            row->values[i] = dataFields_[i]->coerce(c->defaultValue);
+            row->cell(f).value = f->coerce(c->defaultValue);
     }
     if (masterSource_ && detailField_)
-        row->values[static_cast<size_t>(detailField_->slot_)] = detailField_->coerce(masterKey());
-    row->original.resize(dataFields_.size());
-    row->stored.resize(dataFields_.size());
-    row->changed.assign(dataFields_.size(), 0);
+        row->cell(detailField_).value = detailField_->coerce(masterKey());
     row->derived.resize(derivedFields_.size());
-    row->folded.resize(dataFields_.size());
-    row->foldedValid.assign(dataFields_.size(), 0);
     row->inserted = true;
     const int storage = static_cast<int>(rows_.size());
     rows_.push_back(std::move(row));
@@ -984,7 +628,7 @@ void DataSet::startInsert(bool atEnd) {
 // a text longer than the column's size, an integer beyond 32 bits.
 void DataSet::checkTextSizes(const Row& row) const {
     for (const Field* f : dataFields_) {
-        const QVariant& v = row.values[static_cast<size_t>(f->slot_)];
+        const QVariant& v = row.cell(f).value;
         if (v.isNull())
             continue;
         if (f->type_ == ColumnType::Text && f->size_ > 0 && v.toString().size() > f->size_)
@@ -1001,59 +645,6 @@ void DataSet::checkTextSizes(const Row& row) const {
     }
 }
 
-void DataSet::writeInsert(Row& row) {
-    QStringList cols, marks;
-    std::vector<QVariant> params;
-    for (const Field* f : dataFields_) {
-        if (f->type_ == ColumnType::AutoIncrement)
-            continue;
-        cols << QStringLiteral("\"%1\"").arg(f->name_);
-        marks << QStringLiteral("?");
-        params.push_back(row.values[static_cast<size_t>(f->slot_)]);
-    }
-    QString sql;
-    if (cols.isEmpty())
-        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_);
-    else
-        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                  .arg(table_, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    connection_->write(sql, params);
-    row.rowid = connection_->lastInsertId();
-    if (keySlot_ >= 0)
-        row.values[static_cast<size_t>(keySlot_)] = static_cast<qlonglong>(row.rowid);
-}
-
-namespace {
-QString rowCondition(const QString& keyColumn) {
-    return keyColumn.isEmpty() ? QStringLiteral("rowid = ?") : QStringLiteral("\"%1\" = ?").arg(keyColumn);
-}
-const char* kRowChanged = "Row cannot be located for updating. Some values may have been changed since it was last "
-                          "read.";
-} // namespace
-
-void DataSet::writeUpdate(Row& row) {
-    QStringList sets, checks;
-    std::vector<QVariant> params, checkParams;
-    for (const Field* f : dataFields_) {
-        const size_t slot = static_cast<size_t>(f->slot_);
-        if (!row.changed[slot])
-            continue;
-        sets << QStringLiteral("\"%1\" = ?").arg(f->name_);
-        params.push_back(row.values[slot]);
-        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        checkParams.push_back(row.stored[slot]);
-    }
-    if (sets.isEmpty())
-        return;
-    params.push_back(static_cast<qlonglong>(row.rowid));
-    params.insert(params.end(), checkParams.begin(), checkParams.end());
-    const QString sql = QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3 AND %4")
-                            .arg(table_, sets.join(QStringLiteral(", ")), rowCondition(keyColumn_),
-                                 checks.join(QStringLiteral(" AND ")));
-    if (connection_->write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
-}
-
 void DataSet::post() {
     requireActive();
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
@@ -1067,21 +658,34 @@ void DataSet::post() {
     bool linkChanged = false;
     const bool inserting = state_ == DataSetState::Insert;
     if (inserting) {
-        writeInsert(row);
-        if (keySlot_ >= 0)
-            row.foldedValid[static_cast<size_t>(keySlot_)] = 0;
+        std::vector<QVariant> values;
+        values.reserve(row.cells.size());
+        for (const Cell& cell : row.cells)
+            values.push_back(cell.value);
+        row.rowid = gateway_.insert(*connection_, values);
+        const int keySlot = gateway_.keyIndex();
+        if (keySlot >= 0) {
+            Cell& key = row.cells[static_cast<size_t>(keySlot)];
+            key.value = static_cast<qlonglong>(row.rowid);
+            key.foldedValid = false;
+        }
         row.inserted = false;
         linkChanged = true;
     } else {
-        writeUpdate(row);
-        if (detailField_ && row.changed[static_cast<size_t>(detailField_->slot_)])
+        std::vector<TableGateway::Change> changes;
+        for (size_t i = 0; i < row.cells.size(); ++i)
+            if (row.cells[i].changed)
+                changes.push_back({static_cast<int>(i), row.cells[i].value, row.cells[i].stored});
+        gateway_.update(*connection_, row.rowid, changes);
+        if (detailField_ && row.cell(detailField_).changed)
             linkChanged = true;
     }
-    for (size_t i = 0; i < row.values.size(); ++i)
-        if (inserting || row.changed[i])
-            row.stored[i] = row.values[i];
-    row.original = row.values;
-    std::fill(row.changed.begin(), row.changed.end(), 0);
+    for (Cell& cell : row.cells) {
+        if (inserting || cell.changed)
+            cell.stored = cell.value;
+        cell.original = cell.value;
+        cell.changed = false;
+    }
     state_ = DataSetState::Browse;
     modified_ = false;
     ++dataEpoch_;
@@ -1096,9 +700,11 @@ void DataSet::post() {
 void DataSet::cancel() {
     if (state_ == DataSetState::Edit) {
         Row& row = rowAt(currentRow());
-        row.values = row.original;
-        std::fill(row.changed.begin(), row.changed.end(), 0);
-        std::fill(row.foldedValid.begin(), row.foldedValid.end(), 0);
+        for (Cell& cell : row.cells) {
+            cell.value = cell.original;
+            cell.changed = false;
+            cell.foldedValid = false;
+        }
         row.stamp = 0;
         state_ = DataSetState::Browse;
         modified_ = false;
@@ -1142,19 +748,11 @@ void DataSet::deleteRecord() {
         cancel();
     const int storage = currentRow();
     Row& row = rowAt(storage);
-    QStringList checks;
-    std::vector<QVariant> params{static_cast<qlonglong>(row.rowid)};
-    for (const Field* f : dataFields_) {
-        if (f->type_ == ColumnType::AutoIncrement)
-            continue;
-        checks << QStringLiteral("\"%1\" IS ?").arg(f->name_);
-        params.push_back(row.stored[static_cast<size_t>(f->slot_)]);
-    }
-    QString sql = QStringLiteral("DELETE FROM \"%1\" WHERE %2").arg(table_, rowCondition(keyColumn_));
-    if (!checks.isEmpty())
-        sql += QStringLiteral(" AND ") + checks.join(QStringLiteral(" AND "));
-    if (connection_->write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
+    std::vector<QVariant> stored;
+    stored.reserve(row.cells.size());
+    for (const Cell& cell : row.cells)
+        stored.push_back(cell.stored);
+    gateway_.remove(*connection_, row.rowid, stored);
     row.deleted = true;
     const int index = cursor_;
     removeFromVisible(storage);
@@ -1163,80 +761,6 @@ void DataSet::deleteRecord() {
     notify(DataEvent::Deleted);
     if (afterDelete)
         afterDelete(*this);
-}
-
-std::vector<std::vector<QVariant>> DataSet::snapshot() const {
-    std::vector<std::vector<QVariant>> rows;
-    for (int s : natural_) {
-        const Row& row = *rows_[static_cast<size_t>(s)];
-        if (row.deleted || row.inserted)
-            continue;
-        // A row being edited is shown as it was read.
-        rows.push_back(state_ == DataSetState::Edit && s == currentRow() ? row.original : row.values);
-    }
-    return rows;
-}
-
-// ---------------------------------------------------------------- filter and sort
-
-void DataSet::setFilter(const QString& text) {
-    if (filtered_ && isActive()) {
-        beforeMove();
-        FilterExpression expr =
-            FilterExpression::parse(text, [this](const QString& n) { return resolveFilterField(n); });
-        filterText_ = text;
-        filterExpr_ = std::move(expr);
-        rebuildVisible();
-        setCursor(0);
-        notify(DataEvent::FilterChanged);
-    } else {
-        filterText_ = text;
-    }
-}
-
-void DataSet::setFiltered(bool filtered) {
-    if (filtered == filtered_)
-        return;
-    if (!isActive()) {
-        filtered_ = filtered;
-        return;
-    }
-    beforeMove();
-    if (filtered) {
-        filterExpr_ = FilterExpression::parse(filterText_, [this](const QString& n) { return resolveFilterField(n); });
-    } else {
-        filterExpr_ = FilterExpression();
-    }
-    filtered_ = filtered;
-    rebuildVisible();
-    setCursor(0);
-    notify(DataEvent::FilterChanged);
-}
-
-void DataSet::setSort(const QString& text) {
-    Field* field = nullptr;
-    bool descending = false;
-    const QStringList parts = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (!parts.isEmpty()) {
-        field = fieldByName(parts.at(0));
-        if (parts.size() > 1) {
-            if (parts.at(1).compare(QStringLiteral("DESC"), Qt::CaseInsensitive) == 0)
-                descending = true;
-            else if (parts.at(1).compare(QStringLiteral("ASC"), Qt::CaseInsensitive) != 0)
-                throw Error(message(QStringLiteral("неверный порядок сортировки «%1»").arg(text)));
-        }
-    }
-    sortText_ = text;
-    sortField_ = field;
-    sortDescending_ = descending;
-    if (!isActive())
-        return;
-    beforeMove();
-    const int current = currentRow();
-    rebuildVisible();
-    auto it = std::find(visible_.begin(), visible_.end(), current);
-    setCursor(it != visible_.end() ? static_cast<int>(it - visible_.begin()) : 0);
-    notify(DataEvent::SortChanged);
 }
 
 } // namespace solvane

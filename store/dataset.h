@@ -3,10 +3,10 @@
 #include "store/data_event.h"
 #include "store/field.h"
 #include "store/filter_expression.h"
+#include "store/table_gateway.h"
 
 #include <QString>
 #include <QVariant>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -19,7 +19,8 @@ class DataSource;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
-// A bookmark names one row for as long as the set is open.
+// A bookmark names one row for as long as the set is open. Callers keep it,
+// compare it and hand it back; what the number means is the set's business.
 using Bookmark = int;
 constexpr Bookmark kNoBookmark = -1;
 
@@ -28,7 +29,9 @@ constexpr Bookmark kNoBookmark = -1;
 // an in-memory filter and sort order, master-detail links, and lookup and
 // calculated fields. Every write goes straight to the database; a change made
 // through one set reaches another set on the same table when that one is
-// closed and opened again.
+// closed and opened again. The SQL is the TableGateway's; the set's own code
+// is split by concern over dataset.cpp, dataset_views.cpp and
+// dataset_derived_fields.cpp.
 class DataSet {
 public:
     DataSet(Connection* connection, QString name);
@@ -39,7 +42,7 @@ public:
     const QString& name() const { return name_; }
     Connection* connection() const { return connection_; }
     // The table the set reads (and writes).
-    const QString& tableName() const { return table_; }
+    const QString& tableName() const { return gateway_.table(); }
 
     // --- declaration (before the set is opened) ---
     // The whole table; declares a data field for every column of the table.
@@ -124,6 +127,8 @@ public:
     void removeObserver(DataSetObserver* observer);
 
     // --- access to visible rows without moving the cursor (for grids) ---
+    // The value of a field in the visible row with this 0-based number; empty
+    // when there is no such row.
     QVariant valueAt(int visibleRow, const Field* field);
     // A value of a row found by its key field, over the whole snapshot; null if none.
     QVariant lookupValue(const QString& keyField, const QVariant& key, const QString& resultField);
@@ -140,15 +145,17 @@ public:
     void connectionGone() { connection_ = nullptr; }
 
 private:
+    struct Cell;
     struct Row;
     class Observer;
     class RowAccess;
     friend class RowAccess;
     friend void ReloadDataSets(const std::vector<DataSet*>& sets, const std::vector<DataSet*>& reopen);
 
+    // --- declaration, reading, the cursor and editing (dataset.cpp) ---
     Field* addField(std::unique_ptr<Field> field);
     void declareTableFields(const QString& table);
-    QString selectSql() const;
+    void addDataField(const ColumnDef& column);
     std::vector<std::unique_ptr<Row>> readRows();
     // Reads the rows again and merges them into the storage by key (a row
     // keeps its bookmark); a pending edit keeps its typed values, a pending
@@ -161,32 +168,34 @@ private:
     void notify(DataEvent event, Field* field = nullptr);
     int currentRow() const; // storage index of the current row, -1 if none
     Row& rowAt(int storage) { return *rows_[static_cast<size_t>(storage)]; }
+    const Row& rowAt(int storage) const { return *rows_[static_cast<size_t>(storage)]; }
+    // The value of a field in the row with this storage index.
+    QVariant rowValue(int storage, const Field* field);
+    void setCursor(int visibleIndex);
+    void beforeMove();
+    void startInsert(bool atEnd);
+    void checkTextSizes(const Row& row) const;
+    void removeFromVisible(int storage);
+    QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
+
+    // --- derived fields (dataset_derived_fields.cpp) ---
     void ensureDerived(int storage);
     unsigned long long derivedStamp() const;
     unsigned long long sourceStamp() const;
+
+    // --- filter, sort and master link: the visible rows (dataset_views.cpp) ---
     void rebuildVisible();
     void applySort();
     bool rowVisible(int storage) const;
-    void setCursor(int visibleIndex);
-    void beforeMove();
     QVariant masterKey() const;
     void masterChanged();
     // The master closed: a pending change is dropped, never posted.
     void masterClosed();
-    void startInsert(bool atEnd);
-    void writeInsert(Row& row);
-    void writeUpdate(Row& row);
-    void checkTextSizes(const Row& row) const;
-    void removeFromVisible(int storage);
-    QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
     int resolveFilterField(const QString& name) const;
 
     Connection* connection_;
     QString name_;
-    QString table_;
-    QString query_;
-    QString keyColumn_; // empty: the table's rowid identifies a row
-    int keySlot_ = -1;  // data slot of the key, or -1 when the rowid is used
+    TableGateway gateway_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Field*> dataFields_;
     std::vector<Field*> derivedFields_;
@@ -204,6 +213,7 @@ private:
     int insertReturn_ = kNoBookmark; // row current before an insert
     int calcRow_ = -1;               // row being calculated, -1 outside the handler
 
+    // The visible rows: filter, sort, master link.
     QString filterText_;
     bool filtered_ = false;
     FilterExpression filterExpr_;
@@ -220,8 +230,10 @@ private:
     bool detailIndexValid_ = false;
     std::unordered_map<long long, std::vector<int>> detailIndex_;
 
-    unsigned long long dataEpoch_ = 1;
-    unsigned long long calcEpoch_ = 1;
+    // The derived fields' caches: a row's derived values are current while its
+    // stamp equals derivedStamp(); a lookup index while its epoch is dataEpoch_.
+    unsigned long long dataEpoch_ = 1; // counts changes of the rows' data
+    unsigned long long calcEpoch_ = 1; // counts invalidations of every row's derived values
     struct LookupIndex {
         unsigned long long epoch = 0;
         std::unordered_map<long long, int> rows;

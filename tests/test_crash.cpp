@@ -7,6 +7,7 @@
 
 #include "calculator/rounding.h"
 #include "solver/least_squares.h"
+#include "store/sqlite_value.h"
 #include "support/test_dir.h"
 #include "tools/starter_database.h"
 
@@ -40,28 +41,18 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Every row of a query as doubles (empty as 0, NULL-ness kept apart).
+    // Every row of a query as the file holds it (NULL as an empty value).
     std::vector<std::vector<QVariant>> rows(const QString& sql, long long param = 0) {
         std::vector<std::vector<QVariant>> out;
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
             return out;
         if (sqlite3_bind_parameter_count(stmt) > 0)
-            sqlite3_bind_int64(stmt, 1, param);
+            BindValue(stmt, 1, static_cast<qlonglong>(param));
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             std::vector<QVariant> row;
-            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_NULL:
-                    row.emplace_back();
-                    break;
-                case SQLITE_TEXT:
-                    row.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c))));
-                    break;
-                default:
-                    row.emplace_back(sqlite3_column_double(stmt, c));
-                }
-            }
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+                row.push_back(ColumnValue(stmt, c));
             out.push_back(std::move(row));
         }
         sqlite3_finalize(stmt);

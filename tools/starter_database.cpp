@@ -3,6 +3,7 @@
 #include "store/error.h"
 #include "store/file_io.h"
 #include "store/schema.h"
+#include "store/sqlite_value.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -60,20 +61,8 @@ public:
     long long insert(const char* sql, const std::vector<QVariant>& params) {
         sqlite3_stmt* stmt = nullptr;
         int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
-        for (size_t i = 0; rc == SQLITE_OK && i < params.size(); ++i) {
-            const int index = static_cast<int>(i) + 1;
-            const QVariant& v = params[i];
-            if (v.isNull()) {
-                rc = sqlite3_bind_null(stmt, index);
-            } else if (v.typeId() == QMetaType::Double) {
-                rc = sqlite3_bind_double(stmt, index, v.toDouble());
-            } else if (v.typeId() == QMetaType::QString) {
-                const QByteArray t = v.toString().toUtf8();
-                rc = sqlite3_bind_text(stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT);
-            } else {
-                rc = sqlite3_bind_int64(stmt, index, v.toLongLong());
-            }
-        }
+        for (size_t i = 0; rc == SQLITE_OK && i < params.size(); ++i)
+            rc = BindValue(stmt, static_cast<int>(i) + 1, params[i]);
         if (rc == SQLITE_OK) {
             rc = sqlite3_step(stmt);
             if (rc == SQLITE_DONE)

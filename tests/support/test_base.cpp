@@ -2,6 +2,7 @@
 
 #include "store/error.h"
 #include "store/schema.h"
+#include "store/sqlite_value.h"
 
 #include <QFile>
 #include <QStringList>
@@ -16,57 +17,9 @@ namespace {
 }
 
 void bindAll(sqlite3* db, sqlite3_stmt* stmt, const QString& sql, const std::vector<QVariant>& params) {
-    for (size_t i = 0; i < params.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        const QVariant& v = params[i];
-        int rc = SQLITE_OK;
-        if (!v.isValid() || v.isNull()) {
-            rc = sqlite3_bind_null(stmt, index);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Bool:
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-                rc = sqlite3_bind_int64(stmt, index, v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(stmt, index, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray bytes = v.toByteArray();
-                rc =
-                    sqlite3_bind_blob(stmt, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                const QByteArray utf8 = v.toString().toUtf8();
-                rc = sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-            }
-            }
-        }
-        if (rc != SQLITE_OK)
+    for (size_t i = 0; i < params.size(); ++i)
+        if (BindValue(stmt, static_cast<int>(i) + 1, params[i]) != SQLITE_OK)
             failSql(db, sql);
-    }
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int column) {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER:
-        return static_cast<qlonglong>(sqlite3_column_int64(stmt, column));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt, column);
-    case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                          sqlite3_column_bytes(stmt, column));
-    default:
-        return QVariant();
-    }
 }
 
 } // namespace
@@ -122,7 +75,7 @@ std::vector<std::vector<QVariant>> SqlFile::rows(const QString& sql, const std::
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             std::vector<QVariant> row;
             for (int c = 0; c < sqlite3_column_count(stmt); ++c)
-                row.push_back(columnValue(stmt, c));
+                row.push_back(ColumnValue(stmt, c));
             result.push_back(std::move(row));
         }
         if (rc != SQLITE_DONE)

@@ -5,7 +5,7 @@
 #include "calculator/calculator_form.h"
 #include "calculator/mixing_sources.h"
 #include "controls/splitter.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "store/connection.h"
 #include "store/number_text.h"
 
@@ -111,9 +111,7 @@ TF_Analysis::TF_Analysis(Program& program)
 TF_Analysis::~TF_Analysis() = default;
 
 void TF_Analysis::buildLayout() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 6, 6, 6);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 6, 6);
 
     Chart = new QChart;
     Chart->setObjectName(QStringLiteral("Chart"));
@@ -149,9 +147,7 @@ void TF_Analysis::buildLayout() {
 
     auto* lower = new QWidget(this);
     lower->setObjectName(QStringLiteral("PanelFigures"));
-    auto* lowerLayout = new QHBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    lowerLayout->setSpacing(8);
+    auto* lowerLayout = MakeRow(lower, 0, 8);
 
     StringGrid1 = new TextGrid(guard(), lower);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -166,9 +162,7 @@ void TF_Analysis::buildLayout() {
 
     auto* figures = new QWidget(lower);
     figures->setObjectName(QStringLiteral("PanelSums"));
-    auto* figuresLayout = new QVBoxLayout(figures);
-    figuresLayout->setContentsMargins(0, 0, 0, 0);
-    figuresLayout->setSpacing(4);
+    auto* figuresLayout = MakeColumn(figures, 0, 4);
     Label1 = MakeLabel(QStringLiteral("Label1"), QString(), figures, true);
     Label2 = MakeLabel(QStringLiteral("Label2"), QString(), figures, true);
     Label3 = MakeLabel(QStringLiteral("Label3"), QString(), figures, true);

@@ -10,6 +10,7 @@
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
 #include "controls/splitter.h"
+#include "controls/widget_building.h"
 #include "settings/options_form.h"
 #include "store/error.h"
 #include "store/number_text.h"
@@ -61,31 +62,6 @@ protected:
     }
 };
 
-QGroupBox* group(const QString& name, const QString& caption, QWidget* parent) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QPushButton* button(const QString& name, const QString& caption, const QString& hint, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAccessibleDescription(hint);
-    return b;
-}
-
-QLabel* label(const QString& name, const QString& text, QWidget* parent, bool bold = false) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
-}
-
 // A sum in a totals strip. The strips share a narrow pane: the sums take
 // equal shares of the width they are given, apart by a gap, and a sum too
 // wide for its share loses its leading blanks first.
@@ -95,26 +71,6 @@ QLabel* totalLabel(QLabel* sum) {
     return sum;
 }
 constexpr int kTotalsGap = 4;
-
-QAction* menuItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-QVBoxLayout* column(QWidget* widget, int margin = 4, int spacing = 4) {
-    auto* layout = new QVBoxLayout(widget);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-QHBoxLayout* row(QWidget* widget, int margin = 4, int spacing = 4) {
-    auto* layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
@@ -234,7 +190,7 @@ void TForm4::declareDataSets() {
 void TForm4::buildLayout() {
     HandlerGuard& g = guard();
     auto* hints = new LineHintFilter(this);
-    auto* outer = column(this, 2, 0);
+    auto* outer = MakeColumn(this, 2, 0);
 
     // Left part | concentrations and crops.
     RzSplitter1 = new Splitter(g, Qt::Horizontal, this);
@@ -253,18 +209,19 @@ void TForm4::buildLayout() {
 
     auto* fertilizerSide = new QWidget(RzSplitter4);
     fertilizerSide->setObjectName(QStringLiteral("PanelFertilizers"));
-    auto* fertilizerSideLayout = row(fertilizerSide, 0, 2);
+    auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
     RzSplitter4->addWidget(fertilizerSide);
 
     // ---- fertilizer pane ----
-    auto* groupFertilizers = group(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
+    auto* groupFertilizers =
+        MakeGroup(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
     fertilizerSideLayout->addWidget(groupFertilizers, 1);
-    auto* fertilizerLayout = column(groupFertilizers);
+    auto* fertilizerLayout = MakeColumn(groupFertilizers);
 
     searchStrip_ = new QWidget(groupFertilizers);
     searchStrip_->setObjectName(QStringLiteral("PanelSearch"));
     searchStrip_->setFixedHeight(28);
-    auto* searchLabel = label(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
+    auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
     searchLabel->setGeometry(6, 6, kSearchBoxLeft - 8, 18);
     Edit1 = new QLineEdit(searchStrip_);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -287,9 +244,10 @@ void TForm4::buildLayout() {
 
     auto* countStrip = new QWidget(groupFertilizers);
     countStrip->setObjectName(QStringLiteral("PanelCount"));
-    auto* countLayout = row(countStrip, 2, 0);
-    countLayout->addWidget(label(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
-    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
+    auto* countLayout = MakeRow(countStrip, 2, 0);
+    countLayout->addWidget(
+        MakeLabel(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
+    Label6 = MakeLabel(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
     countLayout->addWidget(Label6);
     countLayout->addStretch(1);
     fertilizerLayout->addWidget(countStrip);
@@ -297,15 +255,20 @@ void TForm4::buildLayout() {
     // ---- button column ----
     auto* buttons = new QWidget(fertilizerSide);
     buttons->setObjectName(QStringLiteral("PanelButtons"));
-    auto* buttonLayout = column(buttons, 2, 4);
+    auto* buttonLayout = MakeColumn(buttons, 2, 4);
     fertilizerSideLayout->addWidget(buttons);
     constexpr int kButtonWidth = 34;
-    Button1 = button(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
-    Button2 = button(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
-    Button6 = button(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"), buttons);
-    Button8 = button(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"), buttons);
-    Button7 = button(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
-    Button3 = button(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"), buttons);
+    Button1 =
+        MakeHintedButton(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
+    Button2 =
+        MakeHintedButton(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
+    Button6 = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"),
+                               buttons);
+    Button8 = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"),
+                               buttons);
+    Button7 = MakeHintedButton(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
+    Button3 = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"),
+                               buttons);
     Button7->setEnabled(false);
     for (QPushButton* b : {Button1, Button2, Button6, Button8, Button7, Button3})
         b->setFixedWidth(kButtonWidth);
@@ -322,9 +285,10 @@ void TForm4::buildLayout() {
     buttonLayout->addWidget(Button3);
 
     // ---- composition ----
-    auto* groupComposition = group(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
+    auto* groupComposition =
+        MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
     RzSplitter4->addWidget(groupComposition);
-    auto* compositionLayout = column(groupComposition);
+    auto* compositionLayout = MakeColumn(groupComposition);
     dxDBGrid2 = new DBGrid(g, groupComposition);
     dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
     dxDBGrid2->setDataSource(&DS_rachet);
@@ -343,18 +307,18 @@ void TForm4::buildLayout() {
     dxDBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    N7 = menuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
-    N8 = menuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
-    N11 = menuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
+    N7 = MakeMenuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
+    N8 = MakeMenuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
+    N11 = MakeMenuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
     dxDBGrid2->setContextMenu(PopupMenu2);
     compositionLayout->addWidget(dxDBGrid2, 1);
 
     auto* compositionButtons = new QWidget(groupComposition);
     compositionButtons->setObjectName(QStringLiteral("PanelSave"));
-    auto* compositionButtonLayout = row(compositionButtons, 0, 4);
-    Button5 = button(QStringLiteral("Button5"), QStringLiteral("Сохранить"), QString(), compositionButtons);
-    Button4 = button(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), QString(), compositionButtons);
-    Button10 = button(QStringLiteral("Button10"), QStringLiteral("?"), QString(), compositionButtons);
+    auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
+    Button5 = MakeButton(QStringLiteral("Button5"), QStringLiteral("Сохранить"), compositionButtons);
+    Button4 = MakeButton(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), compositionButtons);
+    Button10 = MakeButton(QStringLiteral("Button10"), QStringLiteral("?"), compositionButtons);
     Button4->hide();
     Button10->hide();
     compositionButtonLayout->addWidget(Button5);
@@ -364,9 +328,9 @@ void TForm4::buildLayout() {
     compositionLayout->addWidget(compositionButtons);
 
     // ---- saved solutions ----
-    GroupSaved = group(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
+    GroupSaved = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
     RzSplitter2->addWidget(GroupSaved);
-    auto* savedLayout = column(GroupSaved, 2, 0);
+    auto* savedLayout = MakeColumn(GroupSaved, 2, 0);
     RzSplitter3 = new Splitter(g, Qt::Horizontal, GroupSaved);
     RzSplitter3->setObjectName(QStringLiteral("RzSplitter3"));
     RzSplitter3->setHandleWidth(6);
@@ -374,11 +338,11 @@ void TForm4::buildLayout() {
 
     auto* namesSide = new QWidget(RzSplitter3);
     namesSide->setObjectName(QStringLiteral("PanelSavedNames"));
-    auto* namesSideLayout = row(namesSide, 0, 2);
+    auto* namesSideLayout = MakeRow(namesSide, 0, 2);
     RzSplitter3->addWidget(namesSide);
-    auto* groupNames = group(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
+    auto* groupNames = MakeGroup(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
     namesSideLayout->addWidget(groupNames, 1);
-    auto* namesLayout = column(groupNames);
+    auto* namesLayout = MakeColumn(groupNames);
     dxDBGrid5 = new DBGrid(g, groupNames);
     dxDBGrid5->setObjectName(QStringLiteral("dxDBGrid5"));
     dxDBGrid5->setDataSource(&DS_HEAD_RAR);
@@ -386,8 +350,8 @@ void TForm4::buildLayout() {
     dxDBGrid5->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    N1 = menuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
-    N5 = menuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
+    N1 = MakeMenuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
+    N5 = MakeMenuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
     dxDBGrid5->setContextMenu(PopupMenu3);
     namesLayout->addWidget(dxDBGrid5);
 
@@ -396,8 +360,8 @@ void TForm4::buildLayout() {
     LitresPanel = litres;
     LitresPanel->setToolTip(MixingOrderHint());
     LitresPanel->installEventFilter(hints);
-    auto* litresLayout = column(LitresPanel, 4, 2);
-    litresLayout->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), LitresPanel));
+    auto* litresLayout = MakeColumn(LitresPanel, 4, 2);
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), LitresPanel));
     dxDBSpinEdit1 = new DBSpinBox(g, LitresPanel);
     dxDBSpinEdit1->setObjectName(QStringLiteral("dxDBSpinEdit1"));
     dxDBSpinEdit1->setDataSource(&DS_HEAD_RAR, QStringLiteral("kol_l"));
@@ -407,13 +371,13 @@ void TForm4::buildLayout() {
     dxDBSpinEdit1->setAccessibleName(QStringLiteral("Расчет на:"));
     dxDBSpinEdit1->setMaximumWidth(72);
     litresLayout->addWidget(dxDBSpinEdit1);
-    litresLayout->addWidget(label(QStringLiteral("Label3"), QStringLiteral("литров"), LitresPanel));
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("литров"), LitresPanel));
     litresLayout->addStretch(1);
     namesSideLayout->addWidget(LitresPanel);
 
-    auto* groupLines = group(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
+    auto* groupLines = MakeGroup(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
     RzSplitter3->addWidget(groupLines);
-    auto* linesLayout = column(groupLines);
+    auto* linesLayout = MakeColumn(groupLines);
     dxDBGrid4 = new DBGrid(g, groupLines);
     dxDBGrid4->setObjectName(QStringLiteral("dxDBGrid4"));
     dxDBGrid4->setDataSource(&DS_SAVE_RAR);
@@ -425,24 +389,24 @@ void TForm4::buildLayout() {
     dxDBGrid4kol_temp->setReadOnly(true);
     PopupMenu4 = new QMenu(this);
     PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
-    N4 = menuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
-    EXCEL1 = menuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
-    N12 = menuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
+    N4 = MakeMenuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
+    EXCEL1 = MakeMenuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
+    N12 = MakeMenuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
     dxDBGrid4->setContextMenu(PopupMenu4);
     linesLayout->addWidget(dxDBGrid4);
 
     // ---- concentrations ----
     auto* groupConcentrations =
-        group(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
+        MakeGroup(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
     RzSplitter1->addWidget(groupConcentrations);
-    auto* concentrationsLayout = column(groupConcentrations, 2, 0);
+    auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
     RzSplitter5 = new Splitter(g, Qt::Vertical, groupConcentrations);
     RzSplitter5->setObjectName(QStringLiteral("RzSplitter5"));
     concentrationsLayout->addWidget(RzSplitter5);
 
     auto* upper = new QWidget(RzSplitter5);
     upper->setObjectName(QStringLiteral("PanelConcentrations"));
-    auto* upperLayout = column(upper, 2, 2);
+    auto* upperLayout = MakeColumn(upper, 2, 2);
     RzSplitter5->addWidget(upper);
     dxDBGrid3 = new DBGrid(g, upper);
     dxDBGrid3->setObjectName(QStringLiteral("dxDBGrid3"));
@@ -459,9 +423,9 @@ void TForm4::buildLayout() {
     dxDBGrid3vega->setWidth(170);
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N9 = menuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
-    N10 = menuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
-    N13 = menuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
+    N9 = MakeMenuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
+    N10 = MakeMenuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
+    N13 = MakeMenuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
     dxDBGrid3->setContextMenu(PopupMenu1);
     upperLayout->addWidget(dxDBGrid3, 1);
 
@@ -473,12 +437,12 @@ void TForm4::buildLayout() {
 
     PanelPpm = new QWidget(upper);
     PanelPpm->setObjectName(QStringLiteral("PanelPpm"));
-    auto* ppmLayout = row(PanelPpm, 2, kTotalsGap);
-    QLabel* ppmCaption = label(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
+    auto* ppmLayout = MakeRow(PanelPpm, 2, kTotalsGap);
+    QLabel* ppmCaption = MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
     ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     ppmLayout->addWidget(ppmCaption);
-    Label10 = label(QStringLiteral("Label10"), QStringLiteral("   0"), PanelPpm);
-    Label11 = label(QStringLiteral("Label11"), QStringLiteral("   0"), PanelPpm);
+    Label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral("   0"), PanelPpm);
+    Label11 = MakeLabel(QStringLiteral("Label11"), QStringLiteral("   0"), PanelPpm);
     for (QLabel* l : {Label10, Label11})
         ppmLayout->addWidget(totalLabel(l), 1);
     PanelPpm->hide();
@@ -488,16 +452,17 @@ void TForm4::buildLayout() {
     PanelMgl->setObjectName(QStringLiteral("PanelMgl"));
     // Four sums beside the caption would not fit in the pane: they get the
     // line under it.
-    auto* mglLayout = column(PanelMgl, 2, 0);
-    QLabel* mglCaption = label(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
+    auto* mglLayout = MakeColumn(PanelMgl, 2, 0);
+    QLabel* mglCaption =
+        MakeLabel(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
     mglLayout->addWidget(mglCaption);
     auto* mglSums = new QHBoxLayout;
     mglSums->setSpacing(kTotalsGap);
     mglLayout->addLayout(mglSums);
-    Label4 = label(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
-    Label13 = label(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
-    Label5 = label(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
-    Label9 = label(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
+    Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
+    Label13 = MakeLabel(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
+    Label5 = MakeLabel(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
+    Label9 = MakeLabel(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
     for (QLabel* l : {Label4, Label13, Label5, Label9})
         mglSums->addWidget(totalLabel(l), 1);
     PanelMgl->hide();
@@ -512,12 +477,12 @@ void TForm4::buildLayout() {
     }
 
     // ---- crops ----
-    GroupCrop = group(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), RzSplitter5);
+    GroupCrop = MakeGroup(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), RzSplitter5);
     RzSplitter5->addWidget(GroupCrop);
-    auto* cropLayout = column(GroupCrop);
+    auto* cropLayout = MakeColumn(GroupCrop);
 
-    GroupStrength = group(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), GroupCrop);
-    auto* strengthLayout = row(GroupStrength);
+    GroupStrength = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), GroupCrop);
+    auto* strengthLayout = MakeRow(GroupStrength);
     RxSlider1 = new QSlider(Qt::Horizontal, GroupStrength);
     RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
     RxSlider1->setRange(0, 250);
@@ -529,7 +494,7 @@ void TForm4::buildLayout() {
     strengthLayout->addWidget(RxSlider1, 1);
     PanelStrengthEdit = new QWidget(GroupStrength);
     PanelStrengthEdit->setObjectName(QStringLiteral("PanelStrengthEdit"));
-    auto* strengthEditLayout = row(PanelStrengthEdit, 0, 0);
+    auto* strengthEditLayout = MakeRow(PanelStrengthEdit, 0, 0);
     Edit2 = new QLineEdit(QStringLiteral("100"), PanelStrengthEdit);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setAccessibleName(QStringLiteral("Процентная концентрация"));
@@ -541,7 +506,7 @@ void TForm4::buildLayout() {
 
     auto* cropRow = new QWidget(GroupCrop);
     cropRow->setObjectName(QStringLiteral("PanelCrops"));
-    auto* cropRowLayout = row(cropRow, 0, 2);
+    auto* cropRowLayout = MakeRow(cropRow, 0, 2);
     dxDBGrid6 = new DBGrid(g, cropRow);
     dxDBGrid6->setObjectName(QStringLiteral("dxDBGrid6"));
     dxDBGrid6->setDataSource(&DataSource3);
@@ -554,7 +519,7 @@ void TForm4::buildLayout() {
 
     CropNavigators = new QWidget(cropRow);
     CropNavigators->setObjectName(QStringLiteral("CropNavigators"));
-    auto* navigatorLayout = column(CropNavigators, 0, 2);
+    auto* navigatorLayout = MakeColumn(CropNavigators, 0, 2);
     const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
         auto* navigator = new DBNavigator(g, CropNavigators);
         navigator->setObjectName(name);

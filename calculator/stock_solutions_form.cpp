@@ -5,7 +5,7 @@
 #include "calculator/calculator_form.h"
 #include "calculator/mixing_sources.h"
 #include "controls/message_service.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "solutions/grid_export.h"
 #include "store/connection.h"
 #include "store/error.h"
@@ -64,9 +64,7 @@ TF_StockSolutions::TF_StockSolutions(Program& program)
 TF_StockSolutions::~TF_StockSolutions() = default;
 
 void TF_StockSolutions::buildLayout() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 8, 6);
 
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Раствор: рабочий состав"), this, true);
     outer->addWidget(Label1);

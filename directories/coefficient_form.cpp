@@ -5,7 +5,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "directories/element_form.h"
 
 #include <QGroupBox>
@@ -29,15 +29,11 @@ void TForm6::buildLayout() {
     HandlerGuard& g = program_.guard();
     DataSource* records = &program_.Form3->DS_KOF;
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 6, 6, 6);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 6, 6);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список Коэффициентов:"), this);
     outer->addWidget(GroupBox1, 1);
-    auto* groupLayout = new QHBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(6, 6, 6, 6);
-    groupLayout->setSpacing(8);
+    auto* groupLayout = MakeRow(GroupBox1, 6, 8);
 
     dxDBGrid1 = new DBGrid(g, GroupBox1);
     dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
@@ -51,9 +47,7 @@ void TForm6::buildLayout() {
 
     auto* side = new QWidget(GroupBox1);
     side->setObjectName(QStringLiteral("Panel1"));
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->setSpacing(0);
+    auto* sideLayout = MakeColumn(side, 0, 0);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Коэффициент "), side);
     Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("пересчета"), side);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("элемента:"), side);

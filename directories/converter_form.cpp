@@ -1,7 +1,7 @@
 #include "directories/converter_form.h"
 
 #include "app/program.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "store/number_text.h"
 
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "app/program.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
+#include "controls/widget_building.h"
 #include "directories/coefficient_form.h"
-#include "directories/directory_widgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,20 +37,15 @@ TForm3::~TForm3() = default;
 
 void TForm3::buildLayout() {
     HandlerGuard& g = program_.guard();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
+    auto* outer = MakeColumn(this, 4, kStyleSpacing);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список элементов:"), this);
     outer->addWidget(GroupBox1);
-    auto* groupLayout = new QVBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(6, 6, 6, 6);
-    groupLayout->setSpacing(4);
+    auto* groupLayout = MakeColumn(GroupBox1, 6, 4);
 
     auto* top = new QWidget(GroupBox1);
     top->setObjectName(QStringLiteral("Panel1"));
-    auto* topLayout = new QHBoxLayout(top);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->setSpacing(4);
+    auto* topLayout = MakeRow(top, 0, 4);
     DBNavigator1 = new DBNavigator(g, top);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1->setButtons({NavButton::Insert, NavButton::Post});

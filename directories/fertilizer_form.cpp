@@ -6,8 +6,8 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
+#include "controls/widget_building.h"
 #include "directories/converter_form.h"
-#include "directories/directory_widgets.h"
 #include "directories/element_form.h"
 #include "store/number_text.h"
 
@@ -53,13 +53,11 @@ TForm2::~TForm2() = default;
 
 void TForm2::buildLayout() {
     HandlerGuard& g = program_.guard();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
+    auto* outer = MakeColumn(this, 4, kStyleSpacing);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список удобрений:"), this);
     outer->addWidget(GroupBox1);
-    auto* groupLayout = new QVBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(4, 4, 4, 4);
+    auto* groupLayout = MakeColumn(GroupBox1, 4, kStyleSpacing);
 
     RzSplitter1 = new Splitter(g, Qt::Horizontal, GroupBox1);
     RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
@@ -69,9 +67,7 @@ void TForm2::buildLayout() {
     // ---- left pane: the fertilizers ----
     Panel1 = new QWidget(RzSplitter1);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* left = new QVBoxLayout(Panel1);
-    left->setContentsMargins(0, 0, 0, 0);
-    left->setSpacing(4);
+    auto* left = MakeColumn(Panel1, 0, 4);
 
     PanelSearch = new QWidget(Panel1);
     PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
@@ -123,9 +119,7 @@ void TForm2::buildLayout() {
     // ---- right pane: the content of the current fertilizer ----
     GroupBox2 =
         MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Содержание элементов в удобрении:"), RzSplitter1);
-    auto* right = new QVBoxLayout(GroupBox2);
-    right->setContentsMargins(4, 4, 4, 4);
-    right->setSpacing(4);
+    auto* right = MakeColumn(GroupBox2, 4, 4);
     DBNavigator3 = new DBNavigator(g, GroupBox2);
     DBNavigator3->setObjectName(QStringLiteral("DBNavigator3"));
     DBNavigator3->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class QAction;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace solvane {
+
+// Small builders for the windows' widgets: each gets its object name so that
+// it can be found and read by assistive tools and tests.
+QGroupBox* MakeGroup(const QString& objectName, const QString& caption, QWidget* parent);
+QLabel* MakeLabel(const QString& objectName, const QString& text, QWidget* parent, bool bold = false);
+QPushButton* MakeButton(const QString& objectName, const QString& caption, QWidget* parent, bool bold = false);
+// A button whose hint is shown on hover and read by assistive tools.
+QPushButton* MakeHintedButton(const QString& objectName, const QString& caption, const QString& hint, QWidget* parent);
+QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& caption);
+void SetBold(QWidget* widget);
+
+// The layout of a widget: its children one under the other (a column) or
+// side by side (a row), with the same margin on every side and the spacing
+// between them (kStyleSpacing: the style's own).
+constexpr int kStyleSpacing = -1;
+QVBoxLayout* MakeColumn(QWidget* widget, int margin = 4, int spacing = 4);
+QHBoxLayout* MakeRow(QWidget* widget, int margin = 4, int spacing = 4);
+
+} // namespace solvane

@@ -6,6 +6,7 @@
 #include "calculator/stock_solutions_form.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
+#include "directories/fertilizer_list.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
@@ -74,9 +75,7 @@ constexpr int kTotalsGap = 4;
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
-// Where the search box sits in its strip: 56 pixels from the left edge, and
-// 65 pixels narrower than the strip.
-constexpr int kSearchBoxLeft = 56;
+// The search box is 65 pixels narrower than its strip.
 constexpr int kSearchBoxMargin = 65;
 
 // The smallest size of a pane between splitter bars.
@@ -222,12 +221,12 @@ void TForm4::buildLayout() {
     searchStrip_->setObjectName(QStringLiteral("PanelSearch"));
     searchStrip_->setFixedHeight(28);
     auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
-    searchLabel->setGeometry(6, 6, kSearchBoxLeft - 8, 18);
+    searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
     Edit1 = new QLineEdit(searchStrip_);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setToolTip(QStringLiteral("Название искомого удобрения"));
     Edit1->setAccessibleName(QStringLiteral("Поиск:"));
-    Edit1->setGeometry(kSearchBoxLeft, 3, 120, 22);
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 120, 22);
     searchLabel->setBuddy(Edit1);
     searchStrip_->installEventFilter(this);
     fertilizerLayout->addWidget(searchStrip_);
@@ -650,7 +649,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm4::applySearchBoxWidth() {
-    Edit1->setGeometry(kSearchBoxLeft, Edit1->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, Edit1->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
                        Edit1->height());
 }
 
@@ -713,14 +712,7 @@ void TForm4::Button3Click() {
 }
 
 void TForm4::Edit1Change() {
-    DataSet& fertilizers = program_.Form2->T_Udobra;
-    const QString text = Edit1->text();
-    if (text.isEmpty()) {
-        fertilizers.setFiltered(false);
-        return;
-    }
-    fertilizers.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
-    fertilizers.setFiltered(true);
+    SearchFertilizers(program_.Form2->T_Udobra, Edit1->text());
 }
 
 void TForm4::dxDBGrid1Click() {
@@ -747,15 +739,7 @@ void TForm4::dxDBGrid1Click() {
 }
 
 void TForm4::dxDBGrid1ColumnClick() {
-    DBGridColumn* names = dxDBGrid1->columnByField(QStringLiteral("name_udobra"));
-    DataSet& fertilizers = program_.Form2->T_Udobra;
-    if (names->sortMark() == SortMark::Ascending) {
-        names->setSortMark(SortMark::Descending);
-        fertilizers.setSort(QStringLiteral("name_udobra DESC"));
-    } else {
-        names->setSortMark(SortMark::Ascending);
-        fertilizers.setSort(QStringLiteral("name_udobra ASC"));
-    }
+    ToggleNameSort(program_.Form2->T_Udobra, *dxDBGrid1->columnByField(QStringLiteral("name_udobra")));
 }
 
 void TForm4::Button6Click() {

@@ -9,6 +9,7 @@
 #include "controls/widget_building.h"
 #include "directories/converter_form.h"
 #include "directories/element_form.h"
+#include "directories/fertilizer_list.h"
 #include "store/number_text.h"
 
 #include <QApplication>
@@ -24,9 +25,7 @@ namespace solvane {
 
 namespace {
 
-// Where the search box sits in its row: after the label, and 80 pixels
-// narrower than the row.
-constexpr int kSearchBoxLeft = 56;
+// The search box is 80 pixels narrower than its row.
 constexpr int kSearchBoxMargin = 80;
 // After a resize of the window the search box is 90 pixels narrower than half
 // the outer group.
@@ -73,11 +72,11 @@ void TForm2::buildLayout() {
     PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
     PanelSearch->setFixedHeight(28);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), PanelSearch, true);
-    Label1->setGeometry(4, 5, kSearchBoxLeft - 6, 18);
+    Label1->setGeometry(4, 5, kFertilizerSearchBoxLeft - 6, 18);
     Edit1 = new QLineEdit(PanelSearch);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setAccessibleName(QStringLiteral("Поиск:"));
-    Edit1->setGeometry(kSearchBoxLeft, 3, 200, 22);
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 200, 22);
     Label1->setBuddy(Edit1);
     left->addWidget(PanelSearch);
 
@@ -213,24 +212,12 @@ void TForm2::FormResize() {
 }
 
 void TForm2::Edit1Change() {
-    const QString text = Edit1->text();
-    if (text.isEmpty()) {
-        T_Udobra.setFiltered(false);
-        return;
-    }
-    T_Udobra.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
-    T_Udobra.setFiltered(true);
+    SearchFertilizers(T_Udobra, Edit1->text());
 }
 
 void TForm2::dxDBGrid2ColumnClick() {
-    // Any header sorts by name; the mark changes once the order has.
-    if (dxDBGrid2name_udobra->sortMark() == SortMark::Ascending) {
-        T_Udobra.setSort(QStringLiteral("name_udobra DESC"));
-        dxDBGrid2name_udobra->setSortMark(SortMark::Descending);
-    } else {
-        T_Udobra.setSort(QStringLiteral("name_udobra ASC"));
-        dxDBGrid2name_udobra->setSortMark(SortMark::Ascending);
-    }
+    // Any header sorts by name.
+    ToggleNameSort(T_Udobra, *dxDBGrid2name_udobra);
 }
 
 void TForm2::DS_UDobRADataChange() {

@@ -2,6 +2,7 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_grid_model.h"
+#include "controls/lookup_list.h"
 #include "controls/number_spin_box.h"
 #include "store/dataset.h"
 #include "store/field.h"
@@ -20,16 +21,6 @@ namespace {
 // Set on an editor once the user changed its value: the data no longer
 // overwrites it (the grid repaints its row while the user types).
 const char* const kDirty = "solvaneEditorDirty";
-
-bool sameKey(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return false;
-    bool okA = false, okB = false;
-    const double da = a.toDouble(&okA), db = b.toDouble(&okB);
-    if (okA && okB)
-        return da == db;
-    return a.toString() == b.toString();
-}
 
 struct Loading {
     bool& flag;
@@ -123,15 +114,7 @@ void DBGridDelegate::fillLookup(QWidget* editor, int column) const {
         if (listKey.isEmpty())
             listKey = own->lookupSourceKey();
     }
-    if (!list || !list->isActive())
-        return;
-    const Field* shown = list->findField(listField);
-    const Field* key = list->findField(listKey);
-    if (!shown || !key)
-        return;
-    const int rows = list->recordCount();
-    for (int i = 0; i < rows; ++i)
-        combo->addItem(DBGridModel::displayText(list->valueAt(i, shown)), list->valueAt(i, key));
+    FillLookupList(*combo, list, listKey, listField);
 }
 
 void DBGridDelegate::editorChanged(QWidget* editor, int column) const {
@@ -155,11 +138,7 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             const Field* key = model.editField(index.column());
             const QVariant value = key ? ds->valueAt(index.row(), key) : QVariant();
-            int found = -1;
-            for (int i = 0; i < combo->count() && found < 0; ++i)
-                if (sameKey(combo->itemData(i), value))
-                    found = i;
-            combo->setCurrentIndex(found);
+            combo->setCurrentIndex(FindLookupEntry(*combo, value));
         } else if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
             const Field* f = model.field(index.column());
             spin->setNumber(f ? ds->valueAt(index.row(), f) : QVariant());

@@ -1,26 +1,12 @@
 #include "controls/db_lookup_combo.h"
 
-#include "controls/db_grid_model.h"
 #include "controls/handler_guard.h"
+#include "controls/lookup_list.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
 #include "store/field.h"
 
 namespace solvane {
-
-namespace {
-
-bool sameKey(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return false;
-    bool okA = false, okB = false;
-    const double da = a.toDouble(&okA), db = b.toDouble(&okB);
-    if (okA && okB)
-        return da == db;
-    return a.toString() == b.toString();
-}
-
-} // namespace
 
 // Follows two sources: the bound field's (which entry is current) and the
 // list's (which entries there are).
@@ -98,7 +84,6 @@ public:
             source_ = nullptr;
         if (source == listSource_) {
             listSource_ = nullptr;
-            keys_.clear();
             const Quiet quiet(*this);
             combo_.clear();
         }
@@ -107,20 +92,7 @@ public:
     // Lists the list source's visible rows, keeping the current entry.
     void fillList() {
         const Quiet quiet(*this);
-        combo_.clear();
-        keys_.clear();
-        DataSet* list = listSource_ ? listSource_->dataSet() : nullptr;
-        if (list && list->isActive()) {
-            const Field* shown = list->findField(listField_);
-            const Field* key = list->findField(listKeyField_);
-            if (shown && key) {
-                const int rows = list->recordCount();
-                for (int i = 0; i < rows; ++i) {
-                    combo_.addItem(DBGridModel::displayText(list->valueAt(i, shown)));
-                    keys_.push_back(list->valueAt(i, key));
-                }
-            }
-        }
+        FillLookupList(combo_, listSource_ ? listSource_->dataSet() : nullptr, listKeyField_, listField_);
         showCurrent();
     }
 
@@ -128,21 +100,14 @@ public:
     void showCurrent() {
         const Quiet quiet(*this);
         const Field* f = field();
-        int found = -1;
-        if (f) {
-            const QVariant key = f->value();
-            for (size_t i = 0; i < keys_.size() && found < 0; ++i)
-                if (sameKey(keys_[i], key))
-                    found = static_cast<int>(i);
-        }
-        combo_.setCurrentIndex(found);
+        combo_.setCurrentIndex(f ? FindLookupEntry(combo_, f->value()) : -1);
     }
 
     // The user chose an entry: its key goes into the field.
     void chosen(int index) {
-        if (quiet_ || index < 0 || index >= static_cast<int>(keys_.size()))
+        if (quiet_ || index < 0 || index >= combo_.count())
             return;
-        const QVariant key = keys_[static_cast<size_t>(index)];
+        const QVariant key = combo_.itemData(index);
         const bool ok = combo_.guard_.run(&combo_, [this, &key] {
             DataSet* ds = source_ ? source_->dataSet() : nullptr;
             if (!ds)
@@ -171,7 +136,6 @@ private:
     DataSource* listSource_ = nullptr;
     QString listKeyField_;
     QString listField_;
-    std::vector<QVariant> keys_;
     bool quiet_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include "controls/number_spin_box.h"
 #include "store/dataset.h"
 #include "store/field.h"
+#include "store/number_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -144,7 +145,7 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
             spin->setNumber(f ? ds->valueAt(index.row(), f) : QVariant());
         } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             const Field* f = model.field(index.column());
-            line->setText(f ? DBGridModel::displayText(ds->valueAt(index.row(), f)) : QString());
+            line->setText(f ? ValueText(ds->valueAt(index.row(), f)) : QString());
         }
     } catch (const std::exception& e) {
         grid_.reportLater(QString::fromLocal8Bit(e.what()));

@@ -122,25 +122,6 @@ bool DBGridModel::isEditable(int column) const {
     return f && f->kind() == FieldKind::Data && !f->isReadOnly();
 }
 
-QString DBGridModel::displayText(const QVariant& value) {
-    if (value.isNull() || !value.isValid())
-        return QString();
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return FormatNumber(value.toDouble());
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return FormatInteger(value.toLongLong());
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return value.toString();
-    }
-}
-
 bool DBGridModel::writeValue(int column, const QVariant& value) {
     if (!live())
         throw Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -201,7 +182,7 @@ QVariant DBGridModel::readCell(int row, int column, int role) const {
         if (part == CheckPart)
             result = truthOf(raw) ? Qt::Checked : Qt::Unchecked;
         else if (c->kind() != ColumnKind::Check)
-            result = displayText(raw);
+            result = ValueText(raw);
     } catch (const Error& e) {
         if (!readFailed_) {
             readFailed_ = true;

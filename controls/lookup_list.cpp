@@ -1,8 +1,8 @@
 #include "controls/lookup_list.h"
 
-#include "controls/db_grid_model.h"
 #include "store/dataset.h"
 #include "store/field.h"
+#include "store/number_text.h"
 
 #include <QComboBox>
 
@@ -32,7 +32,7 @@ void FillLookupList(QComboBox& combo, DataSet* list, const QString& keyField, co
         return;
     const int rows = list->recordCount();
     for (int i = 0; i < rows; ++i)
-        combo.addItem(DBGridModel::displayText(list->valueAt(i, shown)), list->valueAt(i, key));
+        combo.addItem(ValueText(list->valueAt(i, shown)), list->valueAt(i, key));
 }
 
 int FindLookupEntry(const QComboBox& combo, const QVariant& key) {

@@ -3,6 +3,7 @@
 #include "store/error.h"
 
 #include <QLocale>
+#include <QVariant>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +57,25 @@ QString FormatNumber(double value) {
 
 QString FormatInteger(long long value) {
     return QString::number(value);
+}
+
+QString ValueText(const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FormatNumber(value.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return FormatInteger(value.toLongLong());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
+    }
 }
 
 bool TryParseFloat(const QString& text, double& value) {

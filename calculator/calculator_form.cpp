@@ -10,6 +10,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
+#include "controls/hint_text.h"
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
 #include "settings/options_form.h"
@@ -22,7 +23,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -31,7 +31,6 @@
 #include <QSlider>
 #include <QSplitterHandle>
 #include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace solvane {
@@ -40,28 +39,6 @@ namespace {
 Connection* connectionOf(Program& program) {
     return &program.Form1->ADOConnection1;
 }
-
-// Hints whose lines are separated by a carriage return alone, as the
-// program's hints are written: the widget keeps the text as it is, and the
-// tooltip shows it with real line breaks.
-class LineHintFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip)
-            return QObject::eventFilter(watched, event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || widget->toolTip().isEmpty())
-            return QObject::eventFilter(watched, event);
-        QString shown = widget->toolTip();
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget);
-        return true;
-    }
-};
 
 // A sum in a totals strip. The strips share a narrow pane: the sums take
 // equal shares of the width they are given, apart by a gap, and a sum too

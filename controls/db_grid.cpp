@@ -3,6 +3,7 @@
 #include "controls/db_grid_delegate.h"
 #include "controls/db_grid_model.h"
 #include "controls/handler_guard.h"
+#include "controls/hint_text.h"
 #include "store/dataset.h"
 #include "store/error.h"
 
@@ -184,10 +185,7 @@ void DBGrid::setHint(const QString& hint) {
 }
 
 QString DBGrid::hintText() const {
-    QString text = hint_;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    return TooltipText(hint_);
 }
 
 void DBGrid::setContextMenu(QMenu* menu) {

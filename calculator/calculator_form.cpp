@@ -522,10 +522,9 @@ void TForm4::buildLayout() {
             s->widget(i)->setMinimumSize(kSmallestPane, kSmallestPane);
     }
 
+    // Set up by installCalculation().
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(1500);
 
     wireControls();
     resize(936, 738);

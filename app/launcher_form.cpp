@@ -9,6 +9,7 @@
 #include "settings/window_sizes.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -87,10 +88,7 @@ void TForm1::RzButton2Click() {
 void TForm1::Timer1Timer() {
     // The timer goes off even when the click fails, so that a failing start
     // is reported once instead of every 100 ms.
-    struct StopTimer {
-        QTimer* timer;
-        ~StopTimer() { timer->stop(); }
-    } stop{Timer1};
+    const auto stop = qScopeGuard([this] { Timer1->stop(); });
     RzButton2Click();
 }
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
@@ -22,13 +23,6 @@ namespace {
 // Set on an editor once the user changed its value: the data no longer
 // overwrites it (the grid repaints its row while the user types).
 const char* const kDirty = "solvaneEditorDirty";
-
-struct Loading {
-    bool& flag;
-    bool saved;
-    explicit Loading(bool& f) : flag(f), saved(f) { flag = true; }
-    ~Loading() { flag = saved; }
-};
 
 } // namespace
 
@@ -135,7 +129,7 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         if (!model.live() || index.row() >= model.rowCount())
             return;
         DataSet* ds = model.dataSet();
-        Loading loading(loading_);
+        const QScopedValueRollback<bool> loading(loading_, true);
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             const Field* key = model.editField(index.column());
             const QVariant value = key ? ds->valueAt(index.row(), key) : QVariant();

@@ -8,6 +8,7 @@
 #include "store/number_text.h"
 
 #include <QBrush>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
@@ -302,20 +303,11 @@ QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int r
     }
 }
 
-namespace {
 // While rows come and go the view moves its current index by itself; that
-// is not a user's move to another row.
-struct Restructuring {
-    bool& flag;
-    bool saved;
-    explicit Restructuring(bool& f) : flag(f), saved(f) { flag = true; }
-    ~Restructuring() { flag = saved; }
-};
-} // namespace
-
+// is not a user's move to another row: the grid is told it is syncing.
 void DBGridModel::resetAll() {
     {
-        const Restructuring quiet(grid_.syncing_);
+        const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
         beginResetModel();
         rows_ = liveRowCount();
         fieldsValid_ = false;
@@ -328,7 +320,7 @@ void DBGridModel::resetAll() {
 }
 
 void DBGridModel::restructure() {
-    const Restructuring quiet(grid_.syncing_);
+    const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
     const int n = liveRowCount();
     if (n > rows_) {
         beginInsertRows(QModelIndex(), rows_, n - 1);

@@ -6,6 +6,8 @@
 #include "store/dataset.h"
 #include "store/field.h"
 
+#include <QScopedValueRollback>
+
 namespace solvane {
 
 // Follows two sources: the bound field's (which entry is current) and the
@@ -84,21 +86,21 @@ public:
             source_ = nullptr;
         if (source == listSource_) {
             listSource_ = nullptr;
-            const Quiet quiet(*this);
+            const QScopedValueRollback<bool> quiet(quiet_, true);
             combo_.clear();
         }
     }
 
     // Lists the list source's visible rows, keeping the current entry.
     void fillList() {
-        const Quiet quiet(*this);
+        const QScopedValueRollback<bool> quiet(quiet_, true);
         FillLookupList(combo_, listSource_ ? listSource_->dataSet() : nullptr, listKeyField_, listField_);
         showCurrent();
     }
 
     // Shows the entry of the current row's key (none when empty or not listed).
     void showCurrent() {
-        const Quiet quiet(*this);
+        const QScopedValueRollback<bool> quiet(quiet_, true);
         const Field* f = field();
         combo_.setCurrentIndex(f ? FindLookupEntry(combo_, f->value()) : -1);
     }
@@ -121,13 +123,6 @@ public:
     }
 
 private:
-    struct Quiet {
-        explicit Quiet(Link& link) : link(link), saved(link.quiet_) { link.quiet_ = true; }
-        ~Quiet() { link.quiet_ = saved; }
-        Link& link;
-        bool saved;
-    };
-
     DBLookupCombo& combo_;
     Side data_;
     Side list_;
@@ -136,6 +131,8 @@ private:
     DataSource* listSource_ = nullptr;
     QString listKeyField_;
     QString listField_;
+    // Set while the list or the current entry is shown: the combo's own
+    // signals then are not a user's choice.
     bool quiet_ = false;
 };
 

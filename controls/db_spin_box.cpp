@@ -7,6 +7,7 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
@@ -57,18 +58,18 @@ public:
         // would reach data sets already destroyed).
         if (source == source_) {
             source_ = nullptr;
-            quiet_ = true;
+            const QScopedValueRollback<bool> quiet(quiet_, true);
             show();
-            quiet_ = false;
         }
     }
 
     // Shows the current row's value.
     void show() {
         const Field* f = field();
-        loading_ = true;
-        box_.setNumber(f ? f->value() : QVariant());
-        loading_ = false;
+        {
+            const QScopedValueRollback<bool> loading(loading_, true);
+            box_.setNumber(f ? f->value() : QVariant());
+        }
         box_.setReadOnly(!f || f->isReadOnly() || f->kind() != FieldKind::Data);
     }
 
@@ -86,11 +87,7 @@ public:
                 if (current.isNull() == next.isNull() && (current.isNull() || current == next))
                     return;
                 ds->edit();
-                writing_ = true;
-                struct Done {
-                    bool& flag;
-                    ~Done() { flag = false; }
-                } done{writing_};
+                const QScopedValueRollback<bool> writing(writing_, true);
                 f->setValue(next);
             });
             if (!ok) {

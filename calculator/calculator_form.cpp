@@ -158,6 +158,7 @@ void TForm4::declareDataSets() {
     T_el.setTable(QStringLiteral("T_element"));
     T_el.setFilter(QStringLiteral("kof<>true"));
     T_el.setFiltered(true);
+    // Kept as the program always had it: an empty calculated-fields handler (the set has no calculated fields).
     T_el.onCalcFields = [](DataSet&) {};
 
     ADOTable1.setTable(QStringLiteral("t_kof"));
@@ -743,6 +744,7 @@ void TForm4::FormShow() {
     if (!T_rachet.isActive() || T_rachet.isEmpty())
         return;
     DataSet& fertilizers = program_.Form2->T_Udobra;
+    // Kept as the program always did: each key filtered on and off, leaving the list unfiltered on its first record.
     for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
         fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
         fertilizers.setFiltered(true);

@@ -145,8 +145,7 @@ void TF_Analysis::buildLayout() {
     Chart1->setAccessibleName(QStringLiteral("Необходимость и расчёт, мг/л"));
     Chart1->setMinimumHeight(220);
 
-    auto* lower = new QWidget(this);
-    lower->setObjectName(QStringLiteral("PanelFigures"));
+    auto* lower = MakePanel(QStringLiteral("PanelFigures"), this);
     auto* lowerLayout = MakeRow(lower, 0, 8);
 
     StringGrid1 = new TextGrid(guard(), lower);
@@ -160,8 +159,7 @@ void TF_Analysis::buildLayout() {
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
     lowerLayout->addWidget(StringGrid1, 3);
 
-    auto* figures = new QWidget(lower);
-    figures->setObjectName(QStringLiteral("PanelSums"));
+    auto* figures = MakePanel(QStringLiteral("PanelSums"), lower);
     auto* figuresLayout = MakeColumn(figures, 0, 4);
     Label1 = MakeLabel(QStringLiteral("Label1"), QString(), figures, true);
     Label2 = MakeLabel(QStringLiteral("Label2"), QString(), figures, true);
@@ -187,8 +185,7 @@ void TF_Analysis::buildLayout() {
     figuresLayout->addWidget(ListBox1, 1);
     lowerLayout->addWidget(figures, 2);
 
-    auto* splitter = new Splitter(guard(), Qt::Vertical, this);
-    splitter->setObjectName(QStringLiteral("RzSplitter1"));
+    auto* splitter = MakeSplitter(guard(), QStringLiteral("RzSplitter1"), Qt::Vertical, this);
     splitter->setHint(QStringLiteral("Изменить размер"));
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(Chart1);

@@ -170,22 +170,18 @@ void TForm4::buildLayout() {
     auto* outer = MakeColumn(this, 2, 0);
 
     // Left part | concentrations and crops.
-    RzSplitter1 = new Splitter(g, Qt::Horizontal, this);
-    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    RzSplitter1 = MakeSplitter(g, QStringLiteral("RzSplitter1"), Qt::Horizontal, this);
     outer->addWidget(RzSplitter1);
 
     // Working area / saved solutions.
-    RzSplitter2 = new Splitter(g, Qt::Vertical, RzSplitter1);
-    RzSplitter2->setObjectName(QStringLiteral("RzSplitter2"));
+    RzSplitter2 = MakeSplitter(g, QStringLiteral("RzSplitter2"), Qt::Vertical, RzSplitter1);
     RzSplitter1->addWidget(RzSplitter2);
 
     // Fertilizer list with the button column | composition.
-    RzSplitter4 = new Splitter(g, Qt::Horizontal, RzSplitter2);
-    RzSplitter4->setObjectName(QStringLiteral("RzSplitter4"));
+    RzSplitter4 = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, RzSplitter2);
     RzSplitter2->addWidget(RzSplitter4);
 
-    auto* fertilizerSide = new QWidget(RzSplitter4);
-    fertilizerSide->setObjectName(QStringLiteral("PanelFertilizers"));
+    auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), RzSplitter4);
     auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
     RzSplitter4->addWidget(fertilizerSide);
 
@@ -195,8 +191,7 @@ void TForm4::buildLayout() {
     fertilizerSideLayout->addWidget(groupFertilizers, 1);
     auto* fertilizerLayout = MakeColumn(groupFertilizers);
 
-    searchStrip_ = new QWidget(groupFertilizers);
-    searchStrip_->setObjectName(QStringLiteral("PanelSearch"));
+    searchStrip_ = MakePanel(QStringLiteral("PanelSearch"), groupFertilizers);
     searchStrip_->setFixedHeight(28);
     auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
     searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
@@ -209,9 +204,7 @@ void TForm4::buildLayout() {
     searchStrip_->installEventFilter(this);
     fertilizerLayout->addWidget(searchStrip_);
 
-    dxDBGrid1 = new DBGrid(g, groupFertilizers);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
-    dxDBGrid1->setDataSource(&program_.Form2->DS_UDobRA);
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), &program_.Form2->DS_UDobRA, groupFertilizers);
     DBGridColumn* names = dxDBGrid1->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Названия"));
     names->setReadOnly(true);
     names->setSortMark(SortMark::Descending);
@@ -219,8 +212,7 @@ void TForm4::buildLayout() {
     dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fertilizerLayout->addWidget(dxDBGrid1, 1);
 
-    auto* countStrip = new QWidget(groupFertilizers);
-    countStrip->setObjectName(QStringLiteral("PanelCount"));
+    auto* countStrip = MakePanel(QStringLiteral("PanelCount"), groupFertilizers);
     auto* countLayout = MakeRow(countStrip, 2, 0);
     countLayout->addWidget(
         MakeLabel(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
@@ -230,8 +222,7 @@ void TForm4::buildLayout() {
     fertilizerLayout->addWidget(countStrip);
 
     // ---- button column ----
-    auto* buttons = new QWidget(fertilizerSide);
-    buttons->setObjectName(QStringLiteral("PanelButtons"));
+    auto* buttons = MakePanel(QStringLiteral("PanelButtons"), fertilizerSide);
     auto* buttonLayout = MakeColumn(buttons, 2, 4);
     fertilizerSideLayout->addWidget(buttons);
     constexpr int kButtonWidth = 34;
@@ -266,9 +257,7 @@ void TForm4::buildLayout() {
         MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
     RzSplitter4->addWidget(groupComposition);
     auto* compositionLayout = MakeColumn(groupComposition);
-    dxDBGrid2 = new DBGrid(g, groupComposition);
-    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
-    dxDBGrid2->setDataSource(&DS_rachet);
+    dxDBGrid2 = MakeGrid(g, QStringLiteral("dxDBGrid2"), &DS_rachet, groupComposition);
     dxDBGrid2->setRowSelect(true);
     dxDBGrid2->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
     dxDBGrid2->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
@@ -290,8 +279,7 @@ void TForm4::buildLayout() {
     dxDBGrid2->setContextMenu(PopupMenu2);
     compositionLayout->addWidget(dxDBGrid2, 1);
 
-    auto* compositionButtons = new QWidget(groupComposition);
-    compositionButtons->setObjectName(QStringLiteral("PanelSave"));
+    auto* compositionButtons = MakePanel(QStringLiteral("PanelSave"), groupComposition);
     auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
     Button5 = MakeButton(QStringLiteral("Button5"), QStringLiteral("Сохранить"), compositionButtons);
     Button4 = MakeButton(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), compositionButtons);
@@ -308,21 +296,17 @@ void TForm4::buildLayout() {
     GroupSaved = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
     RzSplitter2->addWidget(GroupSaved);
     auto* savedLayout = MakeColumn(GroupSaved, 2, 0);
-    RzSplitter3 = new Splitter(g, Qt::Horizontal, GroupSaved);
-    RzSplitter3->setObjectName(QStringLiteral("RzSplitter3"));
+    RzSplitter3 = MakeSplitter(g, QStringLiteral("RzSplitter3"), Qt::Horizontal, GroupSaved);
     RzSplitter3->setHandleWidth(6);
     savedLayout->addWidget(RzSplitter3);
 
-    auto* namesSide = new QWidget(RzSplitter3);
-    namesSide->setObjectName(QStringLiteral("PanelSavedNames"));
+    auto* namesSide = MakePanel(QStringLiteral("PanelSavedNames"), RzSplitter3);
     auto* namesSideLayout = MakeRow(namesSide, 0, 2);
     RzSplitter3->addWidget(namesSide);
     auto* groupNames = MakeGroup(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
     namesSideLayout->addWidget(groupNames, 1);
     auto* namesLayout = MakeColumn(groupNames);
-    dxDBGrid5 = new DBGrid(g, groupNames);
-    dxDBGrid5->setObjectName(QStringLiteral("dxDBGrid5"));
-    dxDBGrid5->setDataSource(&DS_HEAD_RAR);
+    dxDBGrid5 = MakeGrid(g, QStringLiteral("dxDBGrid5"), &DS_HEAD_RAR, groupNames);
     dxDBGrid5->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
     dxDBGrid5->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PopupMenu3 = new QMenu(this);
@@ -355,9 +339,7 @@ void TForm4::buildLayout() {
     auto* groupLines = MakeGroup(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
     RzSplitter3->addWidget(groupLines);
     auto* linesLayout = MakeColumn(groupLines);
-    dxDBGrid4 = new DBGrid(g, groupLines);
-    dxDBGrid4->setObjectName(QStringLiteral("dxDBGrid4"));
-    dxDBGrid4->setDataSource(&DS_SAVE_RAR);
+    dxDBGrid4 = MakeGrid(g, QStringLiteral("dxDBGrid4"), &DS_SAVE_RAR, groupLines);
     dxDBGrid4->setRowSelect(true);
     dxDBGrid4->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
     dxDBGrid4kol = dxDBGrid4->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
@@ -377,17 +359,13 @@ void TForm4::buildLayout() {
         MakeGroup(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
     RzSplitter1->addWidget(groupConcentrations);
     auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
-    RzSplitter5 = new Splitter(g, Qt::Vertical, groupConcentrations);
-    RzSplitter5->setObjectName(QStringLiteral("RzSplitter5"));
+    RzSplitter5 = MakeSplitter(g, QStringLiteral("RzSplitter5"), Qt::Vertical, groupConcentrations);
     concentrationsLayout->addWidget(RzSplitter5);
 
-    auto* upper = new QWidget(RzSplitter5);
-    upper->setObjectName(QStringLiteral("PanelConcentrations"));
+    auto* upper = MakePanel(QStringLiteral("PanelConcentrations"), RzSplitter5);
     auto* upperLayout = MakeColumn(upper, 2, 2);
     RzSplitter5->addWidget(upper);
-    dxDBGrid3 = new DBGrid(g, upper);
-    dxDBGrid3->setObjectName(QStringLiteral("dxDBGrid3"));
-    dxDBGrid3->setDataSource(&DataSource2);
+    dxDBGrid3 = MakeGrid(g, QStringLiteral("dxDBGrid3"), &DataSource2, upper);
     dxDBGrid3->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     dxDBGrid3name_el = dxDBGrid3->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
     dxDBGrid3name_el->setLookup(&program_.Form3->DS_Element, QStringLiteral("id_element"),
@@ -406,14 +384,11 @@ void TForm4::buildLayout() {
     dxDBGrid3->setContextMenu(PopupMenu1);
     upperLayout->addWidget(dxDBGrid3, 1);
 
-    DBNavigator1 = new DBNavigator(g, upper);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&DataSource2);
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), &DataSource2,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
     upperLayout->addWidget(DBNavigator1);
 
-    PanelPpm = new QWidget(upper);
-    PanelPpm->setObjectName(QStringLiteral("PanelPpm"));
+    PanelPpm = MakePanel(QStringLiteral("PanelPpm"), upper);
     auto* ppmLayout = MakeRow(PanelPpm, 2, kTotalsGap);
     QLabel* ppmCaption = MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
     ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
@@ -425,8 +400,7 @@ void TForm4::buildLayout() {
     PanelPpm->hide();
     upperLayout->addWidget(PanelPpm);
 
-    PanelMgl = new QWidget(upper);
-    PanelMgl->setObjectName(QStringLiteral("PanelMgl"));
+    PanelMgl = MakePanel(QStringLiteral("PanelMgl"), upper);
     // Four sums beside the caption would not fit in the pane: they get the
     // line under it.
     auto* mglLayout = MakeColumn(PanelMgl, 2, 0);
@@ -469,8 +443,7 @@ void TForm4::buildLayout() {
     RxSlider1->setToolTip(QStringLiteral("Процентная концентрация"));
     RxSlider1->setAccessibleName(QStringLiteral("Процентная концентрация"));
     strengthLayout->addWidget(RxSlider1, 1);
-    PanelStrengthEdit = new QWidget(GroupStrength);
-    PanelStrengthEdit->setObjectName(QStringLiteral("PanelStrengthEdit"));
+    PanelStrengthEdit = MakePanel(QStringLiteral("PanelStrengthEdit"), GroupStrength);
     auto* strengthEditLayout = MakeRow(PanelStrengthEdit, 0, 0);
     Edit2 = new QLineEdit(QStringLiteral("100"), PanelStrengthEdit);
     Edit2->setObjectName(QStringLiteral("Edit2"));
@@ -481,12 +454,9 @@ void TForm4::buildLayout() {
     GroupStrength->hide();
     cropLayout->addWidget(GroupStrength);
 
-    auto* cropRow = new QWidget(GroupCrop);
-    cropRow->setObjectName(QStringLiteral("PanelCrops"));
+    auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), GroupCrop);
     auto* cropRowLayout = MakeRow(cropRow, 0, 2);
-    dxDBGrid6 = new DBGrid(g, cropRow);
-    dxDBGrid6->setObjectName(QStringLiteral("dxDBGrid6"));
-    dxDBGrid6->setDataSource(&DataSource3);
+    dxDBGrid6 = MakeGrid(g, QStringLiteral("dxDBGrid6"), &DataSource3, cropRow);
     dxDBGrid6->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
     dxDBGrid6->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
     dxDBGrid6->horizontalHeader()->setStretchLastSection(false);
@@ -494,14 +464,10 @@ void TForm4::buildLayout() {
     dxDBGrid6->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
     cropRowLayout->addWidget(dxDBGrid6, 1);
 
-    CropNavigators = new QWidget(cropRow);
-    CropNavigators->setObjectName(QStringLiteral("CropNavigators"));
+    CropNavigators = MakePanel(QStringLiteral("CropNavigators"), cropRow);
     auto* navigatorLayout = MakeColumn(CropNavigators, 0, 2);
     const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
-        auto* navigator = new DBNavigator(g, CropNavigators);
-        navigator->setObjectName(name);
-        navigator->setDataSource(&DataSource3);
-        navigator->setButtons({which});
+        auto* navigator = MakeNavigator(g, name, &DataSource3, {which}, CropNavigators);
         navigator->setHint(which, hint);
         navigatorLayout->addWidget(navigator);
         return navigator;

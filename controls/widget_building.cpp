@@ -1,5 +1,9 @@
 #include "controls/widget_building.h"
 
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/splitter.h"
+
 #include <QAction>
 #include <QFont>
 #include <QGroupBox>
@@ -12,6 +16,13 @@
 namespace solvane {
 
 namespace {
+
+template <typename Widget> Widget* Named(Widget* widget, const QString& objectName, bool bold = false) {
+    widget->setObjectName(objectName);
+    if (bold)
+        SetBold(widget);
+    return widget;
+}
 
 template <typename Layout> Layout* MakeBox(QWidget* widget, int margin, int spacing) {
     auto* layout = new Layout(widget);
@@ -30,25 +41,19 @@ void SetBold(QWidget* widget) {
 }
 
 QGroupBox* MakeGroup(const QString& objectName, const QString& caption, QWidget* parent) {
-    auto* group = new QGroupBox(caption, parent);
-    group->setObjectName(objectName);
-    return group;
+    return Named(new QGroupBox(caption, parent), objectName);
 }
 
 QLabel* MakeLabel(const QString& objectName, const QString& text, QWidget* parent, bool bold) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    if (bold)
-        SetBold(label);
-    return label;
+    return Named(new QLabel(text, parent), objectName, bold);
 }
 
 QPushButton* MakeButton(const QString& objectName, const QString& caption, QWidget* parent, bool bold) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    if (bold)
-        SetBold(button);
-    return button;
+    return Named(new QPushButton(caption, parent), objectName, bold);
+}
+
+QWidget* MakePanel(const QString& objectName, QWidget* parent) {
+    return Named(new QWidget(parent), objectName);
 }
 
 QPushButton* MakeHintedButton(const QString& objectName, const QString& caption, const QString& hint, QWidget* parent) {
@@ -62,6 +67,24 @@ QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& cap
     QAction* action = menu->addAction(caption);
     action->setObjectName(objectName);
     return action;
+}
+
+Splitter* MakeSplitter(HandlerGuard& guard, const QString& objectName, Qt::Orientation orientation, QWidget* parent) {
+    return Named(new Splitter(guard, orientation, parent), objectName);
+}
+
+DBGrid* MakeGrid(HandlerGuard& guard, const QString& objectName, DataSource* source, QWidget* parent) {
+    DBGrid* grid = Named(new DBGrid(guard, parent), objectName);
+    grid->setDataSource(source);
+    return grid;
+}
+
+DBNavigator* MakeNavigator(HandlerGuard& guard, const QString& objectName, DataSource* source,
+                           const std::vector<NavButton>& buttons, QWidget* parent) {
+    DBNavigator* navigator = Named(new DBNavigator(guard, parent), objectName);
+    navigator->setButtons(buttons);
+    navigator->setDataSource(source);
+    return navigator;
 }
 
 QVBoxLayout* MakeColumn(QWidget* widget, int margin, int spacing) {

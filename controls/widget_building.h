@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QtCore/qnamespace.h>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -13,6 +15,13 @@ class QWidget;
 
 namespace solvane {
 
+class DataSource;
+class DBGrid;
+class DBNavigator;
+class HandlerGuard;
+class Splitter;
+enum class NavButton;
+
 // Small builders for the windows' widgets: each gets its object name so that
 // it can be found and read by assistive tools and tests.
 QGroupBox* MakeGroup(const QString& objectName, const QString& caption, QWidget* parent);
@@ -22,6 +31,14 @@ QPushButton* MakeButton(const QString& objectName, const QString& caption, QWidg
 QPushButton* MakeHintedButton(const QString& objectName, const QString& caption, const QString& hint, QWidget* parent);
 QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& caption);
 void SetBold(QWidget* widget);
+// A plain widget that holds others.
+QWidget* MakePanel(const QString& objectName, QWidget* parent);
+
+// The data-aware controls and the splitter, bound to their guard (and source).
+Splitter* MakeSplitter(HandlerGuard& guard, const QString& objectName, Qt::Orientation orientation, QWidget* parent);
+DBGrid* MakeGrid(HandlerGuard& guard, const QString& objectName, DataSource* source, QWidget* parent);
+DBNavigator* MakeNavigator(HandlerGuard& guard, const QString& objectName, DataSource* source,
+                           const std::vector<NavButton>& buttons, QWidget* parent);
 
 // The layout of a widget: its children one under the other (a column) or
 // side by side (a row), with the same margin on every side and the spacing

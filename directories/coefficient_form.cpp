@@ -35,18 +35,15 @@ void TForm6::buildLayout() {
     outer->addWidget(GroupBox1, 1);
     auto* groupLayout = MakeRow(GroupBox1, 6, 8);
 
-    dxDBGrid1 = new DBGrid(g, GroupBox1);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), records, GroupBox1);
     dxDBGrid1->setAccessibleName(QStringLiteral("Список коэффициентов"));
-    dxDBGrid1->setDataSource(records);
     dxDBGrid1name_kof = dxDBGrid1->addColumn(QStringLiteral("name_kof"), QStringLiteral("Название коэффициента"));
     dxDBGrid1name_kof->setWidth(170);
     dxDBGrid1kof = dxDBGrid1->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."));
     dxDBGrid1kof->setSpin(0.01, 0, 0);
     groupLayout->addWidget(dxDBGrid1, 1);
 
-    auto* side = new QWidget(GroupBox1);
-    side->setObjectName(QStringLiteral("Panel1"));
+    auto* side = MakePanel(QStringLiteral("Panel1"), GroupBox1);
     auto* sideLayout = MakeColumn(side, 0, 0);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Коэффициент "), side);
     Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("пересчета"), side);
@@ -78,10 +75,8 @@ void TForm6::buildLayout() {
 
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    DBNavigator1 = new DBNavigator(g, this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator1->setDataSource(records);
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), records,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, this);
     DBNavigator1->setFixedSize(84, 25);
     Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("выход"), this);
     bottom->addWidget(DBNavigator1);

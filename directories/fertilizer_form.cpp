@@ -58,18 +58,15 @@ void TForm2::buildLayout() {
     outer->addWidget(GroupBox1);
     auto* groupLayout = MakeColumn(GroupBox1, 4, kStyleSpacing);
 
-    RzSplitter1 = new Splitter(g, Qt::Horizontal, GroupBox1);
-    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    RzSplitter1 = MakeSplitter(g, QStringLiteral("RzSplitter1"), Qt::Horizontal, GroupBox1);
     RzSplitter1->setHandleWidth(kSplitterBarWidth);
     groupLayout->addWidget(RzSplitter1);
 
     // ---- left pane: the fertilizers ----
-    Panel1 = new QWidget(RzSplitter1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1 = MakePanel(QStringLiteral("Panel1"), RzSplitter1);
     auto* left = MakeColumn(Panel1, 0, 4);
 
-    PanelSearch = new QWidget(Panel1);
-    PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
+    PanelSearch = MakePanel(QStringLiteral("PanelSearch"), Panel1);
     PanelSearch->setFixedHeight(28);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), PanelSearch, true);
     Label1->setGeometry(4, 5, kFertilizerSearchBoxLeft - 6, 18);
@@ -80,10 +77,8 @@ void TForm2::buildLayout() {
     Label1->setBuddy(Edit1);
     left->addWidget(PanelSearch);
 
-    dxDBGrid2 = new DBGrid(g, Panel1);
-    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
+    dxDBGrid2 = MakeGrid(g, QStringLiteral("dxDBGrid2"), &DS_UDobRA, Panel1);
     dxDBGrid2->setAccessibleName(QStringLiteral("Список удобрений"));
-    dxDBGrid2->setDataSource(&DS_UDobRA);
     dxDBGrid2->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     QPalette tooltip = dxDBGrid2->palette();
     const QPalette system = QApplication::palette();
@@ -97,10 +92,8 @@ void TForm2::buildLayout() {
     dxDBGrid2ppm->setWidth(74);
     left->addWidget(dxDBGrid2, 1);
 
-    DBNavigator1 = new DBNavigator(g, Panel1);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator1->setDataSource(&DS_UDobRA);
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), &DS_UDobRA,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, Panel1);
     DBNavigator1->setFixedHeight(25);
     left->addWidget(DBNavigator1);
 
@@ -119,16 +112,12 @@ void TForm2::buildLayout() {
     GroupBox2 =
         MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Содержание элементов в удобрении:"), RzSplitter1);
     auto* right = MakeColumn(GroupBox2, 4, 4);
-    DBNavigator3 = new DBNavigator(g, GroupBox2);
-    DBNavigator3->setObjectName(QStringLiteral("DBNavigator3"));
-    DBNavigator3->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator3->setDataSource(&DS_SOSTAV);
+    DBNavigator3 = MakeNavigator(g, QStringLiteral("DBNavigator3"), &DS_SOSTAV,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, GroupBox2);
     DBNavigator3->setFixedHeight(25);
     right->addWidget(DBNavigator3);
-    dxDBGrid1 = new DBGrid(g, GroupBox2);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), &DS_SOSTAV, GroupBox2);
     dxDBGrid1->setAccessibleName(QStringLiteral("Содержание элементов в удобрении"));
-    dxDBGrid1->setDataSource(&DS_SOSTAV);
     dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     right->addWidget(dxDBGrid1, 1);
     Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("КОНВЕРТЕР"), GroupBox2, true);

@@ -176,12 +176,7 @@ void TF_Analysis::buildLayout() {
     figuresLayout->addSpacing(6);
     Label5 = MakeLabel(QStringLiteral("Label5"), QStringLiteral("Предупреждения:"), figures);
     figuresLayout->addWidget(Label5);
-    ListBox1 = new QListWidget(figures);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("Предупреждения:"));
-    ListBox1->setWordWrap(true);
-    ListBox1->setAlternatingRowColors(true);
-    Label5->setBuddy(ListBox1);
+    ListBox1 = MakeLineList(QStringLiteral("ListBox1"), Label5, figures);
     figuresLayout->addWidget(ListBox1, 1);
     lowerLayout->addWidget(figures, 2);
 
@@ -234,9 +229,7 @@ bool TF_Analysis::compute() {
     view.conductivity =
         QStringLiteral("Расчётная ЭП: ") + FormatNumber(result_.conductivity) + QStringLiteral(" мСм/см");
     view.warnings = result_.warnings;
-    const bool changed = !(view == shown_);
-    shown_ = std::move(view);
-    return changed;
+    return keepShown(shown_, std::move(view));
 }
 
 void TF_Analysis::apply() {

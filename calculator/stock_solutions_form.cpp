@@ -115,13 +115,8 @@ void TF_StockSolutions::buildLayout() {
 
     Label7 = MakeLabel(QStringLiteral("Label7"), QStringLiteral("Предупреждения:"), this);
     outer->addWidget(Label7);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("Предупреждения:"));
-    ListBox1->setWordWrap(true);
-    ListBox1->setAlternatingRowColors(true);
+    ListBox1 = MakeLineList(QStringLiteral("ListBox1"), Label7, this);
     ListBox1->setFixedHeight(ListBox1->fontMetrics().height() * 5 + 8);
-    Label7->setBuddy(ListBox1);
     outer->addWidget(ListBox1);
 
     auto* buttons = new QHBoxLayout;
@@ -215,9 +210,7 @@ bool TF_StockSolutions::compute() {
     view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
                 QStringLiteral(" мл раствора А и раствора Б");
     view.warnings = result_.warnings;
-    const bool changed = !(view == shown_);
-    shown_ = std::move(view);
-    return changed;
+    return keepShown(shown_, std::move(view));
 }
 
 void TF_StockSolutions::apply() {

@@ -271,8 +271,7 @@ void TForm4::buildLayout() {
     dxDBGrid2Column2->setWidth(78);
     dxDBGrid2->horizontalHeader()->setStretchLastSection(false);
     dxDBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    PopupMenu2 = MakeMenu(QStringLiteral("PopupMenu2"), this);
     N7 = MakeMenuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
     N8 = MakeMenuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
     N11 = MakeMenuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
@@ -309,8 +308,7 @@ void TForm4::buildLayout() {
     dxDBGrid5 = MakeGrid(g, QStringLiteral("dxDBGrid5"), &DS_HEAD_RAR, groupNames);
     dxDBGrid5->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
     dxDBGrid5->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    PopupMenu3 = MakeMenu(QStringLiteral("PopupMenu3"), this);
     N1 = MakeMenuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
     N5 = MakeMenuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
     dxDBGrid5->setContextMenu(PopupMenu3);
@@ -346,8 +344,7 @@ void TForm4::buildLayout() {
     dxDBGrid4kol->setSpin(0.01, 0, 100);
     dxDBGrid4kol_temp = dxDBGrid4->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
     dxDBGrid4kol_temp->setReadOnly(true);
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
+    PopupMenu4 = MakeMenu(QStringLiteral("PopupMenu4"), this);
     N4 = MakeMenuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
     EXCEL1 = MakeMenuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
     N12 = MakeMenuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
@@ -376,8 +373,7 @@ void TForm4::buildLayout() {
     dxDBGrid3rachet->setReadOnly(true);
     dxDBGrid3name_el->setWidth(64);
     dxDBGrid3vega->setWidth(170);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1 = MakeMenu(QStringLiteral("PopupMenu1"), this);
     N9 = MakeMenuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
     N10 = MakeMenuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
     N13 = MakeMenuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));

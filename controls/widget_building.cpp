@@ -63,6 +63,10 @@ QPushButton* MakeHintedButton(const QString& objectName, const QString& caption,
     return button;
 }
 
+QMenu* MakeMenu(const QString& objectName, QWidget* parent) {
+    return Named(new QMenu(parent), objectName);
+}
+
 QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(objectName);

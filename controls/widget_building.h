@@ -29,6 +29,7 @@ QLabel* MakeLabel(const QString& objectName, const QString& text, QWidget* paren
 QPushButton* MakeButton(const QString& objectName, const QString& caption, QWidget* parent, bool bold = false);
 // A button whose hint is shown on hover and read by assistive tools.
 QPushButton* MakeHintedButton(const QString& objectName, const QString& caption, const QString& hint, QWidget* parent);
+QMenu* MakeMenu(const QString& objectName, QWidget* parent);
 QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& caption);
 void SetBold(QWidget* widget);
 // A plain widget that holds others.

@@ -44,18 +44,13 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 DBGridModel::DBGridModel(DBGrid& grid) : grid_(grid) {}
 
 DBGridModel::~DBGridModel() {
-    if (source_)
-        source_->removeLink(this);
+    FollowSource(source_, nullptr, this);
 }
 
 void DBGridModel::setSource(DataSource* source) {
     if (source == source_)
         return;
-    if (source_)
-        source_->removeLink(this);
-    source_ = source;
-    if (source_)
-        source_->addLink(this);
+    FollowSource(source_, source, this);
     resetAll();
 }
 

@@ -16,10 +16,8 @@ class DBLookupCombo::Link {
 public:
     explicit Link(DBLookupCombo& combo) : combo_(combo), data_(*this, false), list_(*this, true) {}
     ~Link() {
-        if (source_)
-            source_->removeLink(&data_);
-        if (listSource_)
-            listSource_->removeLink(&list_);
+        FollowSource(source_, nullptr, &data_);
+        FollowSource(listSource_, nullptr, &list_);
     }
 
     struct Side : DataLink {
@@ -36,23 +34,15 @@ public:
     };
 
     void setSource(DataSource* source, const QString& fieldName) {
-        if (source_)
-            source_->removeLink(&data_);
-        source_ = source;
         fieldName_ = fieldName;
-        if (source_)
-            source_->addLink(&data_);
+        FollowSource(source_, source, &data_);
         showCurrent();
     }
 
     void setList(DataSource* listSource, const QString& keyField, const QString& listField) {
-        if (listSource_)
-            listSource_->removeLink(&list_);
-        listSource_ = listSource;
         listKeyField_ = keyField;
         listField_ = listField;
-        if (listSource_)
-            listSource_->addLink(&list_);
+        FollowSource(listSource_, listSource, &list_);
         fillList();
     }
 

@@ -73,18 +73,13 @@ DBNavigator::DBNavigator(HandlerGuard& guard, QWidget* parent)
 }
 
 DBNavigator::~DBNavigator() {
-    if (source_)
-        source_->removeLink(link_.get());
+    FollowSource(source_, nullptr, link_.get());
 }
 
 void DBNavigator::setDataSource(DataSource* source) {
     if (source_ == source)
         return;
-    if (source_)
-        source_->removeLink(link_.get());
-    source_ = source;
-    if (source_)
-        source_->addLink(link_.get());
+    FollowSource(source_, source, link_.get());
     updateButtons();
 }
 

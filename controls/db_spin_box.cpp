@@ -14,18 +14,11 @@ namespace solvane {
 class DBSpinBox::Link : public DataLink {
 public:
     explicit Link(DBSpinBox& box) : box_(box) {}
-    ~Link() override {
-        if (source_)
-            source_->removeLink(this);
-    }
+    ~Link() override { FollowSource(source_, nullptr, this); }
 
     void setSource(DataSource* source, const QString& fieldName) {
-        if (source_)
-            source_->removeLink(this);
-        source_ = source;
         fieldName_ = fieldName;
-        if (source_)
-            source_->addLink(this);
+        FollowSource(source_, source, this);
         show();
     }
 

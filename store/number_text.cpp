@@ -114,11 +114,22 @@ bool TryParseFloat(const QString& text, double& value) {
     return true;
 }
 
-double ParseFloat(const QString& text) {
-    double v = 0;
-    if (!TryParseFloat(text, v))
-        throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+namespace {
+
+// The number the text holds, read by tryParse; what names the kind of number
+// in the error.
+template <typename Number>
+Number ParseOrThrow(const QString& text, bool (*tryParse)(const QString&, Number&), const char* what) {
+    Number v = 0;
+    if (!tryParse(text, v))
+        throw Error(QStringLiteral("'%1' is not a valid %2 value").arg(text, QLatin1String(what)));
     return v;
+}
+
+} // namespace
+
+double ParseFloat(const QString& text) {
+    return ParseOrThrow(text, &TryParseFloat, "floating point");
 }
 
 bool TryParseInteger(const QString& text, int& value) {
@@ -150,10 +161,7 @@ bool TryParseInteger(const QString& text, int& value) {
 }
 
 int ParseInteger(const QString& text) {
-    int v = 0;
-    if (!TryParseInteger(text, v))
-        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return v;
+    return ParseOrThrow(text, &TryParseInteger, "integer");
 }
 
 } // namespace solvane

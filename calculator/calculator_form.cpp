@@ -195,10 +195,8 @@ void TForm4::buildLayout() {
     searchStrip_->setFixedHeight(28);
     auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
     searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
-    Edit1 = new QLineEdit(searchStrip_);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), searchStrip_);
     Edit1->setToolTip(QStringLiteral("Название искомого удобрения"));
-    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
     Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 120, 22);
     searchLabel->setBuddy(Edit1);
     searchStrip_->installEventFilter(this);
@@ -441,9 +439,8 @@ void TForm4::buildLayout() {
     strengthLayout->addWidget(RxSlider1, 1);
     PanelStrengthEdit = MakePanel(QStringLiteral("PanelStrengthEdit"), GroupStrength);
     auto* strengthEditLayout = MakeRow(PanelStrengthEdit, 0, 0);
-    Edit2 = new QLineEdit(QStringLiteral("100"), PanelStrengthEdit);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setAccessibleName(QStringLiteral("Процентная концентрация"));
+    Edit2 = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), PanelStrengthEdit,
+                     QStringLiteral("100"));
     Edit2->setMaximumWidth(48);
     strengthEditLayout->addWidget(Edit2);
     strengthLayout->addWidget(PanelStrengthEdit);

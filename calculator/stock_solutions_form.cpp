@@ -79,9 +79,7 @@ void TF_StockSolutions::buildLayout() {
     SpinEdit1->setValue(kFirstConcentration);
     Label2->setBuddy(SpinEdit1);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
-    Edit1 = new QLineEdit(kFirstVolume, this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Объём каждого бака, л:"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), this, kFirstVolume);
     Edit1->setMaximumWidth(90);
     Label3->setBuddy(Edit1);
     settings->addWidget(Label2);

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -61,6 +62,12 @@ QPushButton* MakeHintedButton(const QString& objectName, const QString& caption,
     button->setToolTip(hint);
     button->setAccessibleDescription(hint);
     return button;
+}
+
+QLineEdit* MakeEdit(const QString& objectName, const QString& accessibleName, QWidget* parent, const QString& text) {
+    QLineEdit* edit = Named(new QLineEdit(text, parent), objectName);
+    edit->setAccessibleName(accessibleName);
+    return edit;
 }
 
 QMenu* MakeMenu(const QString& objectName, QWidget* parent) {

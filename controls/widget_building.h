@@ -8,6 +8,7 @@ class QAction;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QVBoxLayout;
@@ -30,6 +31,9 @@ QPushButton* MakeButton(const QString& objectName, const QString& caption, QWidg
 // A button whose hint is shown on hover and read by assistive tools.
 QPushButton* MakeHintedButton(const QString& objectName, const QString& caption, const QString& hint, QWidget* parent);
 QMenu* MakeMenu(const QString& objectName, QWidget* parent);
+// A text box named for assistive tools (the caption that stands before it).
+QLineEdit* MakeEdit(const QString& objectName, const QString& accessibleName, QWidget* parent,
+                    const QString& text = QString());
 QAction* MakeMenuItem(QMenu* menu, const QString& objectName, const QString& caption);
 void SetBold(QWidget* widget);
 // A plain widget that holds others.

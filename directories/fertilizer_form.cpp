@@ -70,9 +70,7 @@ void TForm2::buildLayout() {
     PanelSearch->setFixedHeight(28);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), PanelSearch, true);
     Label1->setGeometry(4, 5, kFertilizerSearchBoxLeft - 6, 18);
-    Edit1 = new QLineEdit(PanelSearch);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), PanelSearch);
     Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 200, 22);
     Label1->setBuddy(Edit1);
     left->addWidget(PanelSearch);

@@ -24,9 +24,7 @@ TForm5::TForm5(Program& program) : Form(program.guard(), QStringLiteral("Form5")
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     auto* layout = MakeColumn(this, 8, 8);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Введите название"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Введите название"), this);
     // No longer than the name field holds: a longer name could not be stored.
     Edit1->setMaxLength(program.Form4->T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->size());
     Edit1->installEventFilter(this);

@@ -312,9 +312,7 @@ void TForm4::buildLayout() {
     dxDBGrid5->setContextMenu(PopupMenu3);
     namesLayout->addWidget(dxDBGrid5);
 
-    auto* litres = new QGroupBox(namesSide);
-    litres->setObjectName(QStringLiteral("LitresPanel"));
-    LitresPanel = litres;
+    LitresPanel = MakeGroup(QStringLiteral("LitresPanel"), QString(), namesSide);
     LitresPanel->setToolTip(MixingOrderHint());
     LitresPanel->installEventFilter(hints);
     auto* litresLayout = MakeColumn(LitresPanel, 4, 2);

@@ -2,12 +2,14 @@
 
 #include "app/program.h"
 #include "calculator/calculator_form.h"
+#include "controls/widget_building.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
 #include "settings/options.h"
 #include "settings/window_sizes.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -15,11 +17,7 @@ namespace solvane {
 
 namespace {
 QPushButton* launcherButton(QWidget* parent, const QString& name, const QString& caption, const QColor& colour) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    QFont f = b->font();
-    f.setBold(true);
-    b->setFont(f);
+    QPushButton* b = MakeButton(name, caption, parent, true);
     QPalette p = b->palette();
     p.setColor(QPalette::ButtonText, colour);
     b->setPalette(p);
@@ -35,9 +33,7 @@ TForm1::TForm1(Program& program) : Form(program.guard(), QStringLiteral("Form1")
     RzButton3 = launcherButton(this, QStringLiteral("RzButton3"), QStringLiteral("Элементы"), QColor(128, 0, 128));
     RzButton1 = launcherButton(this, QStringLiteral("RzButton1"), QStringLiteral("Удобрения"), QColor(0, 0, 128));
     RzButton2 = launcherButton(this, QStringLiteral("RzButton2"), QStringLiteral("Калькулятор"), QColor(0, 128, 128));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(8);
+    auto* layout = MakeColumn(this, 12, 8);
     layout->addWidget(RzButton3);
     layout->addWidget(RzButton1);
     layout->addWidget(RzButton2);
@@ -92,10 +88,7 @@ void TForm1::RzButton2Click() {
 void TForm1::Timer1Timer() {
     // The timer goes off even when the click fails, so that a failing start
     // is reported once instead of every 100 ms.
-    struct StopTimer {
-        QTimer* timer;
-        ~StopTimer() { timer->stop(); }
-    } stop{Timer1};
+    const auto stop = qScopeGuard([this] { Timer1->stop(); });
     RzButton2Click();
 }
 

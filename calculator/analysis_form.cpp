@@ -5,7 +5,7 @@
 #include "calculator/calculator_form.h"
 #include "calculator/mixing_sources.h"
 #include "controls/splitter.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "store/connection.h"
 #include "store/number_text.h"
 
@@ -111,9 +111,7 @@ TF_Analysis::TF_Analysis(Program& program)
 TF_Analysis::~TF_Analysis() = default;
 
 void TF_Analysis::buildLayout() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 6, 6, 6);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 6, 6);
 
     Chart = new QChart;
     Chart->setObjectName(QStringLiteral("Chart"));
@@ -147,11 +145,8 @@ void TF_Analysis::buildLayout() {
     Chart1->setAccessibleName(QStringLiteral("Необходимость и расчёт, мг/л"));
     Chart1->setMinimumHeight(220);
 
-    auto* lower = new QWidget(this);
-    lower->setObjectName(QStringLiteral("PanelFigures"));
-    auto* lowerLayout = new QHBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    lowerLayout->setSpacing(8);
+    auto* lower = MakePanel(QStringLiteral("PanelFigures"), this);
+    auto* lowerLayout = MakeRow(lower, 0, 8);
 
     StringGrid1 = new TextGrid(guard(), lower);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -164,11 +159,8 @@ void TF_Analysis::buildLayout() {
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
     lowerLayout->addWidget(StringGrid1, 3);
 
-    auto* figures = new QWidget(lower);
-    figures->setObjectName(QStringLiteral("PanelSums"));
-    auto* figuresLayout = new QVBoxLayout(figures);
-    figuresLayout->setContentsMargins(0, 0, 0, 0);
-    figuresLayout->setSpacing(4);
+    auto* figures = MakePanel(QStringLiteral("PanelSums"), lower);
+    auto* figuresLayout = MakeColumn(figures, 0, 4);
     Label1 = MakeLabel(QStringLiteral("Label1"), QString(), figures, true);
     Label2 = MakeLabel(QStringLiteral("Label2"), QString(), figures, true);
     Label3 = MakeLabel(QStringLiteral("Label3"), QString(), figures, true);
@@ -184,17 +176,11 @@ void TF_Analysis::buildLayout() {
     figuresLayout->addSpacing(6);
     Label5 = MakeLabel(QStringLiteral("Label5"), QStringLiteral("Предупреждения:"), figures);
     figuresLayout->addWidget(Label5);
-    ListBox1 = new QListWidget(figures);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("Предупреждения:"));
-    ListBox1->setWordWrap(true);
-    ListBox1->setAlternatingRowColors(true);
-    Label5->setBuddy(ListBox1);
+    ListBox1 = MakeLineList(QStringLiteral("ListBox1"), Label5, figures);
     figuresLayout->addWidget(ListBox1, 1);
     lowerLayout->addWidget(figures, 2);
 
-    auto* splitter = new Splitter(guard(), Qt::Vertical, this);
-    splitter->setObjectName(QStringLiteral("RzSplitter1"));
+    auto* splitter = MakeSplitter(guard(), QStringLiteral("RzSplitter1"), Qt::Vertical, this);
     splitter->setHint(QStringLiteral("Изменить размер"));
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(Chart1);
@@ -243,9 +229,7 @@ bool TF_Analysis::compute() {
     view.conductivity =
         QStringLiteral("Расчётная ЭП: ") + FormatNumber(result_.conductivity) + QStringLiteral(" мСм/см");
     view.warnings = result_.warnings;
-    const bool changed = !(view == shown_);
-    shown_ = std::move(view);
-    return changed;
+    return keepShown(shown_, std::move(view));
 }
 
 void TF_Analysis::apply() {

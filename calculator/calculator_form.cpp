@@ -6,10 +6,13 @@
 #include "calculator/stock_solutions_form.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
+#include "directories/fertilizer_list.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
+#include "controls/hint_text.h"
 #include "controls/splitter.h"
+#include "controls/widget_building.h"
 #include "settings/options_form.h"
 #include "store/error.h"
 #include "store/number_text.h"
@@ -20,7 +23,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -29,7 +31,6 @@
 #include <QSlider>
 #include <QSplitterHandle>
 #include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace solvane {
@@ -37,53 +38,6 @@ namespace solvane {
 namespace {
 Connection* connectionOf(Program& program) {
     return &program.Form1->ADOConnection1;
-}
-
-// Hints whose lines are separated by a carriage return alone, as the
-// program's hints are written: the widget keeps the text as it is, and the
-// tooltip shows it with real line breaks.
-class LineHintFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip)
-            return QObject::eventFilter(watched, event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || widget->toolTip().isEmpty())
-            return QObject::eventFilter(watched, event);
-        QString shown = widget->toolTip();
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget);
-        return true;
-    }
-};
-
-QGroupBox* group(const QString& name, const QString& caption, QWidget* parent) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QPushButton* button(const QString& name, const QString& caption, const QString& hint, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(hint);
-    b->setAccessibleDescription(hint);
-    return b;
-}
-
-QLabel* label(const QString& name, const QString& text, QWidget* parent, bool bold = false) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
 }
 
 // A sum in a totals strip. The strips share a narrow pane: the sums take
@@ -96,31 +50,9 @@ QLabel* totalLabel(QLabel* sum) {
 }
 constexpr int kTotalsGap = 4;
 
-QAction* menuItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-QVBoxLayout* column(QWidget* widget, int margin = 4, int spacing = 4) {
-    auto* layout = new QVBoxLayout(widget);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-QHBoxLayout* row(QWidget* widget, int margin = 4, int spacing = 4) {
-    auto* layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
-// Where the search box sits in its strip: 56 pixels from the left edge, and
-// 65 pixels narrower than the strip.
-constexpr int kSearchBoxLeft = 56;
+// The search box is 65 pixels narrower than its strip.
 constexpr int kSearchBoxMargin = 65;
 
 // The smallest size of a pane between splitter bars.
@@ -226,6 +158,7 @@ void TForm4::declareDataSets() {
     T_el.setTable(QStringLiteral("T_element"));
     T_el.setFilter(QStringLiteral("kof<>true"));
     T_el.setFiltered(true);
+    // Kept as the program always had it: an empty calculated-fields handler (the set has no calculated fields).
     T_el.onCalcFields = [](DataSet&) {};
 
     ADOTable1.setTable(QStringLiteral("t_kof"));
@@ -234,50 +167,42 @@ void TForm4::declareDataSets() {
 void TForm4::buildLayout() {
     HandlerGuard& g = guard();
     auto* hints = new LineHintFilter(this);
-    auto* outer = column(this, 2, 0);
+    auto* outer = MakeColumn(this, 2, 0);
 
     // Left part | concentrations and crops.
-    RzSplitter1 = new Splitter(g, Qt::Horizontal, this);
-    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    RzSplitter1 = MakeSplitter(g, QStringLiteral("RzSplitter1"), Qt::Horizontal, this);
     outer->addWidget(RzSplitter1);
 
     // Working area / saved solutions.
-    RzSplitter2 = new Splitter(g, Qt::Vertical, RzSplitter1);
-    RzSplitter2->setObjectName(QStringLiteral("RzSplitter2"));
+    RzSplitter2 = MakeSplitter(g, QStringLiteral("RzSplitter2"), Qt::Vertical, RzSplitter1);
     RzSplitter1->addWidget(RzSplitter2);
 
     // Fertilizer list with the button column | composition.
-    RzSplitter4 = new Splitter(g, Qt::Horizontal, RzSplitter2);
-    RzSplitter4->setObjectName(QStringLiteral("RzSplitter4"));
+    RzSplitter4 = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, RzSplitter2);
     RzSplitter2->addWidget(RzSplitter4);
 
-    auto* fertilizerSide = new QWidget(RzSplitter4);
-    fertilizerSide->setObjectName(QStringLiteral("PanelFertilizers"));
-    auto* fertilizerSideLayout = row(fertilizerSide, 0, 2);
+    auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), RzSplitter4);
+    auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
     RzSplitter4->addWidget(fertilizerSide);
 
     // ---- fertilizer pane ----
-    auto* groupFertilizers = group(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
+    auto* groupFertilizers =
+        MakeGroup(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
     fertilizerSideLayout->addWidget(groupFertilizers, 1);
-    auto* fertilizerLayout = column(groupFertilizers);
+    auto* fertilizerLayout = MakeColumn(groupFertilizers);
 
-    searchStrip_ = new QWidget(groupFertilizers);
-    searchStrip_->setObjectName(QStringLiteral("PanelSearch"));
+    searchStrip_ = MakePanel(QStringLiteral("PanelSearch"), groupFertilizers);
     searchStrip_->setFixedHeight(28);
-    auto* searchLabel = label(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
-    searchLabel->setGeometry(6, 6, kSearchBoxLeft - 8, 18);
-    Edit1 = new QLineEdit(searchStrip_);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
+    auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
+    searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), searchStrip_);
     Edit1->setToolTip(QStringLiteral("Название искомого удобрения"));
-    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
-    Edit1->setGeometry(kSearchBoxLeft, 3, 120, 22);
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 120, 22);
     searchLabel->setBuddy(Edit1);
     searchStrip_->installEventFilter(this);
     fertilizerLayout->addWidget(searchStrip_);
 
-    dxDBGrid1 = new DBGrid(g, groupFertilizers);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
-    dxDBGrid1->setDataSource(&program_.Form2->DS_UDobRA);
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), &program_.Form2->DS_UDobRA, groupFertilizers);
     DBGridColumn* names = dxDBGrid1->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Названия"));
     names->setReadOnly(true);
     names->setSortMark(SortMark::Descending);
@@ -285,27 +210,31 @@ void TForm4::buildLayout() {
     dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fertilizerLayout->addWidget(dxDBGrid1, 1);
 
-    auto* countStrip = new QWidget(groupFertilizers);
-    countStrip->setObjectName(QStringLiteral("PanelCount"));
-    auto* countLayout = row(countStrip, 2, 0);
-    countLayout->addWidget(label(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
-    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
+    auto* countStrip = MakePanel(QStringLiteral("PanelCount"), groupFertilizers);
+    auto* countLayout = MakeRow(countStrip, 2, 0);
+    countLayout->addWidget(
+        MakeLabel(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
+    Label6 = MakeLabel(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
     countLayout->addWidget(Label6);
     countLayout->addStretch(1);
     fertilizerLayout->addWidget(countStrip);
 
     // ---- button column ----
-    auto* buttons = new QWidget(fertilizerSide);
-    buttons->setObjectName(QStringLiteral("PanelButtons"));
-    auto* buttonLayout = column(buttons, 2, 4);
+    auto* buttons = MakePanel(QStringLiteral("PanelButtons"), fertilizerSide);
+    auto* buttonLayout = MakeColumn(buttons, 2, 4);
     fertilizerSideLayout->addWidget(buttons);
     constexpr int kButtonWidth = 34;
-    Button1 = button(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
-    Button2 = button(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
-    Button6 = button(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"), buttons);
-    Button8 = button(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"), buttons);
-    Button7 = button(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
-    Button3 = button(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"), buttons);
+    Button1 =
+        MakeHintedButton(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
+    Button2 =
+        MakeHintedButton(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
+    Button6 = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"),
+                               buttons);
+    Button8 = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"),
+                               buttons);
+    Button7 = MakeHintedButton(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
+    Button3 = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"),
+                               buttons);
     Button7->setEnabled(false);
     for (QPushButton* b : {Button1, Button2, Button6, Button8, Button7, Button3})
         b->setFixedWidth(kButtonWidth);
@@ -322,12 +251,11 @@ void TForm4::buildLayout() {
     buttonLayout->addWidget(Button3);
 
     // ---- composition ----
-    auto* groupComposition = group(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
+    auto* groupComposition =
+        MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
     RzSplitter4->addWidget(groupComposition);
-    auto* compositionLayout = column(groupComposition);
-    dxDBGrid2 = new DBGrid(g, groupComposition);
-    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
-    dxDBGrid2->setDataSource(&DS_rachet);
+    auto* compositionLayout = MakeColumn(groupComposition);
+    dxDBGrid2 = MakeGrid(g, QStringLiteral("dxDBGrid2"), &DS_rachet, groupComposition);
     dxDBGrid2->setRowSelect(true);
     dxDBGrid2->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
     dxDBGrid2->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
@@ -341,20 +269,18 @@ void TForm4::buildLayout() {
     dxDBGrid2Column2->setWidth(78);
     dxDBGrid2->horizontalHeader()->setStretchLastSection(false);
     dxDBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    N7 = menuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
-    N8 = menuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
-    N11 = menuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
+    PopupMenu2 = MakeMenu(QStringLiteral("PopupMenu2"), this);
+    N7 = MakeMenuItem(PopupMenu2, QStringLiteral("N7"), QStringLiteral("Удалить"));
+    N8 = MakeMenuItem(PopupMenu2, QStringLiteral("N8"), QStringLiteral("Добавить"));
+    N11 = MakeMenuItem(PopupMenu2, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
     dxDBGrid2->setContextMenu(PopupMenu2);
     compositionLayout->addWidget(dxDBGrid2, 1);
 
-    auto* compositionButtons = new QWidget(groupComposition);
-    compositionButtons->setObjectName(QStringLiteral("PanelSave"));
-    auto* compositionButtonLayout = row(compositionButtons, 0, 4);
-    Button5 = button(QStringLiteral("Button5"), QStringLiteral("Сохранить"), QString(), compositionButtons);
-    Button4 = button(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), QString(), compositionButtons);
-    Button10 = button(QStringLiteral("Button10"), QStringLiteral("?"), QString(), compositionButtons);
+    auto* compositionButtons = MakePanel(QStringLiteral("PanelSave"), groupComposition);
+    auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
+    Button5 = MakeButton(QStringLiteral("Button5"), QStringLiteral("Сохранить"), compositionButtons);
+    Button4 = MakeButton(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), compositionButtons);
+    Button10 = MakeButton(QStringLiteral("Button10"), QStringLiteral("?"), compositionButtons);
     Button4->hide();
     Button10->hide();
     compositionButtonLayout->addWidget(Button5);
@@ -364,40 +290,33 @@ void TForm4::buildLayout() {
     compositionLayout->addWidget(compositionButtons);
 
     // ---- saved solutions ----
-    GroupSaved = group(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
+    GroupSaved = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), RzSplitter2);
     RzSplitter2->addWidget(GroupSaved);
-    auto* savedLayout = column(GroupSaved, 2, 0);
-    RzSplitter3 = new Splitter(g, Qt::Horizontal, GroupSaved);
-    RzSplitter3->setObjectName(QStringLiteral("RzSplitter3"));
+    auto* savedLayout = MakeColumn(GroupSaved, 2, 0);
+    RzSplitter3 = MakeSplitter(g, QStringLiteral("RzSplitter3"), Qt::Horizontal, GroupSaved);
     RzSplitter3->setHandleWidth(6);
     savedLayout->addWidget(RzSplitter3);
 
-    auto* namesSide = new QWidget(RzSplitter3);
-    namesSide->setObjectName(QStringLiteral("PanelSavedNames"));
-    auto* namesSideLayout = row(namesSide, 0, 2);
+    auto* namesSide = MakePanel(QStringLiteral("PanelSavedNames"), RzSplitter3);
+    auto* namesSideLayout = MakeRow(namesSide, 0, 2);
     RzSplitter3->addWidget(namesSide);
-    auto* groupNames = group(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
+    auto* groupNames = MakeGroup(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
     namesSideLayout->addWidget(groupNames, 1);
-    auto* namesLayout = column(groupNames);
-    dxDBGrid5 = new DBGrid(g, groupNames);
-    dxDBGrid5->setObjectName(QStringLiteral("dxDBGrid5"));
-    dxDBGrid5->setDataSource(&DS_HEAD_RAR);
+    auto* namesLayout = MakeColumn(groupNames);
+    dxDBGrid5 = MakeGrid(g, QStringLiteral("dxDBGrid5"), &DS_HEAD_RAR, groupNames);
     dxDBGrid5->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
     dxDBGrid5->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
-    N1 = menuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
-    N5 = menuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
+    PopupMenu3 = MakeMenu(QStringLiteral("PopupMenu3"), this);
+    N1 = MakeMenuItem(PopupMenu3, QStringLiteral("N1"), QStringLiteral("изменить название"));
+    N5 = MakeMenuItem(PopupMenu3, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
     dxDBGrid5->setContextMenu(PopupMenu3);
     namesLayout->addWidget(dxDBGrid5);
 
-    auto* litres = new QGroupBox(namesSide);
-    litres->setObjectName(QStringLiteral("LitresPanel"));
-    LitresPanel = litres;
+    LitresPanel = MakeGroup(QStringLiteral("LitresPanel"), QString(), namesSide);
     LitresPanel->setToolTip(MixingOrderHint());
     LitresPanel->installEventFilter(hints);
-    auto* litresLayout = column(LitresPanel, 4, 2);
-    litresLayout->addWidget(label(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), LitresPanel));
+    auto* litresLayout = MakeColumn(LitresPanel, 4, 2);
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), LitresPanel));
     dxDBSpinEdit1 = new DBSpinBox(g, LitresPanel);
     dxDBSpinEdit1->setObjectName(QStringLiteral("dxDBSpinEdit1"));
     dxDBSpinEdit1->setDataSource(&DS_HEAD_RAR, QStringLiteral("kol_l"));
@@ -407,46 +326,39 @@ void TForm4::buildLayout() {
     dxDBSpinEdit1->setAccessibleName(QStringLiteral("Расчет на:"));
     dxDBSpinEdit1->setMaximumWidth(72);
     litresLayout->addWidget(dxDBSpinEdit1);
-    litresLayout->addWidget(label(QStringLiteral("Label3"), QStringLiteral("литров"), LitresPanel));
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("литров"), LitresPanel));
     litresLayout->addStretch(1);
     namesSideLayout->addWidget(LitresPanel);
 
-    auto* groupLines = group(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
+    auto* groupLines = MakeGroup(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), RzSplitter3);
     RzSplitter3->addWidget(groupLines);
-    auto* linesLayout = column(groupLines);
-    dxDBGrid4 = new DBGrid(g, groupLines);
-    dxDBGrid4->setObjectName(QStringLiteral("dxDBGrid4"));
-    dxDBGrid4->setDataSource(&DS_SAVE_RAR);
+    auto* linesLayout = MakeColumn(groupLines);
+    dxDBGrid4 = MakeGrid(g, QStringLiteral("dxDBGrid4"), &DS_SAVE_RAR, groupLines);
     dxDBGrid4->setRowSelect(true);
     dxDBGrid4->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
     dxDBGrid4kol = dxDBGrid4->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
     dxDBGrid4kol->setSpin(0.01, 0, 100);
     dxDBGrid4kol_temp = dxDBGrid4->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
     dxDBGrid4kol_temp->setReadOnly(true);
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
-    N4 = menuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
-    EXCEL1 = menuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
-    N12 = menuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
+    PopupMenu4 = MakeMenu(QStringLiteral("PopupMenu4"), this);
+    N4 = MakeMenuItem(PopupMenu4, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
+    EXCEL1 = MakeMenuItem(PopupMenu4, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
+    N12 = MakeMenuItem(PopupMenu4, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
     dxDBGrid4->setContextMenu(PopupMenu4);
     linesLayout->addWidget(dxDBGrid4);
 
     // ---- concentrations ----
     auto* groupConcentrations =
-        group(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
+        MakeGroup(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), RzSplitter1);
     RzSplitter1->addWidget(groupConcentrations);
-    auto* concentrationsLayout = column(groupConcentrations, 2, 0);
-    RzSplitter5 = new Splitter(g, Qt::Vertical, groupConcentrations);
-    RzSplitter5->setObjectName(QStringLiteral("RzSplitter5"));
+    auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
+    RzSplitter5 = MakeSplitter(g, QStringLiteral("RzSplitter5"), Qt::Vertical, groupConcentrations);
     concentrationsLayout->addWidget(RzSplitter5);
 
-    auto* upper = new QWidget(RzSplitter5);
-    upper->setObjectName(QStringLiteral("PanelConcentrations"));
-    auto* upperLayout = column(upper, 2, 2);
+    auto* upper = MakePanel(QStringLiteral("PanelConcentrations"), RzSplitter5);
+    auto* upperLayout = MakeColumn(upper, 2, 2);
     RzSplitter5->addWidget(upper);
-    dxDBGrid3 = new DBGrid(g, upper);
-    dxDBGrid3->setObjectName(QStringLiteral("dxDBGrid3"));
-    dxDBGrid3->setDataSource(&DataSource2);
+    dxDBGrid3 = MakeGrid(g, QStringLiteral("dxDBGrid3"), &DataSource2, upper);
     dxDBGrid3->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     dxDBGrid3name_el = dxDBGrid3->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
     dxDBGrid3name_el->setLookup(&program_.Form3->DS_Element, QStringLiteral("id_element"),
@@ -457,47 +369,43 @@ void TForm4::buildLayout() {
     dxDBGrid3rachet->setReadOnly(true);
     dxDBGrid3name_el->setWidth(64);
     dxDBGrid3vega->setWidth(170);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    N9 = menuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
-    N10 = menuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
-    N13 = menuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
+    PopupMenu1 = MakeMenu(QStringLiteral("PopupMenu1"), this);
+    N9 = MakeMenuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
+    N10 = MakeMenuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
+    N13 = MakeMenuItem(PopupMenu1, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
     dxDBGrid3->setContextMenu(PopupMenu1);
     upperLayout->addWidget(dxDBGrid3, 1);
 
-    DBNavigator1 = new DBNavigator(g, upper);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setDataSource(&DataSource2);
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), &DataSource2,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
     upperLayout->addWidget(DBNavigator1);
 
-    PanelPpm = new QWidget(upper);
-    PanelPpm->setObjectName(QStringLiteral("PanelPpm"));
-    auto* ppmLayout = row(PanelPpm, 2, kTotalsGap);
-    QLabel* ppmCaption = label(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
+    PanelPpm = MakePanel(QStringLiteral("PanelPpm"), upper);
+    auto* ppmLayout = MakeRow(PanelPpm, 2, kTotalsGap);
+    QLabel* ppmCaption = MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), PanelPpm);
     ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     ppmLayout->addWidget(ppmCaption);
-    Label10 = label(QStringLiteral("Label10"), QStringLiteral("   0"), PanelPpm);
-    Label11 = label(QStringLiteral("Label11"), QStringLiteral("   0"), PanelPpm);
+    Label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral("   0"), PanelPpm);
+    Label11 = MakeLabel(QStringLiteral("Label11"), QStringLiteral("   0"), PanelPpm);
     for (QLabel* l : {Label10, Label11})
         ppmLayout->addWidget(totalLabel(l), 1);
     PanelPpm->hide();
     upperLayout->addWidget(PanelPpm);
 
-    PanelMgl = new QWidget(upper);
-    PanelMgl->setObjectName(QStringLiteral("PanelMgl"));
+    PanelMgl = MakePanel(QStringLiteral("PanelMgl"), upper);
     // Four sums beside the caption would not fit in the pane: they get the
     // line under it.
-    auto* mglLayout = column(PanelMgl, 2, 0);
-    QLabel* mglCaption = label(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
+    auto* mglLayout = MakeColumn(PanelMgl, 2, 0);
+    QLabel* mglCaption =
+        MakeLabel(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), PanelMgl);
     mglLayout->addWidget(mglCaption);
     auto* mglSums = new QHBoxLayout;
     mglSums->setSpacing(kTotalsGap);
     mglLayout->addLayout(mglSums);
-    Label4 = label(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
-    Label13 = label(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
-    Label5 = label(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
-    Label9 = label(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
+    Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("   0"), PanelMgl);
+    Label13 = MakeLabel(QStringLiteral("Label13"), QStringLiteral("   0"), PanelMgl);
+    Label5 = MakeLabel(QStringLiteral("Label5"), QStringLiteral("   0"), PanelMgl);
+    Label9 = MakeLabel(QStringLiteral("Label9"), QStringLiteral("   0"), PanelMgl);
     for (QLabel* l : {Label4, Label13, Label5, Label9})
         mglSums->addWidget(totalLabel(l), 1);
     PanelMgl->hide();
@@ -512,12 +420,12 @@ void TForm4::buildLayout() {
     }
 
     // ---- crops ----
-    GroupCrop = group(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), RzSplitter5);
+    GroupCrop = MakeGroup(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), RzSplitter5);
     RzSplitter5->addWidget(GroupCrop);
-    auto* cropLayout = column(GroupCrop);
+    auto* cropLayout = MakeColumn(GroupCrop);
 
-    GroupStrength = group(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), GroupCrop);
-    auto* strengthLayout = row(GroupStrength);
+    GroupStrength = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), GroupCrop);
+    auto* strengthLayout = MakeRow(GroupStrength);
     RxSlider1 = new QSlider(Qt::Horizontal, GroupStrength);
     RxSlider1->setObjectName(QStringLiteral("RxSlider1"));
     RxSlider1->setRange(0, 250);
@@ -527,24 +435,19 @@ void TForm4::buildLayout() {
     RxSlider1->setToolTip(QStringLiteral("Процентная концентрация"));
     RxSlider1->setAccessibleName(QStringLiteral("Процентная концентрация"));
     strengthLayout->addWidget(RxSlider1, 1);
-    PanelStrengthEdit = new QWidget(GroupStrength);
-    PanelStrengthEdit->setObjectName(QStringLiteral("PanelStrengthEdit"));
-    auto* strengthEditLayout = row(PanelStrengthEdit, 0, 0);
-    Edit2 = new QLineEdit(QStringLiteral("100"), PanelStrengthEdit);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setAccessibleName(QStringLiteral("Процентная концентрация"));
+    PanelStrengthEdit = MakePanel(QStringLiteral("PanelStrengthEdit"), GroupStrength);
+    auto* strengthEditLayout = MakeRow(PanelStrengthEdit, 0, 0);
+    Edit2 = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), PanelStrengthEdit,
+                     QStringLiteral("100"));
     Edit2->setMaximumWidth(48);
     strengthEditLayout->addWidget(Edit2);
     strengthLayout->addWidget(PanelStrengthEdit);
     GroupStrength->hide();
     cropLayout->addWidget(GroupStrength);
 
-    auto* cropRow = new QWidget(GroupCrop);
-    cropRow->setObjectName(QStringLiteral("PanelCrops"));
-    auto* cropRowLayout = row(cropRow, 0, 2);
-    dxDBGrid6 = new DBGrid(g, cropRow);
-    dxDBGrid6->setObjectName(QStringLiteral("dxDBGrid6"));
-    dxDBGrid6->setDataSource(&DataSource3);
+    auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), GroupCrop);
+    auto* cropRowLayout = MakeRow(cropRow, 0, 2);
+    dxDBGrid6 = MakeGrid(g, QStringLiteral("dxDBGrid6"), &DataSource3, cropRow);
     dxDBGrid6->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
     dxDBGrid6->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
     dxDBGrid6->horizontalHeader()->setStretchLastSection(false);
@@ -552,14 +455,10 @@ void TForm4::buildLayout() {
     dxDBGrid6->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
     cropRowLayout->addWidget(dxDBGrid6, 1);
 
-    CropNavigators = new QWidget(cropRow);
-    CropNavigators->setObjectName(QStringLiteral("CropNavigators"));
-    auto* navigatorLayout = column(CropNavigators, 0, 2);
+    CropNavigators = MakePanel(QStringLiteral("CropNavigators"), cropRow);
+    auto* navigatorLayout = MakeColumn(CropNavigators, 0, 2);
     const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
-        auto* navigator = new DBNavigator(g, CropNavigators);
-        navigator->setObjectName(name);
-        navigator->setDataSource(&DataSource3);
-        navigator->setButtons({which});
+        auto* navigator = MakeNavigator(g, name, &DataSource3, {which}, CropNavigators);
         navigator->setHint(which, hint);
         navigatorLayout->addWidget(navigator);
         return navigator;
@@ -581,10 +480,9 @@ void TForm4::buildLayout() {
             s->widget(i)->setMinimumSize(kSmallestPane, kSmallestPane);
     }
 
+    // Set up by installCalculation().
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(1500);
 
     wireControls();
     resize(936, 738);
@@ -685,7 +583,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm4::applySearchBoxWidth() {
-    Edit1->setGeometry(kSearchBoxLeft, Edit1->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, Edit1->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
                        Edit1->height());
 }
 
@@ -748,14 +646,7 @@ void TForm4::Button3Click() {
 }
 
 void TForm4::Edit1Change() {
-    DataSet& fertilizers = program_.Form2->T_Udobra;
-    const QString text = Edit1->text();
-    if (text.isEmpty()) {
-        fertilizers.setFiltered(false);
-        return;
-    }
-    fertilizers.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
-    fertilizers.setFiltered(true);
+    SearchFertilizers(program_.Form2->T_Udobra, Edit1->text());
 }
 
 void TForm4::dxDBGrid1Click() {
@@ -782,15 +673,7 @@ void TForm4::dxDBGrid1Click() {
 }
 
 void TForm4::dxDBGrid1ColumnClick() {
-    DBGridColumn* names = dxDBGrid1->columnByField(QStringLiteral("name_udobra"));
-    DataSet& fertilizers = program_.Form2->T_Udobra;
-    if (names->sortMark() == SortMark::Ascending) {
-        names->setSortMark(SortMark::Descending);
-        fertilizers.setSort(QStringLiteral("name_udobra DESC"));
-    } else {
-        names->setSortMark(SortMark::Ascending);
-        fertilizers.setSort(QStringLiteral("name_udobra ASC"));
-    }
+    ToggleNameSort(program_.Form2->T_Udobra, *dxDBGrid1->columnByField(QStringLiteral("name_udobra")));
 }
 
 void TForm4::Button6Click() {
@@ -818,6 +701,7 @@ void TForm4::FormShow() {
     if (!T_rachet.isActive() || T_rachet.isEmpty())
         return;
     DataSet& fertilizers = program_.Form2->T_Udobra;
+    // Kept as the program always did: each key filtered on and off, leaving the list unfiltered on its first record.
     for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
         fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
         fertilizers.setFiltered(true);

@@ -52,10 +52,8 @@ void TForm4::installCalculation() {
     calcFields_.headerLitres = T_HEAD_RAR.fieldByName(QStringLiteral("kol_l"));
     ADOTable2.onCalcFields = [this](DataSet& set) { ADOTable2CalcFields(set); };
     T_rachet.onCalcFields = [this](DataSet& set) { T_rachetCalcFields(set); };
-    if (Timer1) {
-        Timer1->setSingleShot(true);
-        Timer1->setInterval(kRecalculationDelayMs);
-    }
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(kRecalculationDelayMs);
 }
 
 // ---------------------------------------------------------------- calculation
@@ -275,7 +273,7 @@ void TForm4::setStrengthMaximum(int maximum) {
 void TForm4::armRecalculation() {
     // A burst of edits fires once, 1500 ms after the first of them.
     if (!Timer1->isActive())
-        Timer1->start(kRecalculationDelayMs);
+        Timer1->start();
 }
 
 void TForm4::dxDBGrid3vegaChange() {

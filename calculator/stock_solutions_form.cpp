@@ -5,7 +5,7 @@
 #include "calculator/calculator_form.h"
 #include "calculator/mixing_sources.h"
 #include "controls/message_service.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "solutions/grid_export.h"
 #include "store/connection.h"
 #include "store/error.h"
@@ -64,9 +64,7 @@ TF_StockSolutions::TF_StockSolutions(Program& program)
 TF_StockSolutions::~TF_StockSolutions() = default;
 
 void TF_StockSolutions::buildLayout() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 8, 6);
 
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Раствор: рабочий состав"), this, true);
     outer->addWidget(Label1);
@@ -81,9 +79,7 @@ void TF_StockSolutions::buildLayout() {
     SpinEdit1->setValue(kFirstConcentration);
     Label2->setBuddy(SpinEdit1);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
-    Edit1 = new QLineEdit(kFirstVolume, this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Объём каждого бака, л:"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), this, kFirstVolume);
     Edit1->setMaximumWidth(90);
     Label3->setBuddy(Edit1);
     settings->addWidget(Label2);
@@ -117,13 +113,8 @@ void TF_StockSolutions::buildLayout() {
 
     Label7 = MakeLabel(QStringLiteral("Label7"), QStringLiteral("Предупреждения:"), this);
     outer->addWidget(Label7);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setAccessibleName(QStringLiteral("Предупреждения:"));
-    ListBox1->setWordWrap(true);
-    ListBox1->setAlternatingRowColors(true);
+    ListBox1 = MakeLineList(QStringLiteral("ListBox1"), Label7, this);
     ListBox1->setFixedHeight(ListBox1->fontMetrics().height() * 5 + 8);
-    Label7->setBuddy(ListBox1);
     outer->addWidget(ListBox1);
 
     auto* buttons = new QHBoxLayout;
@@ -217,9 +208,7 @@ bool TF_StockSolutions::compute() {
     view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
                 QStringLiteral(" мл раствора А и раствора Б");
     view.warnings = result_.warnings;
-    const bool changed = !(view == shown_);
-    shown_ = std::move(view);
-    return changed;
+    return keepShown(shown_, std::move(view));
 }
 
 void TF_StockSolutions::apply() {

@@ -3,6 +3,7 @@
 #include "controls/db_grid_delegate.h"
 #include "controls/db_grid_model.h"
 #include "controls/handler_guard.h"
+#include "controls/hint_text.h"
 #include "store/dataset.h"
 #include "store/error.h"
 
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace solvane {
@@ -184,10 +186,7 @@ void DBGrid::setHint(const QString& hint) {
 }
 
 QString DBGrid::hintText() const {
-    QString text = hint_;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    return TooltipText(hint_);
 }
 
 void DBGrid::setContextMenu(QMenu* menu) {
@@ -218,10 +217,9 @@ void DBGrid::applySortMarks() {
             order = column(i)->sortMark() == SortMark::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
         }
     QHeaderView* header = horizontalHeader();
-    applyingMarks_ = true;
+    const QScopedValueRollback<bool> applying(applyingMarks_, true);
     header->setSortIndicatorShown(marked >= 0);
     header->setSortIndicator(marked, order);
-    applyingMarks_ = false;
 }
 
 bool DBGrid::runGuarded(const std::function<void()>& handler) {
@@ -250,9 +248,8 @@ void DBGrid::syncCurrent() {
     const QModelIndex current = currentIndex();
     if (row < 0 || row >= model_->rowCount()) {
         if (current.isValid() || selectionModel()->hasSelection()) {
-            syncing_ = true;
+            const QScopedValueRollback<bool> syncing(syncing_, true);
             selectionModel()->clear();
-            syncing_ = false;
         }
         return;
     }
@@ -268,9 +265,10 @@ void DBGrid::syncCurrent() {
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
     if (selectionBehavior() == QAbstractItemView::SelectRows)
         flags |= QItemSelectionModel::Rows;
-    syncing_ = true;
-    selectionModel()->setCurrentIndex(target, flags);
-    syncing_ = false;
+    {
+        const QScopedValueRollback<bool> syncing(syncing_, true);
+        selectionModel()->setCurrentIndex(target, flags);
+    }
     scrollTo(target);
 }
 
@@ -281,19 +279,20 @@ void DBGrid::currentMoved(const QModelIndex& current) {
     if (current.row() == model_->currentRow())
         return;
     int target = current.row();
-    syncing_ = true;
-    runGuarded([&] {
-        // Settling the row being edited may drop an untouched inserted row
-        // above the target, which moves the target up by one.
-        const bool inserting = ds->state() == DataSetState::Insert;
-        const int before = ds->recordCount();
-        const int from = ds->recNo() - 1;
-        ds->checkBrowseMode();
-        if (inserting && ds->recordCount() == before - 1 && target > from)
-            --target;
-        ds->setRecNo(target + 1);
-    });
-    syncing_ = false;
+    {
+        const QScopedValueRollback<bool> syncing(syncing_, true);
+        runGuarded([&] {
+            // Settling the row being edited may drop an untouched inserted row
+            // above the target, which moves the target up by one.
+            const bool inserting = ds->state() == DataSetState::Insert;
+            const int before = ds->recordCount();
+            const int from = ds->recNo() - 1;
+            ds->checkBrowseMode();
+            if (inserting && ds->recordCount() == before - 1 && target > from)
+                --target;
+            ds->setRecNo(target + 1);
+        });
+    }
     // The view finishes its own selection first; then it shows the row the
     // data set is really on.
     QTimer::singleShot(0, this, [this] { syncCurrent(); });

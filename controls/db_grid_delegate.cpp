@@ -2,9 +2,11 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_grid_model.h"
+#include "controls/lookup_list.h"
 #include "controls/number_spin_box.h"
 #include "store/dataset.h"
 #include "store/field.h"
+#include "store/number_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
@@ -20,23 +23,6 @@ namespace {
 // Set on an editor once the user changed its value: the data no longer
 // overwrites it (the grid repaints its row while the user types).
 const char* const kDirty = "solvaneEditorDirty";
-
-bool sameKey(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return false;
-    bool okA = false, okB = false;
-    const double da = a.toDouble(&okA), db = b.toDouble(&okB);
-    if (okA && okB)
-        return da == db;
-    return a.toString() == b.toString();
-}
-
-struct Loading {
-    bool& flag;
-    bool saved;
-    explicit Loading(bool& f) : flag(f), saved(f) { flag = true; }
-    ~Loading() { flag = saved; }
-};
 
 } // namespace
 
@@ -123,15 +109,7 @@ void DBGridDelegate::fillLookup(QWidget* editor, int column) const {
         if (listKey.isEmpty())
             listKey = own->lookupSourceKey();
     }
-    if (!list || !list->isActive())
-        return;
-    const Field* shown = list->findField(listField);
-    const Field* key = list->findField(listKey);
-    if (!shown || !key)
-        return;
-    const int rows = list->recordCount();
-    for (int i = 0; i < rows; ++i)
-        combo->addItem(DBGridModel::displayText(list->valueAt(i, shown)), list->valueAt(i, key));
+    FillLookupList(*combo, list, listKey, listField);
 }
 
 void DBGridDelegate::editorChanged(QWidget* editor, int column) const {
@@ -151,21 +129,17 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         if (!model.live() || index.row() >= model.rowCount())
             return;
         DataSet* ds = model.dataSet();
-        Loading loading(loading_);
+        const QScopedValueRollback<bool> loading(loading_, true);
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             const Field* key = model.editField(index.column());
             const QVariant value = key ? ds->valueAt(index.row(), key) : QVariant();
-            int found = -1;
-            for (int i = 0; i < combo->count() && found < 0; ++i)
-                if (sameKey(combo->itemData(i), value))
-                    found = i;
-            combo->setCurrentIndex(found);
+            combo->setCurrentIndex(FindLookupEntry(*combo, value));
         } else if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
             const Field* f = model.field(index.column());
             spin->setNumber(f ? ds->valueAt(index.row(), f) : QVariant());
         } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             const Field* f = model.field(index.column());
-            line->setText(f ? DBGridModel::displayText(ds->valueAt(index.row(), f)) : QString());
+            line->setText(f ? ValueText(ds->valueAt(index.row(), f)) : QString());
         }
     } catch (const std::exception& e) {
         grid_.reportLater(QString::fromLocal8Bit(e.what()));

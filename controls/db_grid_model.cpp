@@ -8,6 +8,7 @@
 #include "store/number_text.h"
 
 #include <QBrush>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
@@ -43,18 +44,13 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 DBGridModel::DBGridModel(DBGrid& grid) : grid_(grid) {}
 
 DBGridModel::~DBGridModel() {
-    if (source_)
-        source_->removeLink(this);
+    FollowSource(source_, nullptr, this);
 }
 
 void DBGridModel::setSource(DataSource* source) {
     if (source == source_)
         return;
-    if (source_)
-        source_->removeLink(this);
-    source_ = source;
-    if (source_)
-        source_->addLink(this);
+    FollowSource(source_, source, this);
     resetAll();
 }
 
@@ -122,25 +118,6 @@ bool DBGridModel::isEditable(int column) const {
     return f && f->kind() == FieldKind::Data && !f->isReadOnly();
 }
 
-QString DBGridModel::displayText(const QVariant& value) {
-    if (value.isNull() || !value.isValid())
-        return QString();
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return FormatNumber(value.toDouble());
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return FormatInteger(value.toLongLong());
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return value.toString();
-    }
-}
-
 bool DBGridModel::writeValue(int column, const QVariant& value) {
     if (!live())
         throw Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -201,7 +178,7 @@ QVariant DBGridModel::readCell(int row, int column, int role) const {
         if (part == CheckPart)
             result = truthOf(raw) ? Qt::Checked : Qt::Unchecked;
         else if (c->kind() != ColumnKind::Check)
-            result = displayText(raw);
+            result = ValueText(raw);
     } catch (const Error& e) {
         if (!readFailed_) {
             readFailed_ = true;
@@ -321,20 +298,11 @@ QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int r
     }
 }
 
-namespace {
 // While rows come and go the view moves its current index by itself; that
-// is not a user's move to another row.
-struct Restructuring {
-    bool& flag;
-    bool saved;
-    explicit Restructuring(bool& f) : flag(f), saved(f) { flag = true; }
-    ~Restructuring() { flag = saved; }
-};
-} // namespace
-
+// is not a user's move to another row: the grid is told it is syncing.
 void DBGridModel::resetAll() {
     {
-        const Restructuring quiet(grid_.syncing_);
+        const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
         beginResetModel();
         rows_ = liveRowCount();
         fieldsValid_ = false;
@@ -347,7 +315,7 @@ void DBGridModel::resetAll() {
 }
 
 void DBGridModel::restructure() {
-    const Restructuring quiet(grid_.syncing_);
+    const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
     const int n = liveRowCount();
     if (n > rows_) {
         beginInsertRows(QModelIndex(), rows_, n - 1);

@@ -38,8 +38,6 @@ public:
     // column, the column's own field otherwise.
     Field* editField(int column) const;
     bool isEditable(int column) const;
-    // The text of a value as the grid shows it.
-    static QString displayText(const QVariant& value);
 
     // Writes a value into the column's field of the current row, putting the
     // data set into edit state first. Nothing happens when the value is the

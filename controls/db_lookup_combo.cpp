@@ -1,26 +1,14 @@
 #include "controls/db_lookup_combo.h"
 
-#include "controls/db_grid_model.h"
 #include "controls/handler_guard.h"
+#include "controls/lookup_list.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
 #include "store/field.h"
 
+#include <QScopedValueRollback>
+
 namespace solvane {
-
-namespace {
-
-bool sameKey(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return false;
-    bool okA = false, okB = false;
-    const double da = a.toDouble(&okA), db = b.toDouble(&okB);
-    if (okA && okB)
-        return da == db;
-    return a.toString() == b.toString();
-}
-
-} // namespace
 
 // Follows two sources: the bound field's (which entry is current) and the
 // list's (which entries there are).
@@ -28,10 +16,8 @@ class DBLookupCombo::Link {
 public:
     explicit Link(DBLookupCombo& combo) : combo_(combo), data_(*this, false), list_(*this, true) {}
     ~Link() {
-        if (source_)
-            source_->removeLink(&data_);
-        if (listSource_)
-            listSource_->removeLink(&list_);
+        FollowSource(source_, nullptr, &data_);
+        FollowSource(listSource_, nullptr, &list_);
     }
 
     struct Side : DataLink {
@@ -48,23 +34,15 @@ public:
     };
 
     void setSource(DataSource* source, const QString& fieldName) {
-        if (source_)
-            source_->removeLink(&data_);
-        source_ = source;
         fieldName_ = fieldName;
-        if (source_)
-            source_->addLink(&data_);
+        FollowSource(source_, source, &data_);
         showCurrent();
     }
 
     void setList(DataSource* listSource, const QString& keyField, const QString& listField) {
-        if (listSource_)
-            listSource_->removeLink(&list_);
-        listSource_ = listSource;
         listKeyField_ = keyField;
         listField_ = listField;
-        if (listSource_)
-            listSource_->addLink(&list_);
+        FollowSource(listSource_, listSource, &list_);
         fillList();
     }
 
@@ -98,51 +76,30 @@ public:
             source_ = nullptr;
         if (source == listSource_) {
             listSource_ = nullptr;
-            keys_.clear();
-            const Quiet quiet(*this);
+            const QScopedValueRollback<bool> quiet(quiet_, true);
             combo_.clear();
         }
     }
 
     // Lists the list source's visible rows, keeping the current entry.
     void fillList() {
-        const Quiet quiet(*this);
-        combo_.clear();
-        keys_.clear();
-        DataSet* list = listSource_ ? listSource_->dataSet() : nullptr;
-        if (list && list->isActive()) {
-            const Field* shown = list->findField(listField_);
-            const Field* key = list->findField(listKeyField_);
-            if (shown && key) {
-                const int rows = list->recordCount();
-                for (int i = 0; i < rows; ++i) {
-                    combo_.addItem(DBGridModel::displayText(list->valueAt(i, shown)));
-                    keys_.push_back(list->valueAt(i, key));
-                }
-            }
-        }
+        const QScopedValueRollback<bool> quiet(quiet_, true);
+        FillLookupList(combo_, listSource_ ? listSource_->dataSet() : nullptr, listKeyField_, listField_);
         showCurrent();
     }
 
     // Shows the entry of the current row's key (none when empty or not listed).
     void showCurrent() {
-        const Quiet quiet(*this);
+        const QScopedValueRollback<bool> quiet(quiet_, true);
         const Field* f = field();
-        int found = -1;
-        if (f) {
-            const QVariant key = f->value();
-            for (size_t i = 0; i < keys_.size() && found < 0; ++i)
-                if (sameKey(keys_[i], key))
-                    found = static_cast<int>(i);
-        }
-        combo_.setCurrentIndex(found);
+        combo_.setCurrentIndex(f ? FindLookupEntry(combo_, f->value()) : -1);
     }
 
     // The user chose an entry: its key goes into the field.
     void chosen(int index) {
-        if (quiet_ || index < 0 || index >= static_cast<int>(keys_.size()))
+        if (quiet_ || index < 0 || index >= combo_.count())
             return;
-        const QVariant key = keys_[static_cast<size_t>(index)];
+        const QVariant key = combo_.itemData(index);
         const bool ok = combo_.guard_.run(&combo_, [this, &key] {
             DataSet* ds = source_ ? source_->dataSet() : nullptr;
             if (!ds)
@@ -156,13 +113,6 @@ public:
     }
 
 private:
-    struct Quiet {
-        explicit Quiet(Link& link) : link(link), saved(link.quiet_) { link.quiet_ = true; }
-        ~Quiet() { link.quiet_ = saved; }
-        Link& link;
-        bool saved;
-    };
-
     DBLookupCombo& combo_;
     Side data_;
     Side list_;
@@ -171,7 +121,8 @@ private:
     DataSource* listSource_ = nullptr;
     QString listKeyField_;
     QString listField_;
-    std::vector<QVariant> keys_;
+    // Set while the list or the current entry is shown: the combo's own
+    // signals then are not a user's choice.
     bool quiet_ = false;
 };
 

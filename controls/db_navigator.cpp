@@ -2,6 +2,7 @@
 
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
+#include "controls/widget_building.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
 
@@ -66,26 +67,19 @@ private:
 DBNavigator::DBNavigator(HandlerGuard& guard, QWidget* parent)
     : QWidget(parent), guard_(guard), link_(std::make_unique<Link>(*this)) {
     setAccessibleName(QStringLiteral("Панель навигации"));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    MakeRow(this, 0, 0);
     setButtons({NavButton::First, NavButton::Prior, NavButton::Next, NavButton::Last, NavButton::Insert,
                 NavButton::Delete, NavButton::Edit, NavButton::Post, NavButton::Cancel, NavButton::Refresh});
 }
 
 DBNavigator::~DBNavigator() {
-    if (source_)
-        source_->removeLink(link_.get());
+    FollowSource(source_, nullptr, link_.get());
 }
 
 void DBNavigator::setDataSource(DataSource* source) {
     if (source_ == source)
         return;
-    if (source_)
-        source_->removeLink(link_.get());
-    source_ = source;
-    if (source_)
-        source_->addLink(link_.get());
+    FollowSource(source_, source, link_.get());
     updateButtons();
 }
 

@@ -7,24 +7,18 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 namespace solvane {
 
 class DBSpinBox::Link : public DataLink {
 public:
     explicit Link(DBSpinBox& box) : box_(box) {}
-    ~Link() override {
-        if (source_)
-            source_->removeLink(this);
-    }
+    ~Link() override { FollowSource(source_, nullptr, this); }
 
     void setSource(DataSource* source, const QString& fieldName) {
-        if (source_)
-            source_->removeLink(this);
-        source_ = source;
         fieldName_ = fieldName;
-        if (source_)
-            source_->addLink(this);
+        FollowSource(source_, source, this);
         show();
     }
 
@@ -57,18 +51,18 @@ public:
         // would reach data sets already destroyed).
         if (source == source_) {
             source_ = nullptr;
-            quiet_ = true;
+            const QScopedValueRollback<bool> quiet(quiet_, true);
             show();
-            quiet_ = false;
         }
     }
 
     // Shows the current row's value.
     void show() {
         const Field* f = field();
-        loading_ = true;
-        box_.setNumber(f ? f->value() : QVariant());
-        loading_ = false;
+        {
+            const QScopedValueRollback<bool> loading(loading_, true);
+            box_.setNumber(f ? f->value() : QVariant());
+        }
         box_.setReadOnly(!f || f->isReadOnly() || f->kind() != FieldKind::Data);
     }
 
@@ -86,11 +80,7 @@ public:
                 if (current.isNull() == next.isNull() && (current.isNull() || current == next))
                     return;
                 ds->edit();
-                writing_ = true;
-                struct Done {
-                    bool& flag;
-                    ~Done() { flag = false; }
-                } done{writing_};
+                const QScopedValueRollback<bool> writing(writing_, true);
                 f->setValue(next);
             });
             if (!ok) {

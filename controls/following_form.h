@@ -2,6 +2,8 @@
 
 #include "controls/form.h"
 
+#include <utility>
+
 namespace solvane {
 
 class Connection;
@@ -26,6 +28,13 @@ protected:
     virtual bool compute() = 0;
     // Shows what compute() kept.
     virtual void apply() = 0;
+    // For compute(): keeps the view worked out in place of the one kept
+    // before and tells whether the two differ.
+    template <typename View> static bool keepShown(View& kept, View&& next) {
+        const bool changed = !(next == kept);
+        kept = std::move(next);
+        return changed;
+    }
 
 private:
     void follow();

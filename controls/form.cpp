@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 namespace solvane {
@@ -79,9 +80,8 @@ void Form::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (inResizeHandler_)
         return;
-    inResizeHandler_ = true;
+    const QScopedValueRollback<bool> inHandler(inResizeHandler_, true);
     runGuarded([this] { FormResize(); });
-    inResizeHandler_ = false;
 }
 
 } // namespace solvane

@@ -5,6 +5,7 @@
 #include <QChildEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOption>
 #include <numeric>
@@ -140,11 +141,7 @@ void Splitter::reportChange(bool guarded) {
     reported_ = now;
     if (!onChange)
         return;
-    inChange_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{inChange_};
+    const QScopedValueRollback<bool> inChange(inChange_, true);
     if (guarded)
         guard_.run(this, onChange);
     else

@@ -7,6 +7,7 @@
 #include <QBrush>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QFontMetrics>
@@ -207,6 +208,16 @@ QString TextGrid::text(int row, int column) const {
 
 void TextGrid::setChoices(int column, const QStringList& choices) {
     model_->choices[column] = choices;
+}
+
+QListWidget* MakeLineList(const QString& objectName, QLabel* caption, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(objectName);
+    list->setAccessibleName(caption->text());
+    list->setWordWrap(true);
+    list->setAlternatingRowColors(true);
+    caption->setBuddy(list);
+    return list;
 }
 
 void ShowLines(QListWidget* list, const QStringList& lines) {

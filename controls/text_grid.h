@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 
 namespace solvane {
@@ -58,6 +59,10 @@ private:
     HandlerGuard& guard_;
     std::unique_ptr<TextGridModel> model_;
 };
+
+// A list of lines to read, such as warnings, named by its caption label:
+// long lines wrap and the rows alternate their colour.
+QListWidget* MakeLineList(const QString& objectName, QLabel* caption, QWidget* parent);
 
 // Shows the lines in the list unless it holds them already (laying out
 // wrapped lines again costs more than the rest of a refresh).

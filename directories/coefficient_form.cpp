@@ -5,7 +5,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "directories/element_form.h"
 
 #include <QGroupBox>
@@ -29,31 +29,22 @@ void TForm6::buildLayout() {
     HandlerGuard& g = program_.guard();
     DataSource* records = &program_.Form3->DS_KOF;
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 6, 6, 6);
-    outer->setSpacing(6);
+    auto* outer = MakeColumn(this, 6, 6);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список Коэффициентов:"), this);
     outer->addWidget(GroupBox1, 1);
-    auto* groupLayout = new QHBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(6, 6, 6, 6);
-    groupLayout->setSpacing(8);
+    auto* groupLayout = MakeRow(GroupBox1, 6, 8);
 
-    dxDBGrid1 = new DBGrid(g, GroupBox1);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), records, GroupBox1);
     dxDBGrid1->setAccessibleName(QStringLiteral("Список коэффициентов"));
-    dxDBGrid1->setDataSource(records);
     dxDBGrid1name_kof = dxDBGrid1->addColumn(QStringLiteral("name_kof"), QStringLiteral("Название коэффициента"));
     dxDBGrid1name_kof->setWidth(170);
     dxDBGrid1kof = dxDBGrid1->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."));
     dxDBGrid1kof->setSpin(0.01, 0, 0);
     groupLayout->addWidget(dxDBGrid1, 1);
 
-    auto* side = new QWidget(GroupBox1);
-    side->setObjectName(QStringLiteral("Panel1"));
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->setSpacing(0);
+    auto* side = MakePanel(QStringLiteral("Panel1"), GroupBox1);
+    auto* sideLayout = MakeColumn(side, 0, 0);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Коэффициент "), side);
     Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("пересчета"), side);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("элемента:"), side);
@@ -84,10 +75,8 @@ void TForm6::buildLayout() {
 
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
-    DBNavigator1 = new DBNavigator(g, this);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator1->setDataSource(records);
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), records,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, this);
     DBNavigator1->setFixedSize(84, 25);
     Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("выход"), this);
     bottom->addWidget(DBNavigator1);

@@ -1,7 +1,7 @@
 #include "directories/converter_form.h"
 
 #include "app/program.h"
-#include "directories/directory_widgets.h"
+#include "controls/widget_building.h"
 #include "store/number_text.h"
 
 #include <QComboBox>
@@ -106,9 +106,7 @@ TF_Converter::TF_Converter(Program& program) : Form(program.guard(), QStringLite
     top->setHorizontalSpacing(10);
     top->setVerticalSpacing(2);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Кол-во:"), this, true);
-    Edit1 = new QLineEdit(QStringLiteral("0"), this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Кол-во:"));
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Кол-во:"), this, QStringLiteral("0"));
     Label1->setBuddy(Edit1);
     Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Ед-ца измерения:"), this, true);
     ComboBox1 = new QComboBox(this);

@@ -4,8 +4,8 @@
 #include "app/program.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
+#include "controls/widget_building.h"
 #include "directories/coefficient_form.h"
-#include "directories/directory_widgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,24 +37,16 @@ TForm3::~TForm3() = default;
 
 void TForm3::buildLayout() {
     HandlerGuard& g = program_.guard();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
+    auto* outer = MakeColumn(this, 4, kStyleSpacing);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список элементов:"), this);
     outer->addWidget(GroupBox1);
-    auto* groupLayout = new QVBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(6, 6, 6, 6);
-    groupLayout->setSpacing(4);
+    auto* groupLayout = MakeColumn(GroupBox1, 6, 4);
 
-    auto* top = new QWidget(GroupBox1);
-    top->setObjectName(QStringLiteral("Panel1"));
-    auto* topLayout = new QHBoxLayout(top);
-    topLayout->setContentsMargins(0, 0, 0, 0);
-    topLayout->setSpacing(4);
-    DBNavigator1 = new DBNavigator(g, top);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Post});
-    DBNavigator1->setDataSource(&DS_Element);
+    auto* top = MakePanel(QStringLiteral("Panel1"), GroupBox1);
+    auto* topLayout = MakeRow(top, 0, 4);
+    DBNavigator1 =
+        MakeNavigator(g, QStringLiteral("DBNavigator1"), &DS_Element, {NavButton::Insert, NavButton::Post}, top);
     DBNavigator1->setFixedSize(56, 25);
     Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("удалить"), top);
     Button3 = MakeButton(QStringLiteral("Button3"), QStringLiteral("коэффициэнты"), top, true);
@@ -66,10 +58,8 @@ void TForm3::buildLayout() {
     topLayout->addWidget(Button1);
     groupLayout->addWidget(top);
 
-    dxDBGrid1 = new DBGrid(g, GroupBox1);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), &DS_Element, GroupBox1);
     dxDBGrid1->setAccessibleName(QStringLiteral("Список элементов"));
-    dxDBGrid1->setDataSource(&DS_Element);
     dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     dxDBGrid1Smallname = dxDBGrid1->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."));
     dxDBGrid1Smallname->setWidth(60);

@@ -6,9 +6,10 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
+#include "controls/widget_building.h"
 #include "directories/converter_form.h"
-#include "directories/directory_widgets.h"
 #include "directories/element_form.h"
+#include "directories/fertilizer_list.h"
 #include "store/number_text.h"
 
 #include <QApplication>
@@ -24,9 +25,7 @@ namespace solvane {
 
 namespace {
 
-// Where the search box sits in its row: after the label, and 80 pixels
-// narrower than the row.
-constexpr int kSearchBoxLeft = 56;
+// The search box is 80 pixels narrower than its row.
 constexpr int kSearchBoxMargin = 80;
 // After a resize of the window the search box is 90 pixels narrower than half
 // the outer group.
@@ -53,42 +52,31 @@ TForm2::~TForm2() = default;
 
 void TForm2::buildLayout() {
     HandlerGuard& g = program_.guard();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(4, 4, 4, 4);
+    auto* outer = MakeColumn(this, 4, kStyleSpacing);
 
     GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Список удобрений:"), this);
     outer->addWidget(GroupBox1);
-    auto* groupLayout = new QVBoxLayout(GroupBox1);
-    groupLayout->setContentsMargins(4, 4, 4, 4);
+    auto* groupLayout = MakeColumn(GroupBox1, 4, kStyleSpacing);
 
-    RzSplitter1 = new Splitter(g, Qt::Horizontal, GroupBox1);
-    RzSplitter1->setObjectName(QStringLiteral("RzSplitter1"));
+    RzSplitter1 = MakeSplitter(g, QStringLiteral("RzSplitter1"), Qt::Horizontal, GroupBox1);
     RzSplitter1->setHandleWidth(kSplitterBarWidth);
     groupLayout->addWidget(RzSplitter1);
 
     // ---- left pane: the fertilizers ----
-    Panel1 = new QWidget(RzSplitter1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* left = new QVBoxLayout(Panel1);
-    left->setContentsMargins(0, 0, 0, 0);
-    left->setSpacing(4);
+    Panel1 = MakePanel(QStringLiteral("Panel1"), RzSplitter1);
+    auto* left = MakeColumn(Panel1, 0, 4);
 
-    PanelSearch = new QWidget(Panel1);
-    PanelSearch->setObjectName(QStringLiteral("PanelSearch"));
+    PanelSearch = MakePanel(QStringLiteral("PanelSearch"), Panel1);
     PanelSearch->setFixedHeight(28);
     Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), PanelSearch, true);
-    Label1->setGeometry(4, 5, kSearchBoxLeft - 6, 18);
-    Edit1 = new QLineEdit(PanelSearch);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Поиск:"));
-    Edit1->setGeometry(kSearchBoxLeft, 3, 200, 22);
+    Label1->setGeometry(4, 5, kFertilizerSearchBoxLeft - 6, 18);
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), PanelSearch);
+    Edit1->setGeometry(kFertilizerSearchBoxLeft, 3, 200, 22);
     Label1->setBuddy(Edit1);
     left->addWidget(PanelSearch);
 
-    dxDBGrid2 = new DBGrid(g, Panel1);
-    dxDBGrid2->setObjectName(QStringLiteral("dxDBGrid2"));
+    dxDBGrid2 = MakeGrid(g, QStringLiteral("dxDBGrid2"), &DS_UDobRA, Panel1);
     dxDBGrid2->setAccessibleName(QStringLiteral("Список удобрений"));
-    dxDBGrid2->setDataSource(&DS_UDobRA);
     dxDBGrid2->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     QPalette tooltip = dxDBGrid2->palette();
     const QPalette system = QApplication::palette();
@@ -102,10 +90,8 @@ void TForm2::buildLayout() {
     dxDBGrid2ppm->setWidth(74);
     left->addWidget(dxDBGrid2, 1);
 
-    DBNavigator1 = new DBNavigator(g, Panel1);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator1->setDataSource(&DS_UDobRA);
+    DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), &DS_UDobRA,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, Panel1);
     DBNavigator1->setFixedHeight(25);
     left->addWidget(DBNavigator1);
 
@@ -123,19 +109,13 @@ void TForm2::buildLayout() {
     // ---- right pane: the content of the current fertilizer ----
     GroupBox2 =
         MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("Содержание элементов в удобрении:"), RzSplitter1);
-    auto* right = new QVBoxLayout(GroupBox2);
-    right->setContentsMargins(4, 4, 4, 4);
-    right->setSpacing(4);
-    DBNavigator3 = new DBNavigator(g, GroupBox2);
-    DBNavigator3->setObjectName(QStringLiteral("DBNavigator3"));
-    DBNavigator3->setButtons({NavButton::Insert, NavButton::Delete, NavButton::Post});
-    DBNavigator3->setDataSource(&DS_SOSTAV);
+    auto* right = MakeColumn(GroupBox2, 4, 4);
+    DBNavigator3 = MakeNavigator(g, QStringLiteral("DBNavigator3"), &DS_SOSTAV,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, GroupBox2);
     DBNavigator3->setFixedHeight(25);
     right->addWidget(DBNavigator3);
-    dxDBGrid1 = new DBGrid(g, GroupBox2);
-    dxDBGrid1->setObjectName(QStringLiteral("dxDBGrid1"));
+    dxDBGrid1 = MakeGrid(g, QStringLiteral("dxDBGrid1"), &DS_SOSTAV, GroupBox2);
     dxDBGrid1->setAccessibleName(QStringLiteral("Содержание элементов в удобрении"));
-    dxDBGrid1->setDataSource(&DS_SOSTAV);
     dxDBGrid1->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
     right->addWidget(dxDBGrid1, 1);
     Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("КОНВЕРТЕР"), GroupBox2, true);
@@ -219,24 +199,12 @@ void TForm2::FormResize() {
 }
 
 void TForm2::Edit1Change() {
-    const QString text = Edit1->text();
-    if (text.isEmpty()) {
-        T_Udobra.setFiltered(false);
-        return;
-    }
-    T_Udobra.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
-    T_Udobra.setFiltered(true);
+    SearchFertilizers(T_Udobra, Edit1->text());
 }
 
 void TForm2::dxDBGrid2ColumnClick() {
-    // Any header sorts by name; the mark changes once the order has.
-    if (dxDBGrid2name_udobra->sortMark() == SortMark::Ascending) {
-        T_Udobra.setSort(QStringLiteral("name_udobra DESC"));
-        dxDBGrid2name_udobra->setSortMark(SortMark::Descending);
-    } else {
-        T_Udobra.setSort(QStringLiteral("name_udobra ASC"));
-        dxDBGrid2name_udobra->setSortMark(SortMark::Ascending);
-    }
+    // Any header sorts by name.
+    ToggleNameSort(T_Udobra, *dxDBGrid2name_udobra);
 }
 
 void TForm2::DS_UDobRADataChange() {

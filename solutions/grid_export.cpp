@@ -1,11 +1,11 @@
 #include "solutions/grid_export.h"
 
 #include "controls/db_grid.h"
-#include "controls/db_grid_model.h"
 #include "solutions/xls_writer.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
 #include "store/error.h"
+#include "store/number_text.h"
 
 namespace solvane {
 
@@ -46,8 +46,7 @@ void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
                     continue;
                 // Numbers by the same rule as the grid's alignment, other
                 // values as the grid shows them.
-                cells[c] =
-                    fields[c]->isNumeric() ? QVariant(value.toDouble()) : QVariant(DBGridModel::displayText(value));
+                cells[c] = fields[c]->isNumeric() ? QVariant(value.toDouble()) : QVariant(ValueText(value));
             }
             rows.push_back(std::move(cells));
         }

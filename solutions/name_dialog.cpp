@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 #include "calculator/calculator_form.h"
+#include "controls/widget_building.h"
 #include "store/number_text.h"
 
 #include <QHBoxLayout>
@@ -22,12 +23,8 @@ TForm5::TForm5(Program& program) : Form(program.guard(), QStringLiteral("Form5")
     // A small sizeable tool window with only the close icon.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->setSpacing(8);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Введите название"));
+    auto* layout = MakeColumn(this, 8, 8);
+    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Введите название"), this);
     // No longer than the name field holds: a longer name could not be stored.
     Edit1->setMaxLength(program.Form4->T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->size());
     Edit1->installEventFilter(this);
@@ -35,10 +32,8 @@ TForm5::TForm5(Program& program) : Form(program.guard(), QStringLiteral("Form5")
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("Сохранить"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("Отмена"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("Сохранить"), this);
+    Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("Отмена"), this);
     // Enter is the text box's own key; the buttons take no default role.
     Button1->setAutoDefault(false);
     Button2->setAutoDefault(false);

@@ -47,6 +47,14 @@ void DataSource::enable() {
         dataSetEvent(DataEvent::DataSetChanged, nullptr);
 }
 
+void FollowSource(DataSource*& followed, DataSource* source, DataLink* link) {
+    if (followed)
+        followed->removeLink(link);
+    followed = source;
+    if (followed)
+        followed->addLink(link);
+}
+
 void DataSource::addLink(DataLink* link) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end())
         links_.push_back(link);

@@ -55,6 +55,10 @@ private:
     std::vector<DataLink*> links_;
 };
 
+// Moves a control's link from the source it follows (when any) to the given
+// one (when any, nullptr to follow none); followed then holds the new source.
+void FollowSource(DataSource*& followed, DataSource* source, DataLink* link);
+
 // Disables a data source for the life of the object, so that its controls
 // neither repaint nor read while a handler walks its set; it is enabled again
 // also when the handler stops on an error (disabling nests, and a source left

@@ -40,17 +40,7 @@ bool Field::asBoolean() const {
 }
 
 QString Field::asString() const {
-    const QVariant v = value();
-    if (v.isNull())
-        return QString();
-    switch (v.typeId()) {
-    case QMetaType::Double:
-        return FormatNumber(v.toDouble());
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return v.toString();
-    }
+    return ValueText(value());
 }
 
 void Field::setValue(const QVariant& value) {

@@ -3,6 +3,7 @@
 #include "store/error.h"
 
 #include <QLocale>
+#include <QVariant>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,25 @@ QString FormatInteger(long long value) {
     return QString::number(value);
 }
 
+QString ValueText(const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FormatNumber(value.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return FormatInteger(value.toLongLong());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
+    }
+}
+
 bool TryParseFloat(const QString& text, double& value) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
@@ -94,11 +114,22 @@ bool TryParseFloat(const QString& text, double& value) {
     return true;
 }
 
-double ParseFloat(const QString& text) {
-    double v = 0;
-    if (!TryParseFloat(text, v))
-        throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+namespace {
+
+// The number the text holds, read by tryParse; what names the kind of number
+// in the error.
+template <typename Number>
+Number ParseOrThrow(const QString& text, bool (*tryParse)(const QString&, Number&), const char* what) {
+    Number v = 0;
+    if (!tryParse(text, v))
+        throw Error(QStringLiteral("'%1' is not a valid %2 value").arg(text, QLatin1String(what)));
     return v;
+}
+
+} // namespace
+
+double ParseFloat(const QString& text) {
+    return ParseOrThrow(text, &TryParseFloat, "floating point");
 }
 
 bool TryParseInteger(const QString& text, int& value) {
@@ -130,10 +161,7 @@ bool TryParseInteger(const QString& text, int& value) {
 }
 
 int ParseInteger(const QString& text) {
-    int v = 0;
-    if (!TryParseInteger(text, v))
-        throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return v;
+    return ParseOrThrow(text, &TryParseInteger, "integer");
 }
 
 } // namespace solvane

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QVariant;
+
 namespace solvane {
 
 // The text of a number as the user sees it: the shortest form with up to 15
@@ -12,6 +14,10 @@ QString FormatNumber(double value);
 
 // A decimal integer as text, e.g. for counts.
 QString FormatInteger(long long value);
+
+// A stored value as the user sees it in a grid, a list or a label: numbers
+// as above, a truth value as "True" or "False", text as it is, empty as "".
+QString ValueText(const QVariant& value);
 
 // Reads text typed by the user as a number with the locale's decimal separator.
 // Throws Error("'<text>' is not a valid floating point value").

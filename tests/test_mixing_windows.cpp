@@ -2,7 +2,8 @@
 // context-menu item in the calculator on the starter database: tomato with
 // ten fertilizers of the starter library (zinc sulfate, copper sulfate and
 // sodium molybdate come out at 0 g/l). With SOLVANE_SCREENSHOTS naming a
-// directory, pictures of both windows are saved there for the documentation:
+// directory, pictures of both windows and of the calculator behind them are saved
+// there for the documentation:
 //   SOLVANE_SCREENSHOTS=docs/screenshots test_mixing_windows
 
 #include "app/launcher_form.h"
@@ -269,6 +270,7 @@ private slots:
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия"),
                               NoSource("Zn"), NoSource("Cu"), NoSource("Mo")}));
         Session::screenshot(analysis, "solution_analysis.png");
+        Session::screenshot(calc, "calculator.png");
 
         // A second iron chelate, with nothing but iron like the first: the
         // solve leaves out a singular value. The window follows the action

@@ -2,6 +2,7 @@
 
 #include "store/dataset.h"
 #include "store/schema.h"
+#include "store/schema_upgrade.h"
 #include "store/sqlite_value.h"
 
 #include <QDir>
@@ -203,7 +204,10 @@ void Connection::open() {
     }
     sqlite3_finalize(stmt);
     check(rc);
+    // The ten tables every version has; the upgrade below adds the rest.
     for (const TableDef& t : SchemaTables()) {
+        if (t.version > 0)
+            continue;
         bool found = false;
         for (const QString& name : tables)
             found = found || name.compare(t.name, Qt::CaseInsensitive) == 0;
@@ -216,6 +220,14 @@ void Connection::open() {
     // change is on disk when its action commits.
     check(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr));
     check(sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr));
+    // An older base gains what this version needs before any data set reads
+    // it; a newer one is refused.
+    try {
+        UpgradeSchema(db, fileName_);
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
     db_ = db;
 }
 

@@ -23,6 +23,11 @@ ColumnDef text(const char* name, int size) {
 ColumnDef boolean(const char* name) {
     return {QString::fromLatin1(name), ColumnType::Boolean, 0, {}};
 }
+// A column that schema version 1 added.
+ColumnDef added(ColumnDef column) {
+    column.version = 1;
+    return column;
+}
 
 std::vector<TableDef> buildTables() {
     std::vector<TableDef> t;
@@ -35,8 +40,11 @@ std::vector<TableDef> buildTables() {
     t.push_back({QStringLiteral("t_kof"), {key("id_kof"), text("name_kof", 50), real("kof"), integer("id_element")}});
     t.push_back({QStringLiteral("T_kult"), {key("id_kult"), text("name_kult", 50), text("ph", 50)}});
     t.push_back({QStringLiteral("t_konc"),
-                 {key("id_konc"), real("vega"), real("cvet"), integer("id_kult"), integer("id_el"), real("rachet")}});
-    t.push_back({QStringLiteral("t_rachet"), {key("id_rachet"), integer("id_udobra"), real("kol")}});
+                 {key("id_konc"), real("vega"), real("cvet"), integer("id_kult"), integer("id_el"), real("rachet"),
+                  added(real("weight"))}});
+    t.push_back(
+        {QStringLiteral("t_rachet"),
+         {key("id_rachet"), integer("id_udobra"), real("kol"), added(real("kol_min")), added(real("kol_max"))}});
     t.push_back({QStringLiteral("t_head_rar"),
                  {key("id_head_rar"), text("name_rar", 50), integer("id_konc"), real("kol_l", 1.0), integer("konc")}});
     t.push_back({QStringLiteral("t_save_rar"),
@@ -48,7 +56,13 @@ std::vector<TableDef> buildTables() {
     opt.columns.push_back(integer("maxim"));
     for (int i = 1; i <= 14; ++i)
         opt.columns.push_back({QStringLiteral("cl%1").arg(i), ColumnType::Integer, 0, {}});
+    opt.columns.push_back(added({QStringLiteral("fit_mode"), ColumnType::Integer, 0, 0}));
+    opt.columns.push_back(added(integer("id_water")));
     t.push_back(opt);
+    t.push_back({QStringLiteral("t_water"), {key("id_water"), text("name_water", 50)}, 1});
+    t.push_back({QStringLiteral("t_water_el"),
+                 {key("id_water_el"), integer("id_water"), integer("id_element"), real("kol")},
+                 1});
     return t;
 }
 
@@ -95,19 +109,44 @@ const TableDef* FindTable(const QString& name) {
     return nullptr;
 }
 
+namespace {
+
+QString ColumnSql(const ColumnDef& c) {
+    QString col = QStringLiteral("\"%1\" %2").arg(c.name, sqlType(c.type));
+    if (!c.defaultValue.isNull())
+        col += QStringLiteral(" DEFAULT %1").arg(c.defaultValue.toString());
+    return col;
+}
+
+QString CreateTableSql(const TableDef& t) {
+    QStringList cols;
+    for (const ColumnDef& c : t.columns)
+        cols << ColumnSql(c);
+    return QStringLiteral("CREATE TABLE \"%1\" (%2);\n").arg(t.name, cols.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
 QString SchemaSql() {
     QString sql;
-    for (const TableDef& t : SchemaTables()) {
-        QStringList cols;
-        for (const ColumnDef& c : t.columns) {
-            QString col = QStringLiteral("\"%1\" %2").arg(c.name, sqlType(c.type));
-            if (!c.defaultValue.isNull())
-                col += QStringLiteral(" DEFAULT %1").arg(c.defaultValue.toString());
-            cols << col;
-        }
-        sql += QStringLiteral("CREATE TABLE \"%1\" (%2);\n").arg(t.name, cols.join(QStringLiteral(", ")));
-    }
+    for (const TableDef& t : SchemaTables())
+        sql += CreateTableSql(t);
     sql += QStringLiteral("CREATE INDEX \"T_udobraT_sostav_udobra\" ON \"T_sostav_udobra\" (\"id_udobra\");\n");
+    sql += QStringLiteral("PRAGMA user_version=%1;\n").arg(kSchemaVersion);
+    return sql;
+}
+
+QString UpgradeSqlFromVersion0() {
+    QString sql;
+    for (const TableDef& t : SchemaTables()) {
+        if (t.version > 0) {
+            sql += CreateTableSql(t);
+            continue;
+        }
+        for (const ColumnDef& c : t.columns)
+            if (c.version > 0)
+                sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
+    }
     return sql;
 }
 

@@ -16,22 +16,37 @@ struct ColumnDef {
     ColumnType type;
     int size = 0;          // maximum length of a text column
     QVariant defaultValue; // value of a new row, null when none
+    int version = 0;       // the schema version that brought the column
 };
 
 struct TableDef {
     QString name;
     std::vector<ColumnDef> columns;
+    int version = 0; // the schema version that brought the table
     // The auto-increment key, or empty for a table without one (t_opt).
     QString keyColumn() const;
     const ColumnDef* column(const QString& name) const; // case-insensitive
 };
 
-// The ten tables of base.mdb, in a fixed order.
+// The schema version this program writes and reads, kept in the file as
+// PRAGMA user_version. Version 0 is the ten tables as they first were;
+// version 1 adds the grower's fit (t_opt.fit_mode), the source water
+// (t_opt.id_water, t_water, t_water_el), the target weights (t_konc.weight)
+// and the amount limits (t_rachet.kol_min, kol_max).
+constexpr int kSchemaVersion = 1;
+
+// The tables of base.mdb at the current version, in a fixed order: the ten
+// tables of version 0 first.
 const std::vector<TableDef>& SchemaTables();
 const TableDef* FindTable(const QString& name); // case-insensitive
 
-// The SQL that creates the schema (tables and the content index).
+// The SQL that creates the current schema (tables, the content index and the
+// version mark).
 QString SchemaSql();
+
+// The SQL that adds to a version-0 base what version 1 brought, without the
+// version mark (the caller sets it in the same transaction).
+QString UpgradeSqlFromVersion0();
 
 // Creates the schema in an empty database; throws Error on failure.
 void CreateSchema(sqlite3* db);

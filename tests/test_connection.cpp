@@ -79,6 +79,37 @@ private slots:
         QCOMPARE(crops.fieldByName(QStringLiteral("name_kult"))->asString(), QStringLiteral("Томат"));
     }
 
+    // A base written before the fit's columns existed gains them on opening,
+    // keeps the classic fit and every row; one from a newer program is refused
+    // and left as it was.
+    void anOlderBaseIsUpgradedAndANewerOneRefused() {
+        QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
+        QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+        {
+            Connection connection;
+            connection.open();
+        }
+        {
+            SqlFile file;
+            QCOMPARE(file.value(QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
+            QCOMPARE(file.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
+            QVERIFY(file.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight IS NULL")).toInt(),
+                     file.value(QStringLiteral("SELECT count(*) FROM t_konc")).toInt());
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_rachet WHERE kol_min IS NOT NULL OR "
+                                               "kol_max IS NOT NULL"))
+                         .toInt(),
+                     0);
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water_el")).toInt(), 0);
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 34);
+            file.exec(QStringLiteral("PRAGMA user_version=7"));
+        }
+        const QByteArray before = FileBytes();
+        QCOMPARE(openError(), QStringLiteral("Файл «base.mdb» создан более новой версией Solvane (версия схемы 7)."));
+        QCOMPARE(FileBytes(), before);
+    }
+
     void refusesAFileThatFailsTheCheck_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");

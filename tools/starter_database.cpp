@@ -303,12 +303,25 @@ void CreateStarterDatabase(const QString& path) {
         add(QString::fromLatin1(c), 1);
     add(QStringLiteral("avto"), 0);
     add(QStringLiteral("maxim"), 250);
+    // A new base fits without negative amounts, by relative error.
+    add(QStringLiteral("fit_mode"), 1);
     const unsigned colours[] = {0x00C0FFFF, 0x00D0FFD0, 0x00E0FFE0, 0x00C0FFFF, 0x00FFF0E0, 0x80000005, 0x00FFE8D0,
                                 0x00D0E8FF, 0x00D0FFD0, 0x00C0FFFF, 0x00FFE8D0, 0x00D0E8FF, 0x00FFE8D0, 0x00D0E8FF};
     for (int i = 0; i < 14; ++i)
         add(QStringLiteral("cl%1").arg(i + 1), static_cast<qlonglong>(static_cast<int>(colours[i])));
     const QByteArray sql = QStringLiteral("INSERT INTO t_opt (%1) VALUES (%2)").arg(columns, marks).toUtf8();
     db.insert(sql.constData(), values);
+
+    // An example of tap water, not selected.
+    const long long water =
+        db.insert("INSERT INTO t_water (name_water) VALUES (?)", {QStringLiteral("Водопровод (пример)")});
+    const struct {
+        const char* element;
+        double mgPerLitre;
+    } tapWater[] = {{"Ca", 40}, {"Mg", 10}, {"S", 15}, {"Fe", 0.1}};
+    for (const auto& w : tapWater)
+        db.insert("INSERT INTO t_water_el (id_water, id_element, kol) VALUES (?, ?, ?)",
+                  {water, idOf(QString::fromUtf8(w.element)), w.mgPerLitre});
     db.finish();
 }
 

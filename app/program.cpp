@@ -98,8 +98,8 @@ void Program::storeTypedValues() {
             if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
                 set->checkBrowseMode();
     }
-    if (Form4->Timer1->isActive())
-        Form4->Timer1Timer();
+    if (Form4->recalculationPending())
+        Form4->recalculate();
     connection.commitPending();
 }
 

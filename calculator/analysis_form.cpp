@@ -203,9 +203,10 @@ bool TF_Analysis::compute() {
     TForm4& calc = *program_.Form4;
     const std::vector<TargetRow> targets = CurrentTargets(program_);
     const bool composition = calc.CompositionConcentrations;
-    // Only the composition's amounts are judged, and only their names and
-    // amounts are needed for it.
-    const SourceLines lines = composition ? CompositionLines(program_, false) : SourceLines();
+    // Only the composition's amounts are judged; the content of the lines
+    // shown tells an element no fertilizer has from one whose fertilizer
+    // came out at 0 g/l.
+    const SourceLines lines = composition ? CompositionLines(program_) : SavedSolutionLines(program_);
     result_ = AnalyseSolution(targets, lines.lines, composition, calc.SingularValueLeftOut);
 
     View view;

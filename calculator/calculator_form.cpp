@@ -15,7 +15,9 @@
 #include "controls/widget_building.h"
 #include "settings/options_form.h"
 #include "store/error.h"
+#include "store/field_limits.h"
 #include "store/number_text.h"
+#include "store/row_place.h"
 
 #include <QAction>
 #include <QEvent>
@@ -260,7 +262,7 @@ void TForm4::buildLayout() {
     dxDBGrid2->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
     dxDBGrid2->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
     dxDBGrid2Column2 = dxDBGrid2->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г./л."));
-    dxDBGrid2Column2->setSpin(0.01, 0, 1000);
+    dxDBGrid2Column2->setSpin(0.01, FieldLimits::Amount());
     // The recipe gives a negative amount to a fertilizer the solution does
     // not need: it stands out.
     dxDBGrid2Column2->setNegativeColour(Qt::red);
@@ -321,7 +323,7 @@ void TForm4::buildLayout() {
     dxDBSpinEdit1->setObjectName(QStringLiteral("dxDBSpinEdit1"));
     dxDBSpinEdit1->setDataSource(&DS_HEAD_RAR, QStringLiteral("kol_l"));
     dxDBSpinEdit1->setSingleStep(0.1);
-    dxDBSpinEdit1->setRange(0, 100);
+    dxDBSpinEdit1->setLimits(FieldLimits::Litres());
     dxDBSpinEdit1->setToolTip(QStringLiteral("Укажите кол-во литров"));
     dxDBSpinEdit1->setAccessibleName(QStringLiteral("Расчет на:"));
     dxDBSpinEdit1->setMaximumWidth(72);
@@ -337,7 +339,7 @@ void TForm4::buildLayout() {
     dxDBGrid4->setRowSelect(true);
     dxDBGrid4->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
     dxDBGrid4kol = dxDBGrid4->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
-    dxDBGrid4kol->setSpin(0.01, 0, 100);
+    dxDBGrid4kol->setSpin(0.01, FieldLimits::SavedAmount());
     dxDBGrid4kol_temp = dxDBGrid4->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
     dxDBGrid4kol_temp->setReadOnly(true);
     PopupMenu4 = MakeMenu(QStringLiteral("PopupMenu4"), this);
@@ -364,7 +366,7 @@ void TForm4::buildLayout() {
     dxDBGrid3name_el->setLookup(&program_.Form3->DS_Element, QStringLiteral("id_element"),
                                 QStringLiteral("Smallname_element"), QStringLiteral("id_el"), 8);
     dxDBGrid3vega = dxDBGrid3->addColumn(QStringLiteral("vega"), QStringLiteral("Необходимость (Введите)"));
-    dxDBGrid3vega->setSpin(1, 0, 0);
+    dxDBGrid3vega->setSpin(1, FieldLimits::Target());
     dxDBGrid3rachet = dxDBGrid3->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
     dxDBGrid3rachet->setReadOnly(true);
     dxDBGrid3name_el->setWidth(64);
@@ -524,6 +526,8 @@ void TForm4::wireControls() {
     dxDBGrid1->onColumnClick = [this](int) { dxDBGrid1ColumnClick(); };
     dxDBGrid2Column2->onChange = [this] { dxDBGrid2Column2Change(); };
     dxDBGrid3vega->onChange = [this] { dxDBGrid3vegaChange(); };
+    dxDBGrid2->onEditorClosed = [this] { cellEditorClosed(); };
+    dxDBGrid3->onEditorClosed = [this] { cellEditorClosed(); };
     dxDBGrid5->onClick = [this] { dxDBGrid5Click(); };
     dxDBGrid5->onKeyUp = [this](int key) { dxDBGrid5KeyUp(key); };
     dxDBGrid6->onClick = [this] { dxDBGrid6Click(); };
@@ -597,6 +601,8 @@ void TForm4::Button1Click() {
         throw Error(QStringLiteral("Не выбрано удобрение"));
     const Bookmark remembered = fertilizers.bookmark();
     const long long key = listKey_->asLargeInt();
+    T_rachet.checkBrowseMode();
+    const RowPlace lineAt = RowPlace::of(T_rachet, kLineKey);
 
     T_rachet.setFilter(QStringLiteral("id_udobra=") + QString::number(key));
     T_rachet.setFiltered(true);
@@ -611,6 +617,8 @@ void TForm4::Button1Click() {
         T_rachet.post();
     T_rachet.close();
     T_rachet.open();
+    // The composition stays on the line it was on (on the new one when it was empty).
+    lineAt.returnTo(T_rachet, kLineKey);
 
     if (fertilizers.bookmarkValid(remembered))
         fertilizers.gotoBookmark(remembered);

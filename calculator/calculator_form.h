@@ -172,6 +172,15 @@ public:
     void Edit2Change();
     void dxDBGrid3vegaChange();
     void Timer1Timer();
+    // The recipe the timer runs: the pending target edit posted, the recipe
+    // pressed, the timer off.
+    void recalculate();
+    // The timer runs, or came due while a cell was being edited.
+    bool recalculationPending() const;
+    // A cell editor of the targets or of the composition is open.
+    bool cellBeingEdited() const;
+    // A cell editor of those grids closed: a recalculation that waited for it runs.
+    void cellEditorClosed();
     // Arms the recalculation timer; while it runs, a second call does not restart it.
     void armRecalculation();
     // The options' maximum strength, with the slider's own rule.
@@ -255,6 +264,7 @@ private:
 
     Program& program_;
     int actionEndHandler_ = 0;
+    bool recalculationWaiting_ = false;
     QWidget* searchStrip_ = nullptr;
     Field* lineFertilizer_ = nullptr; // T_rachet.id_udobra
     Field* targetElement_ = nullptr;  // ADOTable2.id_el
@@ -265,6 +275,9 @@ private:
     Field* elementOxide_ = nullptr;   // T_Element.kof
     Field* contentName_ = nullptr;    // T_Sostav_Udobra.name_element, resolved on first use
     Field* contentPercent_ = nullptr; // T_Sostav_Udobra.kol_element
+    // The keys by which the lists find their rows again.
+    const QString kLineKey = QStringLiteral("id_rachet");
+    const QString kTargetKey = QStringLiteral("id_konc");
 };
 
 } // namespace solvane

@@ -15,8 +15,10 @@
 
 #include "app/program.h"
 #include "calculator/rounding.h"
+#include "controls/db_grid.h"
 #include "settings/options_form.h"
 #include "store/number_text.h"
+#include "store/row_place.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -64,6 +66,9 @@ void TForm4::Button4Click() {
     // A target being typed is settled first (its post may delete it), then the
     // zero-target rows go, so that no post in the loops below deletes a row.
     ADOTable2.checkBrowseMode();
+    // The lists end on the rows they were on, found again by key.
+    const RowPlace lineAt = RowPlace::of(T_rachet, kLineKey);
+    const RowPlace targetAt = RowPlace::of(ADOTable2, kTargetKey);
     RemoveZeroTargets();
     {
         const DisabledSource targetGrid(DataSource2);
@@ -78,7 +83,8 @@ void TForm4::Button4Click() {
         returnToCrop(crop);
     }
     UpdateTotals();
-    ADOTable2.first();
+    lineAt.returnTo(T_rachet, kLineKey);
+    targetAt.returnTo(ADOTable2, kTargetKey);
 }
 
 // Every target row of the crop gets 0, then what each content row of each
@@ -150,7 +156,9 @@ void TForm4::UpdateTotals() {
 
     ADOTable2.checkBrowseMode();
     T_rachet.checkBrowseMode();
-    // Both sets end on their first rows; their grids show that once.
+    // Both sets end on the rows they were on; their grids show that once.
+    const RowPlace lineAt = RowPlace::of(T_rachet, kLineKey);
+    const RowPlace targetAt = RowPlace::of(ADOTable2, kTargetKey);
     const DisabledSource targetGrid(DataSource2);
     const DisabledSource lines(DS_rachet);
 
@@ -180,8 +188,8 @@ void TForm4::UpdateTotals() {
             ppmAtStrength += figure->asFloat() * amountAtStrength->asFloat();
         }
     }
-    T_rachet.first();
-    ADOTable2.first();
+    lineAt.returnTo(T_rachet, kLineKey);
+    targetAt.returnTo(ADOTable2, kTargetKey);
 
     Label4->setText(TotalText(results));
     Label5->setText(TotalText(targets));
@@ -284,11 +292,41 @@ void TForm4::dxDBGrid2Column2Change() {
     armRecalculation();
 }
 
+bool TForm4::cellBeingEdited() const {
+    return dxDBGrid3->isEditing() || dxDBGrid2->isEditing();
+}
+
 void TForm4::Timer1Timer() {
+    // A target or an amount still being typed is not cut short: the
+    // recalculation waits for its edit to end (cellEditorClosed).
+    if (cellBeingEdited()) {
+        Timer1->stop();
+        recalculationWaiting_ = true;
+        return;
+    }
+    recalculate();
+}
+
+void TForm4::recalculate() {
+    recalculationWaiting_ = false;
     // The post may delete the row (zero-target rule), which runs the recipe too.
     ADOTable2.checkBrowseMode();
     Button10Click();
     Timer1->stop();
+}
+
+bool TForm4::recalculationPending() const {
+    return Timer1->isActive() || recalculationWaiting_;
+}
+
+void TForm4::cellEditorClosed() {
+    if (!recalculationWaiting_ || cellBeingEdited())
+        return;
+    // After the closing editor's value is in its field.
+    QTimer::singleShot(0, this, [this] {
+        if (recalculationWaiting_ && !cellBeingEdited())
+            runGuarded([this] { recalculate(); });
+    });
 }
 
 } // namespace solvane

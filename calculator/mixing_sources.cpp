@@ -60,7 +60,7 @@ std::unordered_map<long long, std::vector<ElementShare>> ContentOf(Program& prog
 }
 
 // The visible rows of a set of lines (the composition or a saved solution's).
-SourceLines LinesOf(Program& program, DataSet& set, bool content = true) {
+SourceLines LinesOf(Program& program, DataSet& set) {
     SourceLines result;
     if (!set.isActive())
         return result;
@@ -78,8 +78,6 @@ SourceLines LinesOf(Program& program, DataSet& set, bool content = true) {
         result.keys[static_cast<size_t>(i)] = set.valueAt(i, fertilizer).toLongLong();
         keys.insert(result.keys[static_cast<size_t>(i)]);
     }
-    if (!content)
-        return result;
     auto shares = ContentOf(program, keys);
     for (size_t i = 0; i < result.lines.size(); ++i)
         if (auto it = shares.find(result.keys[i]); it != shares.end())
@@ -89,8 +87,8 @@ SourceLines LinesOf(Program& program, DataSet& set, bool content = true) {
 
 } // namespace
 
-SourceLines CompositionLines(Program& program, bool content) {
-    return LinesOf(program, program.Form4->T_rachet, content);
+SourceLines CompositionLines(Program& program) {
+    return LinesOf(program, program.Form4->T_rachet);
 }
 
 SourceLines SavedSolutionLines(Program& program) {

@@ -20,9 +20,8 @@ struct SourceLines {
     std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
 };
 
-// The working composition's lines; without content, their fertilizers'
-// content is not read (the lines' names and amounts are).
-SourceLines CompositionLines(Program& program, bool content = true);
+// The working composition's lines, with their fertilizers' content.
+SourceLines CompositionLines(Program& program);
 // The lines of the current saved solution (none when there is no saved solution).
 SourceLines SavedSolutionLines(Program& program);
 // The keys of the elements whose short name is iron's.

@@ -16,6 +16,7 @@
 #include "calculator/rounding.h"
 #include "directories/fertilizer_form.h"
 #include "solver/least_squares.h"
+#include "store/row_place.h"
 
 namespace solvane {
 
@@ -23,10 +24,16 @@ void TForm4::Button10Click() {
     DataSet& fertilizers = program_.Form2->T_Udobra;
     DataSet& content = program_.Form2->T_Sostav_Udobra;
 
+    // The grids stay on the rows the user was on: the walks below move the
+    // cursors, and the rows are found again by key at the end.
+    T_rachet.checkBrowseMode();
+    ADOTable2.checkBrowseMode();
+    const RowPlace lineAt = RowPlace::of(T_rachet, kLineKey);
+    const RowPlace targetAt = RowPlace::of(ADOTable2, kTargetKey);
+
     // Rows with no target are never fitted: they go first (each removal runs
     // this recipe again, which finds none left), so the amounts do not depend
     // on how many such rows came and went.
-    ADOTable2.checkBrowseMode();
     RemoveZeroTargets();
 
     T_rachet.first();
@@ -102,6 +109,8 @@ void TForm4::Button10Click() {
     }
 
     Button4Click();
+    lineAt.returnTo(T_rachet, kLineKey);
+    targetAt.returnTo(ADOTable2, kTargetKey);
 }
 
 } // namespace solvane

@@ -2,6 +2,8 @@
 
 #include "calculator/rounding.h"
 
+#include <algorithm>
+
 namespace solvane {
 
 namespace {
@@ -49,9 +51,16 @@ SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const st
             seen[target.element] = true;
             key[target.element] = rachet;
         }
-        if (vega > 0.0 && rachet == 0.0)
+        if (vega > 0.0 && rachet == 0.0) {
+            // A fertilizer that has the element but came out at 0 g/l is not
+            // the same as none having it: the first is cured by the amounts.
+            const bool supplied = std::any_of(lines.begin(), lines.end(), [&target](const SolutionLine& line) {
+                return HasElement(line, target.element);
+            });
             result.warnings.append(Quoted(target.shortName) +
-                                   QStringLiteral(": ни одно удобрение раствора не даёт этот элемент"));
+                                   (supplied ? QStringLiteral(": удобрение с этим элементом получилось 0 г/л")
+                                             : QStringLiteral(": ни одно удобрение раствора не даёт этот элемент")));
+        }
     }
 
     result.cations = key[KeyElement::Potassium] / kPotassium + key[KeyElement::Calcium] / kCalcium +

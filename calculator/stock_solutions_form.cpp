@@ -5,10 +5,12 @@
 #include "calculator/calculator_form.h"
 #include "calculator/mixing_sources.h"
 #include "controls/message_service.h"
+#include "controls/number_spin_box.h"
 #include "controls/widget_building.h"
 #include "solutions/grid_export.h"
 #include "store/connection.h"
 #include "store/error.h"
+#include "store/field_limits.h"
 #include "store/number_text.h"
 
 #include <QHBoxLayout>
@@ -17,7 +19,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace solvane {
@@ -29,9 +30,7 @@ const QStringList kCaptions{QStringLiteral("Удобрение"), QStringLiteral
                             QStringLiteral("Граммов в бак")};
 constexpr int kTankColumn = 2;
 constexpr int kFirstConcentration = 100;
-constexpr int kLeastConcentration = 2;
-constexpr int kGreatestConcentration = 1000;
-const QString kFirstVolume = QStringLiteral("10");
+constexpr double kFirstVolume = 10;
 
 // A negative amount (a fertilizer the solution does not need) stands out as
 // it does in the calculator.
@@ -72,15 +71,27 @@ void TF_StockSolutions::buildLayout() {
     auto* settings = new QHBoxLayout;
     settings->setSpacing(6);
     Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Концентрация, раз:"), this);
-    SpinEdit1 = new QSpinBox(this);
-    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setAccessibleName(QStringLiteral("Концентрация, раз:"));
-    SpinEdit1->setRange(kLeastConcentration, kGreatestConcentration);
-    SpinEdit1->setValue(kFirstConcentration);
+    // Both boxes take a typed number once it is within their limits; a
+    // number outside them is refused when the edit ends.
+    const auto numberBox = [this](const QString& name, const QString& accessibleName, const NumberLimits& limits,
+                                  double step, double first) {
+        auto* box = new NumberSpinBox(this);
+        box->setObjectName(name);
+        box->setAccessibleName(accessibleName);
+        box->setEmptyAllowed(false);
+        box->setLimits(limits);
+        box->setSingleStep(step);
+        box->setNumber(first);
+        box->onRefused = [this, box](const QString& refusal) { guard().reportLater(box, refusal); };
+        box->setMaximumWidth(90);
+        return box;
+    };
+    SpinEdit1 = numberBox(QStringLiteral("SpinEdit1"), QStringLiteral("Концентрация, раз:"),
+                          FieldLimits::Concentration(), 1, kFirstConcentration);
     Label2->setBuddy(SpinEdit1);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
-    Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), this, kFirstVolume);
-    Edit1->setMaximumWidth(90);
+    Edit1 = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(),
+                      1, kFirstVolume);
     Label3->setBuddy(Edit1);
     settings->addWidget(Label2);
     settings->addWidget(SpinEdit1);
@@ -123,8 +134,8 @@ void TF_StockSolutions::buildLayout() {
     buttons->addWidget(Button1);
     outer->addLayout(buttons);
 
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { SpinEdit1Change(); }); });
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
+    connect(SpinEdit1, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { SpinEdit1Change(); }); });
+    connect(Edit1, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { Edit1Change(); }); });
     StringGrid1->onChoice = [this](int row, int choice) {
         StringGrid1TankChange(row, choice == 0 ? Tank::A : Tank::B);
     };
@@ -144,19 +155,17 @@ void TF_StockSolutions::Open(Source source) {
 }
 
 void TF_StockSolutions::SpinEdit1Change() {
-    concentration_ = SpinEdit1->value();
+    if (SpinEdit1->isEmpty())
+        return;
+    concentration_ = static_cast<int>(SpinEdit1->number().toDouble());
     Refresh();
 }
 
 void TF_StockSolutions::Edit1Change() {
-    const QString text = Edit1->text();
-    // A box emptied to type a new volume changes nothing yet.
-    if (text.trimmed().isEmpty())
+    // The box holds a number within its limits, or is on its way to one.
+    if (Edit1->isEmpty())
         return;
-    const double volume = ParseFloat(text);
-    if (!(volume > 0))
-        throw Error(QStringLiteral("Объём бака должен быть больше нуля: «%1».").arg(text));
-    volume_ = volume;
+    volume_ = Edit1->number().toDouble();
     Refresh();
 }
 

@@ -12,10 +12,10 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QSpinBox;
 
 namespace solvane {
 
+class NumberSpinBox;
 class Program;
 
 // The stock concentrates "Маточные растворы": the lines of the working
@@ -34,9 +34,9 @@ public:
 
     QLabel* Label1 = nullptr;        // "Раствор: ..."
     QLabel* Label2 = nullptr;        // "Концентрация, раз:"
-    QSpinBox* SpinEdit1 = nullptr;   // the concentration, 2 to 1000
+    NumberSpinBox* SpinEdit1 = nullptr; // the concentration, 2 to 1000
     QLabel* Label3 = nullptr;        // "Объём каждого бака, л:"
-    QLineEdit* Edit1 = nullptr;      // the volume of each tank
+    NumberSpinBox* Edit1 = nullptr;     // the volume of each tank
     TextGrid* StringGrid1 = nullptr; // "Удобрение", "г/л", "Бак", "Граммов в бак"
     QLabel* Label4 = nullptr;        // "Бак А: ..."
     QLabel* Label5 = nullptr;        // "Бак Б: ..."
@@ -52,8 +52,8 @@ public:
 
     // The concentration box changed.
     void SpinEdit1Change();
-    // The volume box changed: an unreadable number stops with the program's
-    // number error and the last results stay.
+    // The volume box took a new number (one outside its limits is refused
+    // when its edit ends, and the last results stay).
     void Edit1Change();
     // The user put a line into the other tank; the switch holds for the
     // line's fertilizer until the window is opened again.

@@ -64,13 +64,16 @@ void DBGridColumn::setLookup(DataSource* listSource, const QString& listKeyField
     grid_.columnsChanged();
 }
 
-void DBGridColumn::setSpin(double step, double minimum, double maximum, int maxLength) {
+void DBGridColumn::setSpin(double step, const NumberLimits& limits, int maxLength) {
     kind_ = ColumnKind::Spin;
     step_ = step;
-    minimum_ = minimum;
-    maximum_ = maximum;
+    limits_ = limits;
     maxLength_ = maxLength;
     grid_.columnsChanged();
+}
+
+void DBGridColumn::setLimits(const NumberLimits& limits) {
+    limits_ = limits;
 }
 
 void DBGridColumn::setCheck() {
@@ -228,13 +231,7 @@ bool DBGrid::runGuarded(const std::function<void()>& handler) {
 
 void DBGrid::reportLater(const QString& message) {
     // Reads happen while Qt paints; the error box waits for the event loop.
-    if (reportPending_)
-        return;
-    reportPending_ = true;
-    QTimer::singleShot(0, this, [this, message] {
-        reportPending_ = false;
-        runGuarded([&message] { throw Error(message); });
-    });
+    guard_.reportLater(this, message);
 }
 
 void DBGrid::keyboardSearch(const QString&) {}
@@ -399,6 +396,13 @@ void DBGrid::keyReleaseEvent(QKeyEvent* event) {
         return;
     const int key = event->key();
     runGuarded([this, key] { onKeyUp(key); });
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    const bool wasOpen = editor && editor == delegate_->editor();
+    QTableView::closeEditor(editor, hint);
+    if (wasOpen && onEditorClosed)
+        onEditorClosed();
 }
 
 void DBGrid::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/data_source.h"
+#include "store/number_text.h"
 
 #include <QColor>
 #include <QTableView>
@@ -55,13 +56,17 @@ public:
     const QString& lookupKeyField() const { return lookupKeyField_; }
     int dropDownRows() const { return dropDownRows_; }
 
-    // A spin editor; values outside minimum..maximum are refused (no limits
-    // when both are 0); maxLength 0 means no limit on the typed text.
-    void setSpin(double step, double minimum, double maximum, int maxLength = 0);
+    // A spin editor; values outside the limits are refused when the edit is
+    // committed, with a box naming the range; maxLength 0 means no limit on
+    // the typed text.
+    void setSpin(double step, const NumberLimits& limits, int maxLength = 0);
     double step() const { return step_; }
-    double minimum() const { return minimum_; }
-    double maximum() const { return maximum_; }
+    double minimum() const { return limits_.minimum; }
+    double maximum() const { return limits_.maximum; }
     int maxLength() const { return maxLength_; }
+    // The limits of a numeric column's values, whatever its editor.
+    const NumberLimits& limits() const { return limits_; }
+    void setLimits(const NumberLimits& limits);
 
     // A check box: ticked is true.
     void setCheck();
@@ -90,8 +95,7 @@ private:
     QString lookupKeyField_;
     int dropDownRows_ = 8;
     double step_ = 1;
-    double minimum_ = 0;
-    double maximum_ = 0;
+    NumberLimits limits_;
     int maxLength_ = 0;
     int width_ = 0;
 };
@@ -129,6 +133,8 @@ public:
     std::function<void()> onDblClick;
     std::function<void(int column)> onColumnClick;
     std::function<void(int key)> onKeyUp;
+    // Runs once a cell editor has closed, its value committed or dropped.
+    std::function<void()> onEditorClosed;
 
     // Called by the columns when their settings change.
     void columnsChanged();
@@ -149,6 +155,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class DBGridModel;
@@ -174,7 +181,6 @@ private:
     bool syncing_ = false;
     bool applyingMarks_ = false;
     bool suppressClick_ = false;
-    bool reportPending_ = false;
     QMetaObject::Connection focusConnection_;
 };
 

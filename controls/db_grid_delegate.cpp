@@ -59,21 +59,18 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
             editor = combo;
             break;
         }
-        case ColumnKind::Spin: {
-            auto* spin = new NumberSpinBox(parent);
-            spin->setFrame(false);
-            spin->setSingleStep(c->step());
-            spin->setLimits(c->minimum(), c->maximum());
-            spin->setMaxLength(c->maxLength());
-            connect(spin, &NumberSpinBox::numberChanged, self,
-                    [self, spin, column] { self->editorChanged(spin, column); });
-            editor = spin;
+        case ColumnKind::Spin:
+            editor = numberEditor(parent, column, true);
             break;
-        }
         case ColumnKind::Plain: {
+            // A number typed into a plain column is read and checked as in a spin column.
+            const Field* f = model.field(column);
+            if (f && f->kind() == FieldKind::Data && f->isNumeric()) {
+                editor = numberEditor(parent, column, false);
+                break;
+            }
             auto* line = new QLineEdit(parent);
             line->setFrame(false);
-            const Field* f = model.field(column);
             if (f && f->type() == ColumnType::Text && f->size() > 0)
                 line->setMaxLength(f->size());
             connect(line, &QLineEdit::textChanged, self, [self, line, column] { self->editorChanged(line, column); });
@@ -92,6 +89,27 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     } catch (...) {
         return nullptr;
     }
+}
+
+QWidget* DBGridDelegate::numberEditor(QWidget* parent, int column, bool withButtons) const {
+    DBGridColumn* c = grid_.column(column);
+    auto* self = const_cast<DBGridDelegate*>(this);
+    auto* spin = new NumberSpinBox(parent);
+    spin->setFrame(false);
+    if (!withButtons)
+        spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    NumberLimits limits = c->limits();
+    const Field* f = grid_.model_->field(column);
+    if (f && f->type() == ColumnType::Integer)
+        limits.integer = true;
+    spin->setLimits(limits);
+    spin->setSingleStep(c->step());
+    spin->setMaxLength(c->maxLength());
+    // A refused value is reported once the edit is over, by the grid.
+    DBGrid* grid = &grid_;
+    spin->onRefused = [grid](const QString& refusal) { grid->reportLater(refusal); };
+    connect(spin, &NumberSpinBox::numberChanged, self, [self, spin, column] { self->editorChanged(spin, column); });
+    return spin;
 }
 
 void DBGridDelegate::fillLookup(QWidget* editor, int column) const {

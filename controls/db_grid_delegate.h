@@ -41,6 +41,8 @@ protected:
 
 private:
     void fillLookup(QWidget* editor, int column) const;
+    // The editor of a numeric cell, with the column's limits.
+    QWidget* numberEditor(QWidget* parent, int column, bool withButtons) const;
     void editorChanged(QWidget* editor, int column) const;
 
     DBGrid& grid_;

@@ -219,12 +219,11 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
             return c->colour().isValid() ? QVariant(QBrush(c->colour())) : QVariant();
         case Qt::ForegroundRole: {
             // A number below 0 in its own colour where the column gives one;
-            // read from the text shown, so a frozen grid keeps it too.
+            // told by the sign of the text shown (whatever the locale writes
+            // as its separators), so a frozen grid keeps it too.
             QColor text = grid_.palette().color(QPalette::Text);
             if (c->negativeColour().isValid()) {
-                double number = 0;
-                if (TryParseFloat(readCell(index.row(), index.column(), Qt::DisplayRole).toString(), number) &&
-                    number < 0)
+                if (readCell(index.row(), index.column(), Qt::DisplayRole).toString().startsWith(QLatin1Char('-')))
                     text = c->negativeColour();
                 else if (!c->colour().isValid())
                     return QVariant();

@@ -106,6 +106,7 @@ DBSpinBox::DBSpinBox(HandlerGuard& guard, QWidget* parent)
     setAccessibleName(QStringLiteral("Числовое поле"));
     setNumber(QVariant());
     connect(this, &NumberSpinBox::numberChanged, this, [this] { link_->changed(); });
+    onRefused = [this](const QString& refusal) { guard_.reportLater(this, refusal); };
 }
 
 DBSpinBox::~DBSpinBox() = default;

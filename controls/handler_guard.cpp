@@ -5,6 +5,9 @@
 #include "store/dataset.h"
 #include "store/error.h"
 
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
 #include <exception>
 #include <optional>
 
@@ -68,6 +71,17 @@ bool HandlerGuard::run(QWidget* parent, const std::function<void()>& handler) no
         // the action that owns it.
     }
     return false;
+}
+
+void HandlerGuard::reportLater(QWidget* parent, const QString& message) {
+    static const char* const kPending = "solvaneReportPending";
+    if (parent->property(kPending).toBool())
+        return;
+    parent->setProperty(kPending, true);
+    QTimer::singleShot(0, parent, [this, parent, message] {
+        parent->setProperty(kPending, false);
+        run(parent, [&message] { throw Error(message); });
+    });
 }
 
 } // namespace solvane

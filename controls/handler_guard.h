@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 class QWidget;
@@ -29,6 +30,10 @@ public:
 
     // Returns true when the handler ran to its end.
     bool run(QWidget* parent, const std::function<void()>& handler) noexcept;
+    // Shows an error box once the event loop is free again (a refusal noticed
+    // while Qt paints or closes an editor); reports asked for the same widget
+    // before it is shown come to one box.
+    void reportLater(QWidget* parent, const QString& message);
 
 private:
     MessageService& messages_;

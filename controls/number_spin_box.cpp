@@ -1,27 +1,11 @@
 #include "controls/number_spin_box.h"
 
-#include "store/number_text.h"
-
 #include <QLineEdit>
-#include <QLocale>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace solvane {
-
-namespace {
-
-// Text that is not a number yet but may become one as the user types on.
-bool mayBecomeNumber(const QString& text) {
-    const QString sep = QLocale().decimalPoint();
-    for (const QChar c : text)
-        if (!c.isDigit() && c != QLatin1Char('-') && c != QLatin1Char('+') && c != QLatin1Char('e') &&
-            c != QLatin1Char('E') && !sep.contains(c))
-            return false;
-    return true;
-}
-
-} // namespace
 
 NumberSpinBox::NumberSpinBox(QWidget* parent) : QDoubleSpinBox(parent) {
     // Values are kept as stored; FormatNumber decides how many digits show.
@@ -53,25 +37,56 @@ void NumberSpinBox::setNumber(const QVariant& value) {
 }
 
 void NumberSpinBox::setLimits(double minimum, double maximum) {
-    if (minimum == 0 && maximum == 0)
-        setRange(std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max());
-    else
-        setRange(minimum, maximum);
+    NumberLimits limits = limits_;
+    if (minimum == 0 && maximum == 0) {
+        limits.minimum = std::numeric_limits<double>::lowest();
+        limits.maximum = std::numeric_limits<double>::max();
+    } else {
+        limits.minimum = minimum;
+        limits.maximum = maximum;
+    }
+    setLimits(limits);
+}
+
+void NumberSpinBox::setLimits(const NumberLimits& limits) {
+    limits_ = limits;
+    setRange(limits.minimum, limits.maximum);
+    if (limits.integer)
+        setSingleStep(std::max(1.0, singleStep()));
 }
 
 void NumberSpinBox::setMaxLength(int maxLength) {
     lineEdit()->setMaxLength(maxLength > 0 ? maxLength : 32767);
 }
 
+QString NumberSpinBox::typedText() const {
+    return lineEdit()->text();
+}
+
+NumberLimits NumberSpinBox::effectiveLimits() const {
+    // The spin box's own range may have been set directly.
+    NumberLimits limits = limits_;
+    limits.minimum = minimum();
+    limits.maximum = maximum();
+    return limits;
+}
+
+bool NumberSpinBox::acceptable(const QString& text, double* value) const {
+    if (text.trimmed().isEmpty())
+        return emptyAllowed_;
+    double v = 0;
+    if (!TryParseFloat(text, v) || !effectiveLimits().accepts(v))
+        return false;
+    if (value)
+        *value = v;
+    return true;
+}
+
 void NumberSpinBox::textEdited(const QString& text) {
-    const QString t = text.trimmed();
-    QVariant next;
-    if (!t.isEmpty()) {
-        double v = 0;
-        if (!TryParseFloat(t, v) || v < minimum() || v > maximum())
-            return; // not a number yet, or refused: the number stays
-        next = v;
-    }
+    double v = 0;
+    if (!acceptable(text, &v))
+        return; // not a number yet, or refused: the number stays
+    const QVariant next = text.trimmed().isEmpty() ? QVariant() : QVariant(v);
     empty_ = next.isNull();
     if (next.isNull() == number_.isNull() && (next.isNull() || next.toDouble() == number_.toDouble()))
         return;
@@ -85,23 +100,23 @@ QString NumberSpinBox::textFromValue(double value) const {
 
 double NumberSpinBox::valueFromText(const QString& text) const {
     double v = 0;
-    if (!text.trimmed().isEmpty() && TryParseFloat(text.trimmed(), v))
+    if (!text.trimmed().isEmpty() && TryParseFloat(text, v))
         return v;
     return value();
 }
 
 QValidator::State NumberSpinBox::validate(QString& text, int&) const {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
+    if (acceptable(text, nullptr))
         return QValidator::Acceptable;
-    double v = 0;
-    if (TryParseFloat(t, v))
-        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
-    return mayBecomeNumber(t) ? QValidator::Intermediate : QValidator::Invalid;
+    return MayBecomeNumber(text) ? QValidator::Intermediate : QValidator::Invalid;
 }
 
-void NumberSpinBox::fixup(QString&) const {
-    // Unacceptable text is refused: the box goes back to its last value.
+void NumberSpinBox::fixup(QString& input) const {
+    // Called when an edit is committed with a text that is not acceptable:
+    // the box goes back to its last value, and its owner says why.
+    const QString refusal = RefusalOf(input, effectiveLimits(), emptyAllowed_);
+    if (!refusal.isEmpty() && onRefused)
+        onRefused(refusal);
 }
 
 void NumberSpinBox::stepBy(int steps) {

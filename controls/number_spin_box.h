@@ -1,16 +1,21 @@
 #pragma once
 
+#include "store/number_text.h"
+
 #include <QDoubleSpinBox>
 #include <QVariant>
+#include <functional>
 
 namespace solvane {
 
 // A decimal spin box that can also be empty (an empty field), shows its
 // value the way the program writes numbers (FormatNumber) and reads typed
-// text with the locale's decimal separator. The number follows the text as
-// it is typed; a typed value outside the range is not acceptable input:
-// it never becomes the number, and the box goes back to its last accepted
-// value when the text is taken (Enter, leaving the box).
+// text as the program reads every number (TryParseFloat). Only keystrokes
+// that leave the start of a number are taken. The number follows the text as
+// it is typed while the text is a number within the limits; a text outside
+// them is never taken: when the edit is committed (Enter, leaving the box)
+// the box goes back to its last accepted value and onRefused is told why, so
+// that its owner can say so once, after the edit.
 class NumberSpinBox : public QDoubleSpinBox {
     Q_OBJECT
 public:
@@ -23,8 +28,17 @@ public:
     void setNumber(const QVariant& value);
     // Both 0: no limits.
     void setLimits(double minimum, double maximum);
+    void setLimits(const NumberLimits& limits);
+    const NumberLimits& limits() const { return limits_; }
+    // Whether an emptied box is a value (an empty field); true by default.
+    void setEmptyAllowed(bool allowed) { emptyAllowed_ = allowed; }
     // 0: no limit on the typed text.
     void setMaxLength(int maxLength);
+    // The text as typed, for tests and owners that check it themselves.
+    QString typedText() const;
+
+    // Told, with the refusal's text, when a committed text was not taken.
+    std::function<void(const QString& refusal)> onRefused;
 
 signals:
     // The value changed or the box became empty or non-empty, by typing,
@@ -42,7 +56,11 @@ protected:
 private:
     // Takes the number from the text when it changed to another acceptable one.
     void textEdited(const QString& text);
+    bool acceptable(const QString& text, double* value) const;
+    NumberLimits effectiveLimits() const;
     bool empty_ = false;
+    bool emptyAllowed_ = true;
+    NumberLimits limits_;
     QVariant number_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 #include "calculator/calculator_form.h"
+#include "store/field_limits.h"
 #include "controls/db_grid.h"
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
@@ -40,7 +41,7 @@ void TForm6::buildLayout() {
     dxDBGrid1name_kof = dxDBGrid1->addColumn(QStringLiteral("name_kof"), QStringLiteral("Название коэффициента"));
     dxDBGrid1name_kof->setWidth(170);
     dxDBGrid1kof = dxDBGrid1->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."));
-    dxDBGrid1kof->setSpin(0.01, 0, 0);
+    dxDBGrid1kof->setSpin(0.01, FieldLimits::Coefficient());
     groupLayout->addWidget(dxDBGrid1, 1);
 
     auto* side = MakePanel(QStringLiteral("Panel1"), GroupBox1);

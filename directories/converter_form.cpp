@@ -2,6 +2,8 @@
 
 #include "app/program.h"
 #include "controls/widget_building.h"
+#include "store/error.h"
+#include "store/field_limits.h"
 #include "store/number_text.h"
 
 #include <QComboBox>
@@ -186,8 +188,18 @@ void TF_Converter::convert(const QString& emptyText) {
     const int position = unitPosition();
     if (position < 0 || position >= static_cast<int>(kUnits.size()))
         return;
-    // A text that is no number stops here, and the previous result stays.
-    const double amount = ParseFloat(amountText);
+    // A number still being typed ("-", "1e") changes nothing yet; a text
+    // that can be no number stops here with the number error, and a number
+    // out of all proportion with the range error; the previous result stays.
+    double amount = 0;
+    if (!TryParseFloat(amountText, amount)) {
+        if (MayBecomeNumber(amountText))
+            return;
+        amount = ParseFloat(amountText);
+    }
+    const NumberLimits limits = FieldLimits::ConverterAmount();
+    if (!limits.accepts(amount))
+        throw Error(limits.refusal());
     const double percent = amount / kUnits[static_cast<size_t>(position)].divisor;
     Label4->setText(FormatNumber(percent) + kResultTail);
 }

@@ -3,6 +3,7 @@
 #include "app/launcher_form.h"
 #include "app/program.h"
 #include "calculator/calculator_form.h"
+#include "store/field_limits.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
@@ -88,6 +89,7 @@ void TForm2::buildLayout() {
     dxDBGrid2name_udobra->setSortMark(SortMark::Ascending);
     dxDBGrid2ppm = dxDBGrid2->addColumn(QStringLiteral("ppm"), QStringLiteral("PPM, 1г./л."));
     dxDBGrid2ppm->setWidth(74);
+    dxDBGrid2ppm->setLimits(FieldLimits::Ppm());
     left->addWidget(dxDBGrid2, 1);
 
     DBNavigator1 = MakeNavigator(g, QStringLiteral("DBNavigator1"), &DS_UDobRA,
@@ -157,7 +159,7 @@ void TForm2::linkWindows() {
     dxDBGrid1name_element->setLookup(&program_.Form3->DS_Element, id, QStringLiteral("Smallname_element"), id, 19);
     dxDBGrid1name_element->setWidth(110);
     dxDBGrid1kol_element = dxDBGrid1->addColumn(QStringLiteral("kol_element"), QStringLiteral("Кол-во, %"));
-    dxDBGrid1kol_element->setSpin(0.0001, 0.0001, 100, 100);
+    dxDBGrid1kol_element->setSpin(0.0001, FieldLimits::Content(), 100);
 }
 
 ContentInElementTerms InElementTerms(const QVariant& kolElement, const QVariant& idElement, const QVariant& val,

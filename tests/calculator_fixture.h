@@ -10,6 +10,7 @@
 #include "calculator/calculator_form.h"
 #include "directories/fertilizer_form.h"
 #include "store/dataset.h"
+#include "support/locale_text.h"
 #include "support/test_dir.h"
 #include "tools/starter_database.h"
 
@@ -68,7 +69,6 @@ class CalculatorFixture {
 public:
     // rows: SQL run on the new database after the common rows.
     explicit CalculatorFixture(const QString& rows = QString()) {
-        QLocale::setDefault(QLocale::c());
         file_ = dir_.file(QStringLiteral("base.mdb"));
         CreateEmptyDatabase(file_);
         ExecSql(file_, QStringLiteral(

@@ -6,6 +6,7 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "store/connection.h"
+#include "support/locale_text.h"
 #include "support/test_dir.h"
 #include "tools/starter_database.h"
 

@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "store/dataset.h"
 #include "support/test_base.h"
+#include "support/locale_text.h"
 #include "support/test_dir.h"
 #include "tools/starter_database.h"
 
@@ -31,7 +32,6 @@ public:
 
     // fill runs on the new database before the program starts.
     explicit DirectorySession(Base base = Base::Starter, const std::function<void(SqlFile&)>& fill = {}) {
-        QLocale::setDefault(QLocale::c());
         if (base == Base::Starter) {
             CreateStarterDatabase(QStringLiteral("base.mdb"));
         } else {

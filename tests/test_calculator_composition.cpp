@@ -361,7 +361,7 @@ private slots:
         f.start();
         TForm4& c = f.calc();
         ClickRow(c.dxDBGrid1, 0);
-        QCOMPARE(c.dxDBGrid1->hint(), QStringLiteral("Кальциевая селитра:\r\n\r\nN - 15.5%\r\nCa - 19%"));
+        QCOMPARE(c.dxDBGrid1->hint(), Shown(QStringLiteral("Кальциевая селитра:\r\n\r\nN - 15.5%\r\nCa - 19%")));
         ClickRow(c.dxDBGrid1, 3);
         QCOMPARE(c.dxDBGrid1->hint(), QStringLiteral("Калиевая селитра:\r\n\r\nN - 13%\r\nK2O - 46%"));
         ClickRow(c.dxDBGrid1, 2);

@@ -54,13 +54,14 @@ private slots:
 
         // A second run starts from zero, and empty amounts count as 0.
         SetAllAmounts(calc, QVariant());
+        calc.ADOTable2.setRecNo(2);
         QVERIFY(Calculate(calc));
         QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc ORDER BY id_konc")),
                  (std::vector<double>{0, 0, 0}));
         QVERIFY(f.errors().isEmpty());
-        // The grid is attached again and the list stands on its first row.
+        // The grid is attached again and the list stands on the row it was on.
         QVERIFY(calc.DataSource2.isEnabled());
-        QCOMPARE(calc.ADOTable2.recNo(), 1);
+        QCOMPARE(calc.ADOTable2.recNo(), 2);
     }
 
     void storesFourDecimals() {
@@ -86,7 +87,7 @@ private slots:
         QVERIFY(Calculate(calc));
         QCOMPARE(calc.Label4->text(), QStringLiteral("   250")); // 150 + 100
         QCOMPARE(calc.Label13->text(), QStringLiteral("   250"));
-        QCOMPARE(calc.Label5->text(), QStringLiteral("   200.46")); // 100 + 100.46
+        QCOMPARE(calc.Label5->text(), Shown(QStringLiteral("   200.46"))); // 100 + 100.46
         QCOMPARE(calc.Label9->text(), QStringLiteral("   91"));
         QCOMPARE(calc.Label10->text(), QStringLiteral("   1400")); // 800 * 1 + 1200 * 0.5
         QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
@@ -100,18 +101,16 @@ private slots:
         f.start();
         TForm4& calc = f.calc();
         QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
-        QCOMPARE(calc.Label4->text(), QStringLiteral("   150.25"));
+        QCOMPARE(calc.Label4->text(), Shown(QStringLiteral("   150.25")));
         QCOMPARE(calc.Label10->text(), QStringLiteral("   1400"));
         QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
 
         calc.Edit2->setText(QStringLiteral("50"));
         QCOMPARE(calc.Label11->text(), QStringLiteral("   700"));
-        QCOMPARE(calc.Label13->text(), QStringLiteral("   75.13")); // 75.125 rounded half up
+        QCOMPARE(calc.Label13->text(), Shown(QStringLiteral("   75.13"))); // 75.125 rounded half up
 
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
-        QCOMPARE(calc.Label4->text(), QStringLiteral("   150,25"));
-        QLocale::setDefault(QLocale::c());
+        QCOMPARE(calc.Label4->text(), Shown(QStringLiteral("   150.25")));
 
         // A strip whose option is off shows 0 in each of its labels.
         DataSet& options = f.program().Form18->ADOTable1;
@@ -151,8 +150,8 @@ private slots:
         QCOMPARE(f.target(kN, "cvet_calc"), 16.67); // 16.6665 -> 16.67
         calc.T_rachet.first();
         QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 0.75);
-        QCOMPARE(calc.Label13->text(), QStringLiteral("   112.5"));
-        QCOMPARE(calc.Label5->text(), QStringLiteral("   50.23"));
+        QCOMPARE(calc.Label13->text(), Shown(QStringLiteral("   112.5")));
+        QCOMPARE(calc.Label5->text(), Shown(QStringLiteral("   50.23")));
         // The stored result and the amount are the solution as composed.
         QCOMPARE(f.result(kN), 225.0);
         QCOMPARE(f.amounts(), std::vector<double>{1.5});

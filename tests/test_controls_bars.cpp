@@ -57,7 +57,6 @@ class ControlsBarsTest : public QObject {
 
 private slots:
     void init() {
-        QLocale::setDefault(QLocale::c());
         base = std::make_unique<Base>();
     }
     void cleanup() { base.reset(); }

@@ -57,7 +57,6 @@ class DataSetFilterTest : public QObject {
 
 private slots:
     void init() {
-        QLocale::setDefault(QLocale::c());
         dir_ = std::make_unique<WorkingDirectory>();
         base_ = std::make_unique<TestBase>();
     }

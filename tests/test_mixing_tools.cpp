@@ -204,6 +204,11 @@ private slots:
             Text("«Кальциевая селитра»: отрицательное количество — это удобрение лишнее, уберите его из раствора"),
             Text("«Сульфат магния»: 0 г/л — удобрение не попадает в раствор")};
         QCOMPARE(AnalyseSolution(targets, lines, true, true).warnings, amounts + elements + QStringList{singular});
+        // A fertilizer that has the element but came out at 0 g/l is named as such.
+        std::vector<SolutionLine> withZinc = lines;
+        withZinc.push_back({QStringLiteral("Сульфат цинка"), 0.0, {{kZn, 22.7}}});
+        QCOMPARE(AnalyseSolution(targets, withZinc, false, false).warnings.last(),
+                 Text("«Zn»: удобрение с этим элементом получилось 0 г/л"));
     }
 
     // The fourteen first starter fertilizers with the amounts the recipe

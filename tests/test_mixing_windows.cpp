@@ -11,11 +11,14 @@
 #include "calculator/analysis_form.h"
 #include "calculator/calculator_form.h"
 #include "calculator/stock_solutions_form.h"
+#include "controls/number_spin_box.h"
+#include "store/number_text.h"
 #include "controls/db_grid.h"
 #include "controls/text_grid.h"
 #include "directories/fertilizer_form.h"
 #include "large_screen.h"
 #include "solutions/name_dialog.h"
+#include "support/locale_text.h"
 #include "support/test_dir.h"
 #include "support/xls_sheet.h"
 #include "tools/starter_database.h"
@@ -60,8 +63,8 @@ QString ZeroAmount(const char* name) {
     return QStringLiteral("«%1»: 0 г/л — удобрение не попадает в раствор").arg(QString::fromUtf8(name));
 }
 
-QString NoSource(const char* element) {
-    return QStringLiteral("«%1»: ни одно удобрение раствора не даёт этот элемент").arg(QString::fromLatin1(element));
+QString ZeroSource(const char* element) {
+    return QStringLiteral("«%1»: удобрение с этим элементом получилось 0 г/л").arg(QString::fromLatin1(element));
 }
 
 // The program on the starter database with the calculator open (the first
@@ -69,7 +72,6 @@ QString NoSource(const char* element) {
 class Session {
 public:
     Session() {
-        QLocale::setDefault(QLocale::c());
         CreateStarterDatabase(QStringLiteral("base.mdb"));
         program_ = std::make_unique<Program>();
         program_->messages().setMode(MessageService::Mode::Headless);
@@ -152,12 +154,12 @@ private slots:
 
         TextGrid* grid = stock.StringGrid1;
         QCOMPARE(stock.Label1->text(), QStringLiteral("Раствор: рабочий состав"));
-        QCOMPARE(stock.SpinEdit1->value(), 100);
-        QCOMPARE(stock.Edit1->text(), QStringLiteral("10"));
+        QCOMPARE(stock.SpinEdit1->number().toDouble(), 100.0);
+        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("10"));
         QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак"}));
         QCOMPARE(Column(grid, 0), kFertilizers);
         QCOMPARE(Column(grid, 1),
-                 (QStringList{"0.633", "0.063", "0.292", "0.4", "0.022", "0.001", "0", "0", "0.004", "0"}));
+                 Shown(QStringList{"0.633", "0.063", "0.292", "0.4", "0.022", "0.001", "0", "0", "0.004", "0"}));
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "Б", "Б", "А", "Б", "Б", "Б", "Б", "Б"}));
         QCOMPARE(Column(grid, 3), (QStringList{"633", "63", "292", "400", "22", "1", "0", "0", "4", "0"}));
         QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 655 г на 10 л"));
@@ -167,15 +169,23 @@ private slots:
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия")}));
         Session::screenshot(stock, "stock_solutions.png");
 
-        // Twice as strong, half the volume: the same grams, half the dose. An
-        // unreadable volume gives the number error once and keeps the results.
-        stock.SpinEdit1->setValue(200);
+        // Twice as strong, half the volume: the same grams, half the dose.
+        // Letters are not typed; a volume out of range raises nothing while it
+        // is typed, is refused with its range once the edit ends, and the
+        // results stay.
+        stock.SpinEdit1->setNumber(200);
         QCOMPARE(stock.Label6->text(), QStringLiteral("На 1 л воды: по 5 мл раствора А и раствора Б"));
         stock.Edit1->selectAll();
-        QTest::keyClicks(stock.Edit1, QStringLiteral("x"));
-        QCOMPARE(s.messages(MessageKind::Error, false), QStringList{"'x' is not a valid floating point value"});
+        QTest::keyClicks(stock.Edit1, QStringLiteral("x0"));
+        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("0"));
+        QCOMPARE(s.messages(MessageKind::Error, false), QStringList());
+        QTest::keyClick(stock.Edit1, Qt::Key_Return);
+        QTRY_COMPARE(s.messages(MessageKind::Error, false),
+                     QStringList{QStringLiteral("Допустимо от %1 до 100000 л.").arg(FormatNumber(0.1))});
+        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("10"));
         QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 1310 г на 10 л"));
-        stock.Edit1->setText(QStringLiteral("5"));
+        stock.Edit1->selectAll();
+        QTest::keyClicks(stock.Edit1, QStringLiteral("5"));
         QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 655 г на 5 л"));
         QCOMPARE(Column(grid, 3).at(0), QStringLiteral("633"));
 
@@ -204,12 +214,12 @@ private slots:
         QCOMPARE(repaints.count(), 1);
         QCOMPARE(grid->rowCount(), 11);
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "А", "Б", "А", "Б", "Б", "Б", "Б", "Б", "Б"}));
-        QCOMPARE(Column(grid, 1).at(1), QStringLiteral("-0.182"));
+        QCOMPARE(Column(grid, 1).at(1), Shown(QStringLiteral("-0.182")));
         QVERIFY(Items(stock.ListBox1)
                     .contains("«Калиевая селитра»: отрицательное количество — это удобрение лишнее, уберите его из "
                               "раствора"));
         QAbstractItemModel* lines = calc.dxDBGrid2->model();
-        QCOMPARE(lines->index(1, 1).data().toString(), QStringLiteral("-0.182"));
+        QCOMPARE(lines->index(1, 1).data().toString(), Shown(QStringLiteral("-0.182")));
         QCOMPARE(lines->index(1, 1).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
         QVERIFY(!lines->index(0, 1).data(Qt::ForegroundRole).isValid());
 
@@ -239,10 +249,10 @@ private slots:
         QCOMPARE(grid->captions(), (QStringList{"Элемент", "Необходимость", "Расчёт", "Отклонение, %"}));
         QCOMPARE(Column(grid, 0), elements);
         QCOMPARE(Column(grid, 1),
-                 (QStringList{"70", "50", "120", "150", "40", "50", "2.8", "0.8", "0.3", "0.7", "0.2", "0.05"}));
-        QCOMPARE(Column(grid, 2), (QStringList{"106.746", "66.263", "106.6255", "119.8874", "38.592", "51.454", "2.86",
+                 Shown(QStringList{"70", "50", "120", "150", "40", "50", "2.8", "0.8", "0.3", "0.7", "0.2", "0.05"}));
+        QCOMPARE(Column(grid, 2), Shown(QStringList{"106.746", "66.263", "106.6255", "119.8874", "38.592", "51.454", "2.86",
                                                "0.325", "0", "0.7", "0", "0"}));
-        QCOMPARE(Column(grid, 3), (QStringList{"52.5", "32.5", "-11.1", "-20.1", "-3.5", "2.9", "2.1", "-59.4", "-100",
+        QCOMPARE(Column(grid, 3), Shown(QStringList{"52.5", "32.5", "-11.1", "-20.1", "-3.5", "2.9", "2.1", "-59.4", "-100",
                                                "0", "-100", "-100"}));
         // Rows beyond ±10 % are marked.
         QStringList marked;
@@ -261,14 +271,14 @@ private slots:
         QCOMPARE(analysis.BarSet2->at(0), 106.746);
         QVERIFY(analysis.AxisY->min() == 0 && analysis.AxisY->max() >= 150);
 
-        QCOMPARE(analysis.Label1->text(), QStringLiteral("Катионы: 11.89 мг-экв/л"));
-        QCOMPARE(analysis.Label2->text(), QStringLiteral("Анионы: 12.97 мг-экв/л"));
-        QCOMPARE(analysis.Label3->text(), QStringLiteral("Расчётная ЭП: 1.24 мСм/см"));
+        QCOMPARE(analysis.Label1->text(), Shown(QStringLiteral("Катионы: 11.89 мг-экв/л")));
+        QCOMPARE(analysis.Label2->text(), Shown(QStringLiteral("Анионы: 12.97 мг-экв/л")));
+        QCOMPARE(analysis.Label3->text(), Shown(QStringLiteral("Расчётная ЭП: 1.24 мСм/см")));
         QCOMPARE(analysis.Label4->text(),
                  QStringLiteral("Азот считается нитратным, фосфор — H2PO4, сера — SO4; ЭП ≈ (катионы + анионы) / 20."));
         QCOMPARE(Items(analysis.ListBox1),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия"),
-                              NoSource("Zn"), NoSource("Cu"), NoSource("Mo")}));
+                              ZeroSource("Zn"), ZeroSource("Cu"), ZeroSource("Mo")}));
         Session::screenshot(analysis, "solution_analysis.png");
         Session::screenshot(calc, "calculator.png");
 
@@ -285,7 +295,7 @@ private slots:
         s.save(QStringLiteral("Томат"));
         calc.N4->trigger();
         QVERIFY(!calc.CompositionConcentrations);
-        QCOMPARE(Items(analysis.ListBox1).first(), NoSource("Zn"));
+        QCOMPARE(Items(analysis.ListBox1).first(), ZeroSource("Zn"));
         QVERIFY(s.messages(MessageKind::Error).isEmpty());
     }
 };

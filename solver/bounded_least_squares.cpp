@@ -237,7 +237,8 @@ private:
             if (free.empty())
                 return true;
             residualSquared();
-            solveStep(free, step);
+            factorFree(free);
+            solveFactored(step);
             if (round == 0 && entering >= 0) {
                 const Size k =
                     static_cast<Size>(std::find(free.begin(), free.end(), static_cast<Size>(entering)) - free.begin());
@@ -293,11 +294,12 @@ private:
     }
 
     // One step of iterative refinement at the optimum over the free variables:
-    // the step solved again from the residual of the point reached corrects the
-    // rounding of the first solve. Taken only when it stays within the limits.
+    // the step solved again, with the same factors, from the residual of the
+    // point reached corrects the rounding of the first solve. Taken only when
+    // it stays within the limits.
     void refine(const std::vector<Size>& free, std::vector<double>& step) {
         residualSquared();
-        solveStep(free, step);
+        solveFactored(step);
         for (Size k = 0; k < free.size(); ++k) {
             const double target = y_[free[k]] + step[k];
             if (target < scaledLower_[free[k]] || target > scaledUpper_[free[k]])
@@ -307,71 +309,98 @@ private:
             y_[free[k]] += step[k];
     }
 
-    // step := the least-squares solution d of A_F d ≈ residual_, F the free
-    // columns, by Householder QR with column pivoting. Columns whose remaining
-    // part is negligible once the others are taken out get d = 0: the basic
-    // solution of a rank-deficient set.
-    void solveStep(const std::vector<Size>& free, std::vector<double>& step) {
+    // Factors the free columns A_F by Householder QR with column pivoting:
+    // R in the upper triangle of work_, each reflector v below the diagonal of
+    // its column with its first entry in head_, the column order in order_.
+    // Factoring stops at the first column whose part outside the span of those
+    // before it is negligible; rank_ columns are factored.
+    void factorFree(const std::vector<Size>& free) {
         const Size k = free.size();
         work_.resize(m_ * k);
         for (Size c = 0; c < k; ++c)
             std::copy_n(&columns_[free[c] * m_], m_, &work_[c * m_]);
-        rhs_ = residual_;
         order_.resize(k);
-        for (Size c = 0; c < k; ++c)
+        partial_.resize(k);
+        reference_.resize(k);
+        head_.resize(k);
+        vv_.resize(k);
+        for (Size c = 0; c < k; ++c) {
             order_[c] = c;
-        householder_.resize(m_);
+            partial_[c] = squaredLength(&work_[c * m_], 0);
+            reference_[c] = partial_[c];
+        }
 
         const double rankTolerance = 16.0 * kEpsilon * static_cast<double>(std::max(m_, k));
         const Size steps = std::min(m_, k);
-        Size rank = 0;
+        rank_ = 0;
         for (Size p = 0; p < steps; ++p) {
             Size pivot = p;
-            double pivotNorm2 = -1.0;
-            for (Size c = p; c < k; ++c) {
-                const double* column = &work_[c * m_];
-                double sum = 0.0;
-                for (Size j = p; j < m_; ++j)
-                    sum += column[j] * column[j];
-                if (sum > pivotNorm2) {
-                    pivotNorm2 = sum;
+            for (Size c = p + 1; c < k; ++c)
+                if (partial_[c] > partial_[pivot])
                     pivot = c;
-                }
-            }
-            const double pivotNorm = std::sqrt(pivotNorm2);
-            if (!(pivotNorm > rankTolerance))
-                break;
             if (pivot != p) {
                 std::swap_ranges(&work_[p * m_], &work_[p * m_] + m_, &work_[pivot * m_]);
                 std::swap(order_[p], order_[pivot]);
+                std::swap(partial_[p], partial_[pivot]);
+                std::swap(reference_[p], reference_[pivot]);
             }
             double* column = &work_[p * m_];
-            // Reflector v = x − α e_1 with α of the opposite sign to x_1, so
-            // that v_1 suffers no cancellation; vᵀv = 2 |x| (|x| + |x_1|).
-            const double alpha = column[p] >= 0.0 ? -pivotNorm : pivotNorm;
-            householder_[p] = column[p] - alpha;
-            for (Size j = p + 1; j < m_; ++j)
-                householder_[j] = column[j];
-            const double vv = 2.0 * pivotNorm * (pivotNorm + std::fabs(column[p]));
+            const double norm = std::sqrt(squaredLength(column, p));
+            if (!(norm > rankTolerance))
+                break;
+            // v = x − α e_1 with α of the opposite sign to x_1, so that v_1
+            // suffers no cancellation; vᵀv = 2 |x| (|x| + |x_1|).
+            const double alpha = column[p] >= 0.0 ? -norm : norm;
+            head_[p] = column[p] - alpha;
+            const double vv = 2.0 * norm * (norm + std::fabs(column[p]));
             column[p] = alpha;
-            const auto reflect = [&](double* target) {
-                double s = 0.0;
-                for (Size j = p; j < m_; ++j)
-                    s += householder_[j] * target[j];
-                const double factor = 2.0 * s / vv;
-                for (Size j = p; j < m_; ++j)
-                    target[j] -= factor * householder_[j];
-            };
-            for (Size c = p + 1; c < k; ++c)
-                reflect(&work_[c * m_]);
-            reflect(rhs_.data());
-            rank = p + 1;
+            for (Size c = p + 1; c < k; ++c) {
+                double* target = &work_[c * m_];
+                reflect(column, p, vv, target);
+                // The remaining length of the column, kept up to date and
+                // summed anew once most of it has been taken out.
+                partial_[c] -= target[p] * target[p];
+                if (partial_[c] <= 1.5e-8 * reference_[c]) {
+                    partial_[c] = squaredLength(target, p + 1);
+                    reference_[c] = partial_[c];
+                }
+            }
+            vv_[p] = vv;
+            rank_ = p + 1;
         }
+    }
 
+    // target[p..m) := (I − 2 v vᵀ / vᵀv) target[p..m), v the reflector of
+    // column p (its first entry in head_[p], the rest below the diagonal).
+    void reflect(const double* column, Size p, double vv, double* target) const {
+        double s = head_[p] * target[p];
+        for (Size j = p + 1; j < m_; ++j)
+            s += column[j] * target[j];
+        const double factor = 2.0 * s / vv;
+        target[p] -= factor * head_[p];
+        for (Size j = p + 1; j < m_; ++j)
+            target[j] -= factor * column[j];
+    }
+
+    double squaredLength(const double* column, Size from) const {
+        double sum = 0.0;
+        for (Size j = from; j < m_; ++j)
+            sum += column[j] * column[j];
+        return sum;
+    }
+
+    // step := the least-squares solution d of A_F d ≈ residual_ from the
+    // factors of factorFree. The columns left unfactored get d = 0: the basic
+    // solution of a rank-deficient set.
+    void solveFactored(std::vector<double>& step) {
+        const Size k = order_.size();
+        rhs_ = residual_;
+        for (Size p = 0; p < rank_; ++p)
+            reflect(&work_[p * m_], p, vv_[p], rhs_.data());
         solution_.assign(k, 0.0);
-        for (Size p = rank; p-- > 0;) {
+        for (Size p = rank_; p-- > 0;) {
             double s = rhs_[p];
-            for (Size c = p + 1; c < rank; ++c)
+            for (Size c = p + 1; c < rank_; ++c)
                 s -= work_[c * m_ + p] * solution_[c];
             solution_[p] = s / work_[p * m_ + p];
         }
@@ -431,8 +460,9 @@ private:
     std::vector<double> rowError_;      // a bound on the rounding error of each residual_
     bool finite_ = true;
     // The QR's working storage, kept between solves.
-    std::vector<double> work_, rhs_, householder_, solution_;
+    std::vector<double> work_, rhs_, solution_, head_, vv_, partial_, reference_;
     std::vector<Size> order_;
+    Size rank_ = 0;
 };
 
 } // namespace

@@ -138,7 +138,7 @@ private:
     // likewise; a zero column stays as it is.
     void scaleColumns() {
         for (Size i = 0; i < n_; ++i) {
-            double* column = &columns_[i * m_];
+            double* column = columns_.data() + i * m_;
             double largest = 0.0;
             for (Size j = 0; j < m_; ++j)
                 largest = std::max(largest, std::fabs(column[j]));
@@ -168,7 +168,7 @@ private:
             const long double value = y_[i];
             if (value == 0.0L)
                 continue;
-            const double* column = &columns_[i * m_];
+            const double* column = columns_.data() + i * m_;
             for (Size j = 0; j < m_; ++j)
                 extended_[j] -= column[j] * value;
         }
@@ -193,7 +193,7 @@ private:
             const double value = std::fabs(y_[i]);
             if (value == 0.0)
                 continue;
-            const double* column = &columns_[i * m_];
+            const double* column = columns_.data() + i * m_;
             for (Size j = 0; j < m_; ++j)
                 rowError_[j] += std::fabs(column[j]) * value;
         }
@@ -206,7 +206,7 @@ private:
         for (Size i = 0; i < n_; ++i) {
             if (passedOver[i] || (place_[i] != Place::Lower && place_[i] != Place::Upper))
                 continue;
-            const double* column = &columns_[i * m_];
+            const double* column = columns_.data() + i * m_;
             long double g = 0.0L; // −½ ∂f/∂y_i
             double error = std::numeric_limits<double>::min();
             for (Size j = 0; j < m_; ++j) {
@@ -318,7 +318,7 @@ private:
         const Size k = free.size();
         work_.resize(m_ * k);
         for (Size c = 0; c < k; ++c)
-            std::copy_n(&columns_[free[c] * m_], m_, &work_[c * m_]);
+            std::copy_n(columns_.data() + free[c] * m_, m_, work_.data() + c * m_);
         order_.resize(k);
         partial_.resize(k);
         reference_.resize(k);
@@ -326,7 +326,7 @@ private:
         vv_.resize(k);
         for (Size c = 0; c < k; ++c) {
             order_[c] = c;
-            partial_[c] = squaredLength(&work_[c * m_], 0);
+            partial_[c] = squaredLength(work_.data() + c * m_, 0);
             reference_[c] = partial_[c];
         }
 
@@ -339,12 +339,12 @@ private:
                 if (partial_[c] > partial_[pivot])
                     pivot = c;
             if (pivot != p) {
-                std::swap_ranges(&work_[p * m_], &work_[p * m_] + m_, &work_[pivot * m_]);
+                std::swap_ranges(work_.data() + p * m_, work_.data() + p * m_ + m_, work_.data() + pivot * m_);
                 std::swap(order_[p], order_[pivot]);
                 std::swap(partial_[p], partial_[pivot]);
                 std::swap(reference_[p], reference_[pivot]);
             }
-            double* column = &work_[p * m_];
+            double* column = work_.data() + p * m_;
             const double norm = std::sqrt(squaredLength(column, p));
             if (!(norm > rankTolerance))
                 break;
@@ -355,7 +355,7 @@ private:
             const double vv = 2.0 * norm * (norm + std::fabs(column[p]));
             column[p] = alpha;
             for (Size c = p + 1; c < k; ++c) {
-                double* target = &work_[c * m_];
+                double* target = work_.data() + c * m_;
                 reflect(column, p, vv, target);
                 // The remaining length of the column, kept up to date and
                 // summed anew once most of it has been taken out.
@@ -396,7 +396,7 @@ private:
         const Size k = order_.size();
         rhs_ = residual_;
         for (Size p = 0; p < rank_; ++p)
-            reflect(&work_[p * m_], p, vv_[p], rhs_.data());
+            reflect(work_.data() + p * m_, p, vv_[p], rhs_.data());
         solution_.assign(k, 0.0);
         for (Size p = rank_; p-- > 0;) {
             double s = rhs_[p];
@@ -437,7 +437,7 @@ private:
             const long double value = static_cast<long double>(result.x[i]) * norms_[i];
             if (value == 0.0L)
                 continue;
-            const double* column = &columns_[i * m_];
+            const double* column = columns_.data() + i * m_;
             for (Size j = 0; j < m_; ++j)
                 r[j] -= column[j] * value;
         }

@@ -411,7 +411,7 @@ private:
 
     // Back to the caller's units; a variable at a limit takes the limit's
     // value as given, a free one is clamped against rounding.
-    void finish(BoundedLeastSquaresResult& result) const {
+    void finish(BoundedLeastSquaresResult& result) {
         result.x.assign(n_, 0.0);
         for (Size i = 0; i < n_; ++i) {
             switch (place_[i]) {
@@ -431,20 +431,10 @@ private:
             result.objective = std::numeric_limits<double>::quiet_NaN();
             return;
         }
-        // The objective from the original columns (columns_ is scaled, norms_ undoes it).
-        std::vector<long double> r(b_.begin(), b_.end());
-        for (Size i = 0; i < n_; ++i) {
-            const long double value = static_cast<long double>(result.x[i]) * norms_[i];
-            if (value == 0.0L)
-                continue;
-            const double* column = columns_.data() + i * m_;
-            for (Size j = 0; j < m_; ++j)
-                r[j] -= column[j] * value;
-        }
-        long double sum = 0.0L;
-        for (long double value : r)
-            sum += value * value;
-        result.objective = static_cast<double>(sum);
+        // The objective at the amounts handed out.
+        for (Size i = 0; i < n_; ++i)
+            y_[i] = result.x[i] * norms_[i];
+        result.objective = residualSquared();
     }
 
     Size m_, n_;

@@ -57,9 +57,6 @@ const QString kSplitterHint = QStringLiteral("Изменить размер");
 // The search box is 65 pixels narrower than its strip.
 constexpr int kSearchBoxMargin = 65;
 
-// The smallest size of a pane between splitter bars.
-constexpr int kSmallestPane = 24;
-
 // The order in which the components must be dissolved, shown over the litres box.
 QString MixingOrderHint() {
     const QStringList lines{
@@ -474,13 +471,11 @@ void TForm4::buildLayout() {
     cropRowLayout->addWidget(CropNavigators);
     cropLayout->addWidget(cropRow, 1);
 
-    for (Splitter* s : {RzSplitter1, RzSplitter2, RzSplitter3, RzSplitter4, RzSplitter5}) {
+    // Every pane keeps the minimum its contents need (the grids their header
+    // and three rows), so the window cannot be made smaller than that and no
+    // bar can crush a pane.
+    for (Splitter* s : {RzSplitter1, RzSplitter2, RzSplitter3, RzSplitter4, RzSplitter5})
         s->setHint(kSplitterHint);
-        // A stored position is applied as it stands: no pane's contents may
-        // push the bar away from it (a pane that is too small clips).
-        for (int i = 0; i < s->count(); ++i)
-            s->widget(i)->setMinimumSize(kSmallestPane, kSmallestPane);
-    }
 
     // Set up by installCalculation().
     Timer1 = new QTimer(this);

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace solvane {
@@ -235,6 +236,18 @@ void DBGrid::reportLater(const QString& message) {
 }
 
 void DBGrid::keyboardSearch(const QString&) {}
+
+QSize DBGrid::minimumSizeHint() const {
+    constexpr int kRowsShown = 3;
+    constexpr int kSmallestWidth = 96;
+    const int frame = 2 * frameWidth();
+    const QHeaderView* header = horizontalHeader();
+    const int headerHeight = header->isHidden() ? 0 : header->sizeHint().height();
+    int height = frame + headerHeight + kRowsShown * verticalHeader()->defaultSectionSize();
+    if (horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn)
+        height += horizontalScrollBar()->sizeHint().height();
+    return QSize(std::max(kSmallestWidth, QTableView::minimumSizeHint().width()), height);
+}
 
 // ---------------------------------------------------------------- cursor
 

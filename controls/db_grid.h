@@ -145,6 +145,9 @@ public:
     bool runGuarded(const std::function<void()>& handler);
     // Incremental search by typed letters would read every row: off.
     void keyboardSearch(const QString& search) override;
+    // Never smaller than its header and three rows: a pane squeezed to its
+    // minimum still shows rows to work with.
+    QSize minimumSizeHint() const override;
     using QTableView::edit;
 
 protected:

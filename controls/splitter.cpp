@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOption>
+#include <algorithm>
 #include <numeric>
 #include <qdrawutil.h>
 
@@ -45,7 +46,10 @@ Splitter::Splitter(HandlerGuard& guard, Qt::Orientation orientation, QWidget* pa
     setAccessibleName(QStringLiteral("Разделитель"));
     setChildrenCollapsible(false);
     setOpaqueResize(true);
-    connect(this, &QSplitter::splitterMoved, this, [this] { reportChange(true); });
+    connect(this, &QSplitter::splitterMoved, this, [this] {
+        rememberFixedPane();
+        reportChange(true);
+    });
 }
 
 QSplitterHandle* Splitter::createHandle() {
@@ -67,6 +71,14 @@ bool Splitter::hasGeometry() const {
     return (orientation() == Qt::Horizontal ? width() : height()) > 0;
 }
 
+int Splitter::smallestPane(int index) const {
+    if (index >= count())
+        return 0;
+    const QWidget* pane = widget(index);
+    const QSize least = pane->minimumSize().expandedTo(pane->minimumSizeHint());
+    return orientation() == Qt::Horizontal ? least.width() : least.height();
+}
+
 int Splitter::position() const {
     if (pending_ >= 0)
         return pending_;
@@ -75,7 +87,9 @@ int Splitter::position() const {
 }
 
 void Splitter::setPosition(int pixels) {
-    pixels = std::max(0, pixels);
+    // Never less than the first pane's minimum; the second's is kept once
+    // the splitter has its size.
+    pixels = std::max({0, pixels, smallestPane(0)});
     if (hasGeometry())
         applyPosition(pixels);
     else
@@ -88,10 +102,34 @@ void Splitter::applyPosition(int pixels) {
     if (s.size() < 2)
         return;
     const int total = s[0] + s[1];
-    s[0] = std::min(pixels, total);
+    const int lowest = std::min(smallestPane(0), total);
+    const int highest = std::max(lowest, total - smallestPane(1));
+    s[0] = std::clamp(pixels, lowest, highest);
     s[1] = total - s[0];
     setSizes(s);
     pending_ = -1;
+    rememberFixedPane();
+}
+
+void Splitter::rememberFixedPane() {
+    const QList<int> s = sizes();
+    if (s.size() >= 2 && s[0] + s[1] > 0)
+        wantedFixed_ = fixedSecond_ ? s[1] : s[0];
+}
+
+void Splitter::restoreFixedPane() {
+    QList<int> s = sizes();
+    if (wantedFixed_ < 0 || s.size() < 2 || !hasGeometry())
+        return;
+    const int fixed = fixedSecond_ ? 1 : 0;
+    const int other = 1 - fixed;
+    const int total = s[0] + s[1];
+    const int size = std::min(wantedFixed_, total - smallestPane(other));
+    if (size <= s[fixed])
+        return;
+    s[fixed] = size;
+    s[other] = total - size;
+    setSizes(s);
 }
 
 void Splitter::setFixedSecondPane(bool fixed) {
@@ -124,6 +162,9 @@ void Splitter::resizeEvent(QResizeEvent* event) {
     QSplitter::resizeEvent(event);
     if (pending_ >= 0 && hasGeometry())
         applyPosition(pending_);
+    // A pane squeezed by a smaller window grows back to the size last chosen
+    // for it as soon as there is room again.
+    restoreFixedPane();
     reportChange(true);
 }
 

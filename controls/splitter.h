@@ -36,14 +36,22 @@ protected:
 
 private:
     bool hasGeometry() const;
+    // The least size, along the bar's axis, that a pane's contents need.
+    int smallestPane(int index) const;
     void applyPosition(int pixels);
     void applyStretch();
     // Runs onChange when the position differs from the one last reported.
     void reportChange(bool guarded);
+    // The pane that keeps its size when the splitter is resized (the first,
+    // or the second with setFixedSecondPane) remembers the size last chosen
+    // for it, by a drag or a position set, and takes it back after a squeeze.
+    void rememberFixedPane();
+    void restoreFixedPane();
 
     HandlerGuard& guard_;
     int pending_ = -1;
     int reported_ = 0;
+    int wantedFixed_ = -1;
     bool fixedSecond_ = false;
     bool inChange_ = false;
     QString hint_;

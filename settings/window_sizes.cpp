@@ -198,7 +198,21 @@ void maximizeWhen(const QString& line, Form& form) {
 }
 
 void applyPosition(Splitter* splitter, int value) {
-    splitter->setPosition(std::max(0, value));
+    splitter->setPosition(value);
+}
+
+// The number a line holds: a line that holds no integer, or a value no
+// window could take (a size below 1, a position below 0), gives the line's
+// default, so that the windows open all the same; the next SaveSizes writes
+// the file whole with the values in use. The fallback is noted on standard
+// error only: a box at every start would tell the user nothing they can act on.
+int lineValue(const std::array<QString, kLineCount>& lines, size_t index, int lowest) {
+    int value = 0;
+    if (TryParseInteger(lines[index], value) && value >= lowest)
+        return value;
+    qWarning("size.ini, line %d: \"%s\" is not a usable value; the default %s is used", static_cast<int>(index) + 1,
+             qPrintable(lines[index]), kDefaults[index]);
+    return ParseInteger(QString::fromLatin1(kDefaults[index]));
 }
 
 QByteArray number(int value) {
@@ -232,20 +246,20 @@ void LoadSizes(Program& program) {
     maximizeWhen(line[1], fertilizers);
     maximizeWhen(line[2], calculator);
 
-    // Each value is converted and applied before the next is read, so a
-    // line that holds no integer stops here with the ones before it applied.
-    applyDimension(elements, launcher, Dimension::Height, ParseInteger(line[3]));
-    applyDimension(elements, launcher, Dimension::Width, ParseInteger(line[4]));
-    applyDimension(fertilizers, launcher, Dimension::Height, ParseInteger(line[5]));
-    applyDimension(fertilizers, launcher, Dimension::Width, ParseInteger(line[6]));
-    applyDimension(calculator, launcher, Dimension::Height, ParseInteger(line[7]));
-    applyDimension(calculator, launcher, Dimension::Width, ParseInteger(line[8]));
-    applyPosition(fertilizers.RzSplitter1, ParseInteger(line[9]));
-    applyPosition(calculator.RzSplitter1, ParseInteger(line[10]));
-    applyPosition(calculator.RzSplitter2, ParseInteger(line[11]));
-    applyPosition(calculator.RzSplitter3, ParseInteger(line[12]));
-    applyPosition(calculator.RzSplitter4, ParseInteger(line[13]));
-    applyPosition(calculator.RzSplitter5, ParseInteger(line[14]));
+    // Each value is applied in line order; sizes are then kept within what
+    // keeps the window usable, splitter positions within their panes' minimums.
+    applyDimension(elements, launcher, Dimension::Height, lineValue(line, 3, 1));
+    applyDimension(elements, launcher, Dimension::Width, lineValue(line, 4, 1));
+    applyDimension(fertilizers, launcher, Dimension::Height, lineValue(line, 5, 1));
+    applyDimension(fertilizers, launcher, Dimension::Width, lineValue(line, 6, 1));
+    applyDimension(calculator, launcher, Dimension::Height, lineValue(line, 7, 1));
+    applyDimension(calculator, launcher, Dimension::Width, lineValue(line, 8, 1));
+    applyPosition(fertilizers.RzSplitter1, lineValue(line, 9, 0));
+    applyPosition(calculator.RzSplitter1, lineValue(line, 10, 0));
+    applyPosition(calculator.RzSplitter2, lineValue(line, 11, 0));
+    applyPosition(calculator.RzSplitter3, lineValue(line, 12, 0));
+    applyPosition(calculator.RzSplitter4, lineValue(line, 13, 0));
+    applyPosition(calculator.RzSplitter5, lineValue(line, 14, 0));
 }
 
 void SaveSizes(Program& program) {

@@ -1,3 +1,4 @@
+#include "controls/db_grid.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
 #include "calculator/calculator_form.h"
@@ -17,7 +18,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QHeaderView>
 #include <QScreen>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -136,15 +139,15 @@ private slots:
         QList<QByteArray> lines = defaultLines();
         lines[8] = "12345";   // calculator width: 1234
         lines[7] = "0700 px"; // calculator height: 700
-        lines[5] = "-1234";   // fertilizer height: -123, kept usable
+        lines[5] = "-1234";   // fertilizer height: -123, no size: the default
         lines[14] = "0399x";  // splitter 5: 399
         Session s(sizeFile(lines));
         QVERIFY2(s.messages().isEmpty(), qPrintable(s.messages().join('\n')));
         QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
         QCOMPARE(s.p().Form4->outerSize(), QSize(1234, 700));
         QCOMPARE(s.p().Form4->RzSplitter5->position(), 399);
-        const int fertilizerHeight = s.p().Form2->outerSize().height();
-        QVERIFY(fertilizerHeight > 0 && fertilizerHeight < 603);
+        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
+        QCOMPARE(s.p().Form2->outerSize().height(), 603);
         // An unchanged save writes what was applied, whole.
         SaveSizes(s.p());
         QList<QByteArray> saved = readSizeFile().split('\n');
@@ -161,8 +164,11 @@ private slots:
                                         lines.join("\r\n"), lines.join("\n\r")}) {
             Session s(bytes);
             if (bytes.contains("\n\r")) {
-                // LF then CR is two line ends: line 2 is empty, so line 4 holds "0".
-                QVERIFY(!s.messages().isEmpty());
+                // LF then CR is two line ends: every other line is empty and
+                // falls back to its default; the windows open all the same.
+                QVERIFY(s.messages().isEmpty());
+                QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+                QVERIFY(s.p().Form4->isVisible());
                 continue;
             }
             QVERIFY2(s.messages().isEmpty(), qPrintable(s.messages().join('\n')));
@@ -257,6 +263,35 @@ private slots:
         QCOMPARE(calc.RzSplitter2->position(), 300);
     }
 
+    // A calculator squeezed far below its minimum (as a window manager may
+    // force it) and enlarged again gets its panes back: no pane stays below
+    // the minimum its contents need, the target grid shows three rows at
+    // least, and the splitters return to where they were.
+    void squeezedPanesRecover() {
+        Session s;
+        TForm4& c = *s.p().Form4;
+        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        const QList<int> before = appliedValues(s.p()).mid(7);
+        c.resize(200, 150); // the window's minimum holds
+        QVERIFY(c.width() >= c.minimumSizeHint().width() && c.height() >= c.minimumSizeHint().height());
+        c.windowHandle()->resize(200, 150);
+        QTRY_COMPARE(c.size(), QSize(200, 150));
+        c.resize(936, 738);
+        QTRY_COMPARE(c.size(), QSize(936, 738));
+        QCOMPARE(appliedValues(s.p()).mid(7), before);
+        const int row = c.dxDBGrid3->verticalHeader()->defaultSectionSize();
+        QVERIFY(c.dxDBGrid3->viewport()->height() >= 3 * row);
+        for (Splitter* splitter : c.findChildren<Splitter*>())
+            for (int i = 0; i < splitter->count(); ++i) {
+                const QWidget* pane = splitter->widget(i);
+                const QSize least = pane->minimumSizeHint();
+                QVERIFY2(splitter->orientation() == Qt::Horizontal ? pane->width() >= least.width()
+                                                                   : pane->height() >= least.height(),
+                         qPrintable(splitter->objectName()));
+            }
+    }
+
     void closingTheLauncherWritesNothing() {
         Session s;
         QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
@@ -265,7 +300,9 @@ private slots:
         QCOMPARE(readSizeFile(), kDefaults);
     }
 
-    void aFileThatIsNotAnIntegerStopsLoadingAfterTheValuesBeforeIt() {
+    // A line that holds no integer, or a size no window can take, falls back
+    // to its default; every other value is applied and the window opens.
+    void anUnreadableValueFallsBackToItsDefault() {
         Session s;
         QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
         QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
@@ -275,31 +312,30 @@ private slots:
         lines[7] = "7x0"; // calculator height
         lines[8] = "900";
         writeSizeFile(sizeFile(lines));
-        const QSize calculatorBefore = s.p().Form4->outerSize();
         const int fd = openDescriptors();
         QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QCOMPARE(s.messages(), QStringList{QStringLiteral("'7x0' is not a valid integer value")});
-        QVERIFY(!s.p().Form4->isVisible());
+        QVERIFY(s.messages().isEmpty());
+        QVERIFY(s.p().Form4->isVisible());
         QCOMPARE(s.p().Form3->outerSize().height(), 700);
         QCOMPARE(s.p().Form2->outerSize().width(), 800);
-        QCOMPARE(s.p().Form4->outerSize(), calculatorBefore);
-        // The file was released: a save rewrites it whole.
+        QCOMPARE(s.p().Form4->outerSize(), QSize(900, 738));
+        // The file was released: a save rewrites it whole, with the values in use.
         QCOMPARE(openDescriptors(), fd);
         SaveSizes(s.p());
-        QCOMPARE(readSizeFile().split('\n').size(), 16);
+        QCOMPARE(readSizeFile().split('\n').at(7), QByteArray("738\r"));
 
-        // A short file stops at its first missing line.
-        writeSizeFile(sizeFile(defaultLines().mid(0, 6)));
-        s.p().messages().clearShown();
-        try {
-            LoadSizes(s.p());
-            QFAIL("a short file loaded");
-        } catch (const Error& e) {
-            QCOMPARE(e.message(), QStringLiteral("'' is not a valid integer value"));
-        }
+        // A short file, "1e9" for a width and a negative splitter position:
+        // their defaults.
+        lines = defaultLines().mid(0, 8);
+        lines[4] = "1e9";
+        lines << "936"
+              << "-50";
+        writeSizeFile(sizeFile(lines));
+        LoadSizes(s.p());
+        QVERIFY(s.messages().isEmpty());
         QCOMPARE(s.p().Form3->outerSize(), QSize(465, 630));
-        QCOMPARE(s.p().Form2->outerSize().height(), 603);
-        QCOMPARE(s.p().Form2->outerSize().width(), 800);
+        QCOMPARE(s.p().Form2->RzSplitter1->position(), 230);
+        QCOMPARE(s.p().Form4->RzSplitter5->position(), 416);
     }
 
     void aFileThatCannotBeReadOrWrittenIsReported() {
@@ -405,9 +441,8 @@ private slots:
     }
 
     // Generated files of every kind never crash LoadSizes, never keep the
-    // file open, and end either with every value applied or with the
-    // conversion error of the first line that holds no integer.
-    void loadingArbitraryFilesEndsInAppliedValuesOrAConversionError() {
+    // file open, and always end with usable windows.
+    void loadingArbitraryFilesAlwaysEndsInUsableWindows() {
         Session s;
         Program& p = s.p();
         QRandomGenerator random(20240607);
@@ -432,9 +467,7 @@ private slots:
                                           "\xF0\x9F\x8C\xB1",
                                           "\xBF"};
         const int fd = openDescriptors();
-        QElapsedTimer clock;
-        clock.start();
-        int applied = 0, stopped = 0;
+        int applied = 0;
         for (int round = 0; round < 3000; ++round) {
             QByteArray bytes;
             const int kind = round % 6;
@@ -461,33 +494,8 @@ private slots:
             }
             writeSizeFile(bytes);
 
-            // What the file says, read independently: the first four characters
-            // of lines 4 to 15; the first that holds no integer stops the load.
-            QString failing;
-            bool fails = false;
-            {
-                QByteArray text = bytes;
-                if (text.startsWith("\xEF\xBB\xBF"))
-                    text.remove(0, 3);
-                text.replace("\r\n", "\n");
-                text.replace('\r', '\n');
-                QList<QByteArray> lines = text.split('\n');
-                for (int i = 3; i < 15 && !fails; ++i) {
-                    const QString line = QString::fromUtf8(i < lines.size() ? lines.at(i) : QByteArray());
-                    // Four characters, a character beyond 16 bits counting as one.
-                    const QList<uint> characters = line.toUcs4().mid(0, 4);
-                    const QString four =
-                        QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), characters.size());
-                    int ignored = 0;
-                    if (!TryParseInteger(four, ignored)) {
-                        fails = true;
-                        failing = QStringLiteral("'%1' is not a valid integer value").arg(four);
-                    }
-                }
-            }
             try {
                 LoadSizes(p);
-                QVERIFY2(!fails, qPrintable(QStringLiteral("round %1 loaded; expected %2").arg(round).arg(failing)));
                 ++applied;
                 for (Form* f : {static_cast<Form*>(p.Form2.get()), static_cast<Form*>(p.Form3.get()),
                                 static_cast<Form*>(p.Form4.get())}) {
@@ -495,9 +503,7 @@ private slots:
                     QVERIFY(f->outerSize().width() <= test::kScreenWidth || maximized(*f));
                 }
             } catch (const Error& e) {
-                QVERIFY2(fails, qPrintable(QStringLiteral("round %1: %2").arg(round).arg(e.message())));
-                QCOMPARE(e.message(), failing);
-                ++stopped;
+                QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(e.message())));
             }
             if (round % 500 == 0) {
                 for (Form* f : {static_cast<Form*>(p.Form2.get()), static_cast<Form*>(p.Form3.get()),
@@ -508,8 +514,7 @@ private slots:
         QCOMPARE(openDescriptors(), fd);
         SaveSizes(p);
         QCOMPARE(readSizeFile().split('\n').size(), 16);
-        QVERIFY(applied > 100 && stopped > 100);
-        qInfo("%d files applied, %d stopped, %lld ms", applied, stopped, static_cast<long long>(clock.elapsed()));
+        QCOMPARE(applied, 3000);
     }
 };
 

@@ -62,63 +62,51 @@ AccessError Damaged(const QString& detail) {
     return AccessError(AccessError::Kind::Damaged, QStringLiteral("файл повреждён или обрезан (%1)").arg(detail));
 }
 
-AccessType TypeOf(int columnType) {
-    switch (columnType) {
-    case MDB_BOOL:
-        return AccessType::Boolean;
-    case MDB_BYTE:
-        return AccessType::Byte;
-    case MDB_INT:
-        return AccessType::Integer;
-    case MDB_LONGINT:
-        return AccessType::Long;
-    case MDB_FLOAT:
-        return AccessType::Single;
-    case MDB_DOUBLE:
-        return AccessType::Double;
-    case MDB_TEXT:
-        return AccessType::Text;
-    case MDB_MEMO:
-        return AccessType::Memo;
-    default:
-        return AccessType::Other;
-    }
+// What the reader knows of each Jet column type: its kind, its name as
+// Access shows it, and the bytes of a fixed-size number.
+struct TypeInfo {
+    int code;
+    AccessType type;
+    const char* name;
+    int size;
+};
+const TypeInfo kTypes[] = {
+    {MDB_BOOL, AccessType::Boolean, "Логический", 0},
+    {MDB_BYTE, AccessType::Byte, "Байт", 1},
+    {MDB_INT, AccessType::Integer, "Целое", 2},
+    {MDB_LONGINT, AccessType::Long, "Длинное целое", 4},
+    {MDB_MONEY, AccessType::Other, "Денежный", 0},
+    {MDB_FLOAT, AccessType::Single, "Одинарное с плавающей точкой", 4},
+    {MDB_DOUBLE, AccessType::Double, "Двойное с плавающей точкой", 8},
+    {MDB_DATETIME, AccessType::Other, "Дата/время", 0},
+    {MDB_BINARY, AccessType::Other, "Двоичный", 0},
+    {MDB_TEXT, AccessType::Text, "Текстовый", 0},
+    {MDB_OLE, AccessType::Other, "Поле объекта OLE", 0},
+    {MDB_MEMO, AccessType::Memo, "MEMO", 0},
+    {MDB_REPID, AccessType::Other, "Код репликации", 0},
+    {MDB_NUMERIC, AccessType::Other, "Действительное", 0},
+};
+
+const TypeInfo* Info(int code) {
+    for (const TypeInfo& t : kTypes)
+        if (t.code == code)
+            return &t;
+    return nullptr;
 }
 
-// The type's name as Access shows it.
-QString TypeName(int columnType) {
-    switch (columnType) {
-    case MDB_BOOL:
-        return QStringLiteral("Логический");
-    case MDB_BYTE:
-        return QStringLiteral("Байт");
-    case MDB_INT:
-        return QStringLiteral("Целое");
-    case MDB_LONGINT:
-        return QStringLiteral("Длинное целое");
-    case MDB_MONEY:
-        return QStringLiteral("Денежный");
-    case MDB_FLOAT:
-        return QStringLiteral("Одинарное с плавающей точкой");
-    case MDB_DOUBLE:
-        return QStringLiteral("Двойное с плавающей точкой");
-    case MDB_DATETIME:
-        return QStringLiteral("Дата/время");
-    case MDB_BINARY:
-        return QStringLiteral("Двоичный");
-    case MDB_TEXT:
-        return QStringLiteral("Текстовый");
-    case MDB_OLE:
-        return QStringLiteral("Поле объекта OLE");
-    case MDB_MEMO:
-        return QStringLiteral("MEMO");
-    case MDB_REPID:
-        return QStringLiteral("Код репликации");
-    case MDB_NUMERIC:
-        return QStringLiteral("Действительное");
-    default:
-        return QStringLiteral("код %1").arg(columnType);
-    }
+AccessType TypeOf(int code) {
+    const TypeInfo* t = Info(code);
+    return t ? t->type : AccessType::Other;
+}
+
+QString TypeName(int code) {
+    const TypeInfo* t = Info(code);
+    return t ? QString::fromUtf8(t->name) : QStringLiteral("код %1").arg(code);
+}
+
+int FixedSize(int code) {
+    const TypeInfo* t = Info(code);
+    return t ? t->size : 0;
 }
 
 // Little-endian fields of a row, as Jet stores them.
@@ -158,22 +146,6 @@ QString Jet4Text(const unsigned char* p, int size) {
         start = i + 1;
     }
     return text;
-}
-
-int FixedSize(int columnType) {
-    switch (columnType) {
-    case MDB_BYTE:
-        return 1;
-    case MDB_INT:
-        return 2;
-    case MDB_LONGINT:
-    case MDB_FLOAT:
-        return 4;
-    case MDB_DOUBLE:
-        return 8;
-    default:
-        return 0;
-    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/access_start.h"
 #include "app/application_setup.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
@@ -10,6 +11,17 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     solvane::SetUpApplication();
     try {
+        // An Access base.mdb is offered for conversion before anything else.
+        solvane::MessageService startMessages;
+        switch (solvane::OfferAccessConversion(startMessages, solvane::NewbasePath())) {
+        case solvane::AccessStart::Declined:
+            return 0;
+        case solvane::AccessStart::Failed:
+            return 1;
+        case solvane::AccessStart::NotAccess:
+        case solvane::AccessStart::Converted:
+            break;
+        }
         solvane::Program program;
         program.Form1->show();
         return QApplication::exec();

@@ -1,13 +1,34 @@
 #include "store/error.h"
+#include "tools/access_import.h"
 #include "tools/starter_database.h"
 
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
 
-// solvane-newbase [PATH]: writes a starter base.mdb (default: ./base.mdb), never
-// over an existing file. Exits with 1 and the reason on standard error when the
-// file cannot be written whole; nothing of it is then left.
+namespace {
+
+const char kHelp[] = "Использование:\n"
+                     "  solvane-newbase [НОВЫЙ_ФАЙЛ]\n"
+                     "      создаёт начальную базу Solvane (по умолчанию ./base.mdb).\n"
+                     "  solvane-newbase --from ФАЙЛ_ACCESS [НОВЫЙ_ФАЙЛ]\n"
+                     "      переводит базу Access (Jet) в формат Solvane:\n"
+                     "      десять таблиц со всеми строками и ключами, значения без потерь;\n"
+                     "      другие таблицы и столбцы не переносятся. Исходный файл не меняется.\n"
+                     "  solvane-newbase --help\n"
+                     "      показывает эту справку.\n"
+                     "Существующий НОВЫЙ_ФАЙЛ никогда не перезаписывается. При ошибке программа\n"
+                     "пишет одну строку с причиной, завершается с кодом 1 и не оставляет файла.\n";
+
+void Print(FILE* stream, const QString& line) {
+    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+}
+
+} // namespace
+
+// solvane-newbase [PATH] writes a starter base.mdb; --from ACCESS [PATH]
+// converts an Access base. Neither writes over an existing file; a failure
+// exits with 1 and one line on standard error, and leaves nothing.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 #ifdef SIGXFSZ
@@ -15,14 +36,37 @@ int main(int argc, char** argv) {
     // instead of ending the program half-way through the file.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    const QStringList args = QCoreApplication::arguments();
-    const QString path = args.size() > 1 ? args.at(1) : QStringLiteral("base.mdb");
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    QString from;
+    if (!args.isEmpty() && args.front() == QStringLiteral("--from")) {
+        if (args.size() < 2) {
+            Print(stderr, QStringLiteral("Не указан файл Access после --from (см. solvane-newbase --help)."));
+            return 2;
+        }
+        from = args.at(1);
+        args = args.mid(2);
+    }
+    if (args.size() > 1 || (!args.isEmpty() && args.front().startsWith(QLatin1Char('-')))) {
+        Print(
+            stderr,
+            QStringLiteral("Непонятные параметры: %1 (см. solvane-newbase --help).").arg(args.join(QLatin1Char(' '))));
+        return 2;
+    }
+    const QString path = args.isEmpty() ? QStringLiteral("base.mdb") : args.front();
     try {
-        solvane::CreateStarterDatabase(path);
+        if (from.isEmpty())
+            solvane::CreateStarterDatabase(path);
+        else
+            solvane::ConvertAccessDatabase(from, path);
     } catch (const solvane::Error& e) {
-        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+        Print(stderr, e.message());
         return 1;
     }
-    std::printf("%s\n", QStringLiteral("Создан файл %1").arg(path).toLocal8Bit().constData());
+    Print(stdout, from.isEmpty() ? QStringLiteral("Создан файл %1").arg(path)
+                                 : QStringLiteral("Создан файл %1 из базы Access «%2»").arg(path, from));
     return 0;
 }

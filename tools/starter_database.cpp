@@ -1,155 +1,15 @@
 #include "tools/starter_database.h"
 
 #include "store/error.h"
-#include "store/file_io.h"
-#include "store/schema.h"
-#include "store/sqlite_value.h"
+#include "tools/new_database.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
 #include <QVariant>
-#include <cerrno>
 #include <optional>
-#include <sqlite3.h>
 #include <vector>
 
 namespace solvane {
 
 namespace {
-
-// The files SQLite may write beside a database.
-const char* const kSideFiles[] = {"-wal", "-shm", "-journal"};
-
-// A new database being written. The file is made new (never one that exists,
-// nor one whose side files exist), and the database is complete only once
-// finish() has returned: until then a failure, or leaving the scope, removes
-// the file and its side files, so no partial database stays behind. Every
-// SQLite call is checked.
-class Db {
-public:
-    explicit Db(const QString& path) : path_(path) {
-        for (const QString& name : files())
-            if (QFileInfo::exists(name))
-                throw Error(QStringLiteral("Файл «%1» уже существует; он не перезаписывается.").arg(name));
-        // Made here, and only if there is no such file, so that no file is
-        // ever overwritten, even one that appeared a moment ago.
-        QFile file(path);
-        errno = 0;
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            throw Error(QStringLiteral("Не удалось создать файл «%1»: %2.").arg(path, FileErrorReason(file)));
-        file.close();
-        created_ = true;
-        const QByteArray p = path.toUtf8();
-        const int rc = sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-        if (rc != SQLITE_OK)
-            fail(rc);
-        exec("PRAGMA journal_mode=WAL");
-        exec("BEGIN");
-        exec(SchemaSql().toUtf8().constData());
-    }
-    ~Db() { discard(); }
-    Db(const Db&) = delete;
-    Db& operator=(const Db&) = delete;
-
-    void exec(const char* sql) {
-        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            fail(rc);
-    }
-
-    long long insert(const char* sql, const std::vector<QVariant>& params) {
-        sqlite3_stmt* stmt = nullptr;
-        int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
-        for (size_t i = 0; rc == SQLITE_OK && i < params.size(); ++i)
-            rc = BindValue(stmt, static_cast<int>(i) + 1, params[i]);
-        if (rc == SQLITE_OK) {
-            rc = sqlite3_step(stmt);
-            if (rc == SQLITE_DONE)
-                rc = SQLITE_OK;
-        }
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_OK)
-            fail(rc);
-        return sqlite3_last_insert_rowid(db_);
-    }
-
-    // Commits, moves everything from the write-ahead log into the file
-    // itself and closes it: the file alone is then the whole database.
-    void finish() {
-        exec("COMMIT");
-        sqlite3_stmt* stmt = nullptr;
-        int rc = sqlite3_prepare_v2(db_, "PRAGMA wal_checkpoint(TRUNCATE)", -1, &stmt, nullptr);
-        if (rc == SQLITE_OK)
-            rc = sqlite3_step(stmt);
-        // The row says whether the checkpoint could not run to its end.
-        const bool busy = rc == SQLITE_ROW && sqlite3_column_int(stmt, 0) != 0;
-        sqlite3_finalize(stmt);
-        if (rc != SQLITE_ROW)
-            fail(rc);
-        if (busy)
-            fail(SQLITE_BUSY);
-        rc = sqlite3_close(db_);
-        if (rc != SQLITE_OK)
-            fail(rc);
-        db_ = nullptr;
-        created_ = false;
-    }
-
-private:
-    QStringList files() const {
-        QStringList names{path_};
-        for (const char* side : kSideFiles)
-            names << path_ + QString::fromLatin1(side);
-        return names;
-    }
-
-    // Closes the database and removes what was written of it; returns
-    // whether nothing of it is left.
-    bool discard() noexcept {
-        if (db_) {
-            sqlite3_close_v2(db_);
-            db_ = nullptr;
-        }
-        if (!created_)
-            return true;
-        created_ = false;
-        bool removed = true;
-        for (const QString& name : files())
-            if (QFileInfo::exists(name) && !QFile::remove(name))
-                removed = false;
-        return removed;
-    }
-
-    // Why SQLite failed: in Russian for the failures of the disk and the
-    // file, SQLite's own text for the others.
-    QString reason(int rc) const {
-        switch (rc & 0xFF) {
-        case SQLITE_FULL:
-            return SystemErrorText(ENOSPC);
-        case SQLITE_IOERR:
-            return QStringLiteral("ошибка записи на диск");
-        case SQLITE_CANTOPEN:
-            return QStringLiteral("файл не удаётся открыть");
-        case SQLITE_READONLY:
-            return QStringLiteral("файл доступен только для чтения");
-        case SQLITE_PERM:
-            return SystemErrorText(EACCES);
-        default:
-            return QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
-        }
-    }
-
-    [[noreturn]] void fail(int rc) {
-        const QString message = QStringLiteral("Не удалось записать «%1»: %2.").arg(path_, reason(rc));
-        throw Error(message + (discard() ? QStringLiteral(" Недописанный файл удалён.")
-                                         : QStringLiteral(" Недописанный файл удалить не удалось: удалите его.")));
-    }
-
-    QString path_;
-    sqlite3* db_ = nullptr;
-    bool created_ = false; // the file is ours to remove
-};
 
 struct Element {
     const char* symbol;
@@ -181,12 +41,12 @@ struct Crop {
 } // namespace
 
 void CreateEmptyDatabase(const QString& path) {
-    Db db(path);
+    NewDatabase db(path);
     db.finish();
 }
 
 void CreateStarterDatabase(const QString& path) {
-    Db db(path);
+    NewDatabase db(path);
 
     // The key elements 1 to 6 come first, then the micro-elements, then the oxides.
     const Element plain[] = {{"N", "Азот"},    {"P", "Фосфор"}, {"K", "Калий"},   {"Ca", "Кальций"},

@@ -8,6 +8,7 @@
 #include "directories/converter_form.h"
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
+#include "directories/water_form.h"
 #include "settings/options_form.h"
 #include "settings/window_sizes.h"
 #include "solutions/name_dialog.h"
@@ -33,6 +34,7 @@ Program::Program() : quit([] { QCoreApplication::quit(); }) {
     F_Converter = std::make_unique<TF_Converter>(*this);
     F_StockSolutions = std::make_unique<TF_StockSolutions>(*this);
     F_Analysis = std::make_unique<TF_Analysis>(*this);
+    WaterProfiles = std::make_unique<WaterProfilesWindow>(*this);
     // Bindings to windows created later than the one that declares them.
     Form2->linkWindows();
 }
@@ -41,6 +43,7 @@ Program::~Program() {
     // Windows go in the reverse order of their creation, without close handlers.
     messages_.setConnection(nullptr);
     guard_.setConnection(nullptr);
+    WaterProfiles.reset();
     F_Analysis.reset();
     F_StockSolutions.reset();
     F_Converter.reset();
@@ -54,10 +57,10 @@ Program::~Program() {
 }
 
 std::vector<Form*> Program::forms() const {
-    return {Form1.get(),     Form2.get(),       Form3.get(),
-            Form4.get(),     Form5.get(),       Form6.get(),
-            Form18.get(),    F_Converter.get(), F_StockSolutions.get(),
-            F_Analysis.get()};
+    return {Form1.get(),      Form2.get(),        Form3.get(),
+            Form4.get(),      Form5.get(),        Form6.get(),
+            Form18.get(),     F_Converter.get(),  F_StockSolutions.get(),
+            F_Analysis.get(), WaterProfiles.get()};
 }
 
 ProgramDataSets Program::dataSets() {
@@ -76,6 +79,8 @@ ProgramDataSets Program::dataSets() {
     s.calcCoefficients = &Form4->ADOTable1;
     s.crops = &Form4->ADOTable3;
     s.targets = &Form4->ADOTable2;
+    s.waterProfiles = &WaterProfiles->profiles;
+    s.waterElements = &WaterProfiles->profileElements;
     s.loadSizes = [this] { LoadSizes(*this); };
     return s;
 }

@@ -21,11 +21,13 @@ class TForm18;
 class TF_Converter;
 class TF_StockSolutions;
 class TF_Analysis;
+class WaterProfilesWindow;
 
 // The running program: it creates the windows once, in a fixed order
 // (launcher, fertilizer directory, element directory, calculator, name
 // dialog, coefficient directory, options window, converter, then the two
-// mixing tools: stock concentrates and solution analysis), and lets each
+// mixing tools: stock concentrates and solution analysis, and the source
+// water's profiles), and lets each
 // reach the others. None is shown while they are created. Creating the
 // launcher opens the database and creating the element directory opens its
 // two data sets; either failing throws Error and no window remains.
@@ -53,6 +55,7 @@ public:
     std::unique_ptr<TF_Converter> F_Converter;
     std::unique_ptr<TF_StockSolutions> F_StockSolutions;
     std::unique_ptr<TF_Analysis> F_Analysis;
+    std::unique_ptr<WaterProfilesWindow> WaterProfiles;
 
     // The windows in the order of their creation.
     std::vector<Form*> forms() const;

@@ -207,7 +207,7 @@ bool TF_Analysis::compute() {
     // shown tells an element no fertilizer has from one whose fertilizer
     // came out at 0 g/l.
     const SourceLines lines = composition ? CompositionLines(program_) : SavedSolutionLines(program_);
-    result_ = AnalyseSolution(targets, lines.lines, composition, calc.SingularValueLeftOut);
+    result_ = AnalyseSolution(targets, lines.lines, composition, calc.SingularValueLeftOut, calc.fitMode() == 1);
 
     View view;
     view.categories = Categories(targets);

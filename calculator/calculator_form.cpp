@@ -7,6 +7,7 @@
 #include "directories/element_form.h"
 #include "directories/fertilizer_form.h"
 #include "directories/fertilizer_list.h"
+#include "directories/water_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
@@ -20,6 +21,8 @@
 #include "store/row_place.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QGridLayout>
 #include <QEvent>
 #include <QFont>
 #include <QGroupBox>
@@ -127,6 +130,7 @@ void TForm4::declareDataSets() {
     ADOTable2.addCalculatedField(QStringLiteral("vaga_calc"), ColumnType::Double);
     ADOTable2.addCalculatedField(QStringLiteral("cvet_calc"), ColumnType::Double);
     ADOTable2.addCalculatedField(QStringLiteral("r_pr"), ColumnType::Double);
+    ADOTable2.addCalculatedField(QStringLiteral("voda"), ColumnType::Double);
 
     T_HEAD_RAR.setTable(QStringLiteral("t_head_rar"));
     T_HEAD_RAR.setMaster(&DataSource3, QStringLiteral("id_kult"), QStringLiteral("id_konc"));
@@ -254,6 +258,7 @@ void TForm4::buildLayout() {
         MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), RzSplitter4);
     RzSplitter4->addWidget(groupComposition);
     auto* compositionLayout = MakeColumn(groupComposition);
+    buildFitChoice(groupComposition, compositionLayout);
     dxDBGrid2 = MakeGrid(g, QStringLiteral("dxDBGrid2"), &DS_rachet, groupComposition);
     dxDBGrid2->setRowSelect(true);
     dxDBGrid2->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
@@ -263,9 +268,18 @@ void TForm4::buildLayout() {
     // The recipe gives a negative amount to a fertilizer the solution does
     // not need: it stands out.
     dxDBGrid2Column2->setNegativeColour(Qt::red);
-    // Without scroll bars both columns must stay in sight: the name takes
-    // what the amount leaves.
-    dxDBGrid2Column2->setWidth(78);
+    // The limits of each amount for the grower's fit, in g/l; empty: none.
+    minimumColumn_ = dxDBGrid2->addColumn(QStringLiteral("kol_min"), QStringLiteral("Мин"));
+    maximumColumn_ = dxDBGrid2->addColumn(QStringLiteral("kol_max"), QStringLiteral("Макс"));
+    for (DBGridColumn* limit : {minimumColumn_, maximumColumn_}) {
+        limit->setSpin(0.01, FieldLimits::Amount());
+        limit->setWidth(40);
+    }
+    minimumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, true); };
+    maximumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, false); };
+    // Without scroll bars every column must stay in sight: the name takes
+    // what the figures leave.
+    dxDBGrid2Column2->setWidth(74);
     dxDBGrid2->horizontalHeader()->setStretchLastSection(false);
     dxDBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     PopupMenu2 = MakeMenu(QStringLiteral("PopupMenu2"), this);
@@ -358,7 +372,9 @@ void TForm4::buildLayout() {
     auto* upperLayout = MakeColumn(upper, 2, 2);
     RzSplitter5->addWidget(upper);
     dxDBGrid3 = MakeGrid(g, QStringLiteral("dxDBGrid3"), &DataSource2, upper);
-    dxDBGrid3->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    // The weight and the water's share may not fit beside the three
+    // columns in a narrow pane: then the grid scrolls sideways.
+    dxDBGrid3->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
     dxDBGrid3name_el = dxDBGrid3->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
     dxDBGrid3name_el->setLookup(&program_.Form3->DS_Element, QStringLiteral("id_element"),
                                 QStringLiteral("Smallname_element"), QStringLiteral("id_el"), 8);
@@ -366,8 +382,20 @@ void TForm4::buildLayout() {
     dxDBGrid3vega->setSpin(1, FieldLimits::Target());
     dxDBGrid3rachet = dxDBGrid3->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
     dxDBGrid3rachet->setReadOnly(true);
-    dxDBGrid3name_el->setWidth(64);
+    // The grower's fit weighs each row; the source water's share is shown
+    // while a water is counted. Neither goes into the spreadsheet.
+    weightColumn_ = dxDBGrid3->addColumn(QStringLiteral("weight"), QStringLiteral("Вес"));
+    weightColumn_->setSpin(0.1, FieldLimits::Weight());
+    weightColumn_->setWidth(36);
+    weightColumn_->setExported(false);
+    waterColumn_ = dxDBGrid3->addColumn(QStringLiteral("voda"), QStringLiteral("Вода"));
+    waterColumn_->setReadOnly(true);
+    waterColumn_->setWidth(48);
+    waterColumn_->setExported(false);
+    waterColumn_->setVisible(false);
+    dxDBGrid3name_el->setWidth(56);
     dxDBGrid3vega->setWidth(170);
+    dxDBGrid3rachet->setWidth(62);
     PopupMenu1 = MakeMenu(QStringLiteral("PopupMenu1"), this);
     N9 = MakeMenuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
     N10 = MakeMenuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));
@@ -521,6 +549,14 @@ void TForm4::wireControls() {
     dxDBGrid1->onColumnClick = [this](int) { dxDBGrid1ColumnClick(); };
     dxDBGrid2Column2->onChange = [this] { dxDBGrid2Column2Change(); };
     dxDBGrid3vega->onChange = [this] { dxDBGrid3vegaChange(); };
+    // An edit of a weight or of a limit refits, as an amount's does.
+    for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
+        column->onChange = [this] { armRecalculation(); };
+    connect(fitModeBox_, &QComboBox::activated, this,
+            [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });
+    connect(waterBox_, &QComboBox::activated, this,
+            [this] { runGuarded([this] { chooseWater(waterBox_->currentData()); }); });
+    connectClick(waterButton_, [this] { program_.WaterProfiles->showWindow(); });
     dxDBGrid2->onEditorClosed = [this] { cellEditorClosed(); };
     dxDBGrid3->onEditorClosed = [this] { cellEditorClosed(); };
     dxDBGrid5->onClick = [this] { dxDBGrid5Click(); };

@@ -5,7 +5,10 @@
 #include "store/data_source.h"
 #include "store/dataset.h"
 
+#include <unordered_map>
+
 class QAction;
+class QComboBox;
 class QEvent;
 class QGroupBox;
 class QLabel;
@@ -14,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QTimer;
+class QVBoxLayout;
 class QWidget;
 
 namespace solvane {
@@ -207,6 +211,24 @@ public:
 
     // ---- automatic recipe ----
     void Button10Click();
+    // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
+    // weights, limits), 0 the classic least squares. From the options record;
+    // without one, the choice made in this run.
+    int fitMode() const;
+    // The source water counted, or null for none.
+    QVariant selectedWater() const;
+    // "Подбор:" and "Вода:" chosen: stored in the options record (when there
+    // is one) and the recipe and the calculation run again.
+    void chooseFitMode(int mode);
+    void chooseWater(const QVariant& profile);
+    // Shows the options' fit and water in the drop-downs and the columns
+    // that go with them; run when the options are applied.
+    void showFitChoice();
+    // The water profile is being deleted: it is no longer counted.
+    void forgetWater(const QVariant& profile);
+    // The water window closed: the list is read again, and the recipe and the
+    // calculation run again when the counted profile changed.
+    void waterProfilesChanged(bool selectedChanged);
     Matrix RecipeMatrix;
     Vector RecipeSolution;
     // The last recipe's solve left out a singular value: the fertilizers
@@ -243,6 +265,8 @@ private:
         Field* vagaCalc = nullptr;
         Field* cvetCalc = nullptr;
         Field* rPr = nullptr;
+        Field* targetElement = nullptr; // ADOTable2.id_el
+        Field* water = nullptr;         // ADOTable2.voda
         Field* kol = nullptr;
         Field* kolPr = nullptr;
         Field* lineKol = nullptr;      // T_save_rar.kol
@@ -251,6 +275,17 @@ private:
     } calcFields_;
 
     void buildLayout();
+    // "Подбор:" and "Вода:" above the composition.
+    void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
+    // The refusal of a minimum above the maximum, or the reverse; empty when none.
+    QString amountLimitRefusal(const QVariant& value, bool minimum) const;
+    // The columns and the amounts' display that go with the fit and the water.
+    void applyFitState();
+    // The counted water's mg/l by element, read again.
+    void refreshWater();
+    // The classic fit and the grower's, each writing the composition's amounts.
+    void fitClassicAmounts();
+    void fitGrowerAmounts();
     void declareDataSets();
     // Connects the controls' events to their handlers.
     void wireControls();
@@ -265,6 +300,18 @@ private:
     Program& program_;
     int actionEndHandler_ = 0;
     bool recalculationWaiting_ = false;
+    QComboBox* fitModeBox_ = nullptr;
+    QComboBox* waterBox_ = nullptr;
+    QPushButton* waterButton_ = nullptr;
+    DBGridColumn* minimumColumn_ = nullptr;
+    DBGridColumn* maximumColumn_ = nullptr;
+    DBGridColumn* weightColumn_ = nullptr;
+    DBGridColumn* waterColumn_ = nullptr;
+    // The choices of a run whose base has no options record.
+    int sessionFitMode_ = 0;
+    QVariant sessionWater_;
+    // The counted water's mg/l by element; empty without water.
+    std::unordered_map<long long, double> waterAmounts_;
     QWidget* searchStrip_ = nullptr;
     Field* lineFertilizer_ = nullptr; // T_rachet.id_udobra
     Field* targetElement_ = nullptr;  // ADOTable2.id_el

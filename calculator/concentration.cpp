@@ -47,6 +47,8 @@ void TForm4::installCalculation() {
     calcFields_.vagaCalc = ADOTable2.fieldByName(QStringLiteral("vaga_calc"));
     calcFields_.cvetCalc = ADOTable2.fieldByName(QStringLiteral("cvet_calc"));
     calcFields_.rPr = ADOTable2.fieldByName(QStringLiteral("r_pr"));
+    calcFields_.targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
+    calcFields_.water = ADOTable2.fieldByName(QStringLiteral("voda"));
     calcFields_.kol = T_rachet.fieldByName(QStringLiteral("kol"));
     calcFields_.kolPr = T_rachet.fieldByName(QStringLiteral("kol_pr"));
     calcFields_.lineKol = T_save_rar.fieldByName(QStringLiteral("kol"));
@@ -129,6 +131,18 @@ void TForm4::AddConcentrations(DataSet& lines) {
             }
         }
     }
+
+    // The source water counted brings its own share, added before the rounding.
+    if (waterAmounts_.empty())
+        return;
+    for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
+        const auto water = waterAmounts_.find(targetElement->asLargeInt());
+        if (water == waterAmounts_.end())
+            continue;
+        ADOTable2.edit();
+        result->setAsFloat(result->asFloat() + water->second);
+        ADOTable2.post();
+    }
 }
 
 // Back to the remembered crop, without settling a crop row being typed.
@@ -209,6 +223,9 @@ void TForm4::ADOTable2CalcFields(DataSet&) {
     f.vagaCalc->setAsFloat(RoundToDecimals((f.vega->asFloat() / 100.0) * p, 2));
     f.cvetCalc->setAsFloat(RoundToDecimals((f.cvet->asFloat() / 100.0) * p, 2));
     f.rPr->setAsFloat((f.rachet->asFloat() / 100.0) * p);
+    // What the counted source water brings of the row's element; empty without water.
+    const auto water = waterAmounts_.find(f.targetElement->asLargeInt());
+    f.water->setValue(water == waterAmounts_.end() ? QVariant() : QVariant(water->second));
 }
 
 void TForm4::T_rachetCalcFields(DataSet&) {

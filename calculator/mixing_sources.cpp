@@ -59,6 +59,39 @@ std::unordered_map<long long, std::vector<ElementShare>> ContentOf(Program& prog
     return content;
 }
 
+} // namespace
+
+std::unordered_map<long long, std::vector<ContentRow>>
+CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers) {
+    std::unordered_map<long long, std::vector<ContentRow>> content;
+    DataSet& rows = program.Form2->T_Sostav_Udobra;
+    DataSet& elements = program.Form3->T_Element;
+    DataSet& coefficients = program.Form3->T_KOF;
+    if (!rows.isActive() || fertilizers.empty())
+        return content;
+    const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
+    const int elementColumn = SnapshotColumn(rows, QStringLiteral("id_element"));
+    const int percentColumn = SnapshotColumn(rows, QStringLiteral("kol_element"));
+    const QString elementKey = QStringLiteral("id_element");
+    const QString coefficientKey = QStringLiteral("id_kof");
+    for (const std::vector<QVariant>& row : rows.snapshot()) {
+        const QVariant fertilizer = Cell(row, fertilizerColumn);
+        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
+            continue;
+        const QVariant element = Cell(row, elementColumn);
+        const QVariant record = elements.lookupValue(elementKey, element, QStringLiteral("id_kof"));
+        ContentRow c;
+        c.element = element.toLongLong();
+        c.percent = Cell(row, percentColumn).toDouble();
+        c.yields = coefficients.lookupValue(coefficientKey, record, QStringLiteral("id_element")).toLongLong();
+        c.coefficient = coefficients.lookupValue(coefficientKey, record, QStringLiteral("kof")).toDouble();
+        content[fertilizer.toLongLong()].push_back(c);
+    }
+    return content;
+}
+
+namespace {
+
 // The visible rows of a set of lines (the composition or a saved solution's).
 SourceLines LinesOf(Program& program, DataSet& set) {
     SourceLines result;
@@ -120,6 +153,7 @@ std::vector<TargetRow> CurrentTargets(Program& program) {
     const Field* shortName = set.fieldByName(QStringLiteral("name_el"));
     const Field* vega = set.fieldByName(QStringLiteral("vega"));
     const Field* rachet = set.fieldByName(QStringLiteral("rachet"));
+    const Field* weight = set.fieldByName(QStringLiteral("weight"));
     const auto optional = [](const QVariant& value) {
         return value.isNull() ? std::optional<double>() : std::optional<double>(value.toDouble());
     };
@@ -131,6 +165,7 @@ std::vector<TargetRow> CurrentTargets(Program& program) {
         row.shortName = set.valueAt(i, shortName).toString();
         row.vega = optional(set.valueAt(i, vega));
         row.rachet = optional(set.valueAt(i, rachet));
+        row.weight = optional(set.valueAt(i, weight));
         targets.push_back(row);
     }
     return targets;

@@ -6,9 +6,12 @@
 // current crop's target rows. Nothing is moved: no cursor, filter or current
 // record of any set changes, so the windows can read them after every action.
 
+#include "calculator/contribution.h"
 #include "calculator/solution_analysis.h"
 #include "calculator/solution_lines.h"
 
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace solvane {
@@ -19,6 +22,12 @@ struct SourceLines {
     std::vector<SolutionLine> lines; // in the source's order
     std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
 };
+
+// The content rows of the given fertilizers as the concentration calculation
+// reads them: each row's element or oxide, the element its conversion record
+// yields and the record's factor, in the table's order.
+std::unordered_map<long long, std::vector<ContentRow>>
+CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers);
 
 // The working composition's lines, with their fertilizers' content.
 SourceLines CompositionLines(Program& program);

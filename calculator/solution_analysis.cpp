@@ -25,7 +25,7 @@ constexpr long long kKeyElements = 6;
 } // namespace
 
 SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const std::vector<SolutionLine>& lines,
-                                 bool compositionShown, bool singularValueLeftOut) {
+                                 bool compositionShown, bool singularValueLeftOut, bool growerFit) {
     SolutionAnalysis result;
     result.rows.reserve(targets.size());
 
@@ -62,6 +62,16 @@ SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const st
                                              : QStringLiteral(": ни одно удобрение раствора не даёт этот элемент")));
         }
     }
+
+    if (growerFit)
+        for (size_t i = 0; i < targets.size(); ++i) {
+            const TargetRow& target = targets[i];
+            const bool fitted = target.vega.value_or(0.0) > 0.0 && target.weight.value_or(1.0) > 0.0;
+            if (fitted && result.rows[i].outOfRange)
+                result.warnings.append(
+                    Quoted(target.shortName) +
+                    QStringLiteral(": вне пределов ±10 % — удобрения раствора не дают нужного соотношения"));
+        }
 
     result.cations = key[KeyElement::Potassium] / kPotassium + key[KeyElement::Calcium] / kCalcium +
                      key[KeyElement::Magnesium] / kMagnesium;

@@ -9,16 +9,22 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace solvane {
 
 // A target row of the current crop, as the concentration grid shows it.
 struct TargetRow {
-    long long element = 0;
+    TargetRow(long long element = 0, QString shortName = {}, std::optional<double> vega = {},
+              std::optional<double> rachet = {}, std::optional<double> weight = {})
+        : element(element), shortName(std::move(shortName)), vega(vega), rachet(rachet), weight(weight) {}
+
+    long long element;
     QString shortName;
     std::optional<double> vega;   // empty: no target typed
     std::optional<double> rachet; // empty reads as 0, as everywhere in the calculator
+    std::optional<double> weight; // the row's weight in the grower's fit; empty counts 1
 };
 
 struct AnalysisRow {
@@ -41,14 +47,18 @@ struct SolutionAnalysis {
     // The conductivity estimate in mS/cm: (cations + anions) / 20 rounded to 2 places.
     double conductivity = 0.0;
     // The lines' amount warnings (only with compositionShown), then the
-    // elements that no fertilizer gives, then the singular-value message.
+    // elements that no fertilizer gives, then the fitted rows beyond ±10 %,
+    // then the singular-value message.
     QStringList warnings;
 };
 
 // lines: the composition's lines; their amounts are judged only when
 // compositionShown says that the rows hold the composition's concentrations.
 // singularValueLeftOut: the last recipe's solve left out a singular value.
+// growerFit: the grower's fit made the amounts, and a fitted row (a target
+// and a weight above 0) beyond ±10 % is named as a ratio the fertilizers
+// cannot give.
 SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const std::vector<SolutionLine>& lines,
-                                 bool compositionShown, bool singularValueLeftOut);
+                                 bool compositionShown, bool singularValueLeftOut, bool growerFit = false);
 
 } // namespace solvane

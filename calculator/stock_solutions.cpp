@@ -61,7 +61,10 @@ StockSolutions ComputeStockSolutions(const std::vector<SolutionLine>& lines, con
         const double grams = RoundToDecimalsSymmetric(line.amount * concentration * volume, 2);
         result.grams.push_back(grams);
         TankContents& tank = (i < tanks.size() && tanks[i] == Tank::A) ? a : b;
-        tank.total += grams;
+        // Nobody weighs a negative amount: it stays out of the tank's total
+        // (its warning still names the fertilizer).
+        if (grams > 0.0)
+            tank.total += grams;
 
         AppendAmountWarning(line, result.warnings);
         if (line.amount <= 0.0)

@@ -49,6 +49,16 @@ void DBGridColumn::setReadOnly(bool readOnly) {
     grid_.columnsChanged();
 }
 
+void DBGridColumn::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setSignificantDigits(int digits) {
+    significantDigits_ = digits;
+    grid_.columnsChanged();
+}
+
 void DBGridColumn::setSortMark(SortMark mark) {
     sortMark_ = mark;
     grid_.columnsChanged();
@@ -330,7 +340,7 @@ void DBGrid::writeEditor() {
     if (!editor || !index.isValid() || !model_->live() || index.row() != model_->currentRow())
         return;
     const std::optional<QVariant> value = delegate_->editorValue(editor, index.column());
-    if (value)
+    if (value && delegate_->acceptedByColumn(index.column(), *value))
         model_->writeValue(index.column(), *value);
 }
 

@@ -40,8 +40,17 @@ public:
     // like the others.
     QColor negativeColour() const { return negativeColour_; }
     void setNegativeColour(const QColor& colour);
-    bool isReadOnly() const { return readOnly_; }
+    bool isReadOnly() const { return readOnly_ || !enabled_; }
     void setReadOnly(bool readOnly);
+    // A disabled column shows its values greyed and cannot be edited.
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    // The significant digits its numbers are shown with (15 by default).
+    int significantDigits() const { return significantDigits_; }
+    void setSignificantDigits(int digits);
+    // Whether the spreadsheet export writes the column (when it is shown).
+    bool isExported() const { return exported_; }
+    void setExported(bool exported) { exported_ = exported; }
     ColumnKind kind() const { return kind_; }
     SortMark sortMark() const { return sortMark_; }
     void setSortMark(SortMark mark);
@@ -78,6 +87,9 @@ public:
     // Runs on every change of the value in this column's cell editor while it
     // is being edited, before the value is posted.
     std::function<void()> onChange;
+    // Checks a value about to be written from the cell editor: an empty
+    // answer takes it, a text refuses it and is shown once the edit is over.
+    std::function<QString(const QVariant& value)> onValidate;
 
 private:
     DBGrid& grid_;
@@ -87,6 +99,9 @@ private:
     QColor colour_;
     QColor negativeColour_;
     bool readOnly_ = false;
+    bool enabled_ = true;
+    int significantDigits_ = 15;
+    bool exported_ = true;
     ColumnKind kind_ = ColumnKind::Plain;
     SortMark sortMark_ = SortMark::None;
     DataSource* lookupListSource_ = nullptr;

@@ -189,10 +189,21 @@ std::optional<QVariant> DBGridDelegate::editorValue(QWidget* editor, int) const 
 void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
     try {
         const std::optional<QVariant> value = editorValue(editor, index.column());
-        if (value)
+        if (value && acceptedByColumn(index.column(), *value))
             model->setData(index, *value, Qt::EditRole);
     } catch (...) {
     }
+}
+
+bool DBGridDelegate::acceptedByColumn(int column, const QVariant& value) const {
+    const DBGridColumn* c = grid_.column(column);
+    if (!c->onValidate)
+        return true;
+    const QString refusal = c->onValidate(value);
+    if (refusal.isEmpty())
+        return true;
+    grid_.reportLater(refusal);
+    return false;
 }
 
 void DBGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {

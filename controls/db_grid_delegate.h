@@ -34,6 +34,9 @@ public:
     // The value the editor holds, in the terms of the column's edit field;
     // nothing when it holds no acceptable value (refused). Throws Error.
     std::optional<QVariant> editorValue(QWidget* editor, int column) const;
+    // Whether the column's check takes a value about to be written; a
+    // refusal is reported once the edit is over.
+    bool acceptedByColumn(int column, const QVariant& value) const;
 
 protected:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,

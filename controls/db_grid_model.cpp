@@ -178,7 +178,9 @@ QVariant DBGridModel::readCell(int row, int column, int role) const {
         if (part == CheckPart)
             result = truthOf(raw) ? Qt::Checked : Qt::Unchecked;
         else if (c->kind() != ColumnKind::Check)
-            result = ValueText(raw);
+            result = c->significantDigits() < 15 && f->isNumeric() && !raw.isNull()
+                         ? FormatNumber(raw.toDouble(), c->significantDigits())
+                         : ValueText(raw);
     } catch (const Error& e) {
         if (!readFailed_) {
             readFailed_ = true;
@@ -221,7 +223,9 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
             // A number below 0 in its own colour where the column gives one;
             // told by the sign of the text shown (whatever the locale writes
             // as its separators), so a frozen grid keeps it too.
-            QColor text = grid_.palette().color(QPalette::Text);
+            QColor text = grid_.palette().color(c->isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+            if (!c->isEnabled() && !c->colour().isValid() && !c->negativeColour().isValid())
+                return QVariant(QBrush(text));
             if (c->negativeColour().isValid()) {
                 if (readCell(index.row(), index.column(), Qt::DisplayRole).toString().startsWith(QLatin1Char('-')))
                     text = c->negativeColour();

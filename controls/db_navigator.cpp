@@ -148,7 +148,9 @@ void DBNavigator::press(NavButton button) {
             ds->insert();
             break;
         case NavButton::Delete:
-            if (guard_.messages().confirmDelete(this))
+            if (deleteAction)
+                deleteAction();
+            else if (guard_.messages().confirmDelete(this))
                 ds->deleteRecord();
             break;
         case NavButton::Edit:

@@ -35,6 +35,9 @@ public:
     void press(NavButton button);
 
     std::function<void(NavButton)> onClick;
+    // When set, the delete button runs it instead of the standard question
+    // and delete (a window that asks its own question, or deletes more).
+    std::function<void()> deleteAction;
 
 private:
     class Link;

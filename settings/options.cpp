@@ -139,6 +139,9 @@ void ApplyOptions(Program& program) {
     calc.dxDBGrid3name_el->setVisible(options.c31);
     calc.dxDBGrid3vega->setVisible(options.c32);
     calc.dxDBGrid3rachet->setVisible(options.c34);
+
+    // 8. The fit and the source water the recipe uses.
+    calc.showFitChoice();
 }
 
 } // namespace solvane

@@ -21,7 +21,10 @@ void CheckRowCount(size_t rows, const QString& fileName) {
 } // namespace
 
 void SaveGridToXls(const DBGrid& grid, const QString& fileName) {
-    const std::vector<DBGridColumn*> columns = grid.visibleColumns();
+    std::vector<DBGridColumn*> columns;
+    for (DBGridColumn* column : grid.visibleColumns())
+        if (column->isExported())
+            columns.push_back(column);
     QStringList captions;
     for (const DBGridColumn* column : columns)
         captions << column->caption();

@@ -28,6 +28,10 @@ inline NumberLimits Target() {
 inline NumberLimits Amount() {
     return {0, 1000, QStringLiteral("г/л")};
 }
+// A target row's weight in the grower's fit.
+inline NumberLimits Weight() {
+    return {0, 100, QString()};
+}
 // An amount of a saved solution's line, g per litre.
 inline NumberLimits SavedAmount() {
     return {0, 100, QStringLiteral("г/л")};

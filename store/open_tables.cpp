@@ -12,6 +12,9 @@ void OpenTables(const ProgramDataSets& s) {
     s.connection->open();
     s.crops->open();
     s.targets->open();
+    for (DataSet* set : {s.waterProfiles, s.waterElements})
+        if (set)
+            set->open();
     if (s.loadSizes)
         s.loadSizes();
 }
@@ -23,6 +26,9 @@ void CloseTables(const ProgramDataSets& s) {
     s.connection->close();
     s.crops->close();
     s.targets->close();
+    for (DataSet* set : {s.waterElements, s.waterProfiles})
+        if (set)
+            set->close();
 }
 
 } // namespace solvane

@@ -24,11 +24,14 @@ struct ProgramDataSets {
     DataSet* calcCoefficients = nullptr; // the calculator's t_kof set
     DataSet* crops = nullptr;            // T_kult
     DataSet* targets = nullptr;          // t_konc
+    DataSet* waterProfiles = nullptr;    // t_water
+    DataSet* waterElements = nullptr;    // t_water_el of the current profile
     std::function<void()> loadSizes;
 };
 
 // Opens every data set in a fixed order (an open set stays as it is), then
-// the connection, the crops and their targets, and last loads the window sizes.
+// the connection, the crops and their targets, the source water's profiles,
+// and last loads the window sizes.
 void OpenTables(const ProgramDataSets& sets);
 // Closes every data set and the connection; unposted changes are lost.
 void CloseTables(const ProgramDataSets& sets);

@@ -41,7 +41,7 @@ std::vector<TableDef> buildTables() {
     t.push_back({QStringLiteral("T_kult"), {key("id_kult"), text("name_kult", 50), text("ph", 50)}});
     t.push_back({QStringLiteral("t_konc"),
                  {key("id_konc"), real("vega"), real("cvet"), integer("id_kult"), integer("id_el"), real("rachet"),
-                  added(real("weight"))}});
+                  added(real("weight", 1.0))}});
     t.push_back(
         {QStringLiteral("t_rachet"),
          {key("id_rachet"), integer("id_udobra"), real("kol"), added(real("kol_min")), added(real("kol_max"))}});

@@ -94,7 +94,7 @@ private slots:
             QCOMPARE(file.value(QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
             QCOMPARE(file.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
             QVERIFY(file.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight IS NULL")).toInt(),
+            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight = 1")).toInt(),
                      file.value(QStringLiteral("SELECT count(*) FROM t_konc")).toInt());
             QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_rachet WHERE kol_min IS NOT NULL OR "
                                                "kol_max IS NOT NULL"))

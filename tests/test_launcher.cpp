@@ -21,8 +21,9 @@ namespace {
 
 std::vector<DataSet*> allSets(Program& p) {
     const ProgramDataSets s = p.dataSets();
-    return {s.options,      s.composition, s.components, s.savedHeads,       s.savedLines, s.plainElements, s.elements,
-            s.coefficients, s.fertilizers, s.content,    s.calcCoefficients, s.crops,      s.targets};
+    return {s.options,          s.composition, s.components,   s.savedHeads,    s.savedLines,
+            s.plainElements,    s.elements,    s.coefficients, s.fertilizers,   s.content,
+            s.calcCoefficients, s.crops,       s.targets,      s.waterProfiles, s.waterElements};
 }
 
 void execSql(const QString& file, const char* sql) {
@@ -49,7 +50,7 @@ private slots:
             QVERIFY(!f->isVisible());
         }
         QCOMPARE(names, (QStringList{"Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form18", "F_Converter",
-                                     "F_StockSolutions", "F_Analysis"}));
+                                     "F_StockSolutions", "F_Analysis", "WaterProfilesWindow"}));
         QCOMPARE(captions.at(0), QStringLiteral("Solvane v1.2"));
         QCOMPARE(captions.at(5), QStringLiteral("Спарвочник коэффициентов"));
         // Only the element directory's sets are open before the launcher is shown.
@@ -87,7 +88,7 @@ private slots:
             captions << f->windowTitle();
         QCOMPARE(captions, (QStringList{"Solvane v1.2", "Справочник удобрений", "Справочник элементов", "Tarvik v1.2",
                                         "Введите название", "Спарвочник коэффициентов", "Опции", "Конвертер",
-                                        "Маточные растворы", "Анализ раствора"}));
+                                        "Маточные растворы", "Анализ раствора", "Исходная вода"}));
         program.messages().showError(program.Form1.get(), QStringLiteral("проверка"));
         QCOMPARE(program.messages().shown().back().caption, QStringLiteral("Solvane"));
 

@@ -4,7 +4,8 @@
 //
 //   bench_calculator [ROUNDS]
 //
-// For each size (fertilizers x target rows) it times
+// For each size (fertilizers x target rows) and each fit (0 the classic
+// least squares, 1 the grower's) it times
 //   ">"           adding one fertilizer, on a composition growing to full size;
 //   amount edit   an amount typed into a line, then the recalculation timer;
 //   crop click    a click on the crop, which completes the missing plain
@@ -44,8 +45,8 @@ void Report(const char* label, const Size& size, Timing& t) {
     std::sort(t.ms.begin(), t.ms.end());
     const double median = t.ms.empty() ? 0 : t.ms[t.ms.size() / 2];
     const double worst = t.ms.empty() ? 0 : t.ms.back();
-    std::printf("%3d x %-3d %-12s median %8.2f ms   worst %8.2f ms   commits/action %.2f   (%zu actions)\n",
-                size.fertilizers, size.targets, label, median, worst,
+    std::printf("%3d x %-3d fit %d %-12s median %8.2f ms   worst %8.2f ms   commits/action %.2f   (%zu actions)\n",
+                size.fertilizers, size.targets, size.fit, label, median, worst,
                 t.ms.empty() ? 0.0 : static_cast<double>(t.commits) / static_cast<double>(t.ms.size()), t.ms.size());
     std::fflush(stdout);
 }
@@ -110,7 +111,9 @@ int main(int argc, char** argv) {
     RunHeadless();
     QApplication app(argc, argv);
     const int rounds = Rounds(argc, argv, 5);
-    RunSize({12, 14, 14, rounds});
-    RunSize({100, 60, 14, std::max(1, rounds / 5)});
+    for (const int fit : {0, 1}) {
+        RunSize({12, 14, 14, rounds, fit});
+        RunSize({100, 60, 14, std::max(1, rounds / 5), fit});
+    }
     return 0;
 }

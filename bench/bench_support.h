@@ -23,6 +23,7 @@ struct Size {
     int targets;
     int missing; // plain elements without a target row
     int rounds;  // how often the composition is built up
+    int fit = 0; // the options' fit: 0 the classic least squares, 1 the grower's
 };
 
 inline void Exec(sqlite3* db, const QString& sql) {
@@ -78,7 +79,9 @@ inline void BuildDatabase(const QString& file, const Size& size) {
                      .arg(40 + 11 * e)
                      .arg(e));
     Exec(db, QStringLiteral("INSERT INTO t_opt (c11, c21, c22, c23, c24, c31, c32, c33, c34, c35, c36, c37, c38, c39,"
-                            " avto, ppm1, ppm2, kult, maxim) VALUES (1,1,1,1,1,1,1,1,1,1,1,1,1,1, 0, 1, 1, 1, 250)"));
+                            " avto, ppm1, ppm2, kult, maxim, fit_mode)"
+                            " VALUES (1,1,1,1,1,1,1,1,1,1,1,1,1,1, 0, 1, 1, 1, 250, %1)")
+                 .arg(size.fit));
     Exec(db, QStringLiteral("COMMIT"));
     sqlite3_close(db);
 }

@@ -386,16 +386,16 @@ void TForm4::buildLayout() {
     // while a water is counted. Neither goes into the spreadsheet.
     weightColumn_ = dxDBGrid3->addColumn(QStringLiteral("weight"), QStringLiteral("Вес"));
     weightColumn_->setSpin(0.1, FieldLimits::Weight());
-    weightColumn_->setWidth(36);
+    weightColumn_->setWidth(34);
     weightColumn_->setExported(false);
     waterColumn_ = dxDBGrid3->addColumn(QStringLiteral("voda"), QStringLiteral("Вода"));
     waterColumn_->setReadOnly(true);
     waterColumn_->setWidth(48);
     waterColumn_->setExported(false);
     waterColumn_->setVisible(false);
-    dxDBGrid3name_el->setWidth(56);
-    dxDBGrid3vega->setWidth(170);
-    dxDBGrid3rachet->setWidth(62);
+    dxDBGrid3name_el->setWidth(54);
+    dxDBGrid3vega->setWidth(166);
+    dxDBGrid3rachet->setWidth(68);
     PopupMenu1 = MakeMenu(QStringLiteral("PopupMenu1"), this);
     N9 = MakeMenuItem(PopupMenu1, QStringLiteral("N9"), QStringLiteral("Добавить"));
     N10 = MakeMenuItem(PopupMenu1, QStringLiteral("N10"), QStringLiteral("Удалить"));

@@ -17,6 +17,7 @@
 #include "large_screen.h"
 #include "store/field_limits.h"
 #include "store/number_text.h"
+#include "support/grid_typing.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -35,18 +36,6 @@ void AddSolutionRows(SqlFile& sql) {
     sql.exec(QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (1, 0.7)"));
     sql.exec(QStringLiteral("INSERT INTO t_head_rar (name_rar, id_konc, kol_l, konc) VALUES ('Опыт', 1, 2, 100)"));
     sql.exec(QStringLiteral("INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 0.7, 1)"));
-}
-
-// The open cell editor of a grid, after the grid was asked to edit a cell.
-NumberSpinBox* EditCell(DBGrid& grid, int row, int column) {
-    const QModelIndex index = grid.model()->index(row, column);
-    grid.setFocus();
-    grid.setCurrentIndex(index);
-    grid.edit(index);
-    for (NumberSpinBox* e : grid.findChildren<NumberSpinBox*>())
-        if (e->isVisible())
-            return e;
-    return nullptr;
 }
 
 // One numeric field: how to open it for typing, and where to read what it

@@ -1,0 +1,238 @@
+// The grower's fit through the real windows: the tomato set of the starter
+// base, each of the fit's knobs (a weight, a limit, a fixed amount, a source
+// water) typed or chosen as a grower does, the choice of the fit, the water
+// window, and an old base that keeps the classic fit.
+
+#include "calculator/analysis_form.h"
+#include "calculator_fixture.h"
+#include "controls/db_navigator.h"
+#include "controls/message_service.h"
+#include "directories/water_form.h"
+#include "large_screen.h"
+#include "settings/options_form.h"
+#include "support/grid_typing.h"
+#include "support/test_base.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace solvane;
+using namespace solvane::test;
+
+namespace {
+
+const QStringList kTomatoSet = {"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия",
+                                "Сульфат магния",     "Сульфат калия",    "Хелат железа (Fe-EDTA)",
+                                "Сульфат марганца",   "Сульфат цинка",    "Сульфат меди",
+                                "Борная кислота",     "Молибдат натрия"};
+
+// The program on a base.mdb in the working directory, the calculator open.
+struct Running {
+    std::unique_ptr<Program> program;
+    Running() {
+        program = std::make_unique<Program>();
+        program->messages().setMode(MessageService::Mode::Headless);
+        program->quit = [] {};
+        program->Form1->show();
+        QTest::mouseClick(program->Form1->RzButton2, Qt::LeftButton);
+    }
+    TForm4& calc() { return *program->Form4; }
+    // ">" for each fertilizer by name, as clicks would.
+    bool add(const QStringList& names) {
+        DataSet& list = program->Form2->T_Udobra;
+        Field* name = list.fieldByName(QStringLiteral("name_udobra"));
+        for (const QString& wanted : names) {
+            bool found = false;
+            for (list.first(); !list.eof(); list.next())
+                if ((found = name->asString() == wanted))
+                    break;
+            if (!found)
+                return false;
+            if (!calc().runGuarded([this] { calc().Button1Click(); }))
+                return false;
+        }
+        return true;
+    }
+};
+
+QComboBox* Box(TForm4& calc, const char* name) {
+    return calc.findChild<QComboBox*>(QString::fromLatin1(name));
+}
+
+// Picks the entry below the current one of a drop-down with the keyboard.
+void ChooseNext(QComboBox* box) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Down);
+}
+
+} // namespace
+
+class GrowerFitWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The set almost every grower uses for tomato: every amount can be
+    // weighed, the micro elements are met, the rows the salts cannot reach
+    // are named by the analysis.
+    void theTomatoSetOfTheStarterBase() {
+        WorkingDirectory dir;
+        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        Running r;
+        TForm4& calc = r.calc();
+        QCOMPARE(Box(calc, "FitModeBox")->currentText(), QStringLiteral("Без отрицательных, по относительной ошибке"));
+        QVERIFY(r.add(kTomatoSet));
+        SqlFile sql;
+        for (const auto& row : sql.rows(QStringLiteral("SELECT kol FROM t_rachet")))
+            QVERIFY2(row.at(0).toDouble() >= 0.0, qPrintable(row.at(0).toString()));
+        for (const char* micro : {"Mn", "Zn", "Cu", "B", "Mo"}) {
+            const auto row = sql.rows(QStringLiteral("SELECT vega, rachet FROM t_konc JOIN T_element ON id_el = "
+                                                     "id_element WHERE id_kult = 1 AND Smallname_element = ?"),
+                                      {QString::fromLatin1(micro)});
+            QCOMPARE(row.size(), size_t(1));
+            const double target = row[0].at(0).toDouble(), result = row[0].at(1).toDouble();
+            QVERIFY2(std::fabs(result - target) <= 0.01 * target, micro);
+        }
+        // Four significant digits in the amount column.
+        QCOMPARE(calc.dxDBGrid2Column2->significantDigits(), 4);
+        calc.N13->trigger();
+        QVERIFY(r.program->F_Analysis->ListBox1->findItems(
+                                             QStringLiteral("«Ca»: вне пределов ±10 % — удобрения раствора не дают "
+                                                            "нужного соотношения"),
+                                             Qt::MatchExactly)
+                    .size() == 1);
+    }
+
+    // One fertilizer with 10 % N and 20 % P against 100 mg/l of each: the
+    // fit minimises w_N² (g − 1)² + w_P² (2g − 1)², so g = 0.6; each knob
+    // moves the optimum where the formula says.
+    void weightsLimitsAFixedAmountAndWaterAsTheFormulaSays() {
+        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
+                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1), (100, 1, 2);"
+                            "UPDATE t_opt SET fit_mode = 1;"
+                            "INSERT INTO t_water (id_water, name_water) VALUES (1, 'Скважина');"
+                            "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 1, 50);");
+        f.start();
+        TForm4& calc = f.calc();
+        calc.Timer1->setInterval(0);
+        QVERIFY(f.add(3));
+        const auto amount = [&f] { return f.amounts().at(0); };
+        const auto near = [](double a, double b) { return std::fabs(a - b) < 1e-9; };
+        QVERIFY(near(amount(), 0.6));
+
+        // The weight of N: 2 gives 4 (g − 1) + 2 (2g − 1) = 0, g = 0.75.
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid3, 0, 3, QStringLiteral("2")));
+        QTRY_VERIFY(near(amount(), 0.75));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid3, 0, 3, QStringLiteral("1")));
+        QTRY_VERIFY(near(amount(), 0.6));
+
+        // A maximum below the optimum, a minimum above it, a fixed amount.
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,5")));
+        QTRY_VERIFY(near(amount(), 0.5));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QString()));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QStringLiteral("0,7")));
+        QTRY_VERIFY(near(amount(), 0.7));
+        f.program().messages().clearShown();
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,65")));
+        QTRY_COMPARE(f.errors(), QStringList{QStringLiteral("Минимум больше максимума")});
+        QVERIFY(std::isnan(f.column(QStringLiteral("SELECT kol_max FROM t_rachet")).at(0)));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QStringLiteral("0,65")));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,65")));
+        QTRY_VERIFY(near(amount(), 0.65));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QString()));
+        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QString()));
+        QTRY_VERIFY(near(amount(), 0.6));
+
+        // A well bringing 50 mg/l of N: (g − 0.5) + 2 (2g − 1) = 0, g = 0.5;
+        // "Расчёт" counts the water, shown in its own column.
+        ChooseNext(Box(calc, "WaterBox"));
+        QTRY_VERIFY(near(amount(), 0.5));
+        QCOMPARE(f.result(kN), 100.0);
+        QCOMPARE(f.column(QStringLiteral("SELECT id_water FROM t_opt")), std::vector<double>{1});
+        QVERIFY(calc.dxDBGrid3->columnByField(QStringLiteral("voda"))->isVisible());
+        QCOMPARE(f.target(kN, "voda"), 50.0);
+        QVERIFY(f.errors().size() == 1);
+    }
+
+    // The choice of the fit is stored and reruns the recipe at once; the
+    // classic fit greys the grower's columns out.
+    void choosingTheFit() {
+        WorkingDirectory dir;
+        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        Running r;
+        TForm4& calc = r.calc();
+        QVERIFY(r.add(kTomatoSet));
+        QComboBox* fit = Box(calc, "FitModeBox");
+        ChooseNext(fit);
+        QCOMPARE(fit->currentText(), QStringLiteral("Классический (МНК)"));
+        SqlFile sql;
+        QCOMPARE(sql.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
+        QVERIFY(sql.value(QStringLiteral("SELECT min(kol) FROM t_rachet")).toDouble() < 0.0);
+        QVERIFY(!calc.dxDBGrid3->columnByField(QStringLiteral("weight"))->isEnabled());
+        QVERIFY(!calc.dxDBGrid2->columnByField(QStringLiteral("kol_min"))->isEnabled());
+        fit->setFocus();
+        QTest::keyClick(fit, Qt::Key_Up);
+        QCOMPARE(sql.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 1);
+        QVERIFY(sql.value(QStringLiteral("SELECT min(kol) FROM t_rachet")).toDouble() >= 0.0);
+    }
+
+    // A base written before the grower's fit opens with the classic fit, and
+    // its recipe is the classic recipe of a new base set to it.
+    void anOldBaseKeepsItsFit() {
+        std::vector<std::vector<QVariant>> classic;
+        {
+            WorkingDirectory dir;
+            CreateStarterDatabase(QStringLiteral("base.mdb"));
+            SqlFile().exec(QStringLiteral("UPDATE t_opt SET fit_mode = 0"));
+            Running r;
+            QVERIFY(r.add(kTomatoSet));
+            classic = SqlFile().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet"));
+        }
+        WorkingDirectory dir;
+        QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
+        QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+        Running r;
+        QCOMPARE(Box(r.calc(), "FitModeBox")->currentText(), QStringLiteral("Классический (МНК)"));
+        QVERIFY(r.add(kTomatoSet));
+        QCOMPARE(SqlFile().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")), classic);
+    }
+
+    // The water window: "..." opens it; deleting the profile the calculator
+    // counts asks first, takes its elements with it and stops counting it.
+    void theWaterWindow() {
+        WorkingDirectory dir;
+        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        Running r;
+        TForm4& calc = r.calc();
+        QVERIFY(r.add({QStringLiteral("Кальциевая селитра")}));
+        ChooseNext(Box(calc, "WaterBox"));
+        SqlFile sql;
+        QCOMPARE(sql.value(QStringLiteral("SELECT id_water FROM t_opt")).toInt(), 1);
+        const double withWater = sql.value(QStringLiteral("SELECT kol FROM t_rachet")).toDouble();
+
+        QTest::mouseClick(calc.findChild<QPushButton*>(QStringLiteral("WaterButton")), Qt::LeftButton);
+        WaterProfilesWindow& water = *r.program->WaterProfiles;
+        QVERIFY(QTest::qWaitForWindowExposed(&water));
+        QCOMPARE(water.windowTitle(), QStringLiteral("Исходная вода"));
+        auto* navigator = water.findChild<DBNavigator*>(QStringLiteral("WaterProfilesNavigator"));
+        r.program->messages().queueAnswer(MessageAnswer::No);
+        QVERIFY(water.runGuarded([&] { navigator->press(NavButton::Delete); }));
+        QCOMPARE(sql.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 1);
+        r.program->messages().queueAnswer(MessageAnswer::Yes);
+        QVERIFY(water.runGuarded([&] { navigator->press(NavButton::Delete); }));
+        const ShownMessage& asked = r.program->messages().shown().back();
+        QCOMPARE(asked.text, QStringLiteral("Удалить профиль воды «Водопровод (пример)»?"));
+        QCOMPARE(asked.buttons, MessageButtons::YesNo);
+        QCOMPARE(sql.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
+        QCOMPARE(sql.value(QStringLiteral("SELECT count(*) FROM t_water_el")).toInt(), 0);
+        QVERIFY(sql.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
+
+        // Closing the window shows the list anew and refits without the water.
+        water.close();
+        QCOMPARE(Box(calc, "WaterBox")->count(), 1);
+        QVERIFY(sql.value(QStringLiteral("SELECT kol FROM t_rachet")).toDouble() != withWater);
+        QVERIFY(!calc.dxDBGrid3->columnByField(QStringLiteral("voda"))->isVisible());
+    }
+};
+
+SOLVANE_LARGE_SCREEN_TEST_MAIN(GrowerFitWindowsTest)
+#include "test_grower_fit_windows.moc"

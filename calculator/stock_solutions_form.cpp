@@ -90,8 +90,8 @@ void TF_StockSolutions::buildLayout() {
                           FieldLimits::Concentration(), 1, kFirstConcentration);
     Label2->setBuddy(SpinEdit1);
     Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
-    Edit1 = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(),
-                      1, kFirstVolume);
+    Edit1 = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(), 1,
+                      kFirstVolume);
     Label3->setBuddy(Edit1);
     settings->addWidget(Label2);
     settings->addWidget(SpinEdit1);

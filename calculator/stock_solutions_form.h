@@ -32,18 +32,18 @@ public:
     explicit TF_StockSolutions(Program& program);
     ~TF_StockSolutions() override;
 
-    QLabel* Label1 = nullptr;        // "Раствор: ..."
-    QLabel* Label2 = nullptr;        // "Концентрация, раз:"
+    QLabel* Label1 = nullptr;           // "Раствор: ..."
+    QLabel* Label2 = nullptr;           // "Концентрация, раз:"
     NumberSpinBox* SpinEdit1 = nullptr; // the concentration, 2 to 1000
-    QLabel* Label3 = nullptr;        // "Объём каждого бака, л:"
+    QLabel* Label3 = nullptr;           // "Объём каждого бака, л:"
     NumberSpinBox* Edit1 = nullptr;     // the volume of each tank
-    TextGrid* StringGrid1 = nullptr; // "Удобрение", "г/л", "Бак", "Граммов в бак"
-    QLabel* Label4 = nullptr;        // "Бак А: ..."
-    QLabel* Label5 = nullptr;        // "Бак Б: ..."
-    QLabel* Label6 = nullptr;        // "На 1 л воды: ..."
-    QLabel* Label7 = nullptr;        // "Предупреждения:"
-    QListWidget* ListBox1 = nullptr; // the warnings
-    QPushButton* Button1 = nullptr;  // "Выгрузить в EXCEL"
+    TextGrid* StringGrid1 = nullptr;    // "Удобрение", "г/л", "Бак", "Граммов в бак"
+    QLabel* Label4 = nullptr;           // "Бак А: ..."
+    QLabel* Label5 = nullptr;           // "Бак Б: ..."
+    QLabel* Label6 = nullptr;           // "На 1 л воды: ..."
+    QLabel* Label7 = nullptr;           // "Предупреждения:"
+    QListWidget* ListBox1 = nullptr;    // the warnings
+    QPushButton* Button1 = nullptr;     // "Выгрузить в EXCEL"
 
     // What the menu items run: shows the window for the source, every line
     // in the tank of its first assignment.

@@ -100,9 +100,7 @@ class ControlsGridTest : public QObject {
     std::unique_ptr<Base> base;
 
 private slots:
-    void init() {
-        base = std::make_unique<Base>();
-    }
+    void init() { base = std::make_unique<Base>(); }
     void cleanup() { base.reset(); }
 
     void showsRowsAndFollowsTheCursorBothWays() {

@@ -56,9 +56,7 @@ class ControlsBarsTest : public QObject {
     std::unique_ptr<Base> base;
 
 private slots:
-    void init() {
-        base = std::make_unique<Base>();
-    }
+    void init() { base = std::make_unique<Base>(); }
     void cleanup() { base.reset(); }
 
     void theNavigatorsButtonsActOnTheDataSet() {

@@ -22,10 +22,9 @@ using namespace solvane::test;
 
 namespace {
 
-const QStringList kTomatoSet = {"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия",
-                                "Сульфат магния",     "Сульфат калия",    "Хелат железа (Fe-EDTA)",
-                                "Сульфат марганца",   "Сульфат цинка",    "Сульфат меди",
-                                "Борная кислота",     "Молибдат натрия"};
+const QStringList kTomatoSet = {"Кальциевая селитра", "Калиевая селитра",       "Монофосфат калия", "Сульфат магния",
+                                "Сульфат калия",      "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка",
+                                "Сульфат меди",       "Борная кислота",         "Молибдат натрия"};
 
 // The program on a base.mdb in the working directory, the calculator open.
 struct Running {
@@ -95,10 +94,10 @@ private slots:
         // Four significant digits in the amount column.
         QCOMPARE(calc.dxDBGrid2Column2->significantDigits(), 4);
         calc.N13->trigger();
-        QVERIFY(r.program->F_Analysis->ListBox1->findItems(
-                                             QStringLiteral("«Ca»: вне пределов ±10 % — удобрения раствора не дают "
-                                                            "нужного соотношения"),
-                                             Qt::MatchExactly)
+        QVERIFY(r.program->F_Analysis->ListBox1
+                    ->findItems(QStringLiteral("«Ca»: вне пределов ±10 % — удобрения раствора не дают "
+                                               "нужного соотношения"),
+                                Qt::MatchExactly)
                     .size() == 1);
     }
 

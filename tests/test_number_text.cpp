@@ -64,19 +64,34 @@ private slots:
         QTest::addColumn<QString>("russian");
         QTest::addColumn<QString>("c");
         const QString refused = QStringLiteral("refused");
-        QTest::newRow("comma") << "0,5" << "0.5" << refused;
-        QTest::newRow("dot") << "0.5" << "0.5" << "0.5";
-        QTest::newRow("space group") << "1 000,5" << "1000.5" << refused;
+        QTest::newRow("comma") << "0,5"
+                               << "0.5" << refused;
+        QTest::newRow("dot") << "0.5"
+                             << "0.5"
+                             << "0.5";
+        QTest::newRow("space group") << "1 000,5"
+                                     << "1000.5" << refused;
         QTest::newRow("no-break space group") << QStringLiteral("1\u00A0000,5") << "1000.5" << refused;
         QTest::newRow("narrow no-break space group") << QStringLiteral("1\u202F000,5") << "1000.5" << refused;
         QTest::newRow("comma group") << "1,000.5" << refused << "1000.5";
-        QTest::newRow("exponent") << "1e3" << "1000" << "1000";
-        QTest::newRow("negative exponent") << "1E-3" << "0.001" << "0.001";
-        QTest::newRow("trailing comma") << "1," << "1" << refused;
-        QTest::newRow("trailing dot") << "1." << "1" << "1";
-        QTest::newRow("leading separator") << ",5" << "0.5" << refused;
-        QTest::newRow("negative") << "-1" << "-1" << "-1";
-        QTest::newRow("blanks around") << " 2,5 " << "2.5" << refused;
+        QTest::newRow("exponent") << "1e3"
+                                  << "1000"
+                                  << "1000";
+        QTest::newRow("negative exponent") << "1E-3"
+                                           << "0.001"
+                                           << "0.001";
+        QTest::newRow("trailing comma") << "1,"
+                                        << "1" << refused;
+        QTest::newRow("trailing dot") << "1."
+                                      << "1"
+                                      << "1";
+        QTest::newRow("leading separator") << ",5"
+                                           << "0.5" << refused;
+        QTest::newRow("negative") << "-1"
+                                  << "-1"
+                                  << "-1";
+        QTest::newRow("blanks around") << " 2,5 "
+                                       << "2.5" << refused;
         QTest::newRow("empty") << "" << refused << refused;
         QTest::newRow("letters") << "abc" << refused << refused;
         QTest::newRow("separator alone") << "," << refused << refused;
@@ -144,7 +159,8 @@ private slots:
         QCOMPARE(RefusalOf(QStringLiteral("1e308"), targets, true), targets.refusal());
         QCOMPARE(RefusalOf(QString(), targets, true), QString());
         QCOMPARE(RefusalOf(QString(), targets, false), QStringLiteral("Введите число. ") + targets.refusal());
-        QCOMPARE(RefusalOf(QStringLiteral("1e"), targets, true), QStringLiteral("«1e» — не число. ") + targets.refusal());
+        QCOMPARE(RefusalOf(QStringLiteral("1e"), targets, true),
+                 QStringLiteral("«1e» — не число. ") + targets.refusal());
         const NumberLimits content{0.0001, 100, QStringLiteral("%")};
         QCOMPARE(content.refusal(), QStringLiteral("Допустимо от %1 до 100 %.").arg(FormatNumber(0.0001)));
         const NumberLimits times{2, 1000, QString(), true};

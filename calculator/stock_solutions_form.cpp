@@ -34,8 +34,8 @@ constexpr double kFirstVolume = 10;
 
 // A negative amount (a fertilizer the solution does not need) stands out as
 // it does in the calculator.
-TextCell NumberCell(double value) {
-    TextCell cell{FormatNumber(value), true, {}, {}};
+TextCell NumberCell(double value, int significantDigits = 15) {
+    TextCell cell{FormatNumber(value, significantDigits), true, {}, {}};
     if (value < 0)
         cell.foreground = Qt::red;
     return cell;
@@ -209,8 +209,10 @@ bool TF_StockSolutions::compute() {
     result_ = ComputeStockSolutions(lines_, tanks_, concentration_, volume_);
 
     view.rows.reserve(lines_.size());
+    // The grower's unrounded amounts show as the composition shows them.
+    const int amountDigits = program_.Form4->fitMode() == 1 ? 4 : 15;
     for (size_t i = 0; i < lines_.size(); ++i)
-        view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount),
+        view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount, amountDigits),
                              TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i])});
     view.tankA = TankTotal(Tank::A, result_.totalA, volume_);
     view.tankB = TankTotal(Tank::B, result_.totalB, volume_);

@@ -34,10 +34,7 @@ QString NewbasePath() {
     const QString chosen = qEnvironmentVariable("SOLVANE_NEWBASE");
     if (!chosen.isEmpty())
         return chosen;
-    const QDir dir(QCoreApplication::applicationDirPath());
-    const QString beside = dir.filePath(QStringLiteral("solvane-newbase"));
-    const QString tools = dir.filePath(QStringLiteral("tools/solvane-newbase"));
-    return !QFileInfo(beside).isExecutable() && QFileInfo(tools).isExecutable() ? tools : beside;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("solvane-newbase"));
 }
 
 AccessStart OfferAccessConversion(MessageService& messages, const QString& maker, int timeoutMs) {

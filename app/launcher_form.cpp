@@ -1,12 +1,12 @@
 #include "app/launcher_form.h"
 
 #include "app/program.h"
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/widget_building.h"
-#include "directories/element_form.h"
-#include "directories/fertilizer_form.h"
-#include "settings/options.h"
-#include "settings/window_sizes.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
+#include "windows/settings/options.h"
+#include "windows/settings/window_sizes.h"
 
 #include <QPushButton>
 #include <QScopeGuard>

@@ -14,7 +14,7 @@
 // median of all these times is printed, with the mean number of solver passes
 // and the share of amounts that end at a limit.
 
-#include "calculator/grower_fit.h"
+#include "core/grower_fit.h"
 #include "solver/bounded_least_squares.h"
 
 #include <algorithm>

@@ -23,10 +23,10 @@
 #include "app/launcher_form.h"
 #include "app/program.h"
 #include "bench_support.h"
-#include "calculator/analysis_form.h"
-#include "calculator/calculator_form.h"
-#include "calculator/stock_solutions_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/calculator/analysis_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/calculator/stock_solutions_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/dataset.h"
 
 #include <QApplication>

@@ -4,12 +4,12 @@
 // one user action.
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/sqlite_value.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QApplication>
 #include <QDir>

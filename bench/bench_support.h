@@ -6,8 +6,8 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
-#include "tools/starter_database.h"
+#include "windows/calculator/calculator_form.h"
+#include "store/starter_database.h"
 
 #include <QApplication>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/data_source.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QColor>
 #include <QTableView>

@@ -6,7 +6,7 @@
 #include "controls/number_spin_box.h"
 #include "store/dataset.h"
 #include "store/field.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "store/dataset.h"
 #include "store/error.h"
 #include "store/field.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QBrush>
 #include <QScopedValueRollback>

@@ -2,7 +2,7 @@
 
 #include "store/dataset.h"
 #include "store/field.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QDoubleSpinBox>
 #include <QVariant>

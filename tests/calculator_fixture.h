@@ -7,12 +7,12 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/dataset.h"
 #include "support/locale_text.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QLocale>
 #include <QtTest>

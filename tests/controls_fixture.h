@@ -8,7 +8,7 @@
 #include "store/connection.h"
 #include "support/locale_text.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QVariant>
 #include <vector>

@@ -8,8 +8,8 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/dataset.h"
 
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include "support/test_base.h"
 #include "support/locale_text.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QLocale>
 #include <QtTest>

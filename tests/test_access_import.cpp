@@ -5,12 +5,12 @@
 #include "app/access_start.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "store/schema.h"
 #include "support/file_size_limit.h"
 #include "support/test_base.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QDir>
 #include <QProcess>

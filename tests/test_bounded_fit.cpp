@@ -3,7 +3,7 @@
 // enumeration of the active sets solved by the SVD solver, the awkward shapes,
 // and the fit's weighting, water, limits and unsupplied lines.
 
-#include "calculator/grower_fit.h"
+#include "core/grower_fit.h"
 #include "solver/bounded_least_squares.h"
 #include "solver/least_squares.h"
 

@@ -9,9 +9,9 @@
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
 #include "controls/splitter.h"
-#include "directories/element_form.h"
+#include "windows/directories/element_form.h"
 #include "large_screen.h"
-#include "settings/options_form.h"
+#include "windows/settings/options_form.h"
 
 #include <QAction>
 #include <QGroupBox>

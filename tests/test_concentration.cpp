@@ -1,7 +1,7 @@
 #include "calculator_fixture.h"
 
-#include "settings/options.h"
-#include "settings/options_form.h"
+#include "windows/settings/options.h"
+#include "windows/settings/options_form.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "store/dataset.h"
 #include "store/error.h"
 #include "controls_fixture.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QComboBox>
 #include <QHeaderView>

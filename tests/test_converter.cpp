@@ -1,5 +1,5 @@
-#include "directories/converter_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/directories/converter_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "directories_fixture.h"
 
 #include <QComboBox>

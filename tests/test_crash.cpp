@@ -5,12 +5,12 @@
 // give. A line added but not yet fitted, or amounts fitted but results not
 // yet recalculated, would break it.
 
-#include "calculator/rounding.h"
+#include "core/rounding.h"
 #include "solver/least_squares.h"
 #include "store/sqlite_value.h"
 #include "support/test_base.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

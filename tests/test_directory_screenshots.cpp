@@ -3,10 +3,10 @@
 // directory to write them into:
 //   SOLVANE_SCREENSHOTS=docs/screenshots QT_QPA_PLATFORM=offscreen test_directory_screenshots
 
-#include "directories/coefficient_form.h"
-#include "directories/converter_form.h"
-#include "directories/element_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/directories/coefficient_form.h"
+#include "windows/directories/converter_form.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "directories_fixture.h"
 #include "large_screen.h"
 

@@ -1,8 +1,8 @@
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
-#include "directories/coefficient_form.h"
-#include "directories/element_form.h"
+#include "windows/directories/coefficient_form.h"
+#include "windows/directories/element_form.h"
 #include "directories_fixture.h"
 
 #include <QPushButton>

@@ -1,11 +1,11 @@
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
-#include "directories/coefficient_form.h"
-#include "directories/converter_form.h"
-#include "directories/element_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/directories/coefficient_form.h"
+#include "windows/directories/converter_form.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "directories_fixture.h"
 
 #include <QGroupBox>

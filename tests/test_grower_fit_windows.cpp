@@ -3,13 +3,13 @@
 // water) typed or chosen as a grower does, the choice of the fit, the water
 // window, and an old base that keeps the classic fit.
 
-#include "calculator/analysis_form.h"
+#include "windows/calculator/analysis_form.h"
 #include "calculator_fixture.h"
 #include "controls/db_navigator.h"
 #include "controls/message_service.h"
-#include "directories/water_form.h"
+#include "windows/directories/water_form.h"
 #include "large_screen.h"
-#include "settings/options_form.h"
+#include "windows/settings/options_form.h"
 #include "support/grid_typing.h"
 #include "support/test_base.h"
 

@@ -1,13 +1,13 @@
 #include "app/application_setup.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
-#include "directories/element_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/dataset.h"
 #include "store/error.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QProcess>
 #include <QPushButton>

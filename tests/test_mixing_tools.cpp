@@ -1,9 +1,9 @@
 // The arithmetic of the stock concentrates and of the solution analysis, on
 // plain values.
 
-#include "calculator/rounding.h"
-#include "calculator/solution_analysis.h"
-#include "calculator/stock_solutions.h"
+#include "core/rounding.h"
+#include "core/solution_analysis.h"
+#include "core/stock_solutions.h"
 
 #include <QtTest>
 #include <algorithm>

@@ -8,21 +8,21 @@
 
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/analysis_form.h"
-#include "calculator/calculator_form.h"
-#include "calculator/stock_solutions_form.h"
+#include "windows/calculator/analysis_form.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/calculator/stock_solutions_form.h"
 #include "controls/number_spin_box.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 #include "controls/db_grid.h"
 #include "controls/text_grid.h"
-#include "directories/fertilizer_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "large_screen.h"
-#include "solutions/name_dialog.h"
+#include "windows/solutions/name_dialog.h"
 #include "support/locale_text.h"
 #include "support/test_base.h"
 #include "support/test_dir.h"
 #include "support/xls_sheet.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

@@ -1,6 +1,6 @@
 #include "controls/number_spin_box.h"
 #include "store/error.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 
 #include <QLocale>
 #include <QtTest>

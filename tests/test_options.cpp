@@ -1,15 +1,15 @@
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "large_screen.h"
-#include "settings/colours.h"
-#include "settings/options.h"
-#include "settings/options_form.h"
+#include "windows/settings/colours.h"
+#include "windows/settings/options.h"
+#include "windows/settings/options_form.h"
 #include "store/error.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "calculator_fixture.h"
 
-#include "directories/fertilizer_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "store/connection.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "calculator/rounding.h"
+#include "core/rounding.h"
 
 #include <QtTest>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "large_screen.h"
-#include "solutions/name_dialog.h"
+#include "windows/solutions/name_dialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -8,12 +8,12 @@
 
 #include "directories_fixture.h"
 
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "controls/number_spin_box.h"
-#include "directories/fertilizer_form.h"
-#include "solutions/name_dialog.h"
+#include "windows/directories/fertilizer_form.h"
+#include "windows/solutions/name_dialog.h"
 #include "support/fault_vfs.h"
 
 #include <QAction>

@@ -1,17 +1,17 @@
 #include "controls/db_grid.h"
 #include "app/launcher_form.h"
 #include "app/program.h"
-#include "calculator/calculator_form.h"
+#include "windows/calculator/calculator_form.h"
 #include "controls/splitter.h"
-#include "directories/element_form.h"
-#include "directories/fertilizer_form.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
 #include "large_screen.h"
-#include "settings/window_sizes.h"
+#include "windows/settings/window_sizes.h"
 #include "store/error.h"
-#include "store/number_text.h"
+#include "core/number_text.h"
 #include "support/file_size_limit.h"
 #include "support/test_dir.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "solutions/xls_writer.h"
+#include "windows/solutions/xls_writer.h"
 #include "store/error.h"
 #include "support/file_size_limit.h"
 

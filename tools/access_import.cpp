@@ -3,7 +3,7 @@
 #include "store/error.h"
 #include "store/schema.h"
 #include "tools/access_reader.h"
-#include "tools/new_database.h"
+#include "store/new_database.h"
 
 #include <QSet>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "store/error.h"
 #include "tools/access_import.h"
-#include "tools/starter_database.h"
+#include "store/starter_database.h"
 
 #include <QCoreApplication>
 #include <csignal>

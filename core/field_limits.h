@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/number_text.h"
+
+// What a grower may type into each numeric field. Where the program's
+// editors always had limits they stand; elsewhere the limit is one no grower
+// would ever reach, so that a slip of the keyboard (a "1e308", a minus sign)
+// is refused before it is stored and fitted.
+namespace solvane::FieldLimits {
+
+// Content of an element in a fertilizer, percent by mass.
+inline NumberLimits Content() {
+    return {0.0001, 100, QStringLiteral("%")};
+}
+// A fertilizer's salt figure: ppm of 1 g per litre.
+inline NumberLimits Ppm() {
+    return {0, 100000, QStringLiteral("ppm"), true};
+}
+// A conversion coefficient from an oxide to its element.
+inline NumberLimits Coefficient() {
+    return {0, 1000, QString()};
+}
+// A target concentration, mg per litre.
+inline NumberLimits Target() {
+    return {0, 100000, QStringLiteral("мг/л")};
+}
+// An amount of the working composition, g per litre.
+inline NumberLimits Amount() {
+    return {0, 1000, QStringLiteral("г/л")};
+}
+// A target row's weight in the grower's fit.
+inline NumberLimits Weight() {
+    return {0, 100, QString()};
+}
+// An amount of a saved solution's line, g per litre.
+inline NumberLimits SavedAmount() {
+    return {0, 100, QStringLiteral("г/л")};
+}
+// The litres a saved solution is worked out for.
+inline NumberLimits Litres() {
+    return {0, 100, QStringLiteral("л")};
+}
+// The volume of each stock tank, litres.
+inline NumberLimits TankVolume() {
+    return {0.1, 100000, QStringLiteral("л")};
+}
+// How many times the stock concentrates are stronger than the solution.
+inline NumberLimits Concentration() {
+    return {2, 1000, QString(), true};
+}
+// An amount typed into the converter, in any of its units.
+inline NumberLimits ConverterAmount() {
+    return {-1e15, 1e15, QString()};
+}
+
+} // namespace solvane::FieldLimits

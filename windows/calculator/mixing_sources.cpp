@@ -1,0 +1,174 @@
+#include "windows/calculator/mixing_sources.h"
+
+#include "app/program.h"
+#include "windows/calculator/calculator_form.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
+#include "store/dataset.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace solvane {
+
+namespace {
+
+// The position of a data field in the rows of DataSet::snapshot(), which
+// holds the data fields in their declared order; -1 when there is none.
+int SnapshotColumn(const DataSet& set, const QString& name) {
+    int column = 0;
+    for (const auto& field : set.fields()) {
+        if (field->kind() != FieldKind::Data)
+            continue;
+        if (field->name().compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+        ++column;
+    }
+    return -1;
+}
+
+QVariant Cell(const std::vector<QVariant>& row, int column) {
+    return column >= 0 && static_cast<size_t>(column) < row.size() ? row[static_cast<size_t>(column)] : QVariant();
+}
+
+// The content rows of the given fertilizers in element terms, as the recipe
+// reads them: the fertilizer directory's content set holds every content row
+// (the current fertilizer's are the ones it shows), in the table's order, and
+// each row is put into element terms by the rule of its calculated fields.
+std::unordered_map<long long, std::vector<ElementShare>> ContentOf(Program& program,
+                                                                   const std::unordered_set<long long>& fertilizers) {
+    std::unordered_map<long long, std::vector<ElementShare>> content;
+    DataSet& rows = program.Form2->T_Sostav_Udobra;
+    DataSet& elements = program.Form3->T_Element;
+    if (!rows.isActive() || fertilizers.empty())
+        return content;
+    const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
+    const int elementColumn = SnapshotColumn(rows, QStringLiteral("id_element"));
+    const int percentColumn = SnapshotColumn(rows, QStringLiteral("kol_element"));
+    const QString key = QStringLiteral("id_element");
+    for (const std::vector<QVariant>& row : rows.snapshot()) {
+        const QVariant fertilizer = Cell(row, fertilizerColumn);
+        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
+            continue;
+        const QVariant element = Cell(row, elementColumn);
+        const ContentInElementTerms terms =
+            InElementTerms(Cell(row, percentColumn), element, elements.lookupValue(key, element, QStringLiteral("val")),
+                           elements.lookupValue(key, element, QStringLiteral("oksielement")));
+        content[fertilizer.toLongLong()].push_back({terms.freeid.toLongLong(), terms.free.toDouble()});
+    }
+    return content;
+}
+
+} // namespace
+
+std::unordered_map<long long, std::vector<ContentRow>>
+CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers) {
+    std::unordered_map<long long, std::vector<ContentRow>> content;
+    DataSet& rows = program.Form2->T_Sostav_Udobra;
+    DataSet& elements = program.Form3->T_Element;
+    DataSet& coefficients = program.Form3->T_KOF;
+    if (!rows.isActive() || fertilizers.empty())
+        return content;
+    const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
+    const int elementColumn = SnapshotColumn(rows, QStringLiteral("id_element"));
+    const int percentColumn = SnapshotColumn(rows, QStringLiteral("kol_element"));
+    const QString elementKey = QStringLiteral("id_element");
+    const QString coefficientKey = QStringLiteral("id_kof");
+    for (const std::vector<QVariant>& row : rows.snapshot()) {
+        const QVariant fertilizer = Cell(row, fertilizerColumn);
+        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
+            continue;
+        const QVariant element = Cell(row, elementColumn);
+        const QVariant record = elements.lookupValue(elementKey, element, QStringLiteral("id_kof"));
+        ContentRow c;
+        c.element = element.toLongLong();
+        c.percent = Cell(row, percentColumn).toDouble();
+        c.yields = coefficients.lookupValue(coefficientKey, record, QStringLiteral("id_element")).toLongLong();
+        c.coefficient = coefficients.lookupValue(coefficientKey, record, QStringLiteral("kof")).toDouble();
+        content[fertilizer.toLongLong()].push_back(c);
+    }
+    return content;
+}
+
+namespace {
+
+// The visible rows of a set of lines (the composition or a saved solution's).
+SourceLines LinesOf(Program& program, DataSet& set) {
+    SourceLines result;
+    if (!set.isActive())
+        return result;
+    const Field* name = set.fieldByName(QStringLiteral("name"));
+    const Field* amount = set.fieldByName(QStringLiteral("kol"));
+    const Field* fertilizer = set.fieldByName(QStringLiteral("id_udobra"));
+    const int count = set.recordCount();
+    result.lines.resize(static_cast<size_t>(count));
+    result.keys.resize(static_cast<size_t>(count));
+    std::unordered_set<long long> keys;
+    for (int i = 0; i < count; ++i) {
+        SolutionLine& line = result.lines[static_cast<size_t>(i)];
+        line.fertilizer = set.valueAt(i, name).toString();
+        line.amount = set.valueAt(i, amount).toDouble();
+        result.keys[static_cast<size_t>(i)] = set.valueAt(i, fertilizer).toLongLong();
+        keys.insert(result.keys[static_cast<size_t>(i)]);
+    }
+    auto shares = ContentOf(program, keys);
+    for (size_t i = 0; i < result.lines.size(); ++i)
+        if (auto it = shares.find(result.keys[i]); it != shares.end())
+            result.lines[i].content = it->second;
+    return result;
+}
+
+} // namespace
+
+SourceLines CompositionLines(Program& program) {
+    return LinesOf(program, program.Form4->T_rachet);
+}
+
+SourceLines SavedSolutionLines(Program& program) {
+    TForm4& calc = *program.Form4;
+    if (!calc.T_HEAD_RAR.isActive() || calc.T_HEAD_RAR.isEmpty())
+        return {};
+    return LinesOf(program, calc.T_save_rar);
+}
+
+std::vector<long long> IronElements(Program& program) {
+    std::vector<long long> iron;
+    DataSet& elements = program.Form3->T_Element;
+    if (!elements.isActive())
+        return iron;
+    const int keyColumn = SnapshotColumn(elements, QStringLiteral("id_element"));
+    const int nameColumn = SnapshotColumn(elements, QStringLiteral("Smallname_element"));
+    for (const std::vector<QVariant>& row : elements.snapshot())
+        if (IsIronShortName(Cell(row, nameColumn).toString()))
+            iron.push_back(Cell(row, keyColumn).toLongLong());
+    return iron;
+}
+
+std::vector<TargetRow> CurrentTargets(Program& program) {
+    std::vector<TargetRow> targets;
+    DataSet& set = program.Form4->ADOTable2;
+    if (!set.isActive())
+        return targets;
+    const Field* element = set.fieldByName(QStringLiteral("id_el"));
+    const Field* shortName = set.fieldByName(QStringLiteral("name_el"));
+    const Field* vega = set.fieldByName(QStringLiteral("vega"));
+    const Field* rachet = set.fieldByName(QStringLiteral("rachet"));
+    const Field* weight = set.fieldByName(QStringLiteral("weight"));
+    const auto optional = [](const QVariant& value) {
+        return value.isNull() ? std::optional<double>() : std::optional<double>(value.toDouble());
+    };
+    const int count = set.recordCount();
+    targets.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TargetRow row;
+        row.element = set.valueAt(i, element).toLongLong();
+        row.shortName = set.valueAt(i, shortName).toString();
+        row.vega = optional(set.valueAt(i, vega));
+        row.rachet = optional(set.valueAt(i, rachet));
+        row.weight = optional(set.valueAt(i, weight));
+        targets.push_back(row);
+    }
+    return targets;
+}
+
+} // namespace solvane

@@ -1,0 +1,41 @@
+#pragma once
+
+// What the mixing tools read from the program's data sets: the lines of the
+// working composition or of the current saved solution with each
+// fertilizer's content in element terms, the elements that are iron, and the
+// current crop's target rows. Nothing is moved: no cursor, filter or current
+// record of any set changes, so the windows can read them after every action.
+
+#include "core/contribution.h"
+#include "core/solution_analysis.h"
+#include "core/solution_lines.h"
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace solvane {
+
+class Program;
+
+struct SourceLines {
+    std::vector<SolutionLine> lines; // in the source's order
+    std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
+};
+
+// The content rows of the given fertilizers as the concentration calculation
+// reads them: each row's element or oxide, the element its conversion record
+// yields and the record's factor, in the table's order.
+std::unordered_map<long long, std::vector<ContentRow>>
+CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers);
+
+// The working composition's lines, with their fertilizers' content.
+SourceLines CompositionLines(Program& program);
+// The lines of the current saved solution (none when there is no saved solution).
+SourceLines SavedSolutionLines(Program& program);
+// The keys of the elements whose short name is iron's.
+std::vector<long long> IronElements(Program& program);
+// The current crop's target rows, in the concentration grid's order.
+std::vector<TargetRow> CurrentTargets(Program& program);
+
+} // namespace solvane

@@ -1,0 +1,281 @@
+#include "windows/settings/window_sizes.h"
+
+#include "app/launcher_form.h"
+#include "app/program.h"
+#include "windows/calculator/calculator_form.h"
+#include "controls/splitter.h"
+#include "windows/directories/element_form.h"
+#include "windows/directories/fertilizer_form.h"
+#include "store/error.h"
+#include "core/file_io.h"
+#include "core/number_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
+namespace solvane {
+
+namespace {
+
+// The file holds fifteen lines, one decimal integer each, told apart by
+// their line number only:
+//   1-3   maximized ("1") or not: element directory, fertilizer directory, calculator
+//   4-9   outer height and width of the same three windows
+//   10    the fertilizer directory's splitter
+//   11-15 the calculator's splitters 1 to 5
+constexpr int kLineCount = 15;
+constexpr int kCharactersRead = 4;
+const std::array<const char*, kLineCount> kDefaults = {"0",   "0",   "0",   "630", "465", "603", "627", "738",
+                                                       "936", "230", "577", "355", "258", "307", "416"};
+
+// No window is made smaller than this (outer size), whatever the file says.
+constexpr int kSmallestHeight = 120;
+constexpr int kSmallestWidth = 160;
+
+QString fileName() {
+    return QStringLiteral("size.ini");
+}
+
+QString shownName() {
+    return QDir::toNativeSeparators(QFileInfo(fileName()).absoluteFilePath());
+}
+
+// Reports a failed operation on the file and why, called right after the
+// failing call (with errno set to 0 before it).
+[[noreturn]] void fail(const QString& failed, const QFileDevice& file) {
+    const QString reason = FileErrorReason(file);
+    throw Error(QStringLiteral("%1 «%2»: %3.").arg(failed, shownName(), reason));
+}
+
+// Written whole or not at all: a failed write leaves the old file as it was.
+void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    const QString reason = WriteWholeFile(fileName(), bytes);
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Не удалось записать файл «%1»: %2.").arg(shownName(), reason));
+}
+
+// Reads the first fifteen lines of the file, each cut to its first four
+// characters (UTF-8; a byte that is not UTF-8 counts as one character). A
+// line ends at CR LF, LF or a lone CR; lines the file does not have read as
+// empty. Only the bytes up to the fifteenth line end are read, and of each
+// line only as many as four characters can take.
+std::array<QString, kLineCount> readSizeFile() {
+    QFile file(fileName());
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("Не удалось открыть файл"), file);
+
+    constexpr int kBytesKept = kCharactersRead * 4;
+    std::array<QByteArray, kLineCount> kept;
+    int line = 0;
+    bool afterCr = false;
+    bool atStart = true;
+    char buffer[4096];
+    qint64 got = 0;
+    errno = 0;
+    while (line < kLineCount && (got = file.read(buffer, sizeof buffer)) > 0) {
+        qint64 i = 0;
+        if (atStart) {
+            atStart = false;
+            // A byte-order mark some editors put first is not part of the text.
+            if (got >= 3 && QByteArray::fromRawData(buffer, 3) == QByteArray("\xEF\xBB\xBF"))
+                i = 3;
+        }
+        for (; i < got && line < kLineCount; ++i) {
+            const char c = buffer[i];
+            const bool crlf = afterCr && c == '\n';
+            afterCr = c == '\r';
+            if (crlf)
+                continue;
+            if (c == '\r' || c == '\n') {
+                ++line;
+                continue;
+            }
+            QByteArray& l = kept[static_cast<size_t>(line)];
+            if (l.size() < kBytesKept)
+                l.append(c);
+        }
+    }
+    if (got < 0)
+        fail(QStringLiteral("Не удалось прочитать файл"), file);
+
+    std::array<QString, kLineCount> lines;
+    for (size_t l = 0; l < lines.size(); ++l) {
+        const QList<uint> characters = QString::fromUtf8(kept[l]).toUcs4();
+        lines[l] = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()),
+                                     std::min<qsizetype>(characters.size(), kCharactersRead));
+    }
+    return lines;
+}
+
+bool isMaximized(const Form& form) {
+    return form.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+QSize ownFrame(const Form& form) {
+    const QSize extra = form.frameGeometry().size() - form.size();
+    return QSize(std::max(0, extra.width()), std::max(0, extra.height()));
+}
+
+// The room the window manager's frame takes around a window's client area.
+// A window that has never been on screen has no frame yet; the launcher's,
+// which is on screen, stands in for it, so that a hidden window is sized,
+// and saved, by the same outer size it will have once shown.
+QSize frameExtra(const Form& form, const Form& launcher) {
+    const QSize own = ownFrame(form);
+    if (own != QSize(0, 0) || form.isVisible() || !launcher.isVisible())
+        return own;
+    return ownFrame(launcher);
+}
+
+QSize outerSizeOf(const Form& form, const Form& launcher) {
+    return form.size() + frameExtra(form, launcher);
+}
+
+QScreen* screenOf(const Form& form) {
+    return form.screen() ? form.screen() : QGuiApplication::primaryScreen();
+}
+
+// Keeps a visible window's frame on the screen, the title bar first.
+void keepOnScreen(Form& form) {
+    QScreen* screen = screenOf(form);
+    if (!form.isVisible() || isMaximized(form) || !screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    int x = std::min(frame.left(), available.right() + 1 - frame.width());
+    int y = std::min(frame.top(), available.bottom() + 1 - frame.height());
+    x = std::max(x, available.left());
+    y = std::max(y, available.top());
+    if (x != frame.left() || y != frame.top())
+        form.move(x, y);
+}
+
+enum class Dimension { Height, Width };
+
+// Sets one outer dimension of a window. A maximized window keeps its size:
+// the value it would get is the size it had while maximized, which would
+// leave nothing to restore to. Otherwise the value is brought within what
+// keeps the window usable: no smaller than its minimum (and never below a
+// small floor, so zero and negative values cannot make it vanish), and no
+// larger than the screen's available area, the minimum winning over the
+// screen for a window that cannot be made that small.
+void applyDimension(Form& form, const Form& launcher, Dimension dimension, int value) {
+    if (isMaximized(form))
+        return;
+    const QSize extra = frameExtra(form, launcher);
+    const QSize hint = form.minimumSizeHint();
+    const QSize smallest = form.minimumSize().expandedTo(hint.isValid() ? hint : QSize(0, 0)) + extra;
+    QScreen* screen = screenOf(form);
+    const QSize largest = screen ? screen->availableGeometry().size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const bool height = dimension == Dimension::Height;
+    const int lower =
+        std::max(height ? smallest.height() : smallest.width(), height ? kSmallestHeight : kSmallestWidth);
+    const int upper = std::max(lower, height ? largest.height() : largest.width());
+    const int outer = std::clamp(value, lower, upper);
+
+    QSize inner = form.size();
+    if (height)
+        inner.setHeight(outer - extra.height());
+    else
+        inner.setWidth(outer - extra.width());
+    form.resize(inner);
+    keepOnScreen(form);
+}
+
+void maximizeWhen(const QString& line, Form& form) {
+    if (line == QLatin1String("1") && !isMaximized(form))
+        form.setWindowState(form.windowState() | Qt::WindowMaximized);
+}
+
+void applyPosition(Splitter* splitter, int value) {
+    splitter->setPosition(value);
+}
+
+// The number a line holds: a line that holds no integer, or a value no
+// window could take (a size below 1, a position below 0), gives the line's
+// default, so that the windows open all the same; the next SaveSizes writes
+// the file whole with the values in use. The fallback is noted on standard
+// error only: a box at every start would tell the user nothing they can act on.
+int lineValue(const std::array<QString, kLineCount>& lines, size_t index, int lowest) {
+    int value = 0;
+    if (TryParseInteger(lines[index], value) && value >= lowest)
+        return value;
+    qWarning("size.ini, line %d: \"%s\" is not a usable value; the default %s is used", static_cast<int>(index) + 1,
+             qPrintable(lines[index]), kDefaults[index]);
+    return ParseInteger(QString::fromLatin1(kDefaults[index]));
+}
+
+QByteArray number(int value) {
+    return QByteArray::number(value);
+}
+
+} // namespace
+
+void CreateSizeFile() {
+    std::array<QByteArray, kLineCount> lines;
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i] = kDefaults[i];
+    writeSizeFile(lines);
+}
+
+void LoadSizes(Program& program) {
+    {
+        QFile probe(fileName());
+        if (!probe.open(QIODevice::ReadOnly))
+            CreateSizeFile();
+    }
+    // The lines are read and the file released before any window changes.
+    const std::array<QString, kLineCount> line = readSizeFile();
+
+    TForm3& elements = *program.Form3;
+    TForm2& fertilizers = *program.Form2;
+    TForm4& calculator = *program.Form4;
+    const Form& launcher = *program.Form1;
+
+    maximizeWhen(line[0], elements);
+    maximizeWhen(line[1], fertilizers);
+    maximizeWhen(line[2], calculator);
+
+    // Each value is applied in line order; sizes are then kept within what
+    // keeps the window usable, splitter positions within their panes' minimums.
+    applyDimension(elements, launcher, Dimension::Height, lineValue(line, 3, 1));
+    applyDimension(elements, launcher, Dimension::Width, lineValue(line, 4, 1));
+    applyDimension(fertilizers, launcher, Dimension::Height, lineValue(line, 5, 1));
+    applyDimension(fertilizers, launcher, Dimension::Width, lineValue(line, 6, 1));
+    applyDimension(calculator, launcher, Dimension::Height, lineValue(line, 7, 1));
+    applyDimension(calculator, launcher, Dimension::Width, lineValue(line, 8, 1));
+    applyPosition(fertilizers.RzSplitter1, lineValue(line, 9, 0));
+    applyPosition(calculator.RzSplitter1, lineValue(line, 10, 0));
+    applyPosition(calculator.RzSplitter2, lineValue(line, 11, 0));
+    applyPosition(calculator.RzSplitter3, lineValue(line, 12, 0));
+    applyPosition(calculator.RzSplitter4, lineValue(line, 13, 0));
+    applyPosition(calculator.RzSplitter5, lineValue(line, 14, 0));
+}
+
+void SaveSizes(Program& program) {
+    const TForm3& elements = *program.Form3;
+    const TForm2& fertilizers = *program.Form2;
+    const TForm4& calculator = *program.Form4;
+    auto flag = [](const Form& form) { return QByteArray(form.windowState() & Qt::WindowMaximized ? "1" : "0"); };
+    const Form& launcher = *program.Form1;
+    const QSize e = outerSizeOf(elements, launcher);
+    const QSize f = outerSizeOf(fertilizers, launcher);
+    const QSize c = outerSizeOf(calculator, launcher);
+    writeSizeFile({{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
+                    number(f.height()), number(f.width()), number(c.height()), number(c.width()),
+                    number(fertilizers.RzSplitter1->position()), number(calculator.RzSplitter1->position()),
+                    number(calculator.RzSplitter2->position()), number(calculator.RzSplitter3->position()),
+                    number(calculator.RzSplitter4->position()), number(calculator.RzSplitter5->position())}});
+}
+
+} // namespace solvane

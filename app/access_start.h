@@ -19,8 +19,7 @@ enum class AccessStart {
 QString KeptAccessName(const QString& directory);
 
 // The maker, solvane-newbase: SOLVANE_NEWBASE when set, otherwise beside the
-// program's executable (installed, both are in one folder), otherwise in the
-// tools folder beside it (the build tree).
+// program's executable (installed and in the build tree alike).
 QString NewbasePath();
 
 // When base.mdb in the working directory is an Access file, asks whether to

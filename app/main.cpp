@@ -1,9 +1,9 @@
 #include "app/access_start.h"
 #include "app/application_setup.h"
-#include "app/launcher_form.h"
+#include "app/launcher_window.h"
 #include "app/program.h"
 #include "controls/message_service.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QApplication>
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
             break;
         }
         solvane::Program program;
-        program.Form1->show();
+        program.launcher().show();
         return QApplication::exec();
     } catch (const solvane::Error& e) {
         solvane::MessageService messages;

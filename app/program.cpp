@@ -1,100 +1,135 @@
 #include "app/program.h"
 
-#include "app/launcher_form.h"
-#include "windows/calculator/analysis_form.h"
-#include "windows/calculator/stock_solutions_form.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/directories/coefficient_form.h"
-#include "windows/directories/converter_form.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "windows/directories/water_form.h"
-#include "windows/settings/options_form.h"
-#include "windows/settings/window_sizes.h"
-#include "windows/solutions/name_dialog.h"
-
-#include "store/connection.h"
-#include "store/dataset.h"
+#include "app/launcher_window.h"
+#include "store/database.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/calculator/solution_analysis_window.h"
+#include "windows/calculator/stock_solutions_window.h"
+#include "windows/directories/coefficient_directory.h"
+#include "windows/directories/converter_window.h"
+#include "windows/directories/element_directory.h"
+#include "windows/directories/fertilizer_directory.h"
+#include "windows/directories/water_profiles_window.h"
+#include "windows/settings/options.h"
+#include "windows/settings/options_window.h"
+#include "windows/solutions/solution_name_dialog.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 
 namespace solvane {
 
 Program::Program() : quit([] { QCoreApplication::quit(); }) {
-    Form1 = std::make_unique<TForm1>(*this);
-    messages_.setConnection(&Form1->ADOConnection1);
-    guard_.setConnection(&Form1->ADOConnection1);
-    Form2 = std::make_unique<TForm2>(*this);
-    Form3 = std::make_unique<TForm3>(*this);
-    Form4 = std::make_unique<TForm4>(*this);
-    Form5 = std::make_unique<TForm5>(*this);
-    Form6 = std::make_unique<TForm6>(*this);
-    Form18 = std::make_unique<TForm18>(*this);
-    F_Converter = std::make_unique<TF_Converter>(*this);
-    F_StockSolutions = std::make_unique<TF_StockSolutions>(*this);
-    F_Analysis = std::make_unique<TF_Analysis>(*this);
-    WaterProfiles = std::make_unique<WaterProfilesWindow>(*this);
-    // Bindings to windows created later than the one that declares them.
-    Form2->linkWindows();
+    data_ = std::make_unique<Database>();
+    messages_.setConnection(&data_->connection());
+    guard_.setConnection(&data_->connection());
+    launcher_ = std::make_unique<LauncherWindow>(guard_);
+    fertilizers_ = std::make_unique<FertilizerDirectory>(*data_, guard_);
+    elements_ = std::make_unique<ElementDirectory>(*data_, guard_);
+    calculator_ = std::make_unique<CalculatorWindow>(*data_, guard_);
+    nameDialog_ = std::make_unique<SolutionNameDialog>(*data_, guard_);
+    coefficients_ = std::make_unique<CoefficientDirectory>(*data_, guard_);
+    options_ = std::make_unique<OptionsWindow>(guard_);
+    converter_ = std::make_unique<ConverterWindow>(guard_);
+    stockSolutions_ = std::make_unique<StockSolutionsWindow>(*data_, guard_, *calculator_);
+    analysis_ = std::make_unique<SolutionAnalysisWindow>(*data_, guard_, *calculator_);
+    waterProfiles_ = std::make_unique<WaterProfilesWindow>(*data_, guard_);
+    connectWindows();
 }
 
 Program::~Program() {
-    // Windows go in the reverse order of their creation, without close handlers.
+    // Windows go in the reverse order of their creation, without close
+    // handlers; the base goes last.
     messages_.setConnection(nullptr);
     guard_.setConnection(nullptr);
-    WaterProfiles.reset();
-    F_Analysis.reset();
-    F_StockSolutions.reset();
-    F_Converter.reset();
-    Form18.reset();
-    Form6.reset();
-    Form5.reset();
-    Form4.reset();
-    Form3.reset();
-    Form2.reset();
-    Form1.reset();
+    waterProfiles_.reset();
+    analysis_.reset();
+    stockSolutions_.reset();
+    converter_.reset();
+    options_.reset();
+    coefficients_.reset();
+    nameDialog_.reset();
+    calculator_.reset();
+    elements_.reset();
+    fertilizers_.reset();
+    launcher_.reset();
+    data_.reset();
+}
+
+void Program::connectWindows() {
+    data_->afterOpenTables = [this] { LoadSizes(rememberedWindows()); };
+    // Each launcher button loads the sizes before it shows its window.
+    const auto opening = [this](Form* window) {
+        return [this, window] {
+            LoadSizes(rememberedWindows());
+            window->showWindow();
+        };
+    };
+    launcher_->setActions({[this] {
+                               nameDialog_->resetMode();
+                               OpenTables();
+                               ApplyOptions();
+                           },
+                           [this] {
+                               storeTypedValues();
+                               CloseTables();
+                               if (quit)
+                                   quit();
+                           },
+                           opening(elements_.get()), opening(fertilizers_.get()), opening(calculator_.get())});
+
+    const auto closing = [this] { closingSequence(); };
+    fertilizers_->setClosingSequence(closing);
+    fertilizers_->setConverter([this] { converter_->showWindow(); });
+    QObject::connect(fertilizers_.get(), &FertilizerDirectory::countChanged, calculator_.get(),
+                     [this](const QString& count) { calculator_->showFertilizerCount(count); });
+    elements_->setClosingSequence(closing);
+    elements_->setCoefficientDirectory([this] { coefficients_->showWindow(); });
+
+    CalculatorWindow::Actions actions;
+    actions.openElements = [this] { launcher_->openElements(); };
+    actions.openFertilizers = [this] { launcher_->openFertilizers(); };
+    actions.openStockSolutions = [this](bool savedSolution) {
+        stockSolutions_->open(savedSolution ? StockSolutionsWindow::Source::SavedSolution
+                                            : StockSolutionsWindow::Source::Composition);
+    };
+    actions.openAnalysis = [this] { analysis_->open(); };
+    actions.openWaterProfiles = [this] { waterProfiles_->showWindow(); };
+    actions.askNameForNew = [this] { nameDialog_->askForNewSolution(); };
+    actions.askNameForRename = [this](const QString& name) { nameDialog_->askForNewName(name); };
+    actions.closingSequence = closing;
+    actions.endProgram = [this] { launcher_->close(); };
+    calculator_->setActions(std::move(actions));
+    nameDialog_->setStrengthText([this] { return calculator_->strengthText(); });
+    waterProfiles_->setOnClosed([this] { calculator_->waterProfilesChanged(); });
 }
 
 std::vector<Form*> Program::forms() const {
-    return {Form1.get(),      Form2.get(),        Form3.get(),
-            Form4.get(),      Form5.get(),        Form6.get(),
-            Form18.get(),     F_Converter.get(),  F_StockSolutions.get(),
-            F_Analysis.get(), WaterProfiles.get()};
+    return {launcher_.get(),   fertilizers_.get(), elements_.get(),       calculator_.get(),
+            nameDialog_.get(), coefficients_.get(), options_.get(),       converter_.get(),
+            stockSolutions_.get(), analysis_.get(), waterProfiles_.get()};
 }
 
-ProgramDataSets Program::dataSets() {
-    ProgramDataSets s;
-    s.connection = &Form1->ADOConnection1;
-    s.options = &Form18->ADOTable1;
-    s.composition = &Form4->T_rachet;
-    s.components = &Form4->T_SOS;
-    s.savedHeads = &Form4->T_HEAD_RAR;
-    s.savedLines = &Form4->T_save_rar;
-    s.plainElements = &Form4->T_el;
-    s.elements = &Form3->T_Element;
-    s.coefficients = &Form3->T_KOF;
-    s.fertilizers = &Form2->T_Udobra;
-    s.content = &Form2->T_Sostav_Udobra;
-    s.calcCoefficients = &Form4->ADOTable1;
-    s.crops = &Form4->ADOTable3;
-    s.targets = &Form4->ADOTable2;
-    s.waterProfiles = &WaterProfiles->profiles;
-    s.waterElements = &WaterProfiles->profileElements;
-    s.loadSizes = [this] { LoadSizes(*this); };
-    return s;
+RememberedWindows Program::rememberedWindows() const {
+    return {elements_.get(),  fertilizers_.get(),          calculator_.get(),
+            launcher_.get(),  fertilizers_->listSplitter(), calculator_->splitters()};
 }
 
 void Program::OpenTables() {
-    solvane::OpenTables(dataSets());
+    data_->OpenTables();
 }
 
 void Program::CloseTables() {
-    solvane::CloseTables(dataSets());
+    data_->CloseTables();
+}
+
+void Program::ApplyOptions() {
+    const Options options = ReadOptions(data_->options);
+    calculator_->applyOptions(options);
+    launcher_->setAutoStart(options.avto);
 }
 
 void Program::storeTypedValues() {
-    Connection& connection = Form1->ADOConnection1;
+    Connection& connection = data_->connection();
     // A post's handlers may leave another set with a pending change: a second
     // pass stores that too.
     for (int pass = 0; pass < 2; ++pass) {
@@ -103,14 +138,14 @@ void Program::storeTypedValues() {
             if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
                 set->checkBrowseMode();
     }
-    if (Form4->recalculationPending())
-        Form4->recalculate();
+    if (calculator_->recalculationPending())
+        calculator_->recalculate();
     connection.commitPending();
 }
 
 void Program::closingSequence() {
     storeTypedValues();
-    SaveSizes(*this);
+    SaveSizes(rememberedWindows());
     CloseTables();
     OpenTables();
 }

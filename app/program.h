@@ -2,7 +2,7 @@
 
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
-#include "store/open_tables.h"
+#include "windows/settings/window_sizes.h"
 
 #include <functional>
 #include <memory>
@@ -10,27 +10,27 @@
 
 namespace solvane {
 
+class CalculatorWindow;
+class CoefficientDirectory;
+class ConverterWindow;
+class Database;
+class ElementDirectory;
+class FertilizerDirectory;
 class Form;
-class TForm1;
-class TForm2;
-class TForm3;
-class TForm4;
-class TForm5;
-class TForm6;
-class TForm18;
-class TF_Converter;
-class TF_StockSolutions;
-class TF_Analysis;
+class LauncherWindow;
+class OptionsWindow;
+class SolutionAnalysisWindow;
+class SolutionNameDialog;
+class StockSolutionsWindow;
 class WaterProfilesWindow;
 
-// The running program: it creates the windows once, in a fixed order
-// (launcher, fertilizer directory, element directory, calculator, name
-// dialog, coefficient directory, options window, converter, then the two
-// mixing tools: stock concentrates and solution analysis, and the source
-// water's profiles), and lets each
-// reach the others. None is shown while they are created. Creating the
-// launcher opens the database and creating the element directory opens its
-// two data sets; either failing throws Error and no window remains.
+// The running program: the open base.mdb first, then every window once, in a
+// fixed order (launcher, fertilizer directory, element directory,
+// calculator, name dialog, coefficient directory, options window,
+// converter, the stock concentrates, the solution analysis and the water
+// profiles), none shown while they are created, and what each asks of the
+// others. Opening the base (its connection and its element and coefficient
+// sets) failing throws Error and no window remains.
 class Program {
 public:
     Program();
@@ -40,29 +40,30 @@ public:
 
     MessageService& messages() { return messages_; }
     HandlerGuard& guard() { return guard_; }
+    Database& data() { return *data_; }
 
-    // Tells the name dialog to save the composition as a new solution (0) or
-    // to rename the current saved solution (1).
-    int NameMode = 0;
-
-    std::unique_ptr<TForm1> Form1;
-    std::unique_ptr<TForm2> Form2;
-    std::unique_ptr<TForm3> Form3;
-    std::unique_ptr<TForm4> Form4;
-    std::unique_ptr<TForm5> Form5;
-    std::unique_ptr<TForm6> Form6;
-    std::unique_ptr<TForm18> Form18;
-    std::unique_ptr<TF_Converter> F_Converter;
-    std::unique_ptr<TF_StockSolutions> F_StockSolutions;
-    std::unique_ptr<TF_Analysis> F_Analysis;
-    std::unique_ptr<WaterProfilesWindow> WaterProfiles;
+    LauncherWindow& launcher() { return *launcher_; }
+    FertilizerDirectory& fertilizerDirectory() { return *fertilizers_; }
+    ElementDirectory& elementDirectory() { return *elements_; }
+    CalculatorWindow& calculator() { return *calculator_; }
+    SolutionNameDialog& nameDialog() { return *nameDialog_; }
+    CoefficientDirectory& coefficientDirectory() { return *coefficients_; }
+    OptionsWindow& optionsWindow() { return *options_; }
+    ConverterWindow& converter() { return *converter_; }
+    StockSolutionsWindow& stockSolutions() { return *stockSolutions_; }
+    SolutionAnalysisWindow& analysis() { return *analysis_; }
+    WaterProfilesWindow& waterProfiles() { return *waterProfiles_; }
 
     // The windows in the order of their creation.
     std::vector<Form*> forms() const;
+    // The windows size.ini remembers.
+    RememberedWindows rememberedWindows() const;
 
-    ProgramDataSets dataSets();
+    // Every data set opened (then the sizes loaded) or closed.
     void OpenTables();
     void CloseTables();
+    // The options record carried over to the calculator and the launcher's timer.
+    void ApplyOptions();
     // Stores what the user typed into any window before data sets are closed
     // and read again: every pending change is posted (the controls write their
     // open editors into the fields first) while every data set is still open,
@@ -79,8 +80,22 @@ public:
     std::function<void()> quit;
 
 private:
+    void connectWindows();
+
     MessageService messages_;
     HandlerGuard guard_{messages_};
+    std::unique_ptr<Database> data_;
+    std::unique_ptr<LauncherWindow> launcher_;
+    std::unique_ptr<FertilizerDirectory> fertilizers_;
+    std::unique_ptr<ElementDirectory> elements_;
+    std::unique_ptr<CalculatorWindow> calculator_;
+    std::unique_ptr<SolutionNameDialog> nameDialog_;
+    std::unique_ptr<CoefficientDirectory> coefficients_;
+    std::unique_ptr<OptionsWindow> options_;
+    std::unique_ptr<ConverterWindow> converter_;
+    std::unique_ptr<StockSolutionsWindow> stockSolutions_;
+    std::unique_ptr<SolutionAnalysisWindow> analysis_;
+    std::unique_ptr<WaterProfilesWindow> waterProfiles_;
 };
 
 } // namespace solvane

@@ -5,7 +5,7 @@
 #include "controls/handler_guard.h"
 #include "controls/hint_text.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

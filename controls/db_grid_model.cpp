@@ -3,7 +3,7 @@
 #include "controls/db_grid.h"
 #include "controls/text_contrast.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "store/field.h"
 #include "core/number_text.h"
 

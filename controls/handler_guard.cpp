@@ -3,7 +3,7 @@
 #include "controls/message_service.h"
 #include "store/connection.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QTimer>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "core/number_text.h"
 
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QLocale>
 #include <QVariant>

@@ -3,8 +3,12 @@
 namespace solvane {
 
 double ElementPercent(const SolutionLine& line, long long element) {
+    return ElementPercent(line.content, element);
+}
+
+double ElementPercent(const std::vector<ElementShare>& content, long long element) {
     double percent = 0.0;
-    for (const ElementShare& share : line.content)
+    for (const ElementShare& share : content)
         if (share.element == element)
             percent = share.percent; // the last matching row wins, as in the recipe
     return percent;

@@ -37,6 +37,7 @@ struct SolutionLine {
 
 // The fertilizer's percentage of an element as the recipe reads it: the last
 // content row that counts toward the element, 0 when none does.
+double ElementPercent(const std::vector<ElementShare>& content, long long element);
 double ElementPercent(const SolutionLine& line, long long element);
 
 // Whether the fertilizer gives the element: its percentage, read as above, is

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/error.h"
+#include "store/store_error.h"
 
 #include <QString>
 #include <QVariant>

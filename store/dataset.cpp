@@ -7,7 +7,7 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/dataset_internals.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <algorithm>
 #include <functional>

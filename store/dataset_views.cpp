@@ -5,7 +5,7 @@
 
 #include "store/data_source.h"
 #include "store/dataset_internals.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QCollator>
 #include <QLocale>

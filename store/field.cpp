@@ -1,7 +1,7 @@
 #include "store/field.h"
 
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "core/number_text.h"
 
 #include <cmath>

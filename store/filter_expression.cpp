@@ -1,6 +1,6 @@
 #include "store/filter_expression.h"
 
-#include "store/error.h"
+#include "core/error.h"
 
 #include <cmath>
 

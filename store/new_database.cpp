@@ -1,6 +1,6 @@
 #include "store/new_database.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "core/file_io.h"
 #include "store/schema.h"
 #include "store/sqlite_value.h"

@@ -1,6 +1,6 @@
 #include "store/schema.h"
 
-#include "store/error.h"
+#include "core/error.h"
 
 #include <sqlite3.h>
 

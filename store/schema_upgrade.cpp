@@ -1,6 +1,6 @@
 #include "store/schema_upgrade.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "store/schema.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "store/starter_database.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "store/new_database.h"
 
 #include <QVariant>

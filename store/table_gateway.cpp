@@ -1,7 +1,7 @@
 #include "store/table_gateway.h"
 
 #include "store/connection.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QStringList>
 

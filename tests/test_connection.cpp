@@ -1,6 +1,6 @@
 #include "store/connection.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "store/schema.h"
 #include "support/test_base.h"
 #include "support/test_dir.h"

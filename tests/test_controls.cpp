@@ -5,7 +5,7 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "controls_fixture.h"
 #include "store/starter_database.h"
 

@@ -1,7 +1,7 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "support/test_base.h"
 #include "support/dataset_readers.h"
 #include "support/test_dir.h"

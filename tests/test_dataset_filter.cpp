@@ -1,6 +1,6 @@
 #include "store/data_source.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "store/filter_expression.h"
 #include "support/test_base.h"
 #include "support/dataset_readers.h"

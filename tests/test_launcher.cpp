@@ -5,7 +5,7 @@
 #include "windows/directories/element_form.h"
 #include "windows/directories/fertilizer_form.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "support/test_dir.h"
 #include "store/starter_database.h"
 

@@ -1,5 +1,5 @@
 #include "controls/number_spin_box.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "core/number_text.h"
 
 #include <QLocale>

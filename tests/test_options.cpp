@@ -7,7 +7,7 @@
 #include "windows/settings/colours.h"
 #include "windows/settings/options.h"
 #include "windows/settings/options_form.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "support/test_dir.h"
 #include "store/starter_database.h"
 

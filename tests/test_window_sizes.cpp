@@ -7,7 +7,7 @@
 #include "windows/directories/fertilizer_form.h"
 #include "large_screen.h"
 #include "windows/settings/window_sizes.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "core/number_text.h"
 #include "support/file_size_limit.h"
 #include "support/test_dir.h"

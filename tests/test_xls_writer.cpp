@@ -1,5 +1,5 @@
 #include "windows/solutions/xls_writer.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "support/file_size_limit.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "tools/access_import.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "store/schema.h"
 #include "tools/access_reader.h"
 #include "store/new_database.h"

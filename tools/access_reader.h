@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QString>
 #include <QStringList>

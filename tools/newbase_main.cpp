@@ -1,4 +1,4 @@
-#include "store/error.h"
+#include "core/error.h"
 #include "tools/access_import.h"
 #include "store/starter_database.h"
 

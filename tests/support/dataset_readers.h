@@ -3,7 +3,7 @@
 // Small readers shared by the data-set tests.
 
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "support/test_base.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "store/schema.h"
 #include "store/sqlite_value.h"
 

@@ -1,10 +1,7 @@
 #include "windows/calculator/mixing_sources.h"
 
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "store/dataset.h"
+#include "core/content_terms.h"
+#include "store/database.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -31,15 +28,13 @@ QVariant Cell(const std::vector<QVariant>& row, int column) {
     return column >= 0 && static_cast<size_t>(column) < row.size() ? row[static_cast<size_t>(column)] : QVariant();
 }
 
-// The content rows of the given fertilizers in element terms, as the recipe
-// reads them: the fertilizer directory's content set holds every content row
-// (the current fertilizer's are the ones it shows), in the table's order, and
-// each row is put into element terms by the rule of its calculated fields.
-std::unordered_map<long long, std::vector<ElementShare>> ContentOf(Program& program,
-                                                                   const std::unordered_set<long long>& fertilizers) {
+} // namespace
+
+std::unordered_map<long long, std::vector<ElementShare>> ElementTermsContent(
+    Database& data, const std::unordered_set<long long>& fertilizers) {
     std::unordered_map<long long, std::vector<ElementShare>> content;
-    DataSet& rows = program.Form2->T_Sostav_Udobra;
-    DataSet& elements = program.Form3->T_Element;
+    DataSet& rows = data.fertilizerContent;
+    DataSet& elements = data.elements;
     if (!rows.isActive() || fertilizers.empty())
         return content;
     const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
@@ -51,22 +46,27 @@ std::unordered_map<long long, std::vector<ElementShare>> ContentOf(Program& prog
         if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
             continue;
         const QVariant element = Cell(row, elementColumn);
-        const ContentInElementTerms terms =
-            InElementTerms(Cell(row, percentColumn), element, elements.lookupValue(key, element, QStringLiteral("val")),
-                           elements.lookupValue(key, element, QStringLiteral("oksielement")));
-        content[fertilizer.toLongLong()].push_back({terms.freeid.toLongLong(), terms.free.toDouble()});
+        const auto optionalNumber = [](const QVariant& v) {
+            return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+        };
+        const auto optionalKey = [](const QVariant& v) {
+            return v.isNull() ? std::nullopt : std::optional<long long>(v.toLongLong());
+        };
+        const ContentTerms terms =
+            InElementTerms(optionalNumber(Cell(row, percentColumn)), optionalKey(element),
+                           optionalNumber(elements.lookupValue(key, element, QStringLiteral("val"))),
+                           optionalKey(elements.lookupValue(key, element, QStringLiteral("oksielement"))));
+        content[fertilizer.toLongLong()].push_back({terms.freeid.value_or(0), terms.free.value_or(0.0)});
     }
     return content;
 }
 
-} // namespace
-
 std::unordered_map<long long, std::vector<ContentRow>>
-CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers) {
+CalculationContent(Database& data, const std::unordered_set<long long>& fertilizers) {
     std::unordered_map<long long, std::vector<ContentRow>> content;
-    DataSet& rows = program.Form2->T_Sostav_Udobra;
-    DataSet& elements = program.Form3->T_Element;
-    DataSet& coefficients = program.Form3->T_KOF;
+    DataSet& rows = data.fertilizerContent;
+    DataSet& elements = data.elements;
+    DataSet& coefficients = data.coefficients;
     if (!rows.isActive() || fertilizers.empty())
         return content;
     const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
@@ -93,7 +93,7 @@ CalculationContent(Program& program, const std::unordered_set<long long>& fertil
 namespace {
 
 // The visible rows of a set of lines (the composition or a saved solution's).
-SourceLines LinesOf(Program& program, DataSet& set) {
+SourceLines LinesOf(Database& data, DataSet& set) {
     SourceLines result;
     if (!set.isActive())
         return result;
@@ -111,7 +111,7 @@ SourceLines LinesOf(Program& program, DataSet& set) {
         result.keys[static_cast<size_t>(i)] = set.valueAt(i, fertilizer).toLongLong();
         keys.insert(result.keys[static_cast<size_t>(i)]);
     }
-    auto shares = ContentOf(program, keys);
+    auto shares = ElementTermsContent(data, keys);
     for (size_t i = 0; i < result.lines.size(); ++i)
         if (auto it = shares.find(result.keys[i]); it != shares.end())
             result.lines[i].content = it->second;
@@ -120,20 +120,19 @@ SourceLines LinesOf(Program& program, DataSet& set) {
 
 } // namespace
 
-SourceLines CompositionLines(Program& program) {
-    return LinesOf(program, program.Form4->T_rachet);
+SourceLines CompositionLines(Database& data) {
+    return LinesOf(data, data.composition);
 }
 
-SourceLines SavedSolutionLines(Program& program) {
-    TForm4& calc = *program.Form4;
-    if (!calc.T_HEAD_RAR.isActive() || calc.T_HEAD_RAR.isEmpty())
+SourceLines SavedSolutionLines(Database& data) {
+    if (!data.savedSolutions.isActive() || data.savedSolutions.isEmpty())
         return {};
-    return LinesOf(program, calc.T_save_rar);
+    return LinesOf(data, data.savedLines);
 }
 
-std::vector<long long> IronElements(Program& program) {
+std::vector<long long> IronElements(Database& data) {
     std::vector<long long> iron;
-    DataSet& elements = program.Form3->T_Element;
+    DataSet& elements = data.elements;
     if (!elements.isActive())
         return iron;
     const int keyColumn = SnapshotColumn(elements, QStringLiteral("id_element"));
@@ -144,9 +143,9 @@ std::vector<long long> IronElements(Program& program) {
     return iron;
 }
 
-std::vector<TargetRow> CurrentTargets(Program& program) {
+std::vector<TargetRow> CurrentTargets(Database& data) {
     std::vector<TargetRow> targets;
-    DataSet& set = program.Form4->ADOTable2;
+    DataSet& set = data.targets;
     if (!set.isActive())
         return targets;
     const Field* element = set.fieldByName(QStringLiteral("id_el"));

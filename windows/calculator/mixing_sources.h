@@ -16,26 +16,31 @@
 
 namespace solvane {
 
-class Program;
+class Database;
 
 struct SourceLines {
     std::vector<SolutionLine> lines; // in the source's order
     std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
 };
 
+// The content rows of the given fertilizers in element terms, as the classic
+// recipe reads them (free, freeid), in the table's order.
+std::unordered_map<long long, std::vector<ElementShare>> ElementTermsContent(
+    Database& data, const std::unordered_set<long long>& fertilizers);
+
 // The content rows of the given fertilizers as the concentration calculation
 // reads them: each row's element or oxide, the element its conversion record
 // yields and the record's factor, in the table's order.
 std::unordered_map<long long, std::vector<ContentRow>>
-CalculationContent(Program& program, const std::unordered_set<long long>& fertilizers);
+CalculationContent(Database& data, const std::unordered_set<long long>& fertilizers);
 
 // The working composition's lines, with their fertilizers' content.
-SourceLines CompositionLines(Program& program);
+SourceLines CompositionLines(Database& data);
 // The lines of the current saved solution (none when there is no saved solution).
-SourceLines SavedSolutionLines(Program& program);
+SourceLines SavedSolutionLines(Database& data);
 // The keys of the elements whose short name is iron's.
-std::vector<long long> IronElements(Program& program);
+std::vector<long long> IronElements(Database& data);
 // The current crop's target rows, in the concentration grid's order.
-std::vector<TargetRow> CurrentTargets(Program& program);
+std::vector<TargetRow> CurrentTargets(Database& data);
 
 } // namespace solvane

@@ -17,19 +17,18 @@
 //
 // It also holds the choice of the fit and of the source water.
 
-#include "windows/calculator/calculator_form.h"
+#include "windows/calculator/calculator_window.h"
 
-#include "app/program.h"
+#include "core/classic_recipe.h"
 #include "core/contribution.h"
 #include "core/grower_fit.h"
 #include "windows/calculator/mixing_sources.h"
 #include "core/rounding.h"
 #include "controls/db_grid.h"
 #include "controls/widget_building.h"
-#include "windows/directories/fertilizer_form.h"
-#include "windows/directories/water_form.h"
-#include "windows/settings/options_form.h"
-#include "solver/least_squares.h"
+#include "store/database.h"
+#include "store/water_profiles.h"
+#include "windows/settings/options.h"
 #include "store/row_place.h"
 
 #include <QComboBox>
@@ -52,132 +51,116 @@ constexpr int kGrowerFit = 1;
 constexpr int kGrowerDigits = 4;
 constexpr int kAllDigits = 15;
 
-DataSet* OptionsRow(Program& program) {
-    DataSet& options = program.Form18->ADOTable1;
+DataSet* OptionsRow(Database& data) {
+    DataSet& options = data.options;
     return options.isActive() && !options.isEmpty() ? &options : nullptr;
 }
 
 } // namespace
 
-void TForm4::Button10Click() {
+void CalculatorWindow::buildRecipe() {
     // The grids stay on the rows the user was on: the walks below move the
     // cursors, and the rows are found again by key at the end.
-    T_rachet.checkBrowseMode();
-    ADOTable2.checkBrowseMode();
-    const RowPlace lineAt = RowPlace::of(T_rachet, kLineKey);
-    const RowPlace targetAt = RowPlace::of(ADOTable2, kTargetKey);
+    data_.composition.checkBrowseMode();
+    data_.targets.checkBrowseMode();
+    const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
+    const RowPlace targetAt = RowPlace::of(data_.targets, kTargetKey);
 
     // Rows with no target are never fitted: they go first (each removal runs
     // this recipe again, which finds none left), so the amounts do not depend
     // on how many such rows came and went.
-    RemoveZeroTargets();
+    removeZeroTargets();
 
     if (fitMode() == kGrowerFit)
         fitGrowerAmounts();
     else
         fitClassicAmounts();
 
-    Button4Click();
-    lineAt.returnTo(T_rachet, kLineKey);
-    targetAt.returnTo(ADOTable2, kTargetKey);
+    calculate();
+    lineAt.returnTo(data_.composition, kLineKey);
+    targetAt.returnTo(data_.targets, kTargetKey);
 }
 
-void TForm4::fitClassicAmounts() {
-    DataSet& fertilizers = program_.Form2->T_Udobra;
-    DataSet& content = program_.Form2->T_Sostav_Udobra;
-
-    T_rachet.first();
-    if (!T_rachet.isEmpty()) {
-        // What the first filter below would settle anyway.
+void CalculatorWindow::fitClassicAmounts() {
+    DataSet& fertilizers = data_.fertilizers;
+    DataSet& composition = data_.composition;
+    DataSet& targets = data_.targets;
+    const int n = composition.recordCount();
+    const int m = targets.recordCount();
+    if (n > 0) {
+        // What the list's filter below settles.
         fertilizers.checkBrowseMode();
-        content.checkBrowseMode();
+        data_.fertilizerContent.checkBrowseMode();
     }
-    // Pending edits are settled now; the grids of the sets walked below need
-    // not follow every move and show the outcome once, at the end.
-    const DisabledSource lines(DS_rachet);
-    const DisabledSource targetGrid(DataSource2);
-    const DisabledSource list(program_.Form2->DS_UDobRA);
-    const DisabledSource contentGrid(program_.Form2->DS_SOSTAV);
-    const int n = T_rachet.recordCount();
-    const int m = ADOTable2.recordCount();
+    // Pending edits are settled now; the grids of the sets changed below
+    // show the outcome once, at the end.
+    const DisabledSource lines(data_.compositionSource);
+    const DisabledSource targetGrid(data_.targetsSource);
+    const DisabledSource list(data_.fertilizersSource);
+    const DisabledSource contentGrid(data_.fertilizerContentSource);
 
-    RecipeMatrix.assign(static_cast<size_t>(m) + 1, Vector(static_cast<size_t>(n) + 2, 0.0));
-    RecipeSolution.assign(static_cast<size_t>(n) + 1, 0.0);
-
-    Field* const lineFertilizer = T_rachet.fieldByName(QStringLiteral("id_udobra"));
-    Field* const amount = T_rachet.fieldByName(QStringLiteral("kol"));
-    Field* const targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
-    Field* const target = ADOTable2.fieldByName(QStringLiteral("vega"));
-    Field* const share = content.fieldByName(QStringLiteral("free"));
-    Field* const shareElement = content.fieldByName(QStringLiteral("freeid"));
-
-    // The targets do not change while the matrix is built: read them once.
-    // What the counted water brings is not asked of the fertilizers.
+    // The targets, less what the counted water brings: it is not asked of the fertilizers.
+    const Field* targetElement = targets.fieldByName(QStringLiteral("id_el"));
+    const Field* target = targets.fieldByName(QStringLiteral("vega"));
     std::vector<long long> elements;
-    std::vector<double> targets;
-    elements.reserve(static_cast<size_t>(m));
-    targets.reserve(static_cast<size_t>(m));
-    for (ADOTable2.first(); !ADOTable2.eof(); ADOTable2.next()) {
-        elements.push_back(targetElement->asLargeInt());
+    std::vector<double> wanted;
+    for (int j = 0; j < m; ++j) {
+        elements.push_back(targets.valueAt(j, targetElement).toLongLong());
+        const double vega = targets.valueAt(j, target).toDouble();
         const auto water = waterAmounts_.find(elements.back());
-        targets.push_back(water == waterAmounts_.end() ? target->asFloat() : target->asFloat() - water->second);
+        wanted.push_back(water == waterAmounts_.end() ? vega : vega - water->second);
     }
 
-    struct Share {
-        long long element;
-        double percent;
-    };
-    std::vector<Share> shares;
-    int column = 0;
-    for (; !T_rachet.eof(); T_rachet.next()) {
-        ++column;
-        // A line without a fertilizer reads as key 0: no fertilizer, no content.
-        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer->asLargeInt()));
-        fertilizers.setFiltered(true);
-        shares.clear();
-        for (content.first(); !content.eof(); content.next())
-            shares.push_back({shareElement->asLargeInt(), share->asFloat()});
-        for (int j = 1; j <= m; ++j) {
-            Vector& row = RecipeMatrix[static_cast<size_t>(j)];
-            double entry = 0.0;
-            for (const Share& s : shares)
-                if (s.element == elements[static_cast<size_t>(j) - 1])
-                    entry = s.percent; // the last matching row wins
-            row[static_cast<size_t>(column)] = entry;
-            row[static_cast<size_t>(n) + 1] = targets[static_cast<size_t>(j) - 1];
-        }
+    // Each line's content in element terms; a line without a fertilizer reads
+    // as key 0: no fertilizer, no content.
+    const Field* lineFertilizer = composition.fieldByName(QStringLiteral("id_udobra"));
+    std::vector<long long> keys;
+    for (int i = 0; i < n; ++i)
+        keys.push_back(composition.valueAt(i, lineFertilizer).toLongLong());
+    const auto content = ElementTermsContent(data_, {keys.begin(), keys.end()});
+    std::vector<std::vector<ElementShare>> shares;
+    for (const long long key : keys) {
+        const auto found = content.find(key);
+        shares.push_back(found == content.end() ? std::vector<ElementShare>() : found->second);
     }
-    // The filter text stays on the last line's key.
+
+    // The fertilizer list ends as the program always left it: filtering off,
+    // the filter text on the last line's key, the list on its first record.
+    if (n > 0) {
+        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(keys.back()));
+        if (!fertilizers.isFiltered())
+            fertilizers.first();
+    }
     fertilizers.setFiltered(false);
 
-    SingularValueLeftOut = !SolveLeastSquares(RecipeMatrix, m, n, RecipeSolution);
-
-    int i = 0;
-    for (T_rachet.first(); !T_rachet.eof(); T_rachet.next()) {
-        ++i;
-        T_rachet.edit();
-        amount->setAsFloat(RoundToDecimals(RecipeSolution[static_cast<size_t>(i)], 2) / 10.0);
-        T_rachet.post();
+    const ClassicRecipe recipe = FitClassicRecipe(elements, wanted, shares);
+    singularValueLeftOut_ = recipe.singularValueLeftOut;
+    Field* const amount = composition.fieldByName(QStringLiteral("kol"));
+    size_t i = 0;
+    for (composition.first(); !composition.eof(); composition.next(), ++i) {
+        composition.edit();
+        amount->setAsFloat(recipe.amounts[i]);
+        composition.post();
     }
 }
 
-void TForm4::fitGrowerAmounts() {
-    SingularValueLeftOut = false;
-    const DisabledSource lines(DS_rachet);
+void CalculatorWindow::fitGrowerAmounts() {
+    singularValueLeftOut_ = false;
+    const DisabledSource lines(data_.compositionSource);
 
     // The fitted rows: a target above 0 and a weight above 0 (empty counts 1).
-    const Field* targetElement = ADOTable2.fieldByName(QStringLiteral("id_el"));
-    const Field* target = ADOTable2.fieldByName(QStringLiteral("vega"));
-    const Field* weight = ADOTable2.fieldByName(QStringLiteral("weight"));
+    const Field* targetElement = data_.targets.fieldByName(QStringLiteral("id_el"));
+    const Field* target = data_.targets.fieldByName(QStringLiteral("vega"));
+    const Field* weight = data_.targets.fieldByName(QStringLiteral("weight"));
     std::vector<GrowerFitRow> rows;
     std::vector<long long> rowElements;
-    for (int j = 0; j < ADOTable2.recordCount(); ++j) {
-        const double t = ADOTable2.valueAt(j, target).toDouble();
-        const QVariant w = ADOTable2.valueAt(j, weight);
+    for (int j = 0; j < data_.targets.recordCount(); ++j) {
+        const double t = data_.targets.valueAt(j, target).toDouble();
+        const QVariant w = data_.targets.valueAt(j, weight);
         const double wj = w.isNull() ? 1.0 : w.toDouble();
         if (!(t > 0.0) || !(wj > 0.0))
             continue;
-        const long long element = ADOTable2.valueAt(j, targetElement).toLongLong();
+        const long long element = data_.targets.valueAt(j, targetElement).toLongLong();
         const auto water = waterAmounts_.find(element);
         rows.push_back({t, wj, water == waterAmounts_.end() ? 0.0 : water->second});
         rowElements.push_back(element);
@@ -185,60 +168,60 @@ void TForm4::fitGrowerAmounts() {
 
     // Each line's contribution to each fitted row, counted as the
     // calculation counts it, and its limits.
-    const Field* lineFertilizer = T_rachet.fieldByName(QStringLiteral("id_udobra"));
-    const Field* minimum = T_rachet.fieldByName(QStringLiteral("kol_min"));
-    const Field* maximum = T_rachet.fieldByName(QStringLiteral("kol_max"));
-    const int n = T_rachet.recordCount();
+    const Field* lineFertilizer = data_.composition.fieldByName(QStringLiteral("id_udobra"));
+    const Field* minimum = data_.composition.fieldByName(QStringLiteral("kol_min"));
+    const Field* maximum = data_.composition.fieldByName(QStringLiteral("kol_max"));
+    const int n = data_.composition.recordCount();
     std::unordered_set<long long> keys;
     for (int i = 0; i < n; ++i)
-        keys.insert(T_rachet.valueAt(i, lineFertilizer).toLongLong());
-    const auto content = CalculationContent(program_, keys);
+        keys.insert(data_.composition.valueAt(i, lineFertilizer).toLongLong());
+    const auto content = CalculationContent(data_, keys);
     std::vector<GrowerFitLine> fitLines(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
         GrowerFitLine& line = fitLines[static_cast<size_t>(i)];
-        const auto found = content.find(T_rachet.valueAt(i, lineFertilizer).toLongLong());
+        const auto found = content.find(data_.composition.valueAt(i, lineFertilizer).toLongLong());
         line.contribution.reserve(rowElements.size());
         for (const long long element : rowElements)
             line.contribution.push_back(found == content.end() ? 0.0 : ContributionPerGram(found->second, element));
-        const QVariant low = T_rachet.valueAt(i, minimum);
-        const QVariant high = T_rachet.valueAt(i, maximum);
+        const QVariant low = data_.composition.valueAt(i, minimum);
+        const QVariant high = data_.composition.valueAt(i, maximum);
         line.lower = low.isNull() ? 0.0 : std::max(0.0, low.toDouble());
         line.upper = high.isNull() ? std::numeric_limits<double>::infinity() : high.toDouble();
     }
 
     const std::vector<double> amounts = FitGrowerAmounts(rows, fitLines);
-    Field* const amount = T_rachet.fieldByName(QStringLiteral("kol"));
+    Field* const amount = data_.composition.fieldByName(QStringLiteral("kol"));
     int i = 0;
-    for (T_rachet.first(); !T_rachet.eof(); T_rachet.next(), ++i) {
-        T_rachet.edit();
+    for (data_.composition.first(); !data_.composition.eof(); data_.composition.next(), ++i) {
+        data_.composition.edit();
         amount->setAsFloat(amounts[static_cast<size_t>(i)]);
-        T_rachet.post();
+        data_.composition.post();
     }
 }
 
 // ---------------------------------------------------------------- the fit and the water chosen
 
-int TForm4::fitMode() const {
-    if (DataSet* options = OptionsRow(program_))
+int CalculatorWindow::fitMode() const {
+    if (DataSet* options = OptionsRow(data_))
         return options->fieldByName(QStringLiteral("fit_mode"))->asInteger() == kGrowerFit ? kGrowerFit : kClassicFit;
     return sessionFitMode_;
 }
 
-QVariant TForm4::selectedWater() const {
+QVariant CalculatorWindow::selectedWater() const {
     QVariant profile = sessionWater_;
-    if (DataSet* options = OptionsRow(program_))
+    if (DataSet* options = OptionsRow(data_))
         profile = options->fieldByName(QStringLiteral("id_water"))->value();
     if (profile.isNull())
         return {};
     // A profile that is no longer there counts as none.
-    for (const auto& [key, name] : program_.WaterProfiles->profileNames())
+    for (const auto& [key, name] : WaterProfileNames(data_.waterProfiles))
         if (key.toLongLong() == profile.toLongLong())
             return key;
     return {};
 }
 
-void TForm4::chooseFitMode(int mode) {
-    if (DataSet* options = OptionsRow(program_)) {
+void CalculatorWindow::chooseFitMode(int mode) {
+    if (DataSet* options = OptionsRow(data_)) {
         options->edit();
         options->fieldByName(QStringLiteral("fit_mode"))->setAsInteger(mode);
         options->post();
@@ -247,11 +230,11 @@ void TForm4::chooseFitMode(int mode) {
     }
     applyFitState();
     fitModeBox_->setToolTip(fitModeBox_->currentText());
-    Button10Click();
+    buildRecipe();
 }
 
-void TForm4::chooseWater(const QVariant& profile) {
-    if (DataSet* options = OptionsRow(program_)) {
+void CalculatorWindow::chooseWater(const QVariant& profile) {
+    if (DataSet* options = OptionsRow(data_)) {
         options->edit();
         options->fieldByName(QStringLiteral("id_water"))->setValue(profile);
         options->post();
@@ -259,28 +242,17 @@ void TForm4::chooseWater(const QVariant& profile) {
         sessionWater_ = profile;
     }
     refreshWater();
-    Button10Click();
+    buildRecipe();
 }
 
-void TForm4::forgetWater(const QVariant& profile) {
-    if (selectedWater() != profile || profile.isNull())
-        return;
-    if (DataSet* options = OptionsRow(program_)) {
-        options->edit();
-        options->fieldByName(QStringLiteral("id_water"))->setValue(QVariant());
-        options->post();
-    } else {
-        sessionWater_ = QVariant();
-    }
-}
-
-void TForm4::waterProfilesChanged(bool selectedChanged) {
+void CalculatorWindow::waterProfilesChanged() {
+    const std::unordered_map<long long, double> before = waterAmounts_;
     showFitChoice();
-    if (selectedChanged && ADOTable2.isActive())
-        Button10Click();
+    if (waterAmounts_ != before && data_.targets.isActive())
+        buildRecipe();
 }
 
-void TForm4::showFitChoice() {
+void CalculatorWindow::showFitChoice() {
     {
         const QSignalBlocker blockFit(fitModeBox_);
         fitModeBox_->setCurrentIndex(fitModeBox_->findData(fitMode()));
@@ -291,7 +263,7 @@ void TForm4::showFitChoice() {
         const QSignalBlocker blockWater(waterBox_);
         waterBox_->clear();
         waterBox_->addItem(QStringLiteral("без учёта воды"), QVariant());
-        for (const auto& [key, name] : program_.WaterProfiles->profileNames())
+        for (const auto& [key, name] : WaterProfileNames(data_.waterProfiles))
             waterBox_->addItem(name, key);
         waterBox_->setCurrentIndex(selected.isNull() ? 0 : std::max(0, waterBox_->findData(selected)));
     }
@@ -299,35 +271,35 @@ void TForm4::showFitChoice() {
     applyFitState();
 }
 
-void TForm4::refreshWater() {
+void CalculatorWindow::refreshWater() {
     waterAmounts_.clear();
-    for (const auto& [element, amount] : program_.WaterProfiles->elementsOf(selectedWater()))
+    for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, selectedWater()))
         waterAmounts_[element] = amount;
     waterColumn_->setVisible(!selectedWater().isNull());
-    if (ADOTable2.isActive())
-        ADOTable2.refresh();
+    if (data_.targets.isActive())
+        data_.targets.refresh();
 }
 
-void TForm4::applyFitState() {
+void CalculatorWindow::applyFitState() {
     const bool grower = fitMode() == kGrowerFit;
     // The classic fit knows no weights and no limits.
     for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
         column->setEnabled(grower);
-    dxDBGrid2Column2->setSignificantDigits(grower ? kGrowerDigits : kAllDigits);
+    amountColumn_->setSignificantDigits(grower ? kGrowerDigits : kAllDigits);
 }
 
-QString TForm4::amountLimitRefusal(const QVariant& value, bool minimum) const {
-    if (value.isNull() || !T_rachet.isActive() || T_rachet.isEmpty())
+QString CalculatorWindow::amountLimitRefusal(const QVariant& value, bool minimum) const {
+    if (value.isNull() || !data_.composition.isActive() || data_.composition.isEmpty())
         return {};
     const QVariant other =
-        T_rachet.fieldByName(minimum ? QStringLiteral("kol_max") : QStringLiteral("kol_min"))->value();
+        data_.composition.fieldByName(minimum ? QStringLiteral("kol_max") : QStringLiteral("kol_min"))->value();
     if (other.isNull())
         return {};
     const bool above = minimum ? value.toDouble() > other.toDouble() : other.toDouble() > value.toDouble();
     return above ? QStringLiteral("Минимум больше максимума") : QString();
 }
 
-void TForm4::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
+void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     auto* panel = MakePanel(QStringLiteral("PanelFit"), parent);
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 2);

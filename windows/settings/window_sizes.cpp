@@ -1,12 +1,8 @@
 #include "windows/settings/window_sizes.h"
 
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
+#include "controls/form.h"
 #include "controls/splitter.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "core/file_io.h"
 #include "core/number_text.h"
 
@@ -228,7 +224,7 @@ void CreateSizeFile() {
     writeSizeFile(lines);
 }
 
-void LoadSizes(Program& program) {
+void LoadSizes(const RememberedWindows& windows) {
     {
         QFile probe(fileName());
         if (!probe.open(QIODevice::ReadOnly))
@@ -237,10 +233,10 @@ void LoadSizes(Program& program) {
     // The lines are read and the file released before any window changes.
     const std::array<QString, kLineCount> line = readSizeFile();
 
-    TForm3& elements = *program.Form3;
-    TForm2& fertilizers = *program.Form2;
-    TForm4& calculator = *program.Form4;
-    const Form& launcher = *program.Form1;
+    Form& elements = *windows.elements;
+    Form& fertilizers = *windows.fertilizers;
+    Form& calculator = *windows.calculator;
+    const Form& launcher = *windows.launcher;
 
     maximizeWhen(line[0], elements);
     maximizeWhen(line[1], fertilizers);
@@ -254,28 +250,28 @@ void LoadSizes(Program& program) {
     applyDimension(fertilizers, launcher, Dimension::Width, lineValue(line, 6, 1));
     applyDimension(calculator, launcher, Dimension::Height, lineValue(line, 7, 1));
     applyDimension(calculator, launcher, Dimension::Width, lineValue(line, 8, 1));
-    applyPosition(fertilizers.RzSplitter1, lineValue(line, 9, 0));
-    applyPosition(calculator.RzSplitter1, lineValue(line, 10, 0));
-    applyPosition(calculator.RzSplitter2, lineValue(line, 11, 0));
-    applyPosition(calculator.RzSplitter3, lineValue(line, 12, 0));
-    applyPosition(calculator.RzSplitter4, lineValue(line, 13, 0));
-    applyPosition(calculator.RzSplitter5, lineValue(line, 14, 0));
+    applyPosition(windows.fertilizerSplitter, lineValue(line, 9, 0));
+    for (size_t i = 0; i < windows.calculatorSplitters.size(); ++i)
+        applyPosition(windows.calculatorSplitters[i], lineValue(line, 10 + i, 0));
 }
 
-void SaveSizes(Program& program) {
-    const TForm3& elements = *program.Form3;
-    const TForm2& fertilizers = *program.Form2;
-    const TForm4& calculator = *program.Form4;
+void SaveSizes(const RememberedWindows& windows) {
+    const Form& elements = *windows.elements;
+    const Form& fertilizers = *windows.fertilizers;
+    const Form& calculator = *windows.calculator;
     auto flag = [](const Form& form) { return QByteArray(form.windowState() & Qt::WindowMaximized ? "1" : "0"); };
-    const Form& launcher = *program.Form1;
+    const Form& launcher = *windows.launcher;
     const QSize e = outerSizeOf(elements, launcher);
     const QSize f = outerSizeOf(fertilizers, launcher);
     const QSize c = outerSizeOf(calculator, launcher);
     writeSizeFile({{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
                     number(f.height()), number(f.width()), number(c.height()), number(c.width()),
-                    number(fertilizers.RzSplitter1->position()), number(calculator.RzSplitter1->position()),
-                    number(calculator.RzSplitter2->position()), number(calculator.RzSplitter3->position()),
-                    number(calculator.RzSplitter4->position()), number(calculator.RzSplitter5->position())}});
+                    number(windows.fertilizerSplitter->position()),
+                    number(windows.calculatorSplitters[0]->position()),
+                    number(windows.calculatorSplitters[1]->position()),
+                    number(windows.calculatorSplitters[2]->position()),
+                    number(windows.calculatorSplitters[3]->position()),
+                    number(windows.calculatorSplitters[4]->position())}});
 }
 
 } // namespace solvane

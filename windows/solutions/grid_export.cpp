@@ -4,7 +4,7 @@
 #include "windows/solutions/xls_writer.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
-#include "store/error.h"
+#include "core/error.h"
 #include "core/number_text.h"
 
 namespace solvane {

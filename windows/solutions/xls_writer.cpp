@@ -1,6 +1,6 @@
 #include "windows/solutions/xls_writer.h"
 
-#include "store/error.h"
+#include "core/error.h"
 #include "core/file_io.h"
 
 #include <QDir>

@@ -1,0 +1,33 @@
+#include "core/concentration_sums.h"
+
+#include "core/rounding.h"
+
+#include <cstddef>
+
+namespace solvane {
+
+std::vector<double> ConcentrationsOf(const std::vector<long long>& targetElements,
+                                     const std::vector<ConcentrationLine>& lines,
+                                     const std::unordered_map<long long, double>& water) {
+    std::vector<double> sums(targetElements.size(), 0.0);
+    for (const ConcentrationLine& line : lines)
+        for (const ContentRow& row : line.content) {
+            const double share = (row.percent * 10.0) * line.grams;
+            for (std::size_t t = 0; t < targetElements.size(); ++t) {
+                // The direct match first; an oxide counts toward the element
+                // it yields only where it is not itself the target.
+                if (row.element == targetElements[t])
+                    sums[t] = share + sums[t];
+                else if (row.yields == targetElements[t])
+                    sums[t] = share * row.coefficient + sums[t];
+            }
+        }
+    for (std::size_t t = 0; t < targetElements.size(); ++t) {
+        if (const auto w = water.find(targetElements[t]); w != water.end())
+            sums[t] = sums[t] + w->second;
+        sums[t] = RoundToDecimals(sums[t], 4);
+    }
+    return sums;
+}
+
+} // namespace solvane

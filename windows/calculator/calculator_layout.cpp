@@ -1,0 +1,531 @@
+// The calculator window's panes, controls and their wiring.
+
+#include "windows/calculator/calculator_window.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/db_spin_box.h"
+#include "controls/hint_text.h"
+#include "controls/splitter.h"
+#include "controls/widget_building.h"
+#include "core/field_limits.h"
+#include "core/number_text.h"
+#include "store/database.h"
+#include "windows/directories/fertilizer_list.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace solvane {
+
+namespace {
+
+// A sum in a totals strip. The strips share a narrow pane: the sums take
+// equal shares of the width they are given, apart by a gap, and a sum too
+// wide for its share loses its leading blanks first.
+QLabel* totalLabel(QLabel* sum) {
+    sum->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    sum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return sum;
+}
+constexpr int kTotalsGap = 4;
+
+const QString kSplitterHint = QStringLiteral("Изменить размер");
+
+// The search box is 65 pixels narrower than its strip.
+constexpr int kSearchBoxMargin = 65;
+
+// The order in which the components must be dissolved, shown over the litres box.
+QString MixingOrderHint() {
+    const QStringList lines{
+        QStringLiteral("Для того, чтобы ничего не выпадало в осадок, всегда "),
+        QStringLiteral("смешивайте компоненты строго в следующей "),
+        QStringLiteral("последовательности: "),
+        QStringLiteral("--------------------------"),
+        QStringLiteral("1. Кальциевая селитра "),
+        QStringLiteral("2. Монофосфат калия "),
+        QStringLiteral("3. Комплексное удобрение "),
+        QStringLiteral("4. Сульфат калия "),
+        QStringLiteral("5. Сульфат магния "),
+        QStringLiteral("--------------------------"),
+        QStringLiteral("1. Аммиачная селитра "),
+        QStringLiteral("2. Калиевая селитра "),
+        QStringLiteral("3. Монофосфат калия "),
+        QStringLiteral("4. Кальциевая селитра "),
+        QStringLiteral("5. Микро "),
+        QStringLiteral("6. Сульфат магния"),
+    };
+    return lines.join(QChar(13));
+}
+
+} // namespace
+
+void CalculatorWindow::buildLayout() {
+    HandlerGuard& g = guard();
+    auto* hints = new LineHintFilter(this);
+    auto* outer = MakeColumn(this, 2, 0);
+
+    // Left part | concentrations and crops.
+    mainSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter1"), Qt::Horizontal, this);
+    outer->addWidget(mainSplitter_);
+
+    // Working area / saved solutions.
+    leftSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter2"), Qt::Vertical, mainSplitter_);
+    mainSplitter_->addWidget(leftSplitter_);
+
+    // Fertilizer list with the button column | composition.
+    workSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, leftSplitter_);
+    leftSplitter_->addWidget(workSplitter_);
+
+    auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), workSplitter_);
+    auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
+    workSplitter_->addWidget(fertilizerSide);
+
+    // ---- fertilizer pane ----
+    auto* groupFertilizers =
+        MakeGroup(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
+    fertilizerSideLayout->addWidget(groupFertilizers, 1);
+    auto* fertilizerLayout = MakeColumn(groupFertilizers);
+
+    searchStrip_ = MakePanel(QStringLiteral("PanelSearch"), groupFertilizers);
+    searchStrip_->setFixedHeight(28);
+    auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
+    searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
+    searchBox_ = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), searchStrip_);
+    searchBox_->setToolTip(QStringLiteral("Название искомого удобрения"));
+    searchBox_->setGeometry(kFertilizerSearchBoxLeft, 3, 120, 22);
+    searchLabel->setBuddy(searchBox_);
+    searchStrip_->installEventFilter(this);
+    fertilizerLayout->addWidget(searchStrip_);
+
+    fertilizerGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.fertilizersSource, groupFertilizers);
+    DBGridColumn* names = fertilizerGrid_->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Названия"));
+    names->setReadOnly(true);
+    names->setSortMark(SortMark::Descending);
+    fertilizerGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    fertilizerGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fertilizerLayout->addWidget(fertilizerGrid_, 1);
+
+    auto* countStrip = MakePanel(QStringLiteral("PanelCount"), groupFertilizers);
+    auto* countLayout = MakeRow(countStrip, 2, 0);
+    countLayout->addWidget(
+        MakeLabel(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
+    fertilizerCount_ = MakeLabel(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
+    countLayout->addWidget(fertilizerCount_);
+    countLayout->addStretch(1);
+    fertilizerLayout->addWidget(countStrip);
+
+    // ---- button column ----
+    auto* buttons = MakePanel(QStringLiteral("PanelButtons"), fertilizerSide);
+    auto* buttonLayout = MakeColumn(buttons, 2, 4);
+    fertilizerSideLayout->addWidget(buttons);
+    constexpr int kButtonWidth = 34;
+    addButton_ =
+        MakeHintedButton(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
+    removeButton_ =
+        MakeHintedButton(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
+    elementsButton_ = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"),
+                               buttons);
+    fertilizersButton_ = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"),
+                               buttons);
+    optionsButton_ = MakeHintedButton(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
+    clearButton_ = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"),
+                               buttons);
+    optionsButton_->setEnabled(false);
+    for (QPushButton* b : {addButton_, removeButton_, elementsButton_, fertilizersButton_, optionsButton_, clearButton_})
+        b->setFixedWidth(kButtonWidth);
+    addButton_->setMinimumHeight(60);
+    removeButton_->setMinimumHeight(60);
+    buttonLayout->addSpacing(14);
+    buttonLayout->addWidget(addButton_);
+    buttonLayout->addWidget(removeButton_);
+    buttonLayout->addStretch(1);
+    buttonLayout->addWidget(elementsButton_);
+    buttonLayout->addWidget(fertilizersButton_);
+    buttonLayout->addWidget(optionsButton_);
+    buttonLayout->addStretch(1);
+    buttonLayout->addWidget(clearButton_);
+
+    // ---- composition ----
+    auto* groupComposition =
+        MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), workSplitter_);
+    workSplitter_->addWidget(groupComposition);
+    auto* compositionLayout = MakeColumn(groupComposition);
+    buildFitChoice(groupComposition, compositionLayout);
+    compositionGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid2"), &data_.compositionSource, groupComposition);
+    compositionGrid_->setRowSelect(true);
+    compositionGrid_->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
+    compositionGrid_->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
+    amountColumn_ = compositionGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г./л."));
+    amountColumn_->setSpin(0.01, FieldLimits::Amount());
+    // The recipe gives a negative amount to a fertilizer the solution does
+    // not need: it stands out.
+    amountColumn_->setNegativeColour(Qt::red);
+    // The limits of each amount for the grower's fit, in g/l; empty: none.
+    minimumColumn_ = compositionGrid_->addColumn(QStringLiteral("kol_min"), QStringLiteral("Мин"));
+    maximumColumn_ = compositionGrid_->addColumn(QStringLiteral("kol_max"), QStringLiteral("Макс"));
+    for (DBGridColumn* limit : {minimumColumn_, maximumColumn_}) {
+        limit->setSpin(0.01, FieldLimits::Amount());
+        limit->setWidth(40);
+    }
+    minimumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, true); };
+    maximumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, false); };
+    // Without scroll bars every column must stay in sight: the name takes
+    // what the figures leave.
+    amountColumn_->setWidth(74);
+    compositionGrid_->horizontalHeader()->setStretchLastSection(false);
+    compositionGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    compositionMenu_ = MakeMenu(QStringLiteral("PopupMenu2"), this);
+    removeItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N7"), QStringLiteral("Удалить"));
+    addItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N8"), QStringLiteral("Добавить"));
+    compositionStockItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
+    compositionGrid_->setContextMenu(compositionMenu_);
+    compositionLayout->addWidget(compositionGrid_, 1);
+
+    auto* compositionButtons = MakePanel(QStringLiteral("PanelSave"), groupComposition);
+    auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
+    saveButton_ = MakeButton(QStringLiteral("Button5"), QStringLiteral("Сохранить"), compositionButtons);
+    calculateButton_ = MakeButton(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), compositionButtons);
+    recipeButton_ = MakeButton(QStringLiteral("Button10"), QStringLiteral("?"), compositionButtons);
+    calculateButton_->hide();
+    recipeButton_->hide();
+    compositionButtonLayout->addWidget(saveButton_);
+    compositionButtonLayout->addWidget(calculateButton_);
+    compositionButtonLayout->addWidget(recipeButton_);
+    compositionButtonLayout->addStretch(1);
+    compositionLayout->addWidget(compositionButtons);
+
+    // ---- saved solutions ----
+    savedGroup_ = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), leftSplitter_);
+    leftSplitter_->addWidget(savedGroup_);
+    auto* savedLayout = MakeColumn(savedGroup_, 2, 0);
+    savedSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter3"), Qt::Horizontal, savedGroup_);
+    savedSplitter_->setHandleWidth(6);
+    savedLayout->addWidget(savedSplitter_);
+
+    auto* namesSide = MakePanel(QStringLiteral("PanelSavedNames"), savedSplitter_);
+    auto* namesSideLayout = MakeRow(namesSide, 0, 2);
+    savedSplitter_->addWidget(namesSide);
+    auto* groupNames = MakeGroup(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
+    namesSideLayout->addWidget(groupNames, 1);
+    auto* namesLayout = MakeColumn(groupNames);
+    savedNamesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid5"), &data_.savedSolutionsSource, groupNames);
+    savedNamesGrid_->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
+    savedNamesGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    savedNamesMenu_ = MakeMenu(QStringLiteral("PopupMenu3"), this);
+    renameItem_ = MakeMenuItem(savedNamesMenu_, QStringLiteral("N1"), QStringLiteral("изменить название"));
+    deleteSolutionItem_ = MakeMenuItem(savedNamesMenu_, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
+    savedNamesGrid_->setContextMenu(savedNamesMenu_);
+    namesLayout->addWidget(savedNamesGrid_);
+
+    litresPanel_ = MakeGroup(QStringLiteral("LitresPanel"), QString(), namesSide);
+    litresPanel_->setToolTip(MixingOrderHint());
+    litresPanel_->installEventFilter(hints);
+    auto* litresLayout = MakeColumn(litresPanel_, 4, 2);
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), litresPanel_));
+    litresBox_ = new DBSpinBox(g, litresPanel_);
+    litresBox_->setObjectName(QStringLiteral("dxDBSpinEdit1"));
+    litresBox_->setDataSource(&data_.savedSolutionsSource, QStringLiteral("kol_l"));
+    litresBox_->setSingleStep(0.1);
+    litresBox_->setLimits(FieldLimits::Litres());
+    litresBox_->setToolTip(QStringLiteral("Укажите кол-во литров"));
+    litresBox_->setAccessibleName(QStringLiteral("Расчет на:"));
+    litresBox_->setMaximumWidth(72);
+    litresLayout->addWidget(litresBox_);
+    litresLayout->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("литров"), litresPanel_));
+    litresLayout->addStretch(1);
+    namesSideLayout->addWidget(litresPanel_);
+
+    auto* groupLines = MakeGroup(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), savedSplitter_);
+    savedSplitter_->addWidget(groupLines);
+    auto* linesLayout = MakeColumn(groupLines);
+    savedLinesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid4"), &data_.savedLinesSource, groupLines);
+    savedLinesGrid_->setRowSelect(true);
+    savedLinesGrid_->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
+    savedAmountColumn_ = savedLinesGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
+    savedAmountColumn_->setSpin(0.01, FieldLimits::SavedAmount());
+    litresAmountColumn_ = savedLinesGrid_->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
+    litresAmountColumn_->setReadOnly(true);
+    savedLinesMenu_ = MakeMenu(QStringLiteral("PopupMenu4"), this);
+    recalculateItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
+    exportItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
+    savedStockItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
+    savedLinesGrid_->setContextMenu(savedLinesMenu_);
+    linesLayout->addWidget(savedLinesGrid_);
+
+    // ---- concentrations ----
+    auto* groupConcentrations =
+        MakeGroup(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), mainSplitter_);
+    mainSplitter_->addWidget(groupConcentrations);
+    auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
+    concentrationSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter5"), Qt::Vertical, groupConcentrations);
+    concentrationsLayout->addWidget(concentrationSplitter_);
+
+    auto* upper = MakePanel(QStringLiteral("PanelConcentrations"), concentrationSplitter_);
+    auto* upperLayout = MakeColumn(upper, 2, 2);
+    concentrationSplitter_->addWidget(upper);
+    targetGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid3"), &data_.targetsSource, upper);
+    // The weight and the water's share may not fit beside the three
+    // columns in a narrow pane: then the grid scrolls sideways.
+    targetGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
+    elementColumn_ = targetGrid_->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
+    elementColumn_->setLookup(&data_.elementsSource, QStringLiteral("id_element"),
+                                QStringLiteral("Smallname_element"), QStringLiteral("id_el"), 8);
+    targetColumn_ = targetGrid_->addColumn(QStringLiteral("vega"), QStringLiteral("Необходимость (Введите)"));
+    targetColumn_->setSpin(1, FieldLimits::Target());
+    resultColumn_ = targetGrid_->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
+    resultColumn_->setReadOnly(true);
+    // The grower's fit weighs each row; the source water's share is shown
+    // while a water is counted. Neither goes into the spreadsheet.
+    weightColumn_ = targetGrid_->addColumn(QStringLiteral("weight"), QStringLiteral("Вес"));
+    weightColumn_->setSpin(0.1, FieldLimits::Weight());
+    weightColumn_->setWidth(34);
+    weightColumn_->setExported(false);
+    waterColumn_ = targetGrid_->addColumn(QStringLiteral("voda"), QStringLiteral("Вода"));
+    waterColumn_->setReadOnly(true);
+    waterColumn_->setWidth(48);
+    waterColumn_->setExported(false);
+    waterColumn_->setVisible(false);
+    elementColumn_->setWidth(54);
+    targetColumn_->setWidth(166);
+    resultColumn_->setWidth(68);
+    targetMenu_ = MakeMenu(QStringLiteral("PopupMenu1"), this);
+    addTargetItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N9"), QStringLiteral("Добавить"));
+    deleteTargetItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N10"), QStringLiteral("Удалить"));
+    analysisItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
+    targetGrid_->setContextMenu(targetMenu_);
+    upperLayout->addWidget(targetGrid_, 1);
+
+    targetNavigator_ = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.targetsSource,
+                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
+    upperLayout->addWidget(targetNavigator_);
+
+    ppmStrip_ = MakePanel(QStringLiteral("PanelPpm"), upper);
+    auto* ppmLayout = MakeRow(ppmStrip_, 2, kTotalsGap);
+    QLabel* ppmCaption = MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), ppmStrip_);
+    ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    ppmLayout->addWidget(ppmCaption);
+    ppmTotal_ = MakeLabel(QStringLiteral("Label10"), QStringLiteral("   0"), ppmStrip_);
+    ppmTotalAtStrength_ = MakeLabel(QStringLiteral("Label11"), QStringLiteral("   0"), ppmStrip_);
+    for (QLabel* l : {ppmTotal_, ppmTotalAtStrength_})
+        ppmLayout->addWidget(totalLabel(l), 1);
+    ppmStrip_->hide();
+    upperLayout->addWidget(ppmStrip_);
+
+    mglStrip_ = MakePanel(QStringLiteral("PanelMgl"), upper);
+    // Four sums beside the caption would not fit in the pane: they get the
+    // line under it.
+    auto* mglLayout = MakeColumn(mglStrip_, 2, 0);
+    QLabel* mglCaption =
+        MakeLabel(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), mglStrip_);
+    mglLayout->addWidget(mglCaption);
+    auto* mglSums = new QHBoxLayout;
+    mglSums->setSpacing(kTotalsGap);
+    mglLayout->addLayout(mglSums);
+    resultsTotal_ = MakeLabel(QStringLiteral("Label4"), QStringLiteral("   0"), mglStrip_);
+    resultsTotalAtStrength_ = MakeLabel(QStringLiteral("Label13"), QStringLiteral("   0"), mglStrip_);
+    targetsTotal_ = MakeLabel(QStringLiteral("Label5"), QStringLiteral("   0"), mglStrip_);
+    floweringTotal_ = MakeLabel(QStringLiteral("Label9"), QStringLiteral("   0"), mglStrip_);
+    for (QLabel* l : {resultsTotal_, resultsTotalAtStrength_, targetsTotal_, floweringTotal_})
+        mglSums->addWidget(totalLabel(l), 1);
+    mglStrip_->hide();
+    upperLayout->addWidget(mglStrip_);
+    // The strips sit in the narrow right half: one point smaller than the
+    // window's text, so that they take little of it.
+    for (QWidget* strip : {ppmStrip_, mglStrip_}) {
+        QFont f = strip->font();
+        if (f.pointSizeF() > 7)
+            f.setPointSizeF(f.pointSizeF() - 1);
+        strip->setFont(f);
+    }
+
+    // ---- crops ----
+    cropGroup_ = MakeGroup(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), concentrationSplitter_);
+    concentrationSplitter_->addWidget(cropGroup_);
+    auto* cropLayout = MakeColumn(cropGroup_);
+
+    strengthGroup_ = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), cropGroup_);
+    auto* strengthLayout = MakeRow(strengthGroup_);
+    strengthSlider_ = new QSlider(Qt::Horizontal, strengthGroup_);
+    strengthSlider_->setObjectName(QStringLiteral("RxSlider1"));
+    strengthSlider_->setRange(0, 250);
+    strengthSlider_->setSingleStep(1);
+    strengthSlider_->setPageStep(1);
+    strengthSlider_->setValue(100);
+    strengthSlider_->setToolTip(QStringLiteral("Процентная концентрация"));
+    strengthSlider_->setAccessibleName(QStringLiteral("Процентная концентрация"));
+    strengthLayout->addWidget(strengthSlider_, 1);
+    strengthEditPanel_ = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
+    auto* strengthEditLayout = MakeRow(strengthEditPanel_, 0, 0);
+    strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel_,
+                     QStringLiteral("100"));
+    strengthBox_->setMaximumWidth(48);
+    strengthEditLayout->addWidget(strengthBox_);
+    strengthLayout->addWidget(strengthEditPanel_);
+    strengthGroup_->hide();
+    cropLayout->addWidget(strengthGroup_);
+
+    auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), cropGroup_);
+    auto* cropRowLayout = MakeRow(cropRow, 0, 2);
+    cropGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid6"), &data_.cropsSource, cropRow);
+    cropGrid_->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
+    cropGrid_->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
+    cropGrid_->horizontalHeader()->setStretchLastSection(false);
+    cropGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    cropGrid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
+    cropRowLayout->addWidget(cropGrid_, 1);
+
+    cropNavigators_ = MakePanel(QStringLiteral("CropNavigators"), cropRow);
+    auto* navigatorLayout = MakeColumn(cropNavigators_, 0, 2);
+    const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
+        auto* navigator = MakeNavigator(g, name, &data_.cropsSource, {which}, cropNavigators_);
+        navigator->setHint(which, hint);
+        navigatorLayout->addWidget(navigator);
+        return navigator;
+    };
+    cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
+    cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"));
+    cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
+    navigatorLayout->addStretch(1);
+    cropRowLayout->addWidget(cropNavigators_);
+    cropLayout->addWidget(cropRow, 1);
+
+    // Every pane keeps the minimum its contents need (the grids their header
+    // and three rows), so the window cannot be made smaller than that and no
+    // bar can crush a pane.
+    for (Splitter* s : {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_})
+        s->setHint(kSplitterHint);
+
+    // Set up by installCalculation().
+    recalculationTimer_ = new QTimer(this);
+    recalculationTimer_->setObjectName(QStringLiteral("Timer1"));
+
+    wireControls();
+    resize(936, 738);
+    applyInitialProportions();
+}
+
+void CalculatorWindow::wireControls() {
+    connectClick(addButton_, [this] { addToComposition(); });
+    connectClick(removeButton_, [this] { removeFromComposition(); });
+    connectClick(clearButton_, [this] { clearComposition(); });
+    connectClick(calculateButton_, [this] { calculate(); });
+    connectClick(saveButton_, [this] { saveComposition(); });
+    connectClick(elementsButton_, [this] { openElementDirectory(); });
+    connectClick(fertilizersButton_, [this] { openFertilizerDirectory(); });
+    connectClick(recipeButton_, [this] { buildRecipe(); });
+    const auto onMenu = [this](QAction* action, void (CalculatorWindow::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    onMenu(removeItem_, &CalculatorWindow::removeFromComposition);
+    onMenu(addItem_, &CalculatorWindow::addToComposition);
+    onMenu(addTargetItem_, &CalculatorWindow::addTargetRow);
+    onMenu(deleteTargetItem_, &CalculatorWindow::deleteTargetRow);
+    onMenu(renameItem_, &CalculatorWindow::renameSavedSolution);
+    onMenu(deleteSolutionItem_, &CalculatorWindow::deleteSavedSolution);
+    onMenu(recalculateItem_, &CalculatorWindow::calculateSavedSolution);
+    onMenu(exportItem_, &CalculatorWindow::exportToSpreadsheets);
+    onMenu(compositionStockItem_, &CalculatorWindow::openStockSolutionsOfComposition);
+    onMenu(savedStockItem_, &CalculatorWindow::openStockSolutionsOfSavedSolution);
+    onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
+    connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
+    connect(searchBox_, &QLineEdit::textChanged, this, [this] { runGuarded([this] { searchTextChanged(); }); });
+    connect(strengthBox_, &QLineEdit::textChanged, this, [this] { runGuarded([this] { strengthTextChanged(); }); });
+    connect(strengthSlider_, &QSlider::valueChanged, this, [this] { runGuarded([this] { strengthSliderMoved(); }); });
+
+    // The controls run these as user actions themselves.
+    fertilizerGrid_->onClick = [this] { fertilizerListClicked(); };
+    fertilizerGrid_->onDblClick = [this] { addToComposition(); };
+    fertilizerGrid_->onColumnClick = [this](int) { fertilizerHeaderClicked(); };
+    // Typing a target or an amount arms the recalculation.
+    amountColumn_->onChange = [this] { armRecalculation(); };
+    targetColumn_->onChange = [this] { armRecalculation(); };
+    // An edit of a weight or of a limit refits, as an amount's does.
+    for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
+        column->onChange = [this] { armRecalculation(); };
+    connect(fitModeBox_, &QComboBox::activated, this,
+            [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });
+    connect(waterBox_, &QComboBox::activated, this,
+            [this] { runGuarded([this] { chooseWater(waterBox_->currentData()); }); });
+    connectClick(waterButton_, [this] { actions_.openWaterProfiles(); });
+    compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
+    targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };
+    // A click in the saved solutions' names, and any key released there.
+    savedNamesGrid_->onClick = [this] { calculateSavedSolution(); };
+    savedNamesGrid_->onKeyUp = [this](int) { calculateSavedSolution(); };
+    cropGrid_->onClick = [this] { cropClicked(); };
+    litresBox_->onChange = [this] { litresChanged(); };
+    workSplitter_->onChange = [this] { applySearchBoxWidth(); };
+}
+
+void CalculatorWindow::wireDataSets() {
+    lineFertilizer_ = data_.composition.fieldByName(QStringLiteral("id_udobra"));
+    DataSet& fertilizers = data_.fertilizers;
+    listKey_ = fertilizers.fieldByName(QStringLiteral("id_udobra"));
+    listName_ = fertilizers.fieldByName(QStringLiteral("name_udobra"));
+    DataSet& elements = data_.elements;
+    elementKey_ = elements.fieldByName(QStringLiteral("id_element"));
+    elementOxide_ = elements.fieldByName(QStringLiteral("kof"));
+    contentName_ = data_.fertilizerContent.fieldByName(QStringLiteral("name_element"));
+    contentPercent_ = data_.fertilizerContent.fieldByName(QStringLiteral("kol_element"));
+
+    data_.crops.afterPost = [this](DataSet&) { cropPosted(); };
+    data_.targets.afterPost = [this](DataSet&) { targetPosted(); };
+    data_.targets.afterDelete = [this](DataSet&) { targetDeleted(); };
+    data_.savedLines.onCalcFields = [this](DataSet&) { savedLineCalcFields(); };
+}
+
+// The default proportions of the panes, before any stored geometry is
+// applied. The window is not shown yet, so each level is laid out here to
+// learn the size of the splitter it holds; the splitters keep the position
+// and apply it again when they are first shown.
+void CalculatorWindow::applyInitialProportions() {
+    const auto layOut = [](QWidget* container) {
+        if (container->layout())
+            container->layout()->activate();
+    };
+    const auto place = [](Splitter* splitter, int first) {
+        const int extent = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        splitter->setSizes({first, std::max(0, extent - first - splitter->handleWidth())});
+        splitter->setPosition(first);
+    };
+    const auto share = [](Splitter* splitter, double fraction) {
+        const int extent = splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
+        return static_cast<int>(extent * fraction + 0.5);
+    };
+    layOut(this);
+    place(mainSplitter_, share(mainSplitter_, 0.51));
+    place(leftSplitter_, share(leftSplitter_, 0.62));
+    place(workSplitter_, share(workSplitter_, 0.60));
+    layOut(concentrationSplitter_->parentWidget());
+    place(concentrationSplitter_, share(concentrationSplitter_, 0.82));
+    layOut(savedGroup_);
+    place(savedSplitter_, 240);
+}
+
+bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == searchStrip_ && event->type() == QEvent::Resize)
+        applySearchBoxWidth();
+    return Form::eventFilter(watched, event);
+}
+
+void CalculatorWindow::applySearchBoxWidth() {
+    searchBox_->setGeometry(kFertilizerSearchBoxLeft, searchBox_->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
+                       searchBox_->height());
+}
+
+} // namespace solvane

@@ -1,0 +1,66 @@
+// The options record carried over to the calculator.
+
+#include "windows/calculator/calculator_window.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_spin_box.h"
+#include "windows/settings/colours.h"
+#include "windows/settings/options.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QSlider>
+
+namespace solvane {
+
+namespace {
+
+void ColourBackground(QWidget* widget, const QColor& colour) {
+    SetWidgetColour(widget, QPalette::Window, colour);
+}
+
+} // namespace
+
+void CalculatorWindow::applyOptions(const Options& options) {
+    // 1. The holders, in ascending order; holder 2 ends with cl9.
+    const std::array<QColor, 15> holders = options.holderColours();
+
+    // 2. The colours.
+    savedAmountColumn_->setColour(holders[2]);
+    litresAmountColumn_->setColour(holders[3]);
+    SetWidgetColour(litresBox_, QPalette::Base, holders[5]);
+    elementColumn_->setColour(holders[6]);
+    targetColumn_->setColour(holders[7]);
+    resultColumn_->setColour(holders[9]);
+    ColourBackground(ppmTotalAtStrength_, holders[1]);
+    ColourBackground(resultsTotalAtStrength_, holders[1]);
+    ColourBackground(strengthSlider_, holders[1]);
+    ColourBackground(strengthEditPanel_, holders[1]);
+    ColourBackground(ppmTotal_, holders[9]);
+    ColourBackground(resultsTotal_, holders[9]);
+    ColourBackground(targetsTotal_, holders[7]);
+    ColourBackground(floweringTotal_, holders[8]);
+
+    // 3. The totals strips: PPM, then mg/l.
+    ppmStrip_->setVisible(options.ppm2);
+    mglStrip_->setVisible(options.ppm1);
+
+    // 4. The crop grid and its navigators.
+    cropGrid_->setVisible(options.kult);
+    cropNavigators_->setVisible(options.kult);
+
+    // 5. The strength slider's maximum, by the slider's own rule.
+    setStrengthMaximum(options.maxim);
+
+    // 6. (The launcher's auto-start is the launcher's.) 7. The columns.
+    savedAmountColumn_->setVisible(options.c21);
+    litresAmountColumn_->setVisible(options.c22);
+    elementColumn_->setVisible(options.c31);
+    targetColumn_->setVisible(options.c32);
+    resultColumn_->setVisible(options.c34);
+
+    // 8. The fit and the source water the recipe uses.
+    showFitChoice();
+}
+
+} // namespace solvane

@@ -1,0 +1,193 @@
+#include "windows/calculator/calculator_window.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/db_spin_box.h"
+#include "controls/hint_text.h"
+#include "controls/splitter.h"
+#include "controls/widget_building.h"
+#include "core/field_limits.h"
+#include "core/number_text.h"
+#include "store/database.h"
+#include "store/row_place.h"
+#include "windows/directories/fertilizer_list.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFont>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace solvane {
+
+namespace {
+
+bool Editing(const DataSet& set) {
+    return set.state() == DataSetState::Edit || set.state() == DataSetState::Insert;
+}
+
+} // namespace
+
+CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
+    : Form(guard, QStringLiteral("Form4")), data_(data) {
+    setWindowTitle(QStringLiteral("Tarvik v1.2"));
+    buildLayout();
+    installCalculation();
+    wireDataSets();
+    // The totals are labels, not data-aware controls: after an action that
+    // the store rolled back they are worked out again from what the data
+    // sets, read anew, now hold.
+    actionEndHandler_ = data_.connection().addActionEndHandler([this](bool rolledBack) {
+        if (rolledBack && data_.targets.isActive())
+            runGuarded([this] { updateTotals(); });
+    });
+}
+
+CalculatorWindow::~CalculatorWindow() {
+    data_.connection().removeActionEndHandler(actionEndHandler_);
+    for (DataSet* set : {&data_.targets, &data_.composition, &data_.savedLines})
+        set->onCalcFields = nullptr;
+    for (DataSet* set : {&data_.crops, &data_.targets}) {
+        set->afterPost = nullptr;
+        set->afterDelete = nullptr;
+    }
+}
+
+void CalculatorWindow::setActions(Actions actions) {
+    actions_ = std::move(actions);
+}
+
+std::array<Splitter*, 5> CalculatorWindow::splitters() const {
+    return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
+}
+
+void CalculatorWindow::showFertilizerCount(const QString& count) {
+    fertilizerCount_->setText(count);
+}
+
+// ---------------------------------------------------------------- composition
+
+void CalculatorWindow::addToComposition() {
+    DataSet& fertilizers = data_.fertilizers;
+    // An empty list (a search that matches nothing) has no current fertilizer:
+    // the condition would have no key, so nothing is added.
+    if (!fertilizers.isActive() || fertilizers.isEmpty())
+        throw Error(QStringLiteral("Не выбрано удобрение"));
+    const Bookmark remembered = fertilizers.bookmark();
+    const long long key = listKey_->asLargeInt();
+    data_.composition.checkBrowseMode();
+    const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
+
+    data_.composition.setFilter(QStringLiteral("id_udobra=") + QString::number(key));
+    data_.composition.setFiltered(true);
+    if (data_.composition.isEmpty()) {
+        data_.composition.setFiltered(false);
+        data_.composition.append();
+        lineFertilizer_->setAsInteger(key);
+        data_.composition.post();
+    }
+    data_.composition.setFiltered(false);
+    if (Editing(data_.composition))
+        data_.composition.post();
+    data_.composition.close();
+    data_.composition.open();
+    // The composition stays on the line it was on (on the new one when it was empty).
+    lineAt.returnTo(data_.composition, kLineKey);
+
+    if (fertilizers.bookmarkValid(remembered))
+        fertilizers.gotoBookmark(remembered);
+    buildRecipe();
+}
+
+void CalculatorWindow::removeFromComposition() {
+    if (data_.composition.recordCount() >= 1)
+        data_.composition.deleteRecord();
+    data_.composition.last();
+    buildRecipe();
+}
+
+void CalculatorWindow::clearComposition() {
+    data_.composition.first();
+    while (!data_.composition.isEmpty())
+        data_.composition.deleteRecord();
+    data_.composition.close();
+    data_.composition.open();
+    buildRecipe();
+}
+
+void CalculatorWindow::searchTextChanged() {
+    SearchFertilizers(data_.fertilizers, searchBox_->text());
+}
+
+void CalculatorWindow::fertilizerListClicked() {
+    DataSet& fertilizers = data_.fertilizers;
+    DataSet& content = data_.fertilizerContent;
+    const QString lineBreak = QStringLiteral("\r\n");
+    QString hint = listName_->asString() + QStringLiteral(":");
+    QString lines;
+    if (fertilizers.isActive() && content.isActive()) {
+        const int rows = content.recordCount();
+        for (int i = 0; i < rows; ++i) {
+            const QVariant percent = content.valueAt(i, contentPercent_);
+            lines += lineBreak + content.valueAt(i, contentName_).toString() + QStringLiteral(" - ") +
+                     (percent.isNull() ? QString() : FormatNumber(percent.toDouble())) + QStringLiteral("%");
+        }
+    }
+    hint += lineBreak + lines;
+    fertilizerGrid_->setHint(hint);
+}
+
+void CalculatorWindow::fertilizerHeaderClicked() {
+    ToggleNameSort(data_.fertilizers, *fertilizerGrid_->columnByField(QStringLiteral("name_udobra")));
+}
+
+void CalculatorWindow::openElementDirectory() {
+    actions_.openElements();
+}
+
+void CalculatorWindow::openFertilizerDirectory() {
+    actions_.openFertilizers();
+}
+
+void CalculatorWindow::openStockSolutionsOfComposition() {
+    actions_.openStockSolutions(false);
+}
+
+void CalculatorWindow::openStockSolutionsOfSavedSolution() {
+    actions_.openStockSolutions(true);
+}
+
+void CalculatorWindow::FormShow() {
+    applySearchBoxWidth();
+    if (!data_.composition.isActive() || data_.composition.isEmpty())
+        return;
+    DataSet& fertilizers = data_.fertilizers;
+    // Kept as the program always did: each key filtered on and off, leaving the list unfiltered on its first record.
+    for (data_.composition.first(); !data_.composition.eof(); data_.composition.next()) {
+        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
+        fertilizers.setFiltered(true);
+        fertilizers.setFiltered(false);
+    }
+}
+
+void CalculatorWindow::FormClose() {
+    if (actions_.closingSequence)
+        actions_.closingSequence();
+    // With "open the calculator at start-up" set, closing it ends the program.
+    DataSet& options = data_.options;
+    if (options.isActive() && !options.isEmpty() && options.fieldByName(QStringLiteral("avto"))->asBoolean() &&
+        actions_.endProgram)
+        actions_.endProgram();
+}
+
+} // namespace solvane

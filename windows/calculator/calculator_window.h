@@ -1,0 +1,322 @@
+#pragma once
+
+#include "controls/form.h"
+#include "store/dataset.h"
+
+#include <QVariant>
+#include <array>
+#include <functional>
+#include <unordered_map>
+
+class QAction;
+class QComboBox;
+class QEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QVBoxLayout;
+class QWidget;
+
+namespace solvane {
+
+class Database;
+class DBGrid;
+class DBGridColumn;
+class DBNavigator;
+class DBSpinBox;
+class Splitter;
+struct Options;
+
+// The calculator "Tarvik v1.2": the working composition, the current crop's
+// targets with the concentrations the composition gives, the crops, and the
+// saved solutions. Every change of the composition or of a target runs the
+// automatic recipe, which fits the amounts to the crop's targets and ends
+// with the concentration calculation.
+class CalculatorWindow : public Form {
+    Q_OBJECT
+public:
+    // What the calculator asks of the rest of the program.
+    struct Actions {
+        std::function<void()> openElements;          // "E": as the launcher's "Элементы"
+        std::function<void()> openFertilizers;       // "U": as the launcher's "Удобрения"
+        std::function<void(bool)> openStockSolutions; // of the saved solution (true) or the composition
+        std::function<void()> openAnalysis;
+        std::function<void()> openWaterProfiles;
+        std::function<void()> askNameForNew;                    // "Сохранить"
+        std::function<void(const QString&)> askNameForRename;   // "изменить название"
+        std::function<void()> closingSequence;                  // sizes saved, every data set read again
+        std::function<void()> endProgram;                       // closing with "avto" set
+    };
+
+    CalculatorWindow(Database& data, HandlerGuard& guard);
+    ~CalculatorWindow() override;
+    void setActions(Actions actions);
+
+    // ---- what the rest of the program reads or sets ----
+    // The options record carried over: colours, shown columns and strips,
+    // the crop pane, the maximum strength, the fit and the water.
+    void applyOptions(const Options& options);
+    // RzSplitter1 .. RzSplitter5, whose positions size.ini keeps.
+    std::array<Splitter*, 5> splitters() const;
+    // The strength percentage, and its box's text.
+    int strength() const;
+    QString strengthText() const;
+    // The options' maximum strength, with the slider's own rule.
+    void setStrengthMaximum(int maximum);
+    // The target rows hold what the composition gives (its calculation ran
+    // last) rather than a saved solution's (the saved-solution pass ran last).
+    bool showsComposition() const { return compositionShown_; }
+    // The last classic recipe left out a singular value: the fertilizers
+    // cannot reach every target independently of the others.
+    bool singularValueLeftOut() const { return singularValueLeftOut_; }
+    // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
+    // weights, limits), 0 the classic least squares. From the options record;
+    // without one, the choice made in this run.
+    int fitMode() const;
+    // The source water counted, or null for none.
+    QVariant selectedWater() const;
+    // The fertilizer directory's count of listed fertilizers, shown here too.
+    void showFertilizerCount(const QString& count);
+    // The recalculation timer's delay (1500 ms).
+    void setRecalculationDelay(int milliseconds);
+
+    // ---- the composition ----
+    // ">" (also a double click in the list and the menu's "Добавить").
+    void addToComposition();
+    // "<" (also the menu's "Удалить").
+    void removeFromComposition();
+    // "X"
+    void clearComposition();
+    void searchTextChanged();
+    // A click in the fertilizer list: the hint lists the fertilizer's content.
+    void fertilizerListClicked();
+    void fertilizerHeaderClicked();
+    void openElementDirectory();
+    void openFertilizerDirectory();
+    // "Маточные растворы..." of the composition's and of the saved lines' menus.
+    void openStockSolutionsOfComposition();
+    void openStockSolutionsOfSavedSolution();
+    // "Анализ раствора..."
+    void openAnalysis();
+
+    // ---- the calculation, the totals, the strength ----
+    // The concentrations the composition gives the current crop's targets.
+    void calculate();
+    void updateTotals();
+    void strengthSliderMoved();
+    void strengthTextChanged();
+
+    // ---- the recalculation after an edit ----
+    // Arms the timer; while it runs, a second call does not restart it.
+    void armRecalculation();
+    // The timer came due: the recipe runs, unless a target or an amount is
+    // being typed, which it waits for.
+    void recalculationDue();
+    // The recipe the timer runs: the pending target edit posted, the recipe
+    // built, the timer off.
+    void recalculate();
+    // The timer runs, or came due while a cell was being edited.
+    bool recalculationPending() const;
+
+    // ---- crops and targets ----
+    void cropClicked();
+    // Gives the current crop a target row for every plain element it lacks.
+    void completeTargetList();
+    // The menu's "Добавить" and "Удалить" of the concentration grid.
+    void addTargetRow();
+    void deleteTargetRow();
+
+    // ---- the automatic recipe ----
+    void buildRecipe();
+    // "Подбор:" and "Вода:" chosen: stored in the options record (when there
+    // is one) and the recipe and the calculation run again.
+    void chooseFitMode(int mode);
+    void chooseWater(const QVariant& profile);
+    // The water window closed: the list is read again, and the recipe and
+    // the calculation run again when the counted water changed.
+    void waterProfilesChanged();
+
+    // ---- saved solutions ----
+    void saveComposition();
+    void renameSavedSolution();
+    void deleteSavedSolution();
+    // A click in the names, a key released in them, or the menu's "Рассчитать".
+    void calculateSavedSolution();
+    void litresChanged();
+    // The litres box's value; an empty or unreadable box counts as 0.
+    double litres() const;
+    // "Выгрузить в EXCEL"
+    void exportToSpreadsheets();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- building ----
+    void buildLayout();
+    // "Подбор:" and "Вода:" above the composition.
+    void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
+    void wireControls();
+    void wireDataSets();
+    // Installs the calculated-field handlers and sets up the recalculation timer.
+    void installCalculation();
+    void applyInitialProportions();
+    // The search box starts 56 pixels from its strip's left edge and is 65
+    // pixels narrower than the strip.
+    void applySearchBoxWidth();
+
+    // ---- handlers of the data sets and the controls ----
+    void targetCalcFields();
+    void compositionCalcFields();
+    void savedLineCalcFields();
+    void targetPosted();
+    void targetDeleted();
+    void cropPosted();
+    // Deletes the current crop's target rows whose target is 0 or empty, so
+    // that the loops of a calculation run over a list in which no post deletes.
+    void removeZeroTargets();
+    // A cell editor of the targets or of the composition is open, or closed:
+    // a recalculation that waited for it runs.
+    bool cellBeingEdited() const;
+    void cellEditorClosed();
+    // The refusal of a minimum above the maximum, or the reverse; empty when none.
+    QString amountLimitRefusal(const QVariant& value, bool minimum) const;
+    // The columns and the amounts' display that go with the fit and the water.
+    void applyFitState();
+    // Shows the options' fit and water in the drop-downs.
+    void showFitChoice();
+    // The counted water's mg/l by element, read again.
+    void refreshWater();
+    // The classic fit and the grower's, each writing the composition's amounts.
+    void fitClassicAmounts();
+    void fitGrowerAmounts();
+    // The concentrations of the given lines (the composition or the saved
+    // lines) posted to the current crop's target rows, one post each.
+    void postConcentrations(DataSet& lines);
+    void returnToCrop(Bookmark crop);
+    void reopenLines();
+    // Sets the per-litres column's caption, only when it changes (it is set
+    // while the grid reads its rows).
+    void setLitresCaption(const QString& caption);
+
+    Database& data_;
+    Actions actions_;
+    int actionEndHandler_ = 0;
+
+    // ---- state ----
+    bool compositionShown_ = true;
+    bool singularValueLeftOut_ = false;
+    bool recalculationWaiting_ = false;
+    // The choices of a run whose base has no options record.
+    int sessionFitMode_ = 0;
+    QVariant sessionWater_;
+    // The counted water's mg/l by element; empty without water.
+    std::unordered_map<long long, double> waterAmounts_;
+
+    // ---- widgets ----
+    Splitter* mainSplitter_ = nullptr;          // RzSplitter1: left part | concentrations and crops
+    Splitter* leftSplitter_ = nullptr;          // RzSplitter2: fertilizers and composition / saved solutions
+    Splitter* savedSplitter_ = nullptr;         // RzSplitter3: saved names and litres | their lines
+    Splitter* workSplitter_ = nullptr;          // RzSplitter4: fertilizer list and buttons | composition
+    Splitter* concentrationSplitter_ = nullptr; // RzSplitter5: concentrations and totals / crops
+    QWidget* searchStrip_ = nullptr;
+    QLineEdit* searchBox_ = nullptr;
+    DBGrid* fertilizerGrid_ = nullptr;
+    QLabel* fertilizerCount_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* removeButton_ = nullptr;
+    QPushButton* elementsButton_ = nullptr;
+    QPushButton* fertilizersButton_ = nullptr;
+    QPushButton* optionsButton_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* calculateButton_ = nullptr;
+    QPushButton* recipeButton_ = nullptr;
+    QComboBox* fitModeBox_ = nullptr;
+    QComboBox* waterBox_ = nullptr;
+    QPushButton* waterButton_ = nullptr;
+    DBGrid* compositionGrid_ = nullptr;
+    DBGridColumn* amountColumn_ = nullptr;
+    DBGridColumn* minimumColumn_ = nullptr;
+    DBGridColumn* maximumColumn_ = nullptr;
+    QMenu* compositionMenu_ = nullptr;
+    QAction* removeItem_ = nullptr;
+    QAction* addItem_ = nullptr;
+    QAction* compositionStockItem_ = nullptr;
+    QGroupBox* savedGroup_ = nullptr;
+    DBGrid* savedNamesGrid_ = nullptr;
+    QMenu* savedNamesMenu_ = nullptr;
+    QAction* renameItem_ = nullptr;
+    QAction* deleteSolutionItem_ = nullptr;
+    QWidget* litresPanel_ = nullptr;
+    DBSpinBox* litresBox_ = nullptr;
+    DBGrid* savedLinesGrid_ = nullptr;
+    DBGridColumn* savedAmountColumn_ = nullptr;
+    DBGridColumn* litresAmountColumn_ = nullptr;
+    QMenu* savedLinesMenu_ = nullptr;
+    QAction* recalculateItem_ = nullptr;
+    QAction* exportItem_ = nullptr;
+    QAction* savedStockItem_ = nullptr;
+    DBGrid* targetGrid_ = nullptr;
+    DBGridColumn* elementColumn_ = nullptr;
+    DBGridColumn* targetColumn_ = nullptr;
+    DBGridColumn* resultColumn_ = nullptr;
+    DBGridColumn* weightColumn_ = nullptr;
+    DBGridColumn* waterColumn_ = nullptr;
+    QMenu* targetMenu_ = nullptr;
+    QAction* addTargetItem_ = nullptr;
+    QAction* deleteTargetItem_ = nullptr;
+    QAction* analysisItem_ = nullptr;
+    DBNavigator* targetNavigator_ = nullptr;
+    QWidget* ppmStrip_ = nullptr;
+    QLabel* ppmTotal_ = nullptr;
+    QLabel* ppmTotalAtStrength_ = nullptr;
+    QWidget* mglStrip_ = nullptr;
+    QLabel* resultsTotal_ = nullptr;
+    QLabel* resultsTotalAtStrength_ = nullptr;
+    QLabel* targetsTotal_ = nullptr;
+    QLabel* floweringTotal_ = nullptr;
+    QGroupBox* cropGroup_ = nullptr;
+    QGroupBox* strengthGroup_ = nullptr;
+    QSlider* strengthSlider_ = nullptr;
+    QWidget* strengthEditPanel_ = nullptr;
+    QLineEdit* strengthBox_ = nullptr;
+    DBGrid* cropGrid_ = nullptr;
+    QWidget* cropNavigators_ = nullptr;
+    QTimer* recalculationTimer_ = nullptr;
+
+    // Fields read by the handlers, resolved once.
+    struct CalculationFields {
+        Field* vega = nullptr;
+        Field* cvet = nullptr;
+        Field* rachet = nullptr;
+        Field* vagaCalc = nullptr;
+        Field* cvetCalc = nullptr;
+        Field* rPr = nullptr;
+        Field* targetElement = nullptr; // targets.id_el
+        Field* water = nullptr;         // targets.voda
+        Field* kol = nullptr;
+        Field* kolPr = nullptr;
+        Field* lineKol = nullptr;      // savedLines.kol
+        Field* lineKolTemp = nullptr;  // savedLines.kol_temp
+        Field* headerLitres = nullptr; // savedSolutions.kol_l
+    } calcFields_;
+    Field* lineFertilizer_ = nullptr; // composition.id_udobra
+    Field* listKey_ = nullptr;        // fertilizers.id_udobra
+    Field* listName_ = nullptr;       // fertilizers.name_udobra
+    Field* elementKey_ = nullptr;     // elements.id_element
+    Field* elementOxide_ = nullptr;   // elements.kof
+    Field* contentName_ = nullptr;    // fertilizerContent.name_element
+    Field* contentPercent_ = nullptr; // fertilizerContent.kol_element
+    // The keys by which the lists find their rows again.
+    const QString kLineKey = QStringLiteral("id_rachet");
+    const QString kTargetKey = QStringLiteral("id_konc");
+};
+
+} // namespace solvane

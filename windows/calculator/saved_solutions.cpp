@@ -1,0 +1,126 @@
+// The calculator's saved solutions: saving the composition under a name
+// (through the name dialog), renaming and deleting, the concentrations of a
+// saved solution, its amounts for a chosen number of litres, and the export
+// of its lines and of the concentrations to spreadsheet files.
+//
+// Re-entry. The pass posts target rows, and every post runs the zero-target
+// rule, whose deletion runs the recipe and a calculation from the
+// composition. The zero-target rows are therefore removed before the pass
+// (each removal may run the recipe and its calculation); the posts then go to
+// a list in which no post deletes anything, and their result is that of one
+// complete pass over the remaining rows.
+
+#include "windows/calculator/calculator_window.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_spin_box.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "core/number_text.h"
+#include "store/database.h"
+#include "windows/solutions/grid_export.h"
+
+namespace solvane {
+
+namespace {
+
+const QString kLinesFile = QStringLiteral("Состав р-ра.xls");
+const QString kConcentrationsFile = QStringLiteral("Концентрация р-ра.xls");
+
+QString OptionalNumber(const Field* field) {
+    return field->isNull() ? QString() : FormatNumber(field->asFloat());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- save, rename, delete
+
+void CalculatorWindow::saveComposition() {
+    actions_.askNameForNew();
+}
+
+void CalculatorWindow::renameSavedSolution() {
+    const QString name = data_.savedSolutions.isActive() && !data_.savedSolutions.isEmpty()
+                             ? data_.savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString()
+                             : QString();
+    actions_.askNameForRename(name);
+}
+
+// Only the header goes; its lines stay in the table unless the database
+// removes them with it, and are not shown either way.
+void CalculatorWindow::deleteSavedSolution() {
+    data_.savedSolutions.deleteRecord();
+}
+
+// ---------------------------------------------------------------- the pass
+
+void CalculatorWindow::calculateSavedSolution() {
+    data_.savedLines.checkBrowseMode();
+    data_.targets.checkBrowseMode();
+    removeZeroTargets();
+    {
+        const DisabledSource targetGrid(data_.targetsSource);
+        const Bookmark crop = data_.crops.isActive() ? data_.crops.bookmark() : kNoBookmark;
+
+        compositionShown_ = false;
+        postConcentrations(data_.savedLines);
+        returnToCrop(crop);
+
+        setLitresCaption(QStringLiteral("Кол-во, г/") + FormatNumber(litres()) + QStringLiteral(" л."));
+        reopenLines();
+    }
+    updateTotals();
+}
+
+// ---------------------------------------------------------------- per-litres amounts
+
+double CalculatorWindow::litres() const {
+    double value = 0;
+    if (!litresBox_ || !TryParseFloat(litresBox_->valueText(), value))
+        return 0;
+    return value;
+}
+
+void CalculatorWindow::setLitresCaption(const QString& caption) {
+    if (litresAmountColumn_ && litresAmountColumn_->caption() != caption)
+        litresAmountColumn_->setCaption(caption);
+}
+
+void CalculatorWindow::litresChanged() {
+    setLitresCaption(QStringLiteral("Кол-во г./") + litresBox_->valueText() + QStringLiteral("л."));
+    if (!data_.savedLines.isActive())
+        return;
+    // An amount being typed in the lines grid is kept, not dropped by the reopening.
+    data_.savedLines.checkBrowseMode();
+    reopenLines();
+}
+
+// Reading the lines anew computes their per-litres amounts at once, as the
+// grid reads them, so the caption is the one of the computed lines even
+// before the grid has painted.
+void CalculatorWindow::reopenLines() {
+    data_.savedLines.close();
+    data_.savedLines.open();
+    if (!data_.savedLines.isEmpty())
+        calcFields_.lineKolTemp->value();
+}
+
+void CalculatorWindow::savedLineCalcFields() {
+    const CalculationFields& f = calcFields_;
+    if (!f.lineKol)
+        return;
+    f.lineKolTemp->setAsFloat(f.lineKol->asFloat() * litres());
+    if (data_.savedSolutions.isActive())
+        setLitresCaption(QStringLiteral("Кол-во г./") + OptionalNumber(f.headerLitres) + QStringLiteral("л."));
+}
+
+// ---------------------------------------------------------------- export
+
+void CalculatorWindow::exportToSpreadsheets() {
+    SaveGridToXls(*savedLinesGrid_, kLinesFile);
+    SaveGridToXls(*targetGrid_, kConcentrationsFile);
+    guard().messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгруженно."),
+                             MessageButtons::Ok);
+}
+
+} // namespace solvane

@@ -1,0 +1,235 @@
+#include "windows/calculator/stock_solutions_window.h"
+
+#include "store/database.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/calculator/mixing_sources.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "controls/number_spin_box.h"
+#include "controls/widget_building.h"
+#include "windows/solutions/grid_export.h"
+#include "store/connection.h"
+#include "core/error.h"
+#include "core/field_limits.h"
+#include "core/number_text.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace solvane {
+
+namespace {
+
+const QString kFile = QStringLiteral("Маточные растворы.xls");
+const QStringList kCaptions{QStringLiteral("Удобрение"), QStringLiteral("г/л"), QStringLiteral("Бак"),
+                            QStringLiteral("Граммов в бак")};
+constexpr int kTankColumn = 2;
+constexpr int kFirstConcentration = 100;
+constexpr double kFirstVolume = 10;
+
+// A negative amount (a fertilizer the solution does not need) stands out as
+// it does in the calculator.
+TextCell NumberCell(double value, int significantDigits = 15) {
+    TextCell cell{FormatNumber(value, significantDigits), true, {}, {}};
+    if (value < 0)
+        cell.foreground = Qt::red;
+    return cell;
+}
+
+QString TankTotal(Tank tank, double grams, double volume) {
+    return QStringLiteral("Бак ") + TankText(tank) + QStringLiteral(": ") + FormatNumber(grams) +
+           QStringLiteral(" г на ") + FormatNumber(volume) + QStringLiteral(" л");
+}
+
+} // namespace
+
+bool StockSolutionsWindow::View::operator==(const View& other) const {
+    return caption == other.caption && rows == other.rows && tankA == other.tankA && tankB == other.tankB &&
+           dose == other.dose && warnings == other.warnings;
+}
+
+StockSolutionsWindow::StockSolutionsWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator)
+    : FollowingForm(guard, data.connection(), QStringLiteral("F_StockSolutions")), data_(data),
+      calculator_(calculator) {
+    setWindowTitle(QStringLiteral("Маточные растворы"));
+    buildLayout();
+}
+
+StockSolutionsWindow::~StockSolutionsWindow() = default;
+
+void StockSolutionsWindow::buildLayout() {
+    auto* outer = MakeColumn(this, 8, 6);
+
+    caption_ = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Раствор: рабочий состав"), this, true);
+    outer->addWidget(caption_);
+
+    auto* settings = new QHBoxLayout;
+    settings->setSpacing(6);
+    QLabel* concentrationLabel = MakeLabel(QStringLiteral("Label2"), QStringLiteral("Концентрация, раз:"), this);
+    // Both boxes take a typed number once it is within their limits; a
+    // number outside them is refused when the edit ends.
+    const auto numberBox = [this](const QString& name, const QString& accessibleName, const NumberLimits& limits,
+                                  double step, double first) {
+        auto* box = new NumberSpinBox(this);
+        box->setObjectName(name);
+        box->setAccessibleName(accessibleName);
+        box->setEmptyAllowed(false);
+        box->setLimits(limits);
+        box->setSingleStep(step);
+        box->setNumber(first);
+        box->onRefused = [this, box](const QString& refusal) { guard().reportLater(box, refusal); };
+        box->setMaximumWidth(90);
+        return box;
+    };
+    concentrationBox_ = numberBox(QStringLiteral("SpinEdit1"), QStringLiteral("Концентрация, раз:"),
+                          FieldLimits::Concentration(), 1, kFirstConcentration);
+    concentrationLabel->setBuddy(concentrationBox_);
+    QLabel* volumeLabel = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
+    volumeBox_ = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(), 1,
+                      kFirstVolume);
+    volumeLabel->setBuddy(volumeBox_);
+    settings->addWidget(concentrationLabel);
+    settings->addWidget(concentrationBox_);
+    settings->addSpacing(16);
+    settings->addWidget(volumeLabel);
+    settings->addWidget(volumeBox_);
+    settings->addStretch(1);
+    outer->addLayout(settings);
+
+    grid_ = new TextGrid(guard(), this);
+    grid_->setObjectName(QStringLiteral("StringGrid1"));
+    grid_->setAccessibleName(QStringLiteral("Маточные растворы"));
+    grid_->setCaptions(kCaptions);
+    grid_->setChoices(kTankColumn, {TankText(Tank::A), TankText(Tank::B)});
+    grid_->setToolTip(QStringLiteral("Дважды щёлкните по баку, чтобы перенести удобрение в другой бак"));
+    // Widths by the captions, not by the rows (measuring the rows after every
+    // change would cost more than all the rest of a refresh); the name takes
+    // what the figures leave.
+    FitColumnsToCaptions(*grid_);
+    grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    outer->addWidget(grid_, 1);
+
+    tankA_ = MakeLabel(QStringLiteral("Label4"), QString(), this, true);
+    tankB_ = MakeLabel(QStringLiteral("Label5"), QString(), this, true);
+    dose_ = MakeLabel(QStringLiteral("Label6"), QString(), this);
+    for (QLabel* l : {tankA_, tankB_, dose_}) {
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        outer->addWidget(l);
+    }
+
+    QLabel* warningsCaption = MakeLabel(QStringLiteral("Label7"), QStringLiteral("Предупреждения:"), this);
+    outer->addWidget(warningsCaption);
+    warnings_ = MakeLineList(QStringLiteral("ListBox1"), warningsCaption, this);
+    warnings_->setFixedHeight(warnings_->fontMetrics().height() * 5 + 8);
+    outer->addWidget(warnings_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    QPushButton* exportButton = MakeButton(QStringLiteral("Button1"), QStringLiteral("Выгрузить в EXCEL"), this);
+    buttons->addWidget(exportButton);
+    outer->addLayout(buttons);
+
+    connect(concentrationBox_, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { concentrationChanged(); }); });
+    connect(volumeBox_, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { volumeChanged(); }); });
+    grid_->onChoice = [this](int row, int choice) {
+        tankChosen(row, choice == 0 ? Tank::A : Tank::B);
+    };
+    connectClick(exportButton, [this] { exportToSpreadsheet(); });
+
+    resize(640, 560);
+}
+
+void StockSolutionsWindow::open(Source source) {
+    source_ = source;
+    switches_.clear();
+    // A window already open shows the new source at once; one that is not
+    // is worked out as it is shown.
+    if (isVisible())
+        Refresh();
+    showWindow();
+}
+
+void StockSolutionsWindow::concentrationChanged() {
+    if (concentrationBox_->isEmpty())
+        return;
+    concentration_ = static_cast<int>(concentrationBox_->number().toDouble());
+    Refresh();
+}
+
+void StockSolutionsWindow::volumeChanged() {
+    // The box holds a number within its limits, or is on its way to one.
+    if (volumeBox_->isEmpty())
+        return;
+    volume_ = volumeBox_->number().toDouble();
+    Refresh();
+}
+
+void StockSolutionsWindow::tankChosen(int row, Tank tank) {
+    if (row < 0 || static_cast<size_t>(row) >= keys_.size())
+        return;
+    switches_[keys_[static_cast<size_t>(row)]] = tank;
+    Refresh();
+}
+
+void StockSolutionsWindow::exportToSpreadsheet() {
+    std::vector<std::vector<QVariant>> rows;
+    rows.reserve(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i)
+        rows.push_back({lines_[i].fertilizer, lines_[i].amount, TankText(tanks_[i]), result_.grams[i]});
+    SaveTableToXls(kCaptions, rows, kFile);
+    guard().messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгружено."),
+                             MessageButtons::Ok);
+}
+
+bool StockSolutionsWindow::compute() {
+    View view;
+    SourceLines source;
+    if (source_ == Source::Composition) {
+        view.caption = QStringLiteral("Раствор: рабочий состав");
+        source = CompositionLines(data_);
+    } else {
+        DataSet& heads = data_.savedSolutions;
+        const QString name = heads.isActive() && !heads.isEmpty()
+                                 ? heads.fieldByName(QStringLiteral("name_rar"))->asString()
+                                 : QString();
+        view.caption = QStringLiteral("Раствор: ") + name;
+        source = SavedSolutionLines(data_);
+    }
+    keys_ = std::move(source.keys);
+    lines_ = std::move(source.lines);
+    tanks_ = FirstTankAssignment(lines_, IronElements(data_));
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (const auto it = switches_.find(keys_[i]); it != switches_.end())
+            tanks_[i] = it->second;
+    result_ = ComputeStockSolutions(lines_, tanks_, concentration_, volume_);
+
+    view.rows.reserve(lines_.size());
+    // The grower's unrounded amounts show as the composition shows them.
+    const int amountDigits = calculator_.fitMode() == 1 ? 4 : 15;
+    for (size_t i = 0; i < lines_.size(); ++i)
+        view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount, amountDigits),
+                             TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i])});
+    view.tankA = TankTotal(Tank::A, result_.totalA, volume_);
+    view.tankB = TankTotal(Tank::B, result_.totalB, volume_);
+    view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
+                QStringLiteral(" мл раствора А и раствора Б");
+    view.warnings = result_.warnings;
+    return keepShown(shown_, std::move(view));
+}
+
+void StockSolutionsWindow::apply() {
+    const View& view = shown_;
+    caption_->setText(view.caption);
+    grid_->setRows(view.rows);
+    tankA_->setText(view.tankA);
+    tankB_->setText(view.tankB);
+    dose_->setText(view.dose);
+    ShowLines(warnings_, view.warnings);
+}
+
+} // namespace solvane

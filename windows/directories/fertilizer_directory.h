@@ -1,0 +1,79 @@
+#pragma once
+
+#include "controls/form.h"
+
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace solvane {
+
+class Database;
+class DBGrid;
+class DBGridColumn;
+class DBNavigator;
+class Splitter;
+enum class NavButton;
+
+// The fertilizer directory "Справочник удобрений": the fertilizer list that
+// the whole program shares, and each fertilizer's content in percent by mass.
+class FertilizerDirectory : public Form {
+    Q_OBJECT
+public:
+    FertilizerDirectory(Database& data, HandlerGuard& guard);
+    ~FertilizerDirectory() override;
+
+    // What "КОНВЕРТЕР" shows, and what closing the window runs (the closing
+    // sequence: sizes saved, every data set read again).
+    void setConverter(std::function<void()> showConverter);
+    void setClosingSequence(std::function<void()> closingSequence);
+
+    // The bar between the list and the content, whose position size.ini keeps.
+    Splitter* listSplitter() const { return splitter_; }
+
+    // ---- the user's actions ----
+    // Shows the fertilizers whose name contains the search text.
+    void searchTextChanged();
+    // Sorts the list by name, toggling between descending and ascending.
+    void listHeaderClicked();
+    // Stores a fertilizer being typed in before its content is worked on.
+    void contentClicked();
+    void contentNavigatorPressed(NavButton button);
+    // "КОНВЕРТЕР"
+    void openConverter();
+
+signals:
+    // The number of listed fertilizers, as the count labels show it.
+    void countChanged(const QString& count);
+
+protected:
+    void FormShow() override;
+    void FormResize() override;
+    void FormClose() override;
+
+private:
+    void buildLayout();
+    void splitterMoved();
+    void listChanged();
+    void setSearchBoxWidth(int width);
+
+    Database& data_;
+    std::function<void()> showConverter_;
+    std::function<void()> closingSequence_;
+    QGroupBox* listGroup_ = nullptr;
+    Splitter* splitter_ = nullptr;
+    QWidget* searchRow_ = nullptr;
+    QLineEdit* searchBox_ = nullptr;
+    DBGrid* listGrid_ = nullptr;
+    DBGridColumn* nameColumn_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    DBNavigator* contentNavigator_ = nullptr;
+    DBGrid* contentGrid_ = nullptr;
+    QPushButton* converterButton_ = nullptr;
+};
+
+} // namespace solvane

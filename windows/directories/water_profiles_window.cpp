@@ -1,0 +1,117 @@
+#include "windows/directories/water_profiles_window.h"
+
+#include "controls/db_grid.h"
+#include "controls/db_navigator.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "controls/widget_building.h"
+#include "core/field_limits.h"
+#include "store/database.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <algorithm>
+#include <map>
+
+namespace solvane {
+
+WaterProfilesWindow::WaterProfilesWindow(Database& data, HandlerGuard& guard)
+    : Form(guard, QStringLiteral("WaterProfilesWindow")), data_(data) {
+    setWindowTitle(QStringLiteral("Исходная вода"));
+    buildLayout();
+}
+
+WaterProfilesWindow::~WaterProfilesWindow() = default;
+
+void WaterProfilesWindow::setOnClosed(std::function<void()> onClosed) {
+    onClosed_ = std::move(onClosed);
+}
+
+void WaterProfilesWindow::buildLayout() {
+    HandlerGuard& g = guard();
+    auto* outer = MakeColumn(this, 6, 6);
+    auto* panes = new QHBoxLayout;
+    panes->setSpacing(6);
+    outer->addLayout(panes, 1);
+
+    profilesGroup_ = MakeGroup(QStringLiteral("GroupWaterProfiles"), QStringLiteral("Профили воды:"), this);
+    auto* profilesLayout = MakeColumn(profilesGroup_);
+    profilesGrid_ = MakeGrid(g, QStringLiteral("WaterProfilesGrid"), &data_.waterProfilesSource, profilesGroup_);
+    profilesGrid_->setAccessibleName(QStringLiteral("Профили воды"));
+    profilesGrid_->addColumn(QStringLiteral("name_water"), QStringLiteral("Название"));
+    profilesGrid_->horizontalHeader()->setStretchLastSection(true);
+    profilesLayout->addWidget(profilesGrid_, 1);
+    profilesNavigator_ = MakeNavigator(g, QStringLiteral("WaterProfilesNavigator"), &data_.waterProfilesSource,
+                                       {NavButton::Insert, NavButton::Delete, NavButton::Post}, profilesGroup_);
+    profilesNavigator_->deleteAction = [this] { deleteProfile(); };
+    profilesLayout->addWidget(profilesNavigator_);
+    panes->addWidget(profilesGroup_, 1);
+
+    elementsGroup_ = MakeGroup(QStringLiteral("GroupWaterElements"), QStringLiteral("Содержание, мг/л:"), this);
+    auto* elementsLayout = MakeColumn(elementsGroup_);
+    elementsGrid_ = MakeGrid(g, QStringLiteral("WaterElementsGrid"), &data_.waterElementsSource, elementsGroup_);
+    elementsGrid_->setAccessibleName(QStringLiteral("Элементы воды"));
+    DBGridColumn* element = elementsGrid_->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
+    element->setLookup(&data_.plainElementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
+                       QStringLiteral("id_element"), 12);
+    element->setWidth(80);
+    elementsGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("мг/л"))->setSpin(0.1, FieldLimits::Target());
+    elementsGrid_->horizontalHeader()->setStretchLastSection(true);
+    elementsLayout->addWidget(elementsGrid_, 1);
+    elementsNavigator_ = MakeNavigator(g, QStringLiteral("WaterElementsNavigator"), &data_.waterElementsSource,
+                                       {NavButton::Insert, NavButton::Delete, NavButton::Post}, elementsGroup_);
+    elementsLayout->addWidget(elementsNavigator_);
+    panes->addWidget(elementsGroup_, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    closeButton_ = MakeButton(QStringLiteral("WaterCloseButton"), QStringLiteral("Закрыть"), this);
+    bottom->addWidget(closeButton_);
+    outer->addLayout(bottom);
+    connectClick(closeButton_, [this] { close(); });
+
+    resize(520, 320);
+}
+
+void WaterProfilesWindow::deleteProfile() {
+    DataSet& profiles = data_.waterProfiles;
+    DataSet& profileElements = data_.waterElements;
+    if (!profiles.isActive() || profiles.isEmpty() || profiles.state() == DataSetState::Insert) {
+        if (profiles.state() == DataSetState::Insert)
+            profiles.cancel();
+        return;
+    }
+    const QString name = profiles.fieldByName(QStringLiteral("name_water"))->asString();
+    const QVariant key = profiles.fieldByName(QStringLiteral("id_water"))->value();
+    if (guard().messages().show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"),
+                                QStringLiteral("Удалить профиль воды «%1»?").arg(name),
+                                MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    // Its elements go with it, and the calculator stops counting it, in the same action.
+    profileElements.checkBrowseMode();
+    while (!profileElements.isEmpty()) {
+        profileElements.first();
+        profileElements.deleteRecord();
+    }
+    DataSet& options = data_.options;
+    if (options.isActive() && !options.isEmpty()) {
+        Field* selected = options.fieldByName(QStringLiteral("id_water"));
+        if (!selected->isNull() && selected->value().toLongLong() == key.toLongLong()) {
+            options.edit();
+            selected->setValue(QVariant());
+            options.post();
+        }
+    }
+    profiles.deleteRecord();
+}
+
+void WaterProfilesWindow::FormClose() {
+    data_.waterElements.checkBrowseMode();
+    data_.waterProfiles.checkBrowseMode();
+    if (onClosed_)
+        onClosed_();
+}
+
+} // namespace solvane

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "controls/form.h"
+
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+class QGroupBox;
+class QPushButton;
+
+namespace solvane {
+
+class DBGrid;
+class DBGridColumn;
+class Database;
+class DBNavigator;
+
+// "Исходная вода": the profiles of the source water (tap, well, rain) and,
+// for the current one, the mg/l of each element it already brings. The
+// calculator counts the profile the options select in its fit and its
+// concentrations. The window is not remembered in size.ini.
+class WaterProfilesWindow : public Form {
+    Q_OBJECT
+public:
+    WaterProfilesWindow(Database& data, HandlerGuard& guard);
+    ~WaterProfilesWindow() override;
+
+    // What closing the window runs: the calculator reads the profiles again.
+    void setOnClosed(std::function<void()> onClosed);
+
+    // Deletes the current profile after asking, with its elements; a profile
+    // the options select is no longer selected.
+    void deleteProfile();
+
+protected:
+    void FormClose() override;
+
+private:
+    void buildLayout();
+
+    Database& data_;
+    std::function<void()> onClosed_;
+    QGroupBox* profilesGroup_ = nullptr;
+    QGroupBox* elementsGroup_ = nullptr;
+    DBGrid* profilesGrid_ = nullptr;
+    DBGrid* elementsGrid_ = nullptr;
+    DBNavigator* profilesNavigator_ = nullptr;
+    DBNavigator* elementsNavigator_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+};
+
+} // namespace solvane

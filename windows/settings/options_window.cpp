@@ -1,0 +1,11 @@
+#include "windows/settings/options_window.h"
+
+namespace solvane {
+
+OptionsWindow::OptionsWindow(HandlerGuard& guard) : Form(guard, QStringLiteral("Form18")) {
+    setWindowTitle(QStringLiteral("Опции"));
+}
+
+OptionsWindow::~OptionsWindow() = default;
+
+} // namespace solvane

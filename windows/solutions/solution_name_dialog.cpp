@@ -1,0 +1,152 @@
+#include "windows/solutions/solution_name_dialog.h"
+
+#include "controls/widget_building.h"
+#include "core/number_text.h"
+#include "store/database.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace solvane {
+
+namespace {
+constexpr int kEnterKey = 13;
+constexpr int kEscapeKey = 27;
+} // namespace
+
+SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
+    : Form(guard, QStringLiteral("Form5")), data_(data) {
+    setWindowTitle(QStringLiteral("Введите название"));
+    // A small sizeable tool window with only the close icon.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    auto* layout = MakeColumn(this, 8, 8);
+    nameBox_ = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Введите название"), this);
+    // No longer than the name field holds: a longer name could not be stored.
+    nameBox_->setMaxLength(data_.savedSolutions.fieldByName(QStringLiteral("name_rar"))->size());
+    nameBox_->installEventFilter(this);
+    layout->addWidget(nameBox_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    QPushButton* saveButton = MakeButton(QStringLiteral("Button1"), QStringLiteral("Сохранить"), this);
+    QPushButton* cancelButton = MakeButton(QStringLiteral("Button2"), QStringLiteral("Отмена"), this);
+    // Enter is the text box's own key; the buttons take no default role.
+    saveButton->setAutoDefault(false);
+    cancelButton->setAutoDefault(false);
+    buttons->addWidget(saveButton);
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+    connectClick(saveButton, [this] { save(); });
+    connectClick(cancelButton, [this] { cancel(); });
+    resize(300, 90);
+}
+
+SolutionNameDialog::~SolutionNameDialog() = default;
+
+void SolutionNameDialog::setStrengthText(std::function<QString()> strengthText) {
+    strengthText_ = std::move(strengthText);
+}
+
+void SolutionNameDialog::askForNewSolution() {
+    mode_ = Mode::NewSolution;
+    showWindow();
+}
+
+void SolutionNameDialog::askForNewName(const QString& currentName) {
+    mode_ = Mode::Rename;
+    showWindow();
+    nameBox_->setText(currentName);
+}
+
+void SolutionNameDialog::save() {
+    const QString name = nameBox_->text();
+    if (mode_ == Mode::Rename)
+        rename(name);
+    else if (!name.isEmpty())
+        saveNew(name);
+    close();
+}
+
+void SolutionNameDialog::cancel() {
+    close();
+}
+
+bool SolutionNameDialog::nameKeyPressed(int key) {
+    if (key == kEnterKey) {
+        save();
+        return true;
+    }
+    if (key == kEscapeKey) {
+        cancel();
+        return true;
+    }
+    return false;
+}
+
+bool SolutionNameDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == nameBox_ && event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        int key = 0;
+        switch (keyEvent->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = kEnterKey;
+            break;
+        case Qt::Key_Escape:
+            key = kEscapeKey;
+            break;
+        default:
+            return Form::eventFilter(watched, event);
+        }
+        bool handled = false;
+        runGuarded([this, key, &handled] { handled = nameKeyPressed(key); });
+        return true;
+    }
+    return Form::eventFilter(watched, event);
+}
+
+// The current header takes the name; on an empty list the edit inserts a
+// header for the current crop instead.
+void SolutionNameDialog::rename(const QString& name) {
+    DataSet& headers = data_.savedSolutions;
+    headers.edit();
+    headers.fieldByName(QStringLiteral("name_rar"))->setAsString(name);
+    headers.post();
+}
+
+// A header for the current crop with the strength of the moment, then one
+// line per composition row with its amount per litre as composed.
+void SolutionNameDialog::saveNew(const QString& name) {
+    // Read before anything is appended, so that an unreadable strength
+    // leaves no half-made header behind.
+    const int strength = ParseInteger(strengthText_ ? strengthText_() : QStringLiteral("100"));
+
+    DataSet& headers = data_.savedSolutions;
+    headers.append();
+    headers.fieldByName(QStringLiteral("name_rar"))->setAsString(name);
+    headers.fieldByName(QStringLiteral("konc"))->setAsInteger(strength);
+    headers.post();
+    const QVariant header = headers.fieldByName(QStringLiteral("id_head_rar"))->value();
+
+    DataSet& lines = data_.savedLines;
+    DataSet& composition = data_.composition;
+    composition.checkBrowseMode();
+    Field* const lineHeader = lines.fieldByName(QStringLiteral("id_head_rar"));
+    Field* const lineFertilizer = lines.fieldByName(QStringLiteral("id_udobra"));
+    Field* const lineAmount = lines.fieldByName(QStringLiteral("kol"));
+    Field* const rowFertilizer = composition.fieldByName(QStringLiteral("id_udobra"));
+    Field* const rowAmount = composition.fieldByName(QStringLiteral("kol"));
+    for (composition.first(); !composition.eof(); composition.next()) {
+        lines.append();
+        lineHeader->setValue(header);
+        lineFertilizer->setValue(rowFertilizer->value());
+        lineAmount->setValue(rowAmount->value());
+        lines.post();
+    }
+}
+
+} // namespace solvane

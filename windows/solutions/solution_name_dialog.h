@@ -1,0 +1,60 @@
+#pragma once
+
+#include "controls/form.h"
+
+#include <functional>
+
+class QLineEdit;
+
+namespace solvane {
+
+class Database;
+
+// The name dialog "Введите название": a small tool window, shown without
+// blocking the calculator, that saves the working composition as a new
+// saved solution or renames the current one. Closing it only hides it; the
+// text box keeps its text between uses.
+class SolutionNameDialog : public Form {
+    Q_OBJECT
+public:
+    // What "Сохранить" does: save the composition as a new solution, or
+    // rename the current saved solution.
+    enum class Mode { NewSolution, Rename };
+
+    SolutionNameDialog(Database& data, HandlerGuard& guard);
+    ~SolutionNameDialog() override;
+
+    // The strength percentage a new solution is saved with, as the
+    // calculator's strength box holds it.
+    void setStrengthText(std::function<QString()> strengthText);
+
+    Mode mode() const { return mode_; }
+    // Back to saving new solutions (the launcher does it each time it is shown).
+    void resetMode() { mode_ = Mode::NewSolution; }
+    // Shows the dialog to save the composition; the box keeps its last text.
+    void askForNewSolution();
+    // Shows the dialog to rename the current saved solution, its name in the box.
+    void askForNewName(const QString& currentName);
+
+    // "Сохранить": saves or renames by the mode, then closes. An error stops
+    // it with the dialog still open; what was posted until then stays stored.
+    void save();
+    // "Отмена"
+    void cancel();
+    // Enter acts as "Сохранить", Escape as "Отмена"; returns whether the key was one of them.
+    bool nameKeyPressed(int key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void saveNew(const QString& name);
+    void rename(const QString& name);
+
+    Database& data_;
+    std::function<QString()> strengthText_;
+    Mode mode_ = Mode::NewSolution;
+    QLineEdit* nameBox_ = nullptr;
+};
+
+} // namespace solvane

@@ -5,17 +5,12 @@
 // test fills by SQL), the launcher shown (which opens every data set), and
 // message boxes answered headless.
 
-#include "app/launcher_form.h"
-#include "app/program.h"
 #include "store/dataset.h"
-#include "support/test_base.h"
 #include "support/locale_text.h"
-#include "support/test_dir.h"
-#include "store/starter_database.h"
+#include "support/program_fixture.h"
 
-#include <QLocale>
 #include <QtTest>
-#include <memory>
+#include <functional>
 
 namespace solvane::test {
 
@@ -26,45 +21,19 @@ inline void TypeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-class DirectorySession {
+class DirectorySession : public ProgramFixture {
 public:
-    enum class Base { Starter, Empty };
-
     // fill runs on the new database before the program starts.
-    explicit DirectorySession(Base base = Base::Starter, const std::function<void(SqlFile&)>& fill = {}) {
-        if (base == Base::Starter) {
-            CreateStarterDatabase(QStringLiteral("base.mdb"));
-        } else {
-            CreateEmptyDatabase(QStringLiteral("base.mdb"));
-        }
-        if (fill) {
-            SqlFile sql;
-            fill(sql);
-        }
-        program_ = std::make_unique<Program>();
-        program_->messages().setMode(MessageService::Mode::Headless);
-        program_->quit = [] {};
-        program_->Form1->show();
+    explicit DirectorySession(Base base = Base::Starter, const std::function<void(SqlFile&)>& fill = {})
+        : ProgramFixture(base) {
+        if (fill)
+            fill(sql());
+        start();
     }
 
-    Program& p() { return *program_; }
-    MessageService& messages() { return program_->messages(); }
-    // A second handle on the file, to check what is stored.
-    SqlFile& sql() {
-        if (!sql_)
-            sql_ = std::make_unique<SqlFile>();
-        return *sql_;
-    }
+    Program& p() { return program(); }
     QVariant scalar(const QString& query, const std::vector<QVariant>& params = {}) {
         return sql().value(query, params);
-    }
-
-    QStringList errors() const {
-        QStringList texts;
-        for (const ShownMessage& m : program_->messages().shown())
-            if (m.kind == MessageKind::Error)
-                texts << m.text;
-        return texts;
     }
 
     // Makes the row whose field holds the value current; false if there is none.
@@ -84,11 +53,6 @@ public:
             values << set.valueAt(i, f).toString();
         return values;
     }
-
-private:
-    WorkingDirectory dir_;
-    std::unique_ptr<Program> program_;
-    std::unique_ptr<SqlFile> sql_;
 };
 
 } // namespace solvane::test

@@ -5,6 +5,7 @@
 #include "store/sqlite_value.h"
 
 #include <QFile>
+#include <cmath>
 #include <QStringList>
 #include <sqlite3.h>
 
@@ -90,6 +91,22 @@ std::vector<std::vector<QVariant>> SqlFile::rows(const QString& sql, const std::
 
 void SqlFile::exec(const QString& sql, const std::vector<QVariant>& params) {
     rows(sql, params);
+}
+
+std::vector<double> SqlFile::numbers(const QString& sql, const std::vector<QVariant>& params) {
+    std::vector<double> values;
+    for (const std::vector<QVariant>& row : rows(sql, params))
+        values.push_back(row.empty() || row.front().isNull() ? std::nan("") : row.front().toDouble());
+    return values;
+}
+
+void SqlFile::script(const QString& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(error ? error : "unknown error");
+        sqlite3_free(error);
+        throw Error(QStringLiteral("%1: %2").arg(sql, text));
+    }
 }
 
 QVariant SqlFile::value(const QString& sql, const std::vector<QVariant>& params) {

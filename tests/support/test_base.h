@@ -43,6 +43,11 @@ public:
     QVariant value(const QString& sql, const std::vector<QVariant>& params = {});
     // Every result row.
     std::vector<std::vector<QVariant>> rows(const QString& sql, const std::vector<QVariant>& params = {});
+    // The first column of every result row as numbers, an empty one as NaN.
+    std::vector<double> numbers(const QString& sql, const std::vector<QVariant>& params = {});
+    // Runs a script of several statements, without parameters (fixtures'
+    // rows written as SQL); throws solvane::Error on failure.
+    void script(const QString& sql);
 
 private:
     sqlite3* db_ = nullptr;

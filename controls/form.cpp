@@ -42,12 +42,6 @@ QSize Form::outerSize() const {
     return frame.isValid() && frame.size() != QSize(0, 0) ? frame.size() : size();
 }
 
-void Form::setOuterSize(int height, int width) {
-    const QSize extra = frameGeometry().size() - size();
-    const QSize frameExtra = isVisible() && extra.isValid() ? extra : QSize(0, 0);
-    resize(width - frameExtra.width(), height - frameExtra.height());
-}
-
 void Form::centre() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         return;

@@ -27,7 +27,6 @@ public:
     void showWindow();
     // Outer size as a window manager sees it (frame included when there is one).
     QSize outerSize() const;
-    void setOuterSize(int height, int width);
 
 protected:
     virtual void FormShow() {}

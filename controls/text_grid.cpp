@@ -241,9 +241,4 @@ void FitColumnsToCaptions(TextGrid& grid) {
     }
 }
 
-QStringList TextGrid::choices(int column) const {
-    const auto it = model_->choices.find(column);
-    return it == model_->choices.end() ? QStringList() : it->second;
-}
-
 } // namespace solvane

@@ -50,7 +50,6 @@ public:
 
     // The column's cells offer these texts to pick from.
     void setChoices(int column, const QStringList& choices);
-    QStringList choices(int column) const;
     // Runs with the row and the position of the picked text among the choices.
     std::function<void(int row, int choice)> onChoice;
 

@@ -411,6 +411,16 @@ void DataSet::setFieldValue(Field* field, const QVariant& value) {
     notify(DataEvent::FieldChanged, field);
 }
 
+int DataSet::snapshotColumn(const QString& fieldName) const {
+    int column = 0;
+    for (const Field* field : dataFields_) {
+        if (field->name().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return column;
+        ++column;
+    }
+    return -1;
+}
+
 std::vector<std::vector<QVariant>> DataSet::snapshot() const {
     std::vector<std::vector<QVariant>> rows;
     for (int s : natural_) {

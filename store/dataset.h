@@ -136,6 +136,9 @@ public:
     // The data fields' values of every row the set holds, visible or not, in
     // the table's order; a pending new row is not among them.
     std::vector<std::vector<QVariant>> snapshot() const;
+    // The position of a data field in the rows of snapshot(), which hold the
+    // data fields in their declared order; -1 when there is none.
+    int snapshotColumn(const QString& fieldName) const;
 
     // Field access used by Field.
     QVariant fieldValue(const Field* field);

@@ -63,7 +63,6 @@ private:
     int size_ = 0;
     bool readOnly_ = false;
     int slot_ = -1;   // index into the row's data values or derived values
-    int column_ = -1; // result column at open (data fields)
     Field* lookupKey_ = nullptr;
     DataSet* lookupSource_ = nullptr;
     QString lookupSourceKey_;

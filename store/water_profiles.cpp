@@ -6,29 +6,12 @@
 
 namespace solvane {
 
-namespace {
-
-// The position of a data field in the rows of DataSet::snapshot().
-int SnapshotColumn(const DataSet& set, const QString& name) {
-    int column = 0;
-    for (const auto& field : set.fields()) {
-        if (field->kind() != FieldKind::Data)
-            continue;
-        if (field->name().compare(name, Qt::CaseInsensitive) == 0)
-            return column;
-        ++column;
-    }
-    return -1;
-}
-
-} // namespace
-
 std::vector<std::pair<QVariant, QString>> WaterProfileNames(const DataSet& profiles) {
     std::vector<std::pair<QVariant, QString>> names;
     if (!profiles.isActive())
         return names;
-    const int key = SnapshotColumn(profiles, QStringLiteral("id_water"));
-    const int name = SnapshotColumn(profiles, QStringLiteral("name_water"));
+    const int key = profiles.snapshotColumn(QStringLiteral("id_water"));
+    const int name = profiles.snapshotColumn(QStringLiteral("name_water"));
     for (const std::vector<QVariant>& row : profiles.snapshot())
         names.emplace_back(row.at(static_cast<size_t>(key)), row.at(static_cast<size_t>(name)).toString());
     return names;
@@ -37,9 +20,9 @@ std::vector<std::pair<QVariant, QString>> WaterProfileNames(const DataSet& profi
 std::vector<std::pair<long long, double>> WaterOfProfile(const DataSet& profileElements, const QVariant& profile) {
     if (profile.isNull() || !profileElements.isActive())
         return {};
-    const auto owner = static_cast<size_t>(SnapshotColumn(profileElements, QStringLiteral("id_water")));
-    const auto element = static_cast<size_t>(SnapshotColumn(profileElements, QStringLiteral("id_element")));
-    const auto amount = static_cast<size_t>(SnapshotColumn(profileElements, QStringLiteral("kol")));
+    const auto owner = static_cast<size_t>(profileElements.snapshotColumn(QStringLiteral("id_water")));
+    const auto element = static_cast<size_t>(profileElements.snapshotColumn(QStringLiteral("id_element")));
+    const auto amount = static_cast<size_t>(profileElements.snapshotColumn(QStringLiteral("kol")));
     std::map<long long, double> sums;
     for (const std::vector<QVariant>& row : profileElements.snapshot())
         if (row[owner].toLongLong() == profile.toLongLong() && !row[element].isNull())

@@ -10,20 +10,6 @@ namespace solvane {
 
 namespace {
 
-// The position of a data field in the rows of DataSet::snapshot(), which
-// holds the data fields in their declared order; -1 when there is none.
-int SnapshotColumn(const DataSet& set, const QString& name) {
-    int column = 0;
-    for (const auto& field : set.fields()) {
-        if (field->kind() != FieldKind::Data)
-            continue;
-        if (field->name().compare(name, Qt::CaseInsensitive) == 0)
-            return column;
-        ++column;
-    }
-    return -1;
-}
-
 QVariant Cell(const std::vector<QVariant>& row, int column) {
     return column >= 0 && static_cast<size_t>(column) < row.size() ? row[static_cast<size_t>(column)] : QVariant();
 }
@@ -37,9 +23,9 @@ std::unordered_map<long long, std::vector<ElementShare>> ElementTermsContent(
     DataSet& elements = data.elements;
     if (!rows.isActive() || fertilizers.empty())
         return content;
-    const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
-    const int elementColumn = SnapshotColumn(rows, QStringLiteral("id_element"));
-    const int percentColumn = SnapshotColumn(rows, QStringLiteral("kol_element"));
+    const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
+    const int elementColumn = rows.snapshotColumn(QStringLiteral("id_element"));
+    const int percentColumn = rows.snapshotColumn(QStringLiteral("kol_element"));
     const QString key = QStringLiteral("id_element");
     for (const std::vector<QVariant>& row : rows.snapshot()) {
         const QVariant fertilizer = Cell(row, fertilizerColumn);
@@ -69,9 +55,9 @@ CalculationContent(Database& data, const std::unordered_set<long long>& fertiliz
     DataSet& coefficients = data.coefficients;
     if (!rows.isActive() || fertilizers.empty())
         return content;
-    const int fertilizerColumn = SnapshotColumn(rows, QStringLiteral("id_udobra"));
-    const int elementColumn = SnapshotColumn(rows, QStringLiteral("id_element"));
-    const int percentColumn = SnapshotColumn(rows, QStringLiteral("kol_element"));
+    const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
+    const int elementColumn = rows.snapshotColumn(QStringLiteral("id_element"));
+    const int percentColumn = rows.snapshotColumn(QStringLiteral("kol_element"));
     const QString elementKey = QStringLiteral("id_element");
     const QString coefficientKey = QStringLiteral("id_kof");
     for (const std::vector<QVariant>& row : rows.snapshot()) {
@@ -135,8 +121,8 @@ std::vector<long long> IronElements(Database& data) {
     DataSet& elements = data.elements;
     if (!elements.isActive())
         return iron;
-    const int keyColumn = SnapshotColumn(elements, QStringLiteral("id_element"));
-    const int nameColumn = SnapshotColumn(elements, QStringLiteral("Smallname_element"));
+    const int keyColumn = elements.snapshotColumn(QStringLiteral("id_element"));
+    const int nameColumn = elements.snapshotColumn(QStringLiteral("Smallname_element"));
     for (const std::vector<QVariant>& row : elements.snapshot())
         if (IsIronShortName(Cell(row, nameColumn).toString()))
             iron.push_back(Cell(row, keyColumn).toLongLong());

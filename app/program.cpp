@@ -104,14 +104,14 @@ void Program::connectWindows() {
 }
 
 std::vector<Form*> Program::forms() const {
-    return {launcher_.get(),   fertilizers_.get(), elements_.get(),       calculator_.get(),
-            nameDialog_.get(), coefficients_.get(), options_.get(),       converter_.get(),
-            stockSolutions_.get(), analysis_.get(), waterProfiles_.get()};
+    return {launcher_.get(),       fertilizers_.get(),  elements_.get(),     calculator_.get(),
+            nameDialog_.get(),     coefficients_.get(), options_.get(),      converter_.get(),
+            stockSolutions_.get(), analysis_.get(),     waterProfiles_.get()};
 }
 
 RememberedWindows Program::rememberedWindows() const {
-    return {elements_.get(),  fertilizers_.get(),          calculator_.get(),
-            launcher_.get(),  fertilizers_->listSplitter(), calculator_->splitters()};
+    return {elements_.get(), fertilizers_.get(),           calculator_.get(),
+            launcher_.get(), fertilizers_->listSplitter(), calculator_->splitters()};
 }
 
 void Program::OpenTables() {

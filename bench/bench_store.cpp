@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "windows/calculator/calculator_form.h"
 #include "windows/directories/fertilizer_form.h"
+#include "store/action_scope.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/sqlite_value.h"

@@ -1,6 +1,7 @@
 #include "controls/handler_guard.h"
 
 #include "controls/message_service.h"
+#include "store/action_scope.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "core/error.h"

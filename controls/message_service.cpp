@@ -1,6 +1,7 @@
 #include "controls/message_service.h"
 
 #include "store/connection.h"
+#include "store/modal_pause.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -18,8 +18,8 @@ struct ClassicRecipe {
     // toward it winning (contents are not added up); column n + 1 holds the
     // targets.
     Matrix matrix;
-    Vector solution;               // ten times the amounts in g/l, from index 1
-    std::vector<double> amounts;   // g/l: the solution rounded to 2 places, divided by 10
+    Vector solution;                   // ten times the amounts in g/l, from index 1
+    std::vector<double> amounts;       // g/l: the solution rounded to 2 places, divided by 10
     bool singularValueLeftOut = false; // the fertilizers cannot reach every target independently
 };
 

@@ -36,8 +36,9 @@ bool IsFault(int code) {
         return false;
     }
 }
-} // namespace
 
+// The text shown for an engine failure: what happened and what it means,
+// naming the file.
 QString StoreFailureText(int code, int extendedCode, const QString& engineText, const QString& fileName,
                          FailureMeaning meaning) {
     QString cause;
@@ -83,55 +84,7 @@ QString StoreFailureText(int code, int extendedCode, const QString& engineText, 
     }
     return QStringLiteral("%1: %2 (%3)").arg(cause, means, fileName);
 }
-
-// ---------------------------------------------------------------- statements
-
-Statement::Statement(Connection& connection, sqlite3_stmt* stmt, std::string sql)
-    : connection_(&connection), stmt_(stmt), sql_(std::move(sql)) {}
-
-Statement::~Statement() {
-    if (connection_)
-        connection_->returnStatement(this);
-}
-
-sqlite3_stmt* Statement::live() const {
-    if (!stmt_)
-        throw Error(QStringLiteral("Соединение с базой данных закрыто"));
-    return stmt_;
-}
-
-void Statement::bind(int index, const QVariant& value) {
-    if (BindValue(live(), index, value) != SQLITE_OK)
-        connection_->fail();
-}
-
-bool Statement::step() {
-    sqlite3_stmt* stmt = live();
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    connection_->fail(sqlite3_stmt_readonly(stmt) != 0);
-}
-
-int Statement::columnCount() const {
-    return sqlite3_column_count(live());
-}
-
-QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(live(), column));
-}
-
-QVariant Statement::column(int column) const {
-    return ColumnValue(live(), column);
-}
-
-int Statement::execute() {
-    while (step()) {
-    }
-    return sqlite3_changes(connection_->handle());
-}
+} // namespace
 
 // ---------------------------------------------------------------- connection
 
@@ -278,19 +231,6 @@ void Connection::fail(bool reading) {
     throw failure;
 }
 
-sqlite3_stmt* Connection::takeStatement(const std::string& sql) {
-    auto it = idle_.find(sql);
-    if (it != idle_.end()) {
-        sqlite3_stmt* stmt = it->second;
-        idle_.erase(it);
-        return stmt;
-    }
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(handle(), sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
-        fail(sql.compare(0, 6, "SELECT") == 0 || sql.compare(0, 6, "select") == 0);
-    return stmt;
-}
-
 void Connection::returnStatement(Statement* statement) {
     live_.erase(statement);
     sqlite3_stmt* stmt = statement->stmt_;
@@ -315,12 +255,23 @@ void Connection::finalizeStatements() {
     live_.clear();
 }
 
-std::unique_ptr<Statement> Connection::prepare(const QString& sql) {
+std::unique_ptr<Statement> Connection::statementFor(const QString& sql, bool reading) {
     std::string text = sql.toStdString();
-    sqlite3_stmt* stmt = takeStatement(text);
+    sqlite3_stmt* stmt = nullptr;
+    auto it = idle_.find(text);
+    if (it != idle_.end()) {
+        stmt = it->second;
+        idle_.erase(it);
+    } else if (sqlite3_prepare_v2(handle(), text.c_str(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK) {
+        fail(reading);
+    }
     std::unique_ptr<Statement> statement(new Statement(*this, stmt, std::move(text)));
     live_.insert(statement.get());
     return statement;
+}
+
+std::unique_ptr<Statement> Connection::read(const QString& sql) {
+    return statementFor(sql, true);
 }
 
 int Connection::write(const QString& sql, const std::vector<QVariant>& params) {
@@ -335,7 +286,7 @@ int Connection::write(const QString& sql, const std::vector<QVariant>& params) {
         if (const auto gone = fileGone(FailureMeaning::ChangeLost))
             throw *gone;
     }
-    const std::unique_ptr<Statement> stmt = prepare(sql);
+    const std::unique_ptr<Statement> stmt = statementFor(sql, false);
     for (size_t i = 0; i < params.size(); ++i)
         stmt->bind(static_cast<int>(i) + 1, params[i]);
     const int changed = stmt->execute();
@@ -472,49 +423,6 @@ void Connection::addDataSet(DataSet* set) {
 
 void Connection::removeDataSet(DataSet* set) {
     dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), set), dataSets_.end());
-}
-
-ActionScope::ActionScope(Connection* connection) : connection_(connection) {
-    if (!connection_)
-        return;
-    outermost_ = !connection_->inAction();
-    outerSerial_ = connection_->actionSerial();
-    serial_ = connection_->beginAction();
-}
-
-void ActionScope::finish() {
-    if (!connection_ || finished_)
-        return;
-    finished_ = true;
-    connection_->endAction(outerSerial_);
-}
-
-ActionScope::~ActionScope() {
-    try {
-        finish();
-    } catch (const Error&) {
-        // Left by an exception that its catcher reports. A lost action has
-        // been rolled back and the data sets read again all the same.
-    }
-}
-
-ModalPause::ModalPause(Connection* connection) : connection_(connection) {
-    if (!connection_)
-        return;
-    connection_->commitPending();
-    savedDepth_ = connection_->actionDepth_;
-    savedSerial_ = connection_->actionSerial_;
-    savedOpenAtStart_ = connection_->openAtStart_;
-    connection_->actionDepth_ = 0;
-    connection_->actionSerial_ = 0;
-}
-
-ModalPause::~ModalPause() {
-    if (!connection_)
-        return;
-    connection_->actionDepth_ = savedDepth_;
-    connection_->actionSerial_ = savedSerial_;
-    connection_->openAtStart_ = std::move(savedOpenAtStart_);
 }
 
 } // namespace solvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/statement.h"
 #include "store/store_error.h"
 
 #include <QString>
@@ -17,45 +18,7 @@ struct sqlite3_stmt;
 
 namespace solvane {
 
-class Connection;
 class DataSet;
-
-// What an engine failure means for the user's work.
-enum class FailureMeaning {
-    ActionLost, // the running action's changes were not saved
-    ChangeLost, // the one change was not saved
-    NotRead     // data could not be read
-};
-
-// A prepared statement of the connection, owned by this object alone;
-// parameters are bound by position (1-based), never spliced into the SQL
-// text. When the connection closes under a live statement, the statement is
-// finalized and any later use of it throws.
-class Statement {
-public:
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    // Hands the engine's statement back to the connection for the next run.
-    ~Statement();
-
-    void bind(int index, const QVariant& value);
-    // Advances to the next result row; false when done. Throws StoreError on failure.
-    bool step();
-    int columnCount() const;
-    QString columnName(int column) const;
-    QVariant column(int column) const;
-    // Runs the statement to its end and returns the number of rows changed.
-    int execute();
-
-private:
-    friend class Connection;
-    Statement(Connection& connection, sqlite3_stmt* stmt, std::string sql);
-    sqlite3_stmt* live() const;
-
-    Connection* connection_;
-    sqlite3_stmt* stmt_;
-    std::string sql_;
-};
 
 // The one connection to base.mdb. Opening never creates the file: it must
 // already be an SQLite database that holds the ten tables.
@@ -87,8 +50,9 @@ public:
     const QString& fileName() const { return fileName_; }
     sqlite3* handle();
 
-    // A statement for one run. Throws StoreError when it cannot be prepared.
-    std::unique_ptr<Statement> prepare(const QString& sql);
+    // A reading statement (a SELECT) for one run; a failure to prepare it is
+    // reported as data not read. Throws StoreError.
+    std::unique_ptr<Statement> read(const QString& sql);
     // Runs a writing statement with its parameters inside the action's
     // transaction and returns the number of rows changed.
     int write(const QString& sql, const std::vector<QVariant>& params);
@@ -148,7 +112,9 @@ private:
     void notifyActionEnd(bool rolledBack);
     StoreError engineFailure(bool reading, bool lost) const;
 
-    sqlite3_stmt* takeStatement(const std::string& sql);
+    // A statement for one run, taken from the idle ones or prepared anew;
+    // reading tells how a failure to prepare it is reported.
+    std::unique_ptr<Statement> statementFor(const QString& sql, bool reading);
     void returnStatement(Statement* statement);
     void finalizeStatements();
 
@@ -170,55 +136,5 @@ private:
     int nextHandlerId_ = 0;
     bool notifying_ = false;
 };
-
-// The owner of one user action's transaction. Everything the action writes
-// is committed together when the outermost scope finishes; nested scopes (a
-// handler run from a handler) join it. finish() reports a failed or lost
-// action by throwing StoreError, after the rollback and the new read of the
-// data sets. A scope left by an exception settles the same way without
-// throwing: what was posted before the error stays, as the program promises,
-// unless the engine lost the action.
-class ActionScope {
-public:
-    explicit ActionScope(Connection* connection);
-    ~ActionScope();
-    ActionScope(const ActionScope&) = delete;
-    ActionScope& operator=(const ActionScope&) = delete;
-
-    void finish();
-    // The action's number (see Connection::actionSerial), 0 without a connection.
-    unsigned long long serial() const { return serial_; }
-    bool outermost() const { return outermost_; }
-
-private:
-    Connection* connection_;
-    unsigned long long serial_ = 0;
-    unsigned long long outerSerial_ = 0;
-    bool outermost_ = false;
-    bool finished_ = false;
-};
-
-// Around a modal wait inside an action: commits what the action wrote so far
-// (throwing when that fails, so the box is not shown), and lets what runs
-// during the wait (a timer, say) own actions of its own. The action goes on
-// after the wait with a new transaction.
-class ModalPause {
-public:
-    explicit ModalPause(Connection* connection);
-    ~ModalPause();
-    ModalPause(const ModalPause&) = delete;
-    ModalPause& operator=(const ModalPause&) = delete;
-
-private:
-    Connection* connection_;
-    int savedDepth_ = 0;
-    unsigned long long savedSerial_ = 0;
-    std::vector<DataSet*> savedOpenAtStart_;
-};
-
-// The text shown for an engine failure: what happened and what it means,
-// naming the file.
-QString StoreFailureText(int code, int extendedCode, const QString& engineText, const QString& fileName,
-                         FailureMeaning meaning);
 
 } // namespace solvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/data_event.h"
+#include "store/data_link.h"
 
 #include <functional>
 #include <vector>
@@ -8,18 +9,7 @@
 namespace solvane {
 
 class DataSet;
-class DataSource;
 class Field;
-
-// A control bound to a data source.
-class DataLink {
-public:
-    virtual ~DataLink() = default;
-    virtual void dataEvent(DataEvent event, Field* field) = 0;
-    // The source is being destroyed (a window's sources go before its child
-    // widgets): the control must forget it and never touch it again.
-    virtual void dataSourceDestroyed(DataSource* source) { (void)source; }
-};
 
 // Relays a data set's changes to the controls bound to it. A disabled source
 // relays nothing, so its controls neither repaint nor read; enabling it again
@@ -58,20 +48,5 @@ private:
 // Moves a control's link from the source it follows (when any) to the given
 // one (when any, nullptr to follow none); followed then holds the new source.
 void FollowSource(DataSource*& followed, DataSource* source, DataLink* link);
-
-// Disables a data source for the life of the object, so that its controls
-// neither repaint nor read while a handler walks its set; it is enabled again
-// also when the handler stops on an error (disabling nests, and a source left
-// disabled would stay frozen for good).
-class DisabledSource {
-public:
-    explicit DisabledSource(DataSource& source) : source_(source) { source_.disable(); }
-    ~DisabledSource() { source_.enable(); }
-    DisabledSource(const DisabledSource&) = delete;
-    DisabledSource& operator=(const DisabledSource&) = delete;
-
-private:
-    DataSource& source_;
-};
 
 } // namespace solvane

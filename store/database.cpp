@@ -86,12 +86,12 @@ void Database::declare() {
     savedLines.setTable(QStringLiteral("t_save_rar"));
     savedLines.setMaster(&savedSolutionsSource, QStringLiteral("id_head_rar"), QStringLiteral("id_head_rar"));
     savedLines.addCalculatedField(QStringLiteral("kol_temp"), ColumnType::Double);
-    savedLines.addLookupField(QStringLiteral("name"), ColumnType::Text, 50, fertilizerKey, &fertilizers,
-                              fertilizerKey, QStringLiteral("name_udobra"));
+    savedLines.addLookupField(QStringLiteral("name"), ColumnType::Text, 50, fertilizerKey, &fertilizers, fertilizerKey,
+                              QStringLiteral("name_udobra"));
 
     composition.setTable(QStringLiteral("t_rachet"));
-    composition.addLookupField(QStringLiteral("name"), ColumnType::Text, 80, fertilizerKey, &fertilizers,
-                               fertilizerKey, QStringLiteral("name_udobra"));
+    composition.addLookupField(QStringLiteral("name"), ColumnType::Text, 80, fertilizerKey, &fertilizers, fertilizerKey,
+                               QStringLiteral("name_udobra"));
     composition.addCalculatedField(QStringLiteral("kol_pr"), ColumnType::Double);
     composition.addLookupField(QStringLiteral("ppm"), ColumnType::Integer, 0, fertilizerKey, &fertilizers,
                                fertilizerKey, QStringLiteral("ppm"));
@@ -115,8 +115,8 @@ void Database::declare() {
 }
 
 void Database::OpenTables() {
-    for (DataSet* set : {&options, &composition, &components, &savedSolutions, &savedLines, &plainElements,
-                         &elements, &coefficients, &fertilizers, &fertilizerContent, &calculatorCoefficients})
+    for (DataSet* set : {&options, &composition, &components, &savedSolutions, &savedLines, &plainElements, &elements,
+                         &coefficients, &fertilizers, &fertilizerContent, &calculatorCoefficients})
         set->open();
     connection_.open();
     crops.open();
@@ -139,9 +139,21 @@ void Database::CloseTables() {
 }
 
 std::vector<DataSet*> Database::dataSets() {
-    return {&options,     &coefficients,  &elements, &plainElements,  &fertilizers, &fertilizerContent,
-            &crops,       &targets,       &savedSolutions, &savedLines, &composition, &components,
-            &calculatorCoefficients, &waterProfiles, &waterElements};
+    return {&options,
+            &coefficients,
+            &elements,
+            &plainElements,
+            &fertilizers,
+            &fertilizerContent,
+            &crops,
+            &targets,
+            &savedSolutions,
+            &savedLines,
+            &composition,
+            &components,
+            &calculatorCoefficients,
+            &waterProfiles,
+            &waterElements};
 }
 
 } // namespace solvane

@@ -62,7 +62,7 @@ private:
     ColumnType type_ = ColumnType::Integer;
     int size_ = 0;
     bool readOnly_ = false;
-    int slot_ = -1;   // index into the row's data values or derived values
+    int slot_ = -1; // index into the row's data values or derived values
     Field* lookupKey_ = nullptr;
     DataSet* lookupSource_ = nullptr;
     QString lookupSourceKey_;

@@ -1,36 +1,13 @@
 #pragma once
 
+#include "store/filter_row.h"
+#include "store/like_pattern.h"
+
 #include <QString>
-#include <QStringList>
-#include <QVariant>
 #include <functional>
 #include <memory>
 
 namespace solvane {
-
-// How a filter reads the row being tested: values by field index, and the
-// case-folded text of a field for pattern matching.
-class FilterRow {
-public:
-    virtual ~FilterRow() = default;
-    virtual QVariant value(int field) const = 0;
-    virtual QString foldedText(int field) const = 0;
-};
-
-// A text pattern in which '%' and '*' match any run of characters; matching
-// ignores case in every script.
-class LikePattern {
-public:
-    LikePattern() = default;
-    explicit LikePattern(const QString& pattern);
-    bool matchesFolded(const QString& foldedText) const;
-    bool matches(const QString& text) const { return matchesFolded(text.toCaseFolded()); }
-
-private:
-    QStringList segments_; // literal pieces between wildcards, case-folded
-    bool anchoredStart_ = true;
-    bool anchoredEnd_ = true;
-};
 
 // A data set's filter condition: comparisons (= <> < > <= >=) of a field with
 // a number, true/false or a quoted string, joined by and/or, with parentheses

@@ -17,4 +17,11 @@ private:
     int code_;
 };
 
+// What an engine failure means for the user's work.
+enum class FailureMeaning {
+    ActionLost, // the running action's changes were not saved
+    ChangeLost, // the one change was not saved
+    NotRead     // data could not be read
+};
+
 } // namespace solvane

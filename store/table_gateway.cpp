@@ -44,7 +44,7 @@ QString TableGateway::rowCondition() const {
 
 void TableGateway::select(Connection& connection,
                           const std::function<void(std::vector<QVariant>& stored, long long rowid)>& row) const {
-    auto stmt = connection.prepare(selectSql());
+    auto stmt = connection.read(selectSql());
     const int resultColumns = stmt->columnCount();
     std::vector<int> columnOf(columns_.size(), -1);
     int rowidColumn = -1;

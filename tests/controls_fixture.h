@@ -32,7 +32,7 @@ struct ControlsBase {
         connection.write(QString::fromUtf8(sql), params);
     }
     QVariant scalar(const char* sql) {
-        auto st = connection.prepare(QString::fromUtf8(sql));
+        auto st = connection.read(QString::fromUtf8(sql));
         return st->step() ? st->column(0) : QVariant();
     }
 };

@@ -1,4 +1,6 @@
+#include "store/action_scope.h"
 #include "store/connection.h"
+#include "store/modal_pause.h"
 #include "store/dataset.h"
 #include "core/error.h"
 #include "store/schema.h"

@@ -1,5 +1,6 @@
 #include "store/connection.h"
 #include "store/data_source.h"
+#include "store/disabled_source.h"
 #include "store/dataset.h"
 #include "core/error.h"
 #include "support/test_base.h"

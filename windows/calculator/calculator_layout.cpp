@@ -137,15 +137,16 @@ void CalculatorWindow::buildLayout() {
         MakeHintedButton(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
     removeButton_ =
         MakeHintedButton(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
-    elementsButton_ = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"), QStringLiteral("Справочник элементов"),
-                               buttons);
-    fertilizersButton_ = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"), QStringLiteral("Справочник удобрений"),
-                               buttons);
+    elementsButton_ = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"),
+                                       QStringLiteral("Справочник элементов"), buttons);
+    fertilizersButton_ = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"),
+                                          QStringLiteral("Справочник удобрений"), buttons);
     optionsButton_ = MakeHintedButton(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
-    clearButton_ = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"), QStringLiteral("Очистить весь состав"),
-                               buttons);
+    clearButton_ = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"),
+                                    QStringLiteral("Очистить весь состав"), buttons);
     optionsButton_->setEnabled(false);
-    for (QPushButton* b : {addButton_, removeButton_, elementsButton_, fertilizersButton_, optionsButton_, clearButton_})
+    for (QPushButton* b :
+         {addButton_, removeButton_, elementsButton_, fertilizersButton_, optionsButton_, clearButton_})
         b->setFixedWidth(kButtonWidth);
     addButton_->setMinimumHeight(60);
     removeButton_->setMinimumHeight(60);
@@ -191,7 +192,8 @@ void CalculatorWindow::buildLayout() {
     compositionMenu_ = MakeMenu(QStringLiteral("PopupMenu2"), this);
     removeItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N7"), QStringLiteral("Удалить"));
     addItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N8"), QStringLiteral("Добавить"));
-    compositionStockItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
+    compositionStockItem_ =
+        MakeMenuItem(compositionMenu_, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
     compositionGrid_->setContextMenu(compositionMenu_);
     compositionLayout->addWidget(compositionGrid_, 1);
 
@@ -267,8 +269,8 @@ void CalculatorWindow::buildLayout() {
     linesLayout->addWidget(savedLinesGrid_);
 
     // ---- concentrations ----
-    auto* groupConcentrations =
-        MakeGroup(QStringLiteral("GroupConcentrations"), QStringLiteral("Концентрация элементов: мг/л."), mainSplitter_);
+    auto* groupConcentrations = MakeGroup(QStringLiteral("GroupConcentrations"),
+                                          QStringLiteral("Концентрация элементов: мг/л."), mainSplitter_);
     mainSplitter_->addWidget(groupConcentrations);
     auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
     concentrationSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter5"), Qt::Vertical, groupConcentrations);
@@ -282,8 +284,8 @@ void CalculatorWindow::buildLayout() {
     // columns in a narrow pane: then the grid scrolls sideways.
     targetGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
     elementColumn_ = targetGrid_->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
-    elementColumn_->setLookup(&data_.elementsSource, QStringLiteral("id_element"),
-                                QStringLiteral("Smallname_element"), QStringLiteral("id_el"), 8);
+    elementColumn_->setLookup(&data_.elementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
+                              QStringLiteral("id_el"), 8);
     targetColumn_ = targetGrid_->addColumn(QStringLiteral("vega"), QStringLiteral("Необходимость (Введите)"));
     targetColumn_->setSpin(1, FieldLimits::Target());
     resultColumn_ = targetGrid_->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
@@ -310,12 +312,13 @@ void CalculatorWindow::buildLayout() {
     upperLayout->addWidget(targetGrid_, 1);
 
     targetNavigator_ = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.targetsSource,
-                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
+                                     {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
     upperLayout->addWidget(targetNavigator_);
 
     ppmStrip_ = MakePanel(QStringLiteral("PanelPpm"), upper);
     auto* ppmLayout = MakeRow(ppmStrip_, 2, kTotalsGap);
-    QLabel* ppmCaption = MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), ppmStrip_);
+    QLabel* ppmCaption =
+        MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), ppmStrip_);
     ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     ppmLayout->addWidget(ppmCaption);
     ppmTotal_ = MakeLabel(QStringLiteral("Label10"), QStringLiteral("   0"), ppmStrip_);
@@ -371,7 +374,7 @@ void CalculatorWindow::buildLayout() {
     strengthEditPanel_ = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
     auto* strengthEditLayout = MakeRow(strengthEditPanel_, 0, 0);
     strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel_,
-                     QStringLiteral("100"));
+                            QStringLiteral("100"));
     strengthBox_->setMaximumWidth(48);
     strengthEditLayout->addWidget(strengthBox_);
     strengthLayout->addWidget(strengthEditPanel_);
@@ -524,8 +527,8 @@ bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CalculatorWindow::applySearchBoxWidth() {
-    searchBox_->setGeometry(kFertilizerSearchBoxLeft, searchBox_->y(), std::max(0, searchStrip_->width() - kSearchBoxMargin),
-                       searchBox_->height());
+    searchBox_->setGeometry(kFertilizerSearchBoxLeft, searchBox_->y(),
+                            std::max(0, searchStrip_->width() - kSearchBoxMargin), searchBox_->height());
 }
 
 } // namespace solvane

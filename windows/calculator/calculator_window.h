@@ -41,15 +41,15 @@ class CalculatorWindow : public Form {
 public:
     // What the calculator asks of the rest of the program.
     struct Actions {
-        std::function<void()> openElements;          // "E": as the launcher's "Элементы"
-        std::function<void()> openFertilizers;       // "U": as the launcher's "Удобрения"
+        std::function<void()> openElements;           // "E": as the launcher's "Элементы"
+        std::function<void()> openFertilizers;        // "U": as the launcher's "Удобрения"
         std::function<void(bool)> openStockSolutions; // of the saved solution (true) or the composition
         std::function<void()> openAnalysis;
         std::function<void()> openWaterProfiles;
-        std::function<void()> askNameForNew;                    // "Сохранить"
-        std::function<void(const QString&)> askNameForRename;   // "изменить название"
-        std::function<void()> closingSequence;                  // sizes saved, every data set read again
-        std::function<void()> endProgram;                       // closing with "avto" set
+        std::function<void()> askNameForNew;                  // "Сохранить"
+        std::function<void(const QString&)> askNameForRename; // "изменить название"
+        std::function<void()> closingSequence;                // sizes saved, every data set read again
+        std::function<void()> endProgram;                     // closing with "avto" set
     };
 
     CalculatorWindow(Database& data, HandlerGuard& guard);

@@ -22,6 +22,7 @@
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "store/database.h"
+#include "store/disabled_source.h"
 #include "store/row_place.h"
 #include "windows/calculator/mixing_sources.h"
 

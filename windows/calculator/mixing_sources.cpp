@@ -16,8 +16,8 @@ QVariant Cell(const std::vector<QVariant>& row, int column) {
 
 } // namespace
 
-std::unordered_map<long long, std::vector<ElementShare>> ElementTermsContent(
-    Database& data, const std::unordered_set<long long>& fertilizers) {
+std::unordered_map<long long, std::vector<ElementShare>>
+ElementTermsContent(Database& data, const std::unordered_set<long long>& fertilizers) {
     std::unordered_map<long long, std::vector<ElementShare>> content;
     DataSet& rows = data.fertilizerContent;
     DataSet& elements = data.elements;

@@ -25,8 +25,8 @@ struct SourceLines {
 
 // The content rows of the given fertilizers in element terms, as the classic
 // recipe reads them (free, freeid), in the table's order.
-std::unordered_map<long long, std::vector<ElementShare>> ElementTermsContent(
-    Database& data, const std::unordered_set<long long>& fertilizers);
+std::unordered_map<long long, std::vector<ElementShare>>
+ElementTermsContent(Database& data, const std::unordered_set<long long>& fertilizers);
 
 // The content rows of the given fertilizers as the concentration calculation
 // reads them: each row's element or oxide, the element its conversion record

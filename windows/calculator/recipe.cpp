@@ -27,6 +27,7 @@
 #include "controls/db_grid.h"
 #include "controls/widget_building.h"
 #include "store/database.h"
+#include "store/disabled_source.h"
 #include "store/water_profiles.h"
 #include "windows/settings/options.h"
 #include "store/row_place.h"

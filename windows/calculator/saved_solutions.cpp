@@ -18,6 +18,7 @@
 #include "controls/message_service.h"
 #include "core/number_text.h"
 #include "store/database.h"
+#include "store/disabled_source.h"
 #include "windows/solutions/grid_export.h"
 
 namespace solvane {
@@ -120,7 +121,7 @@ void CalculatorWindow::exportToSpreadsheets() {
     SaveGridToXls(*savedLinesGrid_, kLinesFile);
     SaveGridToXls(*targetGrid_, kConcentrationsFile);
     guard().messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгруженно."),
-                             MessageButtons::Ok);
+                            MessageButtons::Ok);
 }
 
 } // namespace solvane

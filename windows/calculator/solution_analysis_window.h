@@ -62,10 +62,10 @@ private:
     QBarSet* resultBars_ = nullptr;     // "Расчёт"
     QBarCategoryAxis* axisX_ = nullptr; // the elements' short names
     QValueAxis* axisY_ = nullptr;       // "мг/л"
-    TextGrid* grid_ = nullptr;          // "Элемент", "Необходимость", "Расчёт", "Отклонение, %"
-    QLabel* cations_ = nullptr;         // "Катионы: ..."
-    QLabel* anions_ = nullptr;          // "Анионы: ..."
-    QLabel* conductivity_ = nullptr;    // "Расчётная ЭП: ..."
+    TextGrid* grid_ = nullptr; // "Элемент", "Необходимость", "Расчёт", "Отклонение, %"
+    QLabel* cations_ = nullptr;      // "Катионы: ..."
+    QLabel* anions_ = nullptr;       // "Анионы: ..."
+    QLabel* conductivity_ = nullptr; // "Расчётная ЭП: ..."
     QListWidget* warnings_ = nullptr;
     SolutionAnalysis result_;
     View shown_;

@@ -87,11 +87,11 @@ void StockSolutionsWindow::buildLayout() {
         return box;
     };
     concentrationBox_ = numberBox(QStringLiteral("SpinEdit1"), QStringLiteral("Концентрация, раз:"),
-                          FieldLimits::Concentration(), 1, kFirstConcentration);
+                                  FieldLimits::Concentration(), 1, kFirstConcentration);
     concentrationLabel->setBuddy(concentrationBox_);
     QLabel* volumeLabel = MakeLabel(QStringLiteral("Label3"), QStringLiteral("Объём каждого бака, л:"), this);
-    volumeBox_ = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(), 1,
-                      kFirstVolume);
+    volumeBox_ = numberBox(QStringLiteral("Edit1"), QStringLiteral("Объём каждого бака, л:"), FieldLimits::TankVolume(),
+                           1, kFirstVolume);
     volumeLabel->setBuddy(volumeBox_);
     settings->addWidget(concentrationLabel);
     settings->addWidget(concentrationBox_);
@@ -134,11 +134,10 @@ void StockSolutionsWindow::buildLayout() {
     buttons->addWidget(exportButton);
     outer->addLayout(buttons);
 
-    connect(concentrationBox_, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { concentrationChanged(); }); });
+    connect(concentrationBox_, &NumberSpinBox::numberChanged, this,
+            [this] { runGuarded([this] { concentrationChanged(); }); });
     connect(volumeBox_, &NumberSpinBox::numberChanged, this, [this] { runGuarded([this] { volumeChanged(); }); });
-    grid_->onChoice = [this](int row, int choice) {
-        tankChosen(row, choice == 0 ? Tank::A : Tank::B);
-    };
+    grid_->onChoice = [this](int row, int choice) { tankChosen(row, choice == 0 ? Tank::A : Tank::B); };
     connectClick(exportButton, [this] { exportToSpreadsheet(); });
 
     resize(640, 560);
@@ -183,7 +182,7 @@ void StockSolutionsWindow::exportToSpreadsheet() {
         rows.push_back({lines_[i].fertilizer, lines_[i].amount, TankText(tanks_[i]), result_.grams[i]});
     SaveTableToXls(kCaptions, rows, kFile);
     guard().messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгружено."),
-                             MessageButtons::Ok);
+                            MessageButtons::Ok);
 }
 
 bool StockSolutionsWindow::compute() {

@@ -68,13 +68,13 @@ private:
 
     Database& data_;
     const CalculatorWindow& calculator_;
-    QLabel* caption_ = nullptr;            // "Раствор: ..."
+    QLabel* caption_ = nullptr;                 // "Раствор: ..."
     NumberSpinBox* concentrationBox_ = nullptr; // the concentration, 2 to 1000
-    NumberSpinBox* volumeBox_ = nullptr;   // the volume of each tank
-    TextGrid* grid_ = nullptr;             // "Удобрение", "г/л", "Бак", "Граммов в бак"
-    QLabel* tankA_ = nullptr;              // "Бак А: ..."
-    QLabel* tankB_ = nullptr;              // "Бак Б: ..."
-    QLabel* dose_ = nullptr;               // "На 1 л воды: ..."
+    NumberSpinBox* volumeBox_ = nullptr;        // the volume of each tank
+    TextGrid* grid_ = nullptr;                  // "Удобрение", "г/л", "Бак", "Граммов в бак"
+    QLabel* tankA_ = nullptr;                   // "Бак А: ..."
+    QLabel* tankB_ = nullptr;                   // "Бак Б: ..."
+    QLabel* dose_ = nullptr;                    // "На 1 л воды: ..."
     QListWidget* warnings_ = nullptr;
     Source source_ = Source::Composition;
     int concentration_ = 100;

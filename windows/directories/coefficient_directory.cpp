@@ -38,7 +38,8 @@ void CoefficientDirectory::buildLayout() {
     DBGrid* grid = MakeGrid(g, QStringLiteral("dxDBGrid1"), records, group);
     grid->setAccessibleName(QStringLiteral("Список коэффициентов"));
     grid->addColumn(QStringLiteral("name_kof"), QStringLiteral("Название коэффициента"))->setWidth(170);
-    grid->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."))->setSpin(0.01, FieldLimits::Coefficient());
+    grid->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."))
+        ->setSpin(0.01, FieldLimits::Coefficient());
     groupLayout->addWidget(grid, 1);
 
     auto* side = MakePanel(QStringLiteral("Panel1"), group);
@@ -51,7 +52,7 @@ void CoefficientDirectory::buildLayout() {
     elementBox->setAccessibleName(QStringLiteral("Коэффициент пересчета элемента"));
     elementBox->setDataSource(records, QStringLiteral("id_element"));
     elementBox->setListSource(&data_.plainElementsSource, QStringLiteral("id_element"),
-                                     QStringLiteral("Smallname_element"));
+                              QStringLiteral("Smallname_element"));
     label3->setBuddy(elementBox);
     QLabel* label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Внимание!"), side, true);
     QPalette warning = label4->palette();
@@ -74,7 +75,7 @@ void CoefficientDirectory::buildLayout() {
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(6);
     DBNavigator* navigator = MakeNavigator(g, QStringLiteral("DBNavigator1"), records,
-                                 {NavButton::Insert, NavButton::Delete, NavButton::Post}, this);
+                                           {NavButton::Insert, NavButton::Delete, NavButton::Post}, this);
     navigator->setFixedSize(84, 25);
     QPushButton* exitButton = MakeButton(QStringLiteral("Button1"), QStringLiteral("выход"), this);
     bottom->addWidget(navigator);

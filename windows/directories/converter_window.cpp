@@ -159,7 +159,8 @@ ConverterWindow::ConverterWindow(HandlerGuard& guard) : Form(guard, QStringLiter
     const QMargins around = outer->contentsMargins();
     const QMargins inside = bottom->contentsMargins();
     const int needed = around.left() + around.right() + 2 * panel->frameWidth() + inside.left() + inside.right() +
-                       resultCaption->minimumSizeHint().width() + bottom->spacing() + widestResult(resultLabel_->fontMetrics());
+                       resultCaption->minimumSizeHint().width() + bottom->spacing() +
+                       widestResult(resultLabel_->fontMetrics());
     setFixedSize(std::max(kWidth, needed), kHeight);
 }
 

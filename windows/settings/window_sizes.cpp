@@ -264,14 +264,12 @@ void SaveSizes(const RememberedWindows& windows) {
     const QSize e = outerSizeOf(elements, launcher);
     const QSize f = outerSizeOf(fertilizers, launcher);
     const QSize c = outerSizeOf(calculator, launcher);
-    writeSizeFile({{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
-                    number(f.height()), number(f.width()), number(c.height()), number(c.width()),
-                    number(windows.fertilizerSplitter->position()),
-                    number(windows.calculatorSplitters[0]->position()),
-                    number(windows.calculatorSplitters[1]->position()),
-                    number(windows.calculatorSplitters[2]->position()),
-                    number(windows.calculatorSplitters[3]->position()),
-                    number(windows.calculatorSplitters[4]->position())}});
+    writeSizeFile(
+        {{flag(elements), flag(fertilizers), flag(calculator), number(e.height()), number(e.width()),
+          number(f.height()), number(f.width()), number(c.height()), number(c.width()),
+          number(windows.fertilizerSplitter->position()), number(windows.calculatorSplitters[0]->position()),
+          number(windows.calculatorSplitters[1]->position()), number(windows.calculatorSplitters[2]->position()),
+          number(windows.calculatorSplitters[3]->position()), number(windows.calculatorSplitters[4]->position())}});
 }
 
 } // namespace solvane

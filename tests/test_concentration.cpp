@@ -1,8 +1,5 @@
 #include "calculator_fixture.h"
 
-#include "windows/settings/options.h"
-#include "windows/settings/options_form.h"
-
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +10,8 @@ using namespace solvane::test;
 
 namespace {
 
-void SetAllAmounts(TForm4& calc, const QVariant& amount) {
-    DataSet& lines = calc.T_rachet;
+void SetAllAmounts(Database& data, const QVariant& amount) {
+    DataSet& lines = data.composition;
     for (lines.first(); !lines.eof(); lines.next()) {
         lines.edit();
         lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
@@ -22,8 +19,15 @@ void SetAllAmounts(TForm4& calc, const QVariant& amount) {
     }
 }
 
-bool Calculate(TForm4& calc) {
-    return calc.runGuarded([&calc] { calc.Button4Click(); });
+bool Calculate(CalculatorWindow& calc) {
+    return calc.runGuarded([&calc] { calc.calculate(); });
+}
+
+// The text of one of the calculator's labels (the totals), found by its
+// object name; a mark that cannot be mistaken for a total when there is none.
+QString LabelText(const CalculatorWindow& calc, const char* name) {
+    const QLabel* label = Child<QLabel>(calc, QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -37,31 +41,31 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kFertilizers) +
                             "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1), (100, 1, 3), (100, 1, 4);");
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 1.0);
-        AddLine(calc, 2, 2.0);
+        CalculatorWindow& calc = f.calc();
+        AddLine(f.data(), 1, 1.0);
+        AddLine(f.data(), 2, 2.0);
         QVERIFY(Calculate(calc));
         QCOMPARE(f.result(kN), 150.0);
         QCOMPARE(f.result(kK), 400.0);
         QCOMPARE(f.result(kK2O), 1000.0);
         QCOMPARE(f.target(kK, "rachet"), 400.0);
 
-        AddLine(calc, 3, 0.5); // 10 % N adds 50; its P has no target row
+        AddLine(f.data(), 3, 0.5); // 10 % N adds 50; its P has no target row
         QVERIFY(Calculate(calc));
         QCOMPARE(f.result(kN), 200.0);
         QCOMPARE(f.result(kK), 400.0);
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_konc")), std::vector<double>{3});
 
         // A second run starts from zero, and empty amounts count as 0.
-        SetAllAmounts(calc, QVariant());
-        calc.ADOTable2.setRecNo(2);
+        SetAllAmounts(f.data(), QVariant());
+        f.data().targets.setRecNo(2);
         QVERIFY(Calculate(calc));
         QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc ORDER BY id_konc")),
                  (std::vector<double>{0, 0, 0}));
         QVERIFY(f.errors().isEmpty());
         // The grid is attached again and the list stands on the row it was on.
-        QVERIFY(calc.DataSource2.isEnabled());
-        QCOMPARE(calc.ADOTable2.recNo(), 2);
+        QVERIFY(f.data().targetsSource.isEnabled());
+        QCOMPARE(f.data().targets.recNo(), 2);
     }
 
     void storesFourDecimals() {
@@ -69,7 +73,7 @@ private slots:
                             "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (1, 1, 1.23456);"
                             "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (1, 1, 1);");
         f.start();
-        AddLine(f.calc(), 1, 0.1);
+        AddLine(f.data(), 1, 0.1);
         QVERIFY(Calculate(f.calc()));
         QCOMPARE(f.result(kN), 1.2346);
     }
@@ -81,16 +85,16 @@ private slots:
             QString::fromUtf8(kFertilizers) +
             "INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (100, 90, 1, 1), (100.456, 1, 1, 3);");
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 1.0);
-        AddLine(calc, 2, 0.5);
+        CalculatorWindow& calc = f.calc();
+        AddLine(f.data(), 1, 1.0);
+        AddLine(f.data(), 2, 0.5);
         QVERIFY(Calculate(calc));
-        QCOMPARE(calc.Label4->text(), QStringLiteral("   250")); // 150 + 100
-        QCOMPARE(calc.Label13->text(), QStringLiteral("   250"));
-        QCOMPARE(calc.Label5->text(), Shown(QStringLiteral("   200.46"))); // 100 + 100.46
-        QCOMPARE(calc.Label9->text(), QStringLiteral("   91"));
-        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400")); // 800 * 1 + 1200 * 0.5
-        QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
+        QCOMPARE(LabelText(calc, "Label4"), QStringLiteral("   250")); // 150 + 100
+        QCOMPARE(LabelText(calc, "Label13"), QStringLiteral("   250"));
+        QCOMPARE(LabelText(calc, "Label5"), Shown(QStringLiteral("   200.46"))); // 100 + 100.46
+        QCOMPARE(LabelText(calc, "Label9"), QStringLiteral("   91"));
+        QCOMPARE(LabelText(calc, "Label10"), QStringLiteral("   1400")); // 800 * 1 + 1200 * 0.5
+        QCOMPARE(LabelText(calc, "Label11"), QStringLiteral("   1400"));
     }
 
     void totalsLabels() {
@@ -99,28 +103,30 @@ private slots:
                             " (1, 1, 1, 100), (1, 1, 2, 50.25), (1, 1, 3, 0);"
                             "INSERT INTO t_rachet (id_udobra, kol) VALUES (1, 1), (2, 0.5);");
         f.start();
-        TForm4& calc = f.calc();
-        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
-        QCOMPARE(calc.Label4->text(), Shown(QStringLiteral("   150.25")));
-        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400"));
-        QCOMPARE(calc.Label11->text(), QStringLiteral("   1400"));
+        CalculatorWindow& calc = f.calc();
+        QLineEdit* strengthBox = Child<QLineEdit>(calc, QStringLiteral("Edit2"));
+        QVERIFY(strengthBox);
+        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        QCOMPARE(LabelText(calc, "Label4"), Shown(QStringLiteral("   150.25")));
+        QCOMPARE(LabelText(calc, "Label10"), QStringLiteral("   1400"));
+        QCOMPARE(LabelText(calc, "Label11"), QStringLiteral("   1400"));
 
-        calc.Edit2->setText(QStringLiteral("50"));
-        QCOMPARE(calc.Label11->text(), QStringLiteral("   700"));
-        QCOMPARE(calc.Label13->text(), Shown(QStringLiteral("   75.13"))); // 75.125 rounded half up
+        strengthBox->setText(QStringLiteral("50"));
+        QCOMPARE(LabelText(calc, "Label11"), QStringLiteral("   700"));
+        QCOMPARE(LabelText(calc, "Label13"), Shown(QStringLiteral("   75.13"))); // 75.125 rounded half up
 
-        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
-        QCOMPARE(calc.Label4->text(), Shown(QStringLiteral("   150.25")));
+        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        QCOMPARE(LabelText(calc, "Label4"), Shown(QStringLiteral("   150.25")));
 
         // A strip whose option is off shows 0 in each of its labels.
-        DataSet& options = f.program().Form18->ADOTable1;
+        DataSet& options = f.data().options;
         options.edit();
         options.fieldByName(QStringLiteral("ppm1"))->setAsBoolean(false);
         options.post();
-        QVERIFY(calc.runGuarded([&calc] { calc.UpdateTotals(); }));
-        for (QLabel* label : {calc.Label4, calc.Label5, calc.Label9, calc.Label13})
-            QCOMPARE(label->text(), QStringLiteral("   0"));
-        QCOMPARE(calc.Label10->text(), QStringLiteral("   1400"));
+        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        for (const char* label : {"Label4", "Label5", "Label9", "Label13"})
+            QCOMPARE(LabelText(calc, label), QStringLiteral("   0"));
+        QCOMPARE(LabelText(calc, "Label10"), QStringLiteral("   1400"));
     }
 
     // At 100 % the calculated fields repeat the stored values; at 50 % every
@@ -129,29 +135,33 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kFertilizers) +
                             "INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (100.456, 33.333, 1, 1);");
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 1.5);
+        CalculatorWindow& calc = f.calc();
+        QSlider* slider = Child<QSlider>(calc, QStringLiteral("RxSlider1"));
+        QVERIFY(slider);
+        QGroupBox* strengthGroup = Child<QGroupBox>(calc, QStringLiteral("GroupStrength"));
+        QVERIFY(strengthGroup);
+        AddLine(f.data(), 1, 1.5);
         QVERIFY(Calculate(calc));
         QCOMPARE(calc.strength(), 100);
         QCOMPARE(f.target(kN, "rachet"), 225.0);
         QCOMPARE(f.target(kN, "r_pr"), 225.0);
         QCOMPARE(f.target(kN, "vaga_calc"), 100.46);
         QCOMPARE(f.target(kN, "cvet_calc"), 33.33);
-        calc.T_rachet.first();
-        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 1.5);
+        f.data().composition.first();
+        QCOMPARE(f.data().composition.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 1.5);
 
         // Through the slider: the box, the caption and every shown value follow.
-        calc.RxSlider1->setValue(50);
+        slider->setValue(50);
         QCOMPARE(calc.strength(), 50);
-        QCOMPARE(calc.Edit2->text(), QStringLiteral("50"));
-        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 50 %"));
+        QCOMPARE(calc.strengthText(), QStringLiteral("50"));
+        QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 50 %"));
         QCOMPARE(f.target(kN, "r_pr"), 112.5);
         QCOMPARE(f.target(kN, "vaga_calc"), 50.23); // 50.228
         QCOMPARE(f.target(kN, "cvet_calc"), 16.67); // 16.6665 -> 16.67
-        calc.T_rachet.first();
-        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 0.75);
-        QCOMPARE(calc.Label13->text(), Shown(QStringLiteral("   112.5")));
-        QCOMPARE(calc.Label5->text(), Shown(QStringLiteral("   50.23")));
+        f.data().composition.first();
+        QCOMPARE(f.data().composition.fieldByName(QStringLiteral("kol_pr"))->asFloat(), 0.75);
+        QCOMPARE(LabelText(calc, "Label13"), Shown(QStringLiteral("   112.5")));
+        QCOMPARE(LabelText(calc, "Label5"), Shown(QStringLiteral("   50.23")));
         // The stored result and the amount are the solution as composed.
         QCOMPARE(f.result(kN), 225.0);
         QCOMPARE(f.amounts(), std::vector<double>{1.5});
@@ -161,19 +171,23 @@ private slots:
     void strengthBoxAndItsErrors() {
         CalculatorFixture f;
         f.start();
-        TForm4& calc = f.calc();
-        calc.Edit2->setText(QStringLiteral("60"));
+        CalculatorWindow& calc = f.calc();
+        QLineEdit* strengthBox = Child<QLineEdit>(calc, QStringLiteral("Edit2"));
+        QVERIFY(strengthBox);
+        QGroupBox* strengthGroup = Child<QGroupBox>(calc, QStringLiteral("GroupStrength"));
+        QVERIFY(strengthGroup);
+        strengthBox->setText(QStringLiteral("60"));
         QCOMPARE(calc.strength(), 60);
-        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 60 %"));
+        QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 60 %"));
         // Clamped to the range; the box then shows what the slider holds.
-        calc.Edit2->setText(QStringLiteral("300"));
+        strengthBox->setText(QStringLiteral("300"));
         QCOMPARE(calc.strength(), 250);
-        QCOMPARE(calc.Edit2->text(), QStringLiteral("250"));
+        QCOMPARE(calc.strengthText(), QStringLiteral("250"));
         // Not a number: the standard conversion error, the slider keeps its value.
-        calc.Edit2->setText(QStringLiteral("6x"));
+        strengthBox->setText(QStringLiteral("6x"));
         QCOMPARE(calc.strength(), 250);
         QCOMPARE(f.errors(), QStringList{QStringLiteral("'6x' is not a valid integer value")});
-        calc.Edit2->setText(QString());
+        strengthBox->setText(QString());
         QCOMPARE(calc.strength(), 250);
         QCOMPARE(f.errors().size(), 1);
     }
@@ -184,39 +198,43 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kFertilizers) +
                             "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES (10, 1, 1, 200);");
         f.start();
-        TForm4& calc = f.calc();
-        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        CalculatorWindow& calc = f.calc();
+        QSlider* slider = Child<QSlider>(calc, QStringLiteral("RxSlider1"));
+        QVERIFY(slider);
+        QGroupBox* strengthGroup = Child<QGroupBox>(calc, QStringLiteral("GroupStrength"));
+        QVERIFY(strengthGroup);
+        QCOMPARE(slider->maximum(), 250);
         QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(80); }));
         QCOMPARE(calc.strength(), 80);
-        QCOMPARE(calc.RxSlider1->maximum(), 80);
-        QCOMPARE(calc.Edit2->text(), QStringLiteral("80"));
-        QCOMPARE(calc.GroupStrength->title(), QStringLiteral("Концентрация 80 %"));
-        QCOMPARE(calc.Label13->text(), QStringLiteral("   160"));
+        QCOMPARE(slider->maximum(), 80);
+        QCOMPARE(calc.strengthText(), QStringLiteral("80"));
+        QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 80 %"));
+        QCOMPARE(LabelText(calc, "Label13"), QStringLiteral("   160"));
         QCOMPARE(f.target(kN, "r_pr"), 160.0);
 
         QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
         QCOMPARE(calc.strength(), 80);
-        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        QCOMPARE(slider->maximum(), 250);
 
         // The same through the options record.
-        DataSet& options = f.program().Form18->ADOTable1;
+        DataSet& options = f.data().options;
         const auto setMaxim = [&](int maxim) {
             options.edit();
             options.fieldByName(QStringLiteral("maxim"))->setAsInteger(maxim);
             options.post();
-            return calc.runGuarded([&f] { ApplyOptions(f.program()); });
+            return calc.runGuarded([&f] { f.program().ApplyOptions(); });
         };
         QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
         QVERIFY(setMaxim(50));
         QCOMPARE(calc.strength(), 50);
-        QCOMPARE(calc.Label13->text(), QStringLiteral("   100"));
+        QCOMPARE(LabelText(calc, "Label13"), QStringLiteral("   100"));
         QVERIFY(setMaxim(250));
         QCOMPARE(calc.strength(), 50);
-        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        QCOMPARE(slider->maximum(), 250);
 
         // A maximum not above the minimum changes nothing.
         QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(0); }));
-        QCOMPARE(calc.RxSlider1->maximum(), 250);
+        QCOMPARE(slider->maximum(), 250);
         QCOMPARE(calc.strength(), 50);
     }
 };

@@ -29,21 +29,42 @@ QString Rows(const QString& targets) {
            targets + QLatin1Char(';');
 }
 
-void ClickRow(DBGrid* grid, int row) {
-    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+// Clicks a navigator's button (found by the navigator's object name);
+// false when there is no such enabled button.
+bool Press(const CalculatorWindow& calc, const char* navigator, NavButton which) {
+    const DBNavigator* bar = Child<DBNavigator>(calc, QString::fromLatin1(navigator));
+    QToolButton* b = bar ? bar->button(which) : nullptr;
+    if (!b || !b->isEnabled())
+        return false;
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
 }
 
-void Press(DBNavigator* navigator, NavButton which) {
-    QToolButton* b = navigator->button(which);
-    QVERIFY(b && b->isEnabled());
-    QTest::mouseClick(b, Qt::LeftButton);
+// Clicks a row of one of the calculator's grids (found by its object name);
+// false when there is no such grid.
+bool ClickRow(const CalculatorWindow& calc, const char* gridName, int row) {
+    DBGrid* grid = Child<DBGrid>(calc, QString::fromLatin1(gridName));
+    if (!grid)
+        return false;
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    return true;
+}
+
+// Triggers an entry of one of the calculator's menus, found by its object
+// name; false when there is none.
+bool Trigger(const CalculatorWindow& calc, const char* action) {
+    QAction* entry = Child<QAction>(calc, QString::fromLatin1(action));
+    if (!entry)
+        return false;
+    entry->trigger();
+    return true;
 }
 
 // Counts the deletions of target rows, and still runs the window's own handler.
 class DeletionLog {
 public:
-    explicit DeletionLog(TForm4& calc) : set_(calc.ADOTable2), own_(calc.ADOTable2.afterDelete) {
+    explicit DeletionLog(Database& data) : set_(data.targets), own_(data.targets.afterDelete) {
         set_.afterDelete = [this](DataSet& set) {
             ++count;
             own_(set);
@@ -76,16 +97,16 @@ private slots:
     void zeroTargetRule() {
         CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99)")));
         f.start();
-        TForm4& c = f.calc();
-        DataSet& targets = c.ADOTable2;
-        DeletionLog log(c);
+        CalculatorWindow& c = f.calc();
+        DataSet& targets = f.data().targets;
+        DeletionLog log(f.data());
         int deletions = 0;
         for (const QVariant& target : {QVariant(0.0), QVariant()}) {
-            c.N9->trigger();
+            QVERIFY(Trigger(c, "N9"));
             QCOMPARE(targets.state(), DataSetState::Insert);
             targets.fieldByName(QStringLiteral("id_el"))->setAsInteger(kK);
             targets.fieldByName(QStringLiteral("vega"))->setValue(target);
-            Press(c.DBNavigator1, NavButton::Post);
+            QVERIFY(Press(c, "DBNavigator1", NavButton::Post));
             QCOMPARE(ElementsOf(f, 1), std::vector<double>{kN});
             QCOMPARE(targets.recordCount(), 1);
             QCOMPARE(log.count, ++deletions);
@@ -93,10 +114,10 @@ private slots:
             QCOMPARE(f.amounts(), std::vector<double>{1});
             QCOMPARE(f.result(kN), 100.0);
         }
-        Press(c.DBNavigator1, NavButton::Insert);
+        QVERIFY(Press(c, "DBNavigator1", NavButton::Insert));
         targets.fieldByName(QStringLiteral("id_el"))->setAsInteger(kCa);
         targets.fieldByName(QStringLiteral("vega"))->setAsFloat(50);
-        Press(c.DBNavigator1, NavButton::Post);
+        QVERIFY(Press(c, "DBNavigator1", NavButton::Post));
         QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kCa}));
         QVERIFY(f.errors().isEmpty());
     }
@@ -107,11 +128,11 @@ private slots:
     void completionOnACropClick() {
         CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (80, 2, 1, 99)")));
         f.start();
-        TForm4& c = f.calc();
+        CalculatorWindow& c = f.calc();
         const long long sequence = TargetSequence(f);
-        DeletionLog log(c);
-        ClickRow(c.dxDBGrid6, 1);
-        QCOMPARE(c.ADOTable3.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
+        DeletionLog log(f.data());
+        QVERIFY(ClickRow(c, "dxDBGrid6", 1));
+        QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
         // P, K and Ca were appended and deleted; K2O was skipped.
         QCOMPARE(TargetSequence(f) - sequence, 3);
         QCOMPARE(log.count, 3);
@@ -128,9 +149,9 @@ private slots:
     void completeCropRunsNothing() {
         CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (20, 1, 2, 99), (30, 1, 3, 99), (40, 1, 5, 99)")));
         f.start();
-        TForm4& c = f.calc();
+        CalculatorWindow& c = f.calc();
         const long long sequence = TargetSequence(f);
-        ClickRow(c.dxDBGrid6, 0);
+        QVERIFY(ClickRow(c, "dxDBGrid6", 0));
         QCOMPARE(TargetSequence(f), sequence);
         QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kP, kK, kCa}));
         QVERIFY(std::isnan(f.amounts().at(0)));
@@ -143,16 +164,16 @@ private slots:
     void newCropIsCompleted() {
         CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99)")));
         f.start();
-        TForm4& c = f.calc();
+        CalculatorWindow& c = f.calc();
         const long long sequence = TargetSequence(f);
-        Press(c.DBNavigator2, NavButton::Insert);
-        QCOMPARE(c.ADOTable3.state(), DataSetState::Insert);
-        c.ADOTable3.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
-        Press(c.DBNavigator4, NavButton::Post);
+        QVERIFY(Press(c, "DBNavigator2", NavButton::Insert));
+        QCOMPARE(f.data().crops.state(), DataSetState::Insert);
+        f.data().crops.fieldByName(QStringLiteral("name_kult"))->setAsString(QStringLiteral("Огурец"));
+        QVERIFY(Press(c, "DBNavigator4", NavButton::Post));
         QCOMPARE(f.column(QStringLiteral("SELECT COUNT(*) FROM T_kult WHERE name_kult = 'Огурец'")),
                  std::vector<double>{1});
         QCOMPARE(TargetSequence(f) - sequence, 4);
-        QCOMPARE(c.ADOTable2.recordCount(), 0);
+        QCOMPARE(f.data().targets.recordCount(), 0);
         QCOMPARE(f.amounts(), std::vector<double>{0});
         QVERIFY(f.errors().isEmpty());
     }
@@ -162,14 +183,14 @@ private slots:
     void deleteAsksFirst() {
         CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (50, 1, 3, 99)")));
         f.start();
-        TForm4& c = f.calc();
-        ClickRow(c.dxDBGrid3, 1);
-        QCOMPARE(c.ADOTable2.fieldByName(QStringLiteral("id_el"))->asInteger(), kK);
+        CalculatorWindow& c = f.calc();
+        QVERIFY(ClickRow(c, "dxDBGrid3", 1));
+        QCOMPARE(f.data().targets.fieldByName(QStringLiteral("id_el"))->asInteger(), kK);
         MessageService& messages = f.program().messages();
         messages.clearShown();
 
         messages.queueAnswer(MessageAnswer::Cancel);
-        c.N10->trigger();
+        QVERIFY(Trigger(c, "N10"));
         QCOMPARE(messages.shown().size(), size_t(1));
         QCOMPARE(messages.shown().back().text, QStringLiteral("Delete record?"));
         QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kK}));
@@ -177,7 +198,7 @@ private slots:
         QCOMPARE(f.result(kN), 99.0);
 
         messages.queueAnswer(MessageAnswer::Ok);
-        c.N10->trigger();
+        QVERIFY(Trigger(c, "N10"));
         QCOMPARE(messages.shown().size(), size_t(2));
         QCOMPARE(ElementsOf(f, 1), std::vector<double>{kN});
         QCOMPARE(f.amounts(), std::vector<double>{1});
@@ -193,14 +214,14 @@ private slots:
         CalculatorFixture f(
             Rows(QStringLiteral("(100, 1, 1, 99), (0, 2, 2, 99), (80, 2, 1, 99), (NULL, 2, 3, 99), (0, 2, 2, 99)")));
         f.start();
-        TForm4& c = f.calc();
-        DeletionLog log(c);
-        ClickRow(c.dxDBGrid6, 1);
+        CalculatorWindow& c = f.calc();
+        DeletionLog log(f.data());
+        QVERIFY(ClickRow(c, "dxDBGrid6", 1));
         QCOMPARE(log.count, 4); // Ca appended and deleted, then the three stored rows
         QCOMPARE(ElementsOf(f, 2), std::vector<double>{kN});
         QCOMPARE(f.amounts(), std::vector<double>{0.8});
         QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
-        QCOMPARE(c.ADOTable2.recordCount(), 1);
+        QCOMPARE(f.data().targets.recordCount(), 1);
         QVERIFY(f.errors().isEmpty());
     }
 };

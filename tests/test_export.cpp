@@ -28,8 +28,15 @@ Sheet Read(const QString& path) {
     return ReadSheet(path);
 }
 
-bool Export(TForm4& calc) {
-    return calc.runGuarded([&calc] { calc.EXCEL1Click(); });
+bool Export(CalculatorWindow& calc) {
+    return calc.runGuarded([&calc] { calc.exportToSpreadsheets(); });
+}
+
+// A column of one of the calculator's grids by its field; null when the
+// grid or the column is not there.
+DBGridColumn* Column(const CalculatorWindow& calc, const char* grid, const char* field) {
+    const DBGrid* g = Child<DBGrid>(calc, QString::fromLatin1(grid));
+    return g ? g->columnByField(QString::fromLatin1(field)) : nullptr;
 }
 
 QStringList Infos(Program& program) {
@@ -50,8 +57,8 @@ private slots:
     void writesBothGrids() {
         CalculatorFixture f(QString::fromUtf8(kRows));
         f.start();
-        TForm4& calc = f.calc();
-        QVERIFY(calc.runGuarded([&calc] { calc.N4Click(); }));
+        CalculatorWindow& calc = f.calc();
+        QVERIFY(calc.runGuarded([&calc] { calc.calculateSavedSolution(); }));
         QVERIFY(Export(calc));
         QCOMPARE(Infos(f.program()), QStringList{QStringLiteral("Инфо|Выгруженно.")});
 
@@ -76,11 +83,15 @@ private slots:
 
         // The litres changed in the box, a column hidden, a line's fertilizer
         // gone from the saved solution: the second export shows all of it.
-        calc.dxDBSpinEdit1->setFocus();
-        calc.dxDBSpinEdit1->selectAll();
-        QTest::keyClicks(calc.dxDBSpinEdit1, QStringLiteral("10"));
-        calc.dxDBGrid4kol->setVisible(false);
-        calc.dxDBGrid3vega->setVisible(false);
+        auto* litres = Child<DBSpinBox>(calc, QStringLiteral("dxDBSpinEdit1"));
+        DBGridColumn* savedAmount = Column(calc, "dxDBGrid4", "kol");
+        DBGridColumn* target = Column(calc, "dxDBGrid3", "vega");
+        QVERIFY(litres && savedAmount && target);
+        litres->setFocus();
+        litres->selectAll();
+        QTest::keyClicks(litres, QStringLiteral("10"));
+        savedAmount->setVisible(false);
+        target->setVisible(false);
         QVERIFY(Export(calc));
         QCOMPARE(Read(kLinesFile),
                  (Sheet{{"Название", "Кол-во г./10л."}, {"Азотное \"N-15\" 100%", "#15"}, {"Potassium", "#2.5"}}));
@@ -95,8 +106,10 @@ private slots:
     void hiddenColumnAndNoSolution() {
         CalculatorFixture f(QStringLiteral("UPDATE t_opt SET c22 = 0;"));
         f.start();
-        TForm4& calc = f.calc();
-        QVERIFY(!calc.dxDBGrid4kol_temp->isVisible());
+        CalculatorWindow& calc = f.calc();
+        DBGridColumn* perLitres = Column(calc, "dxDBGrid4", "kol_temp");
+        QVERIFY(perLitres);
+        QVERIFY(!perLitres->isVisible());
         QVERIFY(Export(calc));
         QCOMPARE(Read(kLinesFile), (Sheet{{"Название", "Кол-во г/л."}}));
         QCOMPARE(Read(kConcentrationsFile), (Sheet{{"Элемент", "Необходимость (Введите)", "Расчёт"}}));

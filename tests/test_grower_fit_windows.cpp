@@ -3,16 +3,16 @@
 // water) typed or chosen as a grower does, the choice of the fit, the water
 // window, and an old base that keeps the classic fit.
 
-#include "windows/calculator/analysis_form.h"
 #include "calculator_fixture.h"
 #include "controls/db_navigator.h"
 #include "controls/message_service.h"
-#include "windows/directories/water_form.h"
 #include "large_screen.h"
-#include "windows/settings/options_form.h"
 #include "support/grid_typing.h"
 #include "support/test_base.h"
+#include "windows/calculator/solution_analysis_window.h"
+#include "windows/directories/water_profiles_window.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,20 +26,26 @@ const QStringList kTomatoSet = {"Кальциевая селитра", "Кали
                                 "Сульфат калия",      "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка",
                                 "Сульфат меди",       "Борная кислота",         "Молибдат натрия"};
 
-// The program on a base.mdb in the working directory, the calculator open.
-struct Running {
-    std::unique_ptr<Program> program;
-    Running() {
-        program = std::make_unique<Program>();
-        program->messages().setMode(MessageService::Mode::Headless);
-        program->quit = [] {};
-        program->Form1->show();
-        QTest::mouseClick(program->Form1->RzButton2, Qt::LeftButton);
+// The program on the starter base (with the SQL run on it first), and the
+// calculator opened from the launcher as a grower does.
+class Running : public ProgramFixture {
+public:
+    explicit Running(const QString& sql = QString()) : ProgramFixture(Base::Starter, sql) {}
+
+    // Starts the program and clicks the launcher's "Калькулятор"; false when
+    // the calculator did not open.
+    bool open() {
+        start();
+        auto* button = Child<QPushButton>(program().launcher(), QStringLiteral("RzButton2"));
+        if (!button)
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return calc().isVisible();
     }
-    TForm4& calc() { return *program->Form4; }
+    CalculatorWindow& calc() { return program().calculator(); }
     // ">" for each fertilizer by name, as clicks would.
     bool add(const QStringList& names) {
-        DataSet& list = program->Form2->T_Udobra;
+        DataSet& list = data().fertilizers;
         Field* name = list.fieldByName(QStringLiteral("name_udobra"));
         for (const QString& wanted : names) {
             bool found = false;
@@ -48,15 +54,20 @@ struct Running {
                     break;
             if (!found)
                 return false;
-            if (!calc().runGuarded([this] { calc().Button1Click(); }))
+            if (!calc().runGuarded([this] { calc().addToComposition(); }))
                 return false;
         }
         return true;
     }
 };
 
-QComboBox* Box(TForm4& calc, const char* name) {
-    return calc.findChild<QComboBox*>(QString::fromLatin1(name));
+QComboBox* Box(const CalculatorWindow& calc, const char* name) {
+    return Child<QComboBox>(calc, QString::fromLatin1(name));
+}
+
+// One of the calculator's grids by its object name.
+DBGrid* Grid(const CalculatorWindow& calc, const char* name) {
+    return Child<DBGrid>(calc, QString::fromLatin1(name));
 }
 
 // Picks the entry below the current one of a drop-down with the keyboard.
@@ -74,13 +85,12 @@ private slots:
     // weighed, the micro elements are met, the rows the salts cannot reach
     // are named by the analysis.
     void theTomatoSetOfTheStarterBase() {
-        WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
         Running r;
-        TForm4& calc = r.calc();
+        QVERIFY(r.open());
+        CalculatorWindow& calc = r.calc();
         QCOMPARE(Box(calc, "FitModeBox")->currentText(), QStringLiteral("Без отрицательных, по относительной ошибке"));
         QVERIFY(r.add(kTomatoSet));
-        SqlFile sql;
+        SqlFile& sql = r.sql();
         for (const auto& row : sql.rows(QStringLiteral("SELECT kol FROM t_rachet")))
             QVERIFY2(row.at(0).toDouble() >= 0.0, qPrintable(row.at(0).toString()));
         for (const char* micro : {"Mn", "Zn", "Cu", "B", "Mo"}) {
@@ -92,9 +102,15 @@ private slots:
             QVERIFY2(std::fabs(result - target) <= 0.01 * target, micro);
         }
         // Four significant digits in the amount column.
-        QCOMPARE(calc.dxDBGrid2Column2->significantDigits(), 4);
-        calc.N13->trigger();
-        QVERIFY(r.program->F_Analysis->ListBox1
+        DBGrid* composition = Grid(calc, "dxDBGrid2");
+        QVERIFY(composition);
+        QCOMPARE(composition->columnByField(QStringLiteral("kol"))->significantDigits(), 4);
+        auto* analysis = Child<QAction>(calc, QStringLiteral("N13"));
+        QVERIFY(analysis);
+        analysis->trigger();
+        auto* warnings = Child<QListWidget>(r.program().analysis(), QStringLiteral("ListBox1"));
+        QVERIFY(warnings);
+        QVERIFY(warnings
                     ->findItems(QStringLiteral("«Ca»: вне пределов ±10 % — удобрения раствора не дают "
                                                "нужного соотношения"),
                                 Qt::MatchExactly)
@@ -111,34 +127,37 @@ private slots:
                             "INSERT INTO t_water (id_water, name_water) VALUES (1, 'Скважина');"
                             "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 1, 50);");
         f.start();
-        TForm4& calc = f.calc();
-        calc.Timer1->setInterval(0);
+        CalculatorWindow& calc = f.calc();
+        calc.setRecalculationDelay(0);
+        DBGrid* targets = Grid(calc, "dxDBGrid3");
+        DBGrid* composition = Grid(calc, "dxDBGrid2");
+        QVERIFY(targets && composition);
         QVERIFY(f.add(3));
         const auto amount = [&f] { return f.amounts().at(0); };
         const auto near = [](double a, double b) { return std::fabs(a - b) < 1e-9; };
         QVERIFY(near(amount(), 0.6));
 
         // The weight of N: 2 gives 4 (g − 1) + 2 (2g − 1) = 0, g = 0.75.
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid3, 0, 3, QStringLiteral("2")));
+        QVERIFY(TypeIntoCell(*targets, 0, 3, QStringLiteral("2")));
         QTRY_VERIFY(near(amount(), 0.75));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid3, 0, 3, QStringLiteral("1")));
+        QVERIFY(TypeIntoCell(*targets, 0, 3, QStringLiteral("1")));
         QTRY_VERIFY(near(amount(), 0.6));
 
         // A maximum below the optimum, a minimum above it, a fixed amount.
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,5")));
+        QVERIFY(TypeIntoCell(*composition, 0, 3, QStringLiteral("0,5")));
         QTRY_VERIFY(near(amount(), 0.5));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QString()));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QStringLiteral("0,7")));
+        QVERIFY(TypeIntoCell(*composition, 0, 3, QString()));
+        QVERIFY(TypeIntoCell(*composition, 0, 2, QStringLiteral("0,7")));
         QTRY_VERIFY(near(amount(), 0.7));
         f.program().messages().clearShown();
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,65")));
+        QVERIFY(TypeIntoCell(*composition, 0, 3, QStringLiteral("0,65")));
         QTRY_COMPARE(f.errors(), QStringList{QStringLiteral("Минимум больше максимума")});
         QVERIFY(std::isnan(f.column(QStringLiteral("SELECT kol_max FROM t_rachet")).at(0)));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QStringLiteral("0,65")));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QStringLiteral("0,65")));
+        QVERIFY(TypeIntoCell(*composition, 0, 2, QStringLiteral("0,65")));
+        QVERIFY(TypeIntoCell(*composition, 0, 3, QStringLiteral("0,65")));
         QTRY_VERIFY(near(amount(), 0.65));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 2, QString()));
-        QVERIFY(TypeIntoCell(*calc.dxDBGrid2, 0, 3, QString()));
+        QVERIFY(TypeIntoCell(*composition, 0, 2, QString()));
+        QVERIFY(TypeIntoCell(*composition, 0, 3, QString()));
         QTRY_VERIFY(near(amount(), 0.6));
 
         // A well bringing 50 mg/l of N: (g − 0.5) + 2 (2g − 1) = 0, g = 0.5;
@@ -147,7 +166,7 @@ private slots:
         QTRY_VERIFY(near(amount(), 0.5));
         QCOMPARE(f.result(kN), 100.0);
         QCOMPARE(f.column(QStringLiteral("SELECT id_water FROM t_opt")), std::vector<double>{1});
-        QVERIFY(calc.dxDBGrid3->columnByField(QStringLiteral("voda"))->isVisible());
+        QVERIFY(targets->columnByField(QStringLiteral("voda"))->isVisible());
         QCOMPARE(f.target(kN, "voda"), 50.0);
         QVERIFY(f.errors().size() == 1);
     }
@@ -155,19 +174,19 @@ private slots:
     // The choice of the fit is stored and reruns the recipe at once; the
     // classic fit greys the grower's columns out.
     void choosingTheFit() {
-        WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
         Running r;
-        TForm4& calc = r.calc();
+        QVERIFY(r.open());
+        CalculatorWindow& calc = r.calc();
         QVERIFY(r.add(kTomatoSet));
         QComboBox* fit = Box(calc, "FitModeBox");
+        QVERIFY(fit);
         ChooseNext(fit);
         QCOMPARE(fit->currentText(), QStringLiteral("Классический (МНК)"));
-        SqlFile sql;
+        SqlFile& sql = r.sql();
         QCOMPARE(sql.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
         QVERIFY(sql.value(QStringLiteral("SELECT min(kol) FROM t_rachet")).toDouble() < 0.0);
-        QVERIFY(!calc.dxDBGrid3->columnByField(QStringLiteral("weight"))->isEnabled());
-        QVERIFY(!calc.dxDBGrid2->columnByField(QStringLiteral("kol_min"))->isEnabled());
+        QVERIFY(!Grid(calc, "dxDBGrid3")->columnByField(QStringLiteral("weight"))->isEnabled());
+        QVERIFY(!Grid(calc, "dxDBGrid2")->columnByField(QStringLiteral("kol_min"))->isEnabled());
         fit->setFocus();
         QTest::keyClick(fit, Qt::Key_Up);
         QCOMPARE(sql.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 1);
@@ -179,46 +198,45 @@ private slots:
     void anOldBaseKeepsItsFit() {
         std::vector<std::vector<QVariant>> classic;
         {
-            WorkingDirectory dir;
-            CreateStarterDatabase(QStringLiteral("base.mdb"));
-            SqlFile().exec(QStringLiteral("UPDATE t_opt SET fit_mode = 0"));
-            Running r;
+            Running r(QStringLiteral("UPDATE t_opt SET fit_mode = 0;"));
+            QVERIFY(r.open());
             QVERIFY(r.add(kTomatoSet));
-            classic = SqlFile().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet"));
+            classic = r.sql().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet"));
         }
-        WorkingDirectory dir;
-        QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
-        QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+        // The old base takes the place of the new one before the program starts.
         Running r;
+        QVERIFY(QFile::remove(r.file()));
+        QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), r.file()));
+        QFile::setPermissions(r.file(), QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(r.open());
         QCOMPARE(Box(r.calc(), "FitModeBox")->currentText(), QStringLiteral("Классический (МНК)"));
         QVERIFY(r.add(kTomatoSet));
-        QCOMPARE(SqlFile().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")), classic);
+        QCOMPARE(r.sql().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")), classic);
     }
 
     // The water window: "..." opens it; deleting the profile the calculator
     // counts asks first, takes its elements with it and stops counting it.
     void theWaterWindow() {
-        WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
         Running r;
-        TForm4& calc = r.calc();
+        QVERIFY(r.open());
+        CalculatorWindow& calc = r.calc();
         QVERIFY(r.add({QStringLiteral("Кальциевая селитра")}));
         ChooseNext(Box(calc, "WaterBox"));
-        SqlFile sql;
+        SqlFile& sql = r.sql();
         QCOMPARE(sql.value(QStringLiteral("SELECT id_water FROM t_opt")).toInt(), 1);
         const double withWater = sql.value(QStringLiteral("SELECT kol FROM t_rachet")).toDouble();
 
         QTest::mouseClick(calc.findChild<QPushButton*>(QStringLiteral("WaterButton")), Qt::LeftButton);
-        WaterProfilesWindow& water = *r.program->WaterProfiles;
+        WaterProfilesWindow& water = r.program().waterProfiles();
         QVERIFY(QTest::qWaitForWindowExposed(&water));
         QCOMPARE(water.windowTitle(), QStringLiteral("Исходная вода"));
         auto* navigator = water.findChild<DBNavigator*>(QStringLiteral("WaterProfilesNavigator"));
-        r.program->messages().queueAnswer(MessageAnswer::No);
+        r.messages().queueAnswer(MessageAnswer::No);
         QVERIFY(water.runGuarded([&] { navigator->press(NavButton::Delete); }));
         QCOMPARE(sql.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 1);
-        r.program->messages().queueAnswer(MessageAnswer::Yes);
+        r.messages().queueAnswer(MessageAnswer::Yes);
         QVERIFY(water.runGuarded([&] { navigator->press(NavButton::Delete); }));
-        const ShownMessage& asked = r.program->messages().shown().back();
+        const ShownMessage& asked = r.messages().shown().back();
         QCOMPARE(asked.text, QStringLiteral("Удалить профиль воды «Водопровод (пример)»?"));
         QCOMPARE(asked.buttons, MessageButtons::YesNo);
         QCOMPARE(sql.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
@@ -229,7 +247,7 @@ private slots:
         water.close();
         QCOMPARE(Box(calc, "WaterBox")->count(), 1);
         QVERIFY(sql.value(QStringLiteral("SELECT kol FROM t_rachet")).toDouble() != withWater);
-        QVERIFY(!calc.dxDBGrid3->columnByField(QStringLiteral("voda"))->isVisible());
+        QVERIFY(!Grid(calc, "dxDBGrid3")->columnByField(QStringLiteral("voda"))->isVisible());
     }
 };
 

@@ -1,6 +1,6 @@
 #include "calculator_fixture.h"
 
-#include "windows/directories/fertilizer_form.h"
+#include "controls/db_grid.h"
 #include "store/connection.h"
 
 #include <QLabel>
@@ -51,7 +51,7 @@ private slots:
     void fitsOneFertilizerToItsElement() {
         CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
         f.start();
-        Connection& connection = f.program().Form1->ADOConnection1;
+        Connection& connection = f.data().connection();
         const long long commits = connection.commitCount();
         QVERIFY(f.add(10));
         QCOMPARE(connection.commitCount() - commits, 1); // one action, one disk sync
@@ -62,11 +62,11 @@ private slots:
         QCOMPARE(f.fertilizers().filter(), QStringLiteral("id_udobra=10"));
         QVERIFY(f.errors().isEmpty());
         // The grids walked during the run follow again and show its outcome.
-        TForm4& calc = f.calc();
+        Database& data = f.data();
         for (DataSource* source :
-             {&calc.DS_rachet, &calc.DataSource2, &f.program().Form2->DS_UDobRA, &f.program().Form2->DS_SOSTAV})
+             {&data.compositionSource, &data.targetsSource, &data.fertilizersSource, &data.fertilizerContentSource})
             QVERIFY(source->isEnabled());
-        QCOMPARE(calc.Label6->text(), QStringLiteral("5"));
+        QCOMPARE(Child<QLabel>(f.calc(), QStringLiteral("Label6"))->text(), QStringLiteral("5"));
     }
 
     // A line that vanished from the file behind the program's back: writing
@@ -76,15 +76,15 @@ private slots:
         CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
         f.start();
         QVERIFY(f.add(10));
-        ExecSql(f.file(), QStringLiteral("DELETE FROM t_rachet; UPDATE t_konc SET rachet = 7"));
-        TForm4& calc = f.calc();
-        QVERIFY(!calc.runGuarded([&calc] { calc.Button10Click(); }));
+        f.sql().script(QStringLiteral("DELETE FROM t_rachet; UPDATE t_konc SET rachet = 7"));
+        CalculatorWindow& calc = f.calc();
+        QVERIFY(!calc.runGuarded([&calc] { calc.buildRecipe(); }));
         QCOMPARE(f.errors().size(), 1);
         QVERIFY(f.errors().front().startsWith(QStringLiteral("Row cannot be located")));
         QCOMPARE(f.result(kN), 7.0);
-        QVERIFY(calc.DS_rachet.isEnabled());
-        QVERIFY(calc.DataSource2.isEnabled());
-        QVERIFY(f.program().Form2->DS_UDobRA.isEnabled());
+        QVERIFY(f.data().compositionSource.isEnabled());
+        QVERIFY(f.data().targetsSource.isEnabled());
+        QVERIFY(f.data().fertilizersSource.isEnabled());
     }
 
     // N 150 and K 600 from 13/38 % and 15.5 %: the negative amount is stored.
@@ -97,13 +97,14 @@ private slots:
         QVERIFY(Near(f.result(kN), 150.09)); // 205.27 - 55.18
         QVERIFY(Near(f.result(kK), 600.02));
         // Lookups read the whole fertilizer list, also while it is filtered.
-        TForm4& calc = f.calc();
+        DataSet& lines = f.data().composition;
         f.fertilizers().setFilter(QStringLiteral("id_udobra=10"));
         f.fertilizers().setFiltered(true);
-        calc.T_rachet.first();
-        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Калиевая"));
-        QCOMPARE(calc.T_rachet.fieldByName(QStringLiteral("ppm"))->asInteger(), 650);
-        QCOMPARE(calc.Label10->text(), Shown(QStringLiteral("   812.75"))); // 650 * 1.579 + 600 * -0.356
+        lines.first();
+        QCOMPARE(lines.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Калиевая"));
+        QCOMPARE(lines.fieldByName(QStringLiteral("ppm"))->asInteger(), 650);
+        // 650 * 1.579 + 600 * -0.356
+        QCOMPARE(Child<QLabel>(f.calc(), QStringLiteral("Label10"))->text(), Shown(QStringLiteral("   812.75")));
     }
 
     // One target and two fertilizers with it: the least-norm split.
@@ -141,17 +142,17 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kRecipeFertilizers) +
                             "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES (150, 1, 1, 99), (60, 1, 3, 5);");
         f.start();
-        TForm4& calc = f.calc();
+        CalculatorWindow& calc = f.calc();
         // Unfiltered, the list stays where it stands.
-        f.makeCurrent(12);
-        QVERIFY(calc.runGuarded([&calc] { calc.Button10Click(); }));
+        QVERIFY(f.makeCurrent(12));
+        QVERIFY(calc.runGuarded([&calc] { calc.buildRecipe(); }));
         QCOMPARE(f.result(kN), 0.0);
         QCOMPARE(f.result(kK), 0.0);
         QCOMPARE(f.fertilizers().fieldByName(QStringLiteral("id_udobra"))->asInteger(), 12);
         // A name search is switched off, and the list goes to its first record.
         f.fertilizers().setFilter(QStringLiteral("id_udobra=13"));
         f.fertilizers().setFiltered(true);
-        QVERIFY(calc.runGuarded([&calc] { calc.Button10Click(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.buildRecipe(); }));
         QVERIFY(!f.fertilizers().isFiltered());
         QCOMPARE(f.fertilizers().recNo(), 1);
         QVERIFY(f.errors().isEmpty());
@@ -183,41 +184,53 @@ private slots:
         QCOMPARE(f.column(QStringLiteral("SELECT id_el FROM t_konc ORDER BY id_konc")), (std::vector<double>{kN, kK}));
         QCOMPARE(f.result(kN), clean.result(kN));
         QCOMPARE(f.result(kK), clean.result(kK));
-        QCOMPARE(f.calc().Label4->text(), clean.calc().Label4->text());
-        QCOMPARE(f.calc().Label5->text(), clean.calc().Label5->text());
+        for (const QString& total : {QStringLiteral("Label4"), QStringLiteral("Label5")})
+            QCOMPARE(Child<QLabel>(f.calc(), total)->text(), Child<QLabel>(clean.calc(), total)->text());
         QVERIFY(f.errors().isEmpty());
     }
 
-    // Two amount edits 1 s apart: the recipe runs once, 1500 ms after the
-    // first, and the typed amount gives way to the fitted one.
+    // Two amount edits in one burst: the second does not restart the timer,
+    // the recipe runs once when the first edit's delay is up, and the typed
+    // amount gives way to the fitted one. The delay is shortened to 500 ms;
+    // the test waits until some of it has passed, so that a restart would
+    // show as more time left after the second edit than before it.
     void timerRunsTheRecipeOnceAfterABurst() {
         CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
         f.start();
-        TForm4& calc = f.calc();
+        CalculatorWindow& calc = f.calc();
+        QTimer* timer = Child<QTimer>(calc, QStringLiteral("Timer1"));
+        DBGrid* grid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid2"));
+        QVERIFY(timer && grid);
+        DBGridColumn* amount = grid->columnByField(QStringLiteral("kol"));
+        QVERIFY(amount && amount->onChange);
+        constexpr int delay = 500;
+        calc.setRecalculationDelay(delay);
         QVERIFY(f.add(10));
-        Connection& connection = f.program().Form1->ADOConnection1;
+        Connection& connection = f.data().connection();
         const long long commits = connection.commitCount();
-        DataSet& lines = calc.T_rachet;
+        DataSet& lines = f.data().composition;
         Field* kol = lines.fieldByName(QStringLiteral("kol"));
 
         lines.first();
         lines.edit();
         kol->setAsFloat(7);
-        calc.dxDBGrid2Column2Change();
-        QVERIFY(calc.Timer1->isActive());
-        QTest::qWait(1000);
-        QVERIFY(calc.Timer1->isActive());
+        amount->onChange();
+        QVERIFY(calc.recalculationPending());
+        QTRY_VERIFY(timer->remainingTime() <= delay - 100);
+        const int left = timer->remainingTime();
+        QVERIFY2(left > 0, "the delay ran out before the second edit");
         kol->setAsFloat(8);
-        calc.dxDBGrid2Column2Change();
-        // Not restarted: about what was left of the first 1500 ms (a restart
-        // would show nearly all of them).
-        QVERIFY2(calc.Timer1->remainingTime() <= 800, qPrintable(QString::number(calc.Timer1->remainingTime())));
-        QTRY_VERIFY_WITH_TIMEOUT(!calc.Timer1->isActive(), 3000);
+        amount->onChange();
+        // Not restarted: no more left than before the second edit (a restart
+        // would show the whole delay again).
+        QVERIFY2(timer->remainingTime() <= left, qPrintable(QString::number(timer->remainingTime())));
+        QTRY_VERIFY(!calc.recalculationPending());
         QCOMPARE(kol->asFloat(), 1.29);
         QVERIFY(SameAmounts(f.amounts(), std::vector<double>{1.29}));
         QCOMPARE(f.result(kN), 199.95);
-        QTest::qWait(1700);
+        // Once: one commit, and nothing is left armed to run it again.
         QCOMPARE(connection.commitCount() - commits, 1);
+        QVERIFY(!timer->isActive());
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -225,14 +238,20 @@ private slots:
     void timerPostsAPendingTarget() {
         CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
         f.start();
-        TForm4& calc = f.calc();
+        CalculatorWindow& calc = f.calc();
+        calc.setRecalculationDelay(0);
         QVERIFY(f.add(10));
-        DataSet& targets = calc.ADOTable2;
+        DBGrid* grid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
+        QVERIFY(grid);
+        DBGridColumn* target = grid->columnByField(QStringLiteral("vega"));
+        QVERIFY(target && target->onChange);
+        DataSet& targets = f.data().targets;
         targets.first();
         targets.edit();
         targets.fieldByName(QStringLiteral("vega"))->setAsFloat(155);
-        calc.dxDBGrid3vegaChange();
-        QTRY_VERIFY_WITH_TIMEOUT(!calc.Timer1->isActive(), 3000);
+        target->onChange();
+        QVERIFY(calc.recalculationPending());
+        QTRY_VERIFY(!calc.recalculationPending());
         QCOMPARE(f.column(QStringLiteral("SELECT vega FROM t_konc")), std::vector<double>{155});
         QVERIFY(SameAmounts(f.amounts(), std::vector<double>{1.0})); // 155 / 15.5 = 10
         QCOMPARE(f.result(kN), 155.0);

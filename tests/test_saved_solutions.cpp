@@ -3,7 +3,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "large_screen.h"
-#include "windows/solutions/name_dialog.h"
+#include "windows/solutions/solution_name_dialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,12 +14,41 @@ using namespace solvane::test;
 
 namespace {
 
-// The name dialog opened for a new save, the name typed, "Сохранить" clicked.
-void SaveAs(Program& program, const QString& name) {
-    QTest::mouseClick(program.Form4->Button5, Qt::LeftButton);
-    QVERIFY(program.Form5->isVisible());
-    program.Form5->Edit1->setText(name);
-    QTest::mouseClick(program.Form5->Button1, Qt::LeftButton);
+// The controls of the calculator and of the name dialog these tests use,
+// found by their object names; found() says whether every one is there.
+struct Controls {
+    explicit Controls(Program& program)
+        : saveButton(Child<QPushButton>(program.calculator(), QStringLiteral("Button5"))),
+          strengthBox(Child<QLineEdit>(program.calculator(), QStringLiteral("Edit2"))),
+          litresBox(Child<DBSpinBox>(program.calculator(), QStringLiteral("dxDBSpinEdit1"))),
+          savedNames(Child<DBGrid>(program.calculator(), QStringLiteral("dxDBGrid5"))),
+          savedLines(Child<DBGrid>(program.calculator(), QStringLiteral("dxDBGrid4"))),
+          nameBox(Child<QLineEdit>(program.nameDialog(), QStringLiteral("Edit1"))),
+          nameSave(Child<QPushButton>(program.nameDialog(), QStringLiteral("Button1"))) {}
+    bool found() const {
+        return saveButton && strengthBox && litresBox && savedNames && savedLines && nameBox && nameSave;
+    }
+    // The caption of the saved lines' per-litres column.
+    QString perLitresCaption() const { return savedLines->columnByField(QStringLiteral("kol_temp"))->caption(); }
+
+    QPushButton* saveButton; // "Сохранить" of the calculator
+    QLineEdit* strengthBox;
+    DBSpinBox* litresBox;
+    DBGrid* savedNames;
+    DBGrid* savedLines;
+    QLineEdit* nameBox;    // the name dialog's box
+    QPushButton* nameSave; // the name dialog's "Сохранить"
+};
+
+// The name dialog opened for a new save, the name typed, "Сохранить"
+// clicked; false when the dialog did not open.
+bool SaveAs(Program& program, const Controls& c, const QString& name) {
+    QTest::mouseClick(c.saveButton, Qt::LeftButton);
+    if (!program.nameDialog().isVisible())
+        return false;
+    c.nameBox->setText(name);
+    QTest::mouseClick(c.nameSave, Qt::LeftButton);
+    return true;
 }
 
 // A saved solution with the given lines, stored directly for the crop 1.
@@ -31,12 +60,12 @@ QString SavedSolution(int header, const QString& name, const QString& lines, con
            lines;
 }
 
-bool Pass(TForm4& calc) {
-    return calc.runGuarded([&calc] { calc.N4Click(); });
+bool Pass(CalculatorWindow& calc) {
+    return calc.runGuarded([&calc] { calc.calculateSavedSolution(); });
 }
 
-bool SelectHeader(TForm4& calc, const QString& name) {
-    DataSet& headers = calc.T_HEAD_RAR;
+bool SelectHeader(Database& data, const QString& name) {
+    DataSet& headers = data.savedSolutions;
     for (headers.first(); !headers.eof(); headers.next())
         if (headers.fieldByName(QStringLiteral("name_rar"))->asString() == name)
             return true;
@@ -53,43 +82,45 @@ private slots:
     void savesTheCompositionUnderAName() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 1.25);
-        AddLine(calc, 2, 0.5);
-        calc.Edit2->setText(QStringLiteral("60"));
+        Controls c(f.program());
+        QVERIFY(c.found());
+        AddLine(f.data(), 1, 1.25);
+        AddLine(f.data(), 2, 0.5);
+        c.strengthBox->setText(QStringLiteral("60"));
 
-        SaveAs(f.program(), QStringLiteral("Томат \"ранний\" 100%"));
+        QVERIFY(SaveAs(f.program(), c, QStringLiteral("Томат \"ранний\" 100%")));
         QVERIFY(f.errors().isEmpty());
-        QVERIFY(!f.program().Form5->isVisible());
+        QVERIFY(!f.program().nameDialog().isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT konc FROM t_head_rar")), std::vector<double>{60});
         QCOMPARE(f.column(QStringLiteral("SELECT id_konc FROM t_head_rar")), std::vector<double>{1});
         // The litres are not set by the save: the table's default, 1, shows.
         QCOMPARE(f.column(QStringLiteral("SELECT kol_l FROM t_head_rar")), std::vector<double>{1});
-        QCOMPARE(calc.dxDBSpinEdit1->valueText(), QStringLiteral("1"));
+        QCOMPARE(c.litresBox->valueText(), QStringLiteral("1"));
         QCOMPARE(f.column(QStringLiteral("SELECT kol FROM t_save_rar ORDER BY id_save_rar")),
                  (std::vector<double>{1.25, 0.5}));
         QCOMPARE(f.column(QStringLiteral("SELECT id_udobra FROM t_save_rar ORDER BY id_save_rar")),
                  (std::vector<double>{1, 2}));
-        QCOMPARE(calc.T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->asString(),
+        QCOMPARE(f.data().savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString(),
                  QStringLiteral("Томат \"ранний\" 100%"));
-        QCOMPARE(calc.T_save_rar.recordCount(), 2);
-        calc.T_save_rar.first();
-        QCOMPARE(calc.T_save_rar.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Азотное"));
+        QCOMPARE(f.data().savedLines.recordCount(), 2);
+        f.data().savedLines.first();
+        QCOMPARE(f.data().savedLines.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Азотное"));
         // The composition is what it was.
         QCOMPARE(f.amounts(), (std::vector<double>{1.25, 0.5}));
         // The box keeps the name for the next opening.
-        QTest::mouseClick(calc.Button5, Qt::LeftButton);
-        QCOMPARE(f.program().Form5->Edit1->text(), QStringLiteral("Томат \"ранний\" 100%"));
-        QCOMPARE(f.program().NameMode, 0);
+        QTest::mouseClick(c.saveButton, Qt::LeftButton);
+        QCOMPARE(c.nameBox->text(), QStringLiteral("Томат \"ранний\" 100%"));
+        QCOMPARE(f.program().nameDialog().mode(), SolutionNameDialog::Mode::NewSolution);
     }
 
     void emptyNameAndEmptyComposition() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 1.0);
-        SaveAs(f.program(), QString());
-        QVERIFY(!f.program().Form5->isVisible());
+        Controls c(f.program());
+        QVERIFY(c.found());
+        AddLine(f.data(), 1, 1.0);
+        QVERIFY(SaveAs(f.program(), c, QString()));
+        QVERIFY(!f.program().nameDialog().isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{0});
 
@@ -98,13 +129,15 @@ private slots:
         CalculatorFixture g(QString::fromUtf8(kFertilizers) +
                             "INSERT INTO t_konc (vega, id_kult, id_el, rachet) VALUES (100, 1, 1, 55), (80, 1, 3, 7);");
         g.start();
-        SaveAs(g.program(), QStringLiteral("Пусто"));
+        Controls gc(g.program());
+        QVERIFY(gc.found());
+        QVERIFY(SaveAs(g.program(), gc, QStringLiteral("Пусто")));
         QCOMPARE(g.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{1});
         QCOMPARE(g.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{0});
         QVERIFY(Pass(g.calc()));
         QCOMPARE(g.column(QStringLiteral("SELECT rachet FROM t_konc ORDER BY id_konc")), (std::vector<double>{0, 0}));
         // Without lines the pass's own caption stays: the litres box's value.
-        QCOMPARE(g.calc().dxDBGrid4kol_temp->caption(), QStringLiteral("Кол-во, г/1 л."));
+        QCOMPARE(gc.perLitresCaption(), QStringLiteral("Кол-во, г/1 л."));
         QVERIFY(g.errors().isEmpty());
     }
 
@@ -112,29 +145,31 @@ private slots:
     void dialogKeys() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
-        AddLine(f.calc(), 1, 1.0);
-        TForm5& dialog = *f.program().Form5;
-        QTest::mouseClick(f.calc().Button5, Qt::LeftButton);
-        dialog.Edit1->clear();
-        QTest::keyClicks(dialog.Edit1, QStringLiteral("Cucumber 2"));
-        QTest::keyClick(dialog.Edit1, Qt::Key_Escape);
+        Controls c(f.program());
+        QVERIFY(c.found());
+        AddLine(f.data(), 1, 1.0);
+        SolutionNameDialog& dialog = f.program().nameDialog();
+        QTest::mouseClick(c.saveButton, Qt::LeftButton);
+        c.nameBox->clear();
+        QTest::keyClicks(c.nameBox, QStringLiteral("Cucumber 2"));
+        QTest::keyClick(c.nameBox, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
 
-        QTest::mouseClick(f.calc().Button5, Qt::LeftButton);
-        QCOMPARE(dialog.Edit1->text(), QStringLiteral("Cucumber 2"));
-        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        QTest::mouseClick(c.saveButton, Qt::LeftButton);
+        QCOMPARE(c.nameBox->text(), QStringLiteral("Cucumber 2"));
+        QTest::keyClick(c.nameBox, Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
 
         // The box takes no more than the name field holds, typed or pasted.
-        QTest::mouseClick(f.calc().Button5, Qt::LeftButton);
-        dialog.Edit1->clear();
-        QTest::keyClicks(dialog.Edit1, QString(60, QLatin1Char('a')));
-        QCOMPARE(dialog.Edit1->text(), QString(50, QLatin1Char('a')));
-        dialog.Edit1->setText(QString(30, QChar(0x416)) + QString(30, QLatin1Char('b')));
-        QCOMPARE(dialog.Edit1->text().size(), 50);
-        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        QTest::mouseClick(c.saveButton, Qt::LeftButton);
+        c.nameBox->clear();
+        QTest::keyClicks(c.nameBox, QString(60, QLatin1Char('a')));
+        QCOMPARE(c.nameBox->text(), QString(50, QLatin1Char('a')));
+        c.nameBox->setText(QString(30, QChar(0x416)) + QString(30, QLatin1Char('b')));
+        QCOMPARE(c.nameBox->text().size(), 50);
+        QTest::keyClick(c.nameBox, Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT length(name_rar) FROM t_head_rar ORDER BY id_head_rar")),
                  (std::vector<double>{10, 50}));
@@ -146,29 +181,30 @@ private slots:
     void rename() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
-        TForm4& calc = f.calc();
-        TForm5& dialog = *f.program().Form5;
-        QVERIFY(calc.runGuarded([&calc] { calc.N1Click(); }));
-        QCOMPARE(f.program().NameMode, 1);
-        QCOMPARE(dialog.Edit1->text(), QString());
-        dialog.Edit1->setText(QStringLiteral("Новый"));
-        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        Controls c(f.program());
+        QVERIFY(c.found());
+        CalculatorWindow& calc = f.calc();
+        QVERIFY(calc.runGuarded([&calc] { calc.renameSavedSolution(); }));
+        QCOMPARE(f.program().nameDialog().mode(), SolutionNameDialog::Mode::Rename);
+        QCOMPARE(c.nameBox->text(), QString());
+        c.nameBox->setText(QStringLiteral("Новый"));
+        QTest::mouseClick(c.nameSave, Qt::LeftButton);
         QCOMPARE(f.column(QStringLiteral("SELECT id_konc FROM t_head_rar")), std::vector<double>{1});
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{0});
 
-        AddLine(calc, 1, 2.0);
-        SaveAs(f.program(), QStringLiteral("Второй"));
-        QVERIFY(calc.runGuarded([&calc] { calc.N1Click(); }));
-        QCOMPARE(dialog.Edit1->text(), QStringLiteral("Второй"));
-        dialog.Edit1->setText(QStringLiteral("Второй (исправлен)"));
-        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        AddLine(f.data(), 1, 2.0);
+        QVERIFY(SaveAs(f.program(), c, QStringLiteral("Второй")));
+        QVERIFY(calc.runGuarded([&calc] { calc.renameSavedSolution(); }));
+        QCOMPARE(c.nameBox->text(), QStringLiteral("Второй"));
+        c.nameBox->setText(QStringLiteral("Второй (исправлен)"));
+        QTest::mouseClick(c.nameSave, Qt::LeftButton);
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar WHERE name_rar = 'Второй (исправлен)'")),
                  std::vector<double>{1});
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
-        QCOMPARE(calc.T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->asString(),
+        QCOMPARE(f.data().savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString(),
                  QStringLiteral("Второй (исправлен)"));
-        QTest::mouseClick(calc.Button5, Qt::LeftButton);
-        QCOMPARE(dialog.Edit1->text(), QStringLiteral("Второй (исправлен)"));
+        QTest::mouseClick(c.saveButton, Qt::LeftButton);
+        QCOMPARE(c.nameBox->text(), QStringLiteral("Второй (исправлен)"));
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -177,13 +213,15 @@ private slots:
     void failedSaveKeepsTheDialogOpen() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
-        AddLine(f.calc(), 1, 1.0);
-        f.calc().Edit2->setText(QString());
-        SaveAs(f.program(), QStringLiteral("Раствор"));
+        Controls c(f.program());
+        QVERIFY(c.found());
+        AddLine(f.data(), 1, 1.0);
+        c.strengthBox->setText(QString());
+        QVERIFY(SaveAs(f.program(), c, QStringLiteral("Раствор")));
         QCOMPARE(f.errors(), QStringList{QStringLiteral("'' is not a valid integer value")});
-        QVERIFY(f.program().Form5->isVisible());
+        QVERIFY(f.program().nameDialog().isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
-        QVERIFY(f.calc().T_HEAD_RAR.state() == DataSetState::Browse);
+        QVERIFY(f.data().savedSolutions.state() == DataSetState::Browse);
     }
 
     void deleteOnlyTheHeader() {
@@ -192,14 +230,14 @@ private slots:
                                           "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES "
                                           "(1, 1, 1);"));
         f.start();
-        TForm4& calc = f.calc();
-        QCOMPARE(calc.T_HEAD_RAR.recordCount(), 1);
-        QVERIFY(calc.runGuarded([&calc] { calc.N5Click(); }));
+        CalculatorWindow& calc = f.calc();
+        QCOMPARE(f.data().savedSolutions.recordCount(), 1);
+        QVERIFY(calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
-        QVERIFY(calc.T_save_rar.isEmpty());
+        QVERIFY(f.data().savedLines.isEmpty());
         // The database declares no relation: the line stays, shown nowhere.
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
-        QVERIFY(!calc.runGuarded([&calc] { calc.N5Click(); }));
+        QVERIFY(!calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
         QCOMPARE(f.errors(),
                  QStringList{QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset")});
     }
@@ -213,15 +251,15 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kFertilizers) + SavedSolution(1, "Смесь", lines) +
                             "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1), (100, 1, 3), (100, 1, 4);");
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 9.0);
+        CalculatorWindow& calc = f.calc();
+        AddLine(f.data(), 1, 9.0);
         QVERIFY(Pass(calc));
         QCOMPARE(f.result(kN), 150.0 + 75.0 + 100.0);
         QCOMPARE(f.result(kK), 400.0);
         QCOMPARE(f.result(kK2O), 1000.0);
         QCOMPARE(f.amounts(), std::vector<double>{9.0});
-        QVERIFY(calc.DataSource2.isEnabled());
-        QCOMPARE(calc.Label4->text(), QStringLiteral("   1725"));
+        QVERIFY(f.data().targetsSource.isEnabled());
+        QCOMPARE(Child<QLabel>(calc, QStringLiteral("Label4"))->text(), QStringLiteral("   1725"));
 
         // Without an oxide row only the element gets the converted share.
         CalculatorFixture g(QString::fromUtf8(kFertilizers) + SavedSolution(1, "Калий", lines) +
@@ -242,24 +280,26 @@ private slots:
             SavedSolution(2, "Б", "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 3, 2);") +
             "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1);");
         f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 0.5);
-        QVERIFY(calc.runGuarded([&calc] { calc.Button4Click(); }));
+        Controls c(f.program());
+        QVERIFY(c.found());
+        CalculatorWindow& calc = f.calc();
+        AddLine(f.data(), 1, 0.5);
+        QVERIFY(calc.runGuarded([&calc] { calc.calculate(); }));
         QCOMPARE(f.result(kN), 75.0);
 
-        DBGrid* names = calc.dxDBGrid5;
+        DBGrid* names = c.savedNames;
         QTest::mouseClick(names->viewport(), Qt::LeftButton, {},
                           names->visualRect(names->model()->index(1, 0)).center());
-        QCOMPARE(calc.T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->asString(), QStringLiteral("Б"));
+        QCOMPARE(f.data().savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString(), QStringLiteral("Б"));
         QCOMPARE(f.result(kN), 450.0);
         QCOMPARE(f.target(kN, "rachet"), 450.0);
         QTest::keyClick(names, Qt::Key_Up);
-        QCOMPARE(calc.T_HEAD_RAR.fieldByName(QStringLiteral("name_rar"))->asString(), QStringLiteral("А"));
+        QCOMPARE(f.data().savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString(), QStringLiteral("А"));
         QCOMPARE(f.result(kN), 300.0);
         QCOMPARE(f.amounts(), std::vector<double>{0.5});
-        QCOMPARE(calc.T_rachet.recordCount(), 1);
+        QCOMPARE(f.data().composition.recordCount(), 1);
 
-        QVERIFY(calc.runGuarded([&calc] { calc.Button4Click(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.calculate(); }));
         QCOMPARE(f.result(kN), 75.0);
         QVERIFY(f.errors().isEmpty());
     }
@@ -272,13 +312,13 @@ private slots:
                             "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (0, 1, 1), (100, 1, 2), (NULL, 1, 3),"
                             " (0, 1, 5), (50, 1, 1);");
         f.start();
-        TForm4& calc = f.calc();
+        CalculatorWindow& calc = f.calc();
         QVERIFY(Pass(calc));
         QCOMPARE(f.column(QStringLiteral("SELECT id_el FROM t_konc ORDER BY id_konc")), (std::vector<double>{2, 1}));
         QCOMPARE(f.result(kP), 200.0);
         QCOMPARE(f.result(kN), 100.0);
-        QCOMPARE(calc.ADOTable2.recordCount(), 2);
-        QVERIFY(calc.DataSource2.isEnabled());
+        QCOMPARE(f.data().targets.recordCount(), 2);
+        QVERIFY(f.data().targetsSource.isEnabled());
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -291,66 +331,36 @@ private slots:
                 1, "А", "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 1.5, 1), (2, 0.25, 1);", "2") +
             SavedSolution(2, "Б", "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 1.5, 2);", "NULL"));
         f.start();
-        TForm4& calc = f.calc();
-        QVERIFY(SelectHeader(calc, QStringLiteral("А")));
-        DataSet& lines = calc.T_save_rar;
+        Controls c(f.program());
+        QVERIFY(c.found());
+        QVERIFY(SelectHeader(f.data(), QStringLiteral("А")));
+        DataSet& lines = f.data().savedLines;
         Field* perLitres = lines.fieldByName(QStringLiteral("kol_temp"));
         lines.first();
         QCOMPARE(perLitres->asFloat(), 3.0);
         lines.next();
         QCOMPARE(perLitres->asFloat(), 0.5);
-        QCOMPARE(calc.dxDBGrid4kol_temp->caption(), QStringLiteral("Кол-во г./2л."));
+        QCOMPARE(c.perLitresCaption(), QStringLiteral("Кол-во г./2л."));
 
         // The litres typed in the box go into the header and into every line.
-        calc.dxDBSpinEdit1->setFocus();
-        calc.dxDBSpinEdit1->selectAll();
-        QTest::keyClicks(calc.dxDBSpinEdit1, QStringLiteral("4"));
-        QCOMPARE(calc.dxDBSpinEdit1->valueText(), QStringLiteral("4"));
+        c.litresBox->setFocus();
+        c.litresBox->selectAll();
+        QTest::keyClicks(c.litresBox, QStringLiteral("4"));
+        QCOMPARE(c.litresBox->valueText(), QStringLiteral("4"));
         lines.first();
         QCOMPARE(perLitres->asFloat(), 6.0);
-        QCOMPARE(calc.dxDBGrid4kol_temp->caption(), QStringLiteral("Кол-во г./4л."));
-        calc.T_HEAD_RAR.checkBrowseMode();
+        QCOMPARE(c.perLitresCaption(), QStringLiteral("Кол-во г./4л."));
+        f.data().savedSolutions.checkBrowseMode();
         QCOMPARE(f.column(QStringLiteral("SELECT kol_l FROM t_head_rar WHERE id_head_rar = 1")),
                  std::vector<double>{4});
 
         // An empty box counts as 0 and the caption has no number.
-        QVERIFY(SelectHeader(calc, QStringLiteral("Б")));
-        QCOMPARE(calc.dxDBSpinEdit1->valueText(), QString());
+        QVERIFY(SelectHeader(f.data(), QStringLiteral("Б")));
+        QCOMPARE(c.litresBox->valueText(), QString());
         lines.first();
         QCOMPARE(perLitres->asFloat(), 0.0);
-        QCOMPARE(calc.dxDBGrid4kol_temp->caption(), QStringLiteral("Кол-во г./л."));
+        QCOMPARE(c.perLitresCaption(), QStringLiteral("Кол-во г./л."));
         QVERIFY(f.errors().isEmpty());
-    }
-
-    // With SOLVANE_SCREENSHOTS naming a folder, the calculator showing a
-    // saved solution and the name dialog are saved there.
-    void screenshot() {
-        const QString folder = qEnvironmentVariable("SOLVANE_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("SOLVANE_SCREENSHOTS is not set");
-        CalculatorFixture f(
-            QString::fromUtf8(kFertilizers) +
-            SavedSolution(1, "Томат, рассада",
-                          "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 0.8, 1), (2, 0.6, 1), "
-                          "(3, 0.25, 1);",
-                          "10") +
-            SavedSolution(2, "Томат, плодоношение", "") +
-            "INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (150, 180, 1, 1), (50, 60, 1, 2), (250, 300, 1, 3);"
-            "UPDATE t_opt SET cl1 = 16777215, cl2 = 16777215, cl3 = 15790320, cl4 = 16777215, cl5 = 16777215,"
-            " cl6 = 15790320, cl7 = 16777215, cl8 = 16777215, cl9 = 15790320, cl10 = 16777215, cl11 = 16777215,"
-            " cl12 = 16777215, cl13 = 16777215, cl14 = 16777215;");
-        f.start();
-        TForm4& calc = f.calc();
-        AddLine(calc, 1, 0.5);
-        QVERIFY(QTest::qWaitForWindowExposed(&calc));
-        DBGrid* names = calc.dxDBGrid5;
-        QTest::mouseClick(names->viewport(), Qt::LeftButton, {},
-                          names->visualRect(names->model()->index(0, 0)).center());
-        QVERIFY(calc.grab().save(QDir(folder).filePath(QStringLiteral("saved_solutions.png"))));
-        QTest::mouseClick(calc.Button5, Qt::LeftButton);
-        f.program().Form5->Edit1->setText(QStringLiteral("Огурец, вегетация"));
-        QVERIFY(QTest::qWaitForWindowExposed(f.program().Form5.get()));
-        QVERIFY(f.program().Form5->grab().save(QDir(folder).filePath(QStringLiteral("name_dialog.png"))));
     }
 };
 

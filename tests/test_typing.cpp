@@ -2,23 +2,23 @@
 // the real windows, under the suite's locale: what is stored, what is shown,
 // and the one box that refuses a value out of range once the edit ends.
 
-#include "app/launcher_form.h"
 #include "app/program.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/calculator/stock_solutions_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "controls/number_spin_box.h"
-#include "windows/directories/coefficient_form.h"
-#include "windows/directories/converter_form.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "directories_fixture.h"
-#include "large_screen.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
+#include "directories_fixture.h"
+#include "large_screen.h"
 #include "support/grid_typing.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/calculator/stock_solutions_window.h"
+#include "windows/directories/coefficient_directory.h"
+#include "windows/directories/converter_window.h"
+#include "windows/directories/element_directory.h"
+#include "windows/directories/fertilizer_directory.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,12 +47,21 @@ struct NumericField {
     std::function<NumberSpinBox*()> open;
     std::function<QVariant()> stored;
     std::function<QString()> shown;
-    // What leaving the row would do: the edit is posted.
-    std::function<void()> settle;
+    // What leaving the row would do: the edit is posted; false when that failed.
+    std::function<bool()> settle;
 };
 
 QString ShownNumber(const QVariant& value) {
     return value.isNull() ? QString() : FormatNumber(value.toDouble());
+}
+
+// Clicks one of the launcher's buttons; false when there is none.
+bool ClickLauncher(Program& program, const char* button) {
+    auto* b = Child<QPushButton>(program.launcher(), QString::fromLatin1(button));
+    if (!b)
+        return false;
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
 }
 
 } // namespace
@@ -63,73 +72,89 @@ private slots:
     void everyNumericFieldReadsRefusesAndShowsTheSameWay() {
         DirectorySession s(DirectorySession::Base::Starter, AddSolutionRows);
         Program& p = s.p();
-        TForm4& calc = *p.Form4;
-        TForm2& fertilizers = *p.Form2;
-        QTest::mouseClick(p.Form1->RzButton2, Qt::LeftButton);
-        QTest::mouseClick(p.Form1->RzButton1, Qt::LeftButton);
-        p.Form3->Button3Click();
-        calc.N11->trigger();
-        TF_StockSolutions& stock = *p.F_StockSolutions;
-        TForm6& coefficients = *p.Form6;
+        Database& data = s.data();
+        CalculatorWindow& calc = p.calculator();
+        FertilizerDirectory& fertilizers = p.fertilizerDirectory();
+        QVERIFY(ClickLauncher(p, "RzButton2"));
+        QVERIFY(ClickLauncher(p, "RzButton1"));
+        ElementDirectory& elements = p.elementDirectory();
+        QVERIFY(elements.runGuarded([&elements] { elements.openCoefficients(); }));
+        auto* stockItem = Child<QAction>(calc, QStringLiteral("N11"));
+        QVERIFY(stockItem);
+        stockItem->trigger();
+        StockSolutionsWindow& stock = p.stockSolutions();
 
-        const auto guarded = [&calc](const std::function<void()>& f) { QVERIFY(calc.runGuarded(f)); };
+        // The grids and boxes typed into, found by their object names.
+        DBGrid* targetGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
+        DBGrid* compositionGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid2"));
+        DBGrid* savedLinesGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid4"));
+        DBSpinBox* litresBox = Child<DBSpinBox>(calc, QStringLiteral("dxDBSpinEdit1"));
+        DBGrid* contentGrid = Child<DBGrid>(fertilizers, QStringLiteral("dxDBGrid1"));
+        DBGrid* listGrid = Child<DBGrid>(fertilizers, QStringLiteral("dxDBGrid2"));
+        DBGrid* coefficientGrid = Child<DBGrid>(p.coefficientDirectory(), QStringLiteral("dxDBGrid1"));
+        NumberSpinBox* volumeBox = Child<NumberSpinBox>(stock, QStringLiteral("Edit1"));
+        NumberSpinBox* concentrationBox = Child<NumberSpinBox>(stock, QStringLiteral("SpinEdit1"));
+        QTimer* timer = Child<QTimer>(calc, QStringLiteral("Timer1"));
+        QVERIFY(targetGrid && compositionGrid && savedLinesGrid && litresBox && contentGrid && listGrid &&
+                coefficientGrid && volumeBox && concentrationBox && timer);
+
         const auto cellOf = [](DBGrid& grid, int column) {
             return [&grid, column] { return grid.model()->index(0, column).data().toString(); };
         };
         const auto fileValue = [&s](const char* sql) {
             return [&s, sql] { return s.scalar(QString::fromLatin1(sql)); };
         };
+        const auto posting = [&calc](DataSet& set) {
+            return [&calc, &set] { return calc.runGuarded([&set] { set.checkBrowseMode(); }); };
+        };
 
-        const QVariant targetKey = calc.ADOTable2.fieldByName(QStringLiteral("id_konc"))->value();
-        const QVariant contentKey =
-            fertilizers.T_Sostav_Udobra.fieldByName(QStringLiteral("id_sostav_udobra"))->value();
-        const QVariant fertilizerKey = fertilizers.T_Udobra.fieldByName(QStringLiteral("id_udobra"))->value();
-        const QVariant coefficientKey = p.Form3->T_KOF.fieldByName(QStringLiteral("id_kof"))->value();
+        const QVariant targetKey = data.targets.fieldByName(QStringLiteral("id_konc"))->value();
+        const QVariant contentKey = data.fertilizerContent.fieldByName(QStringLiteral("id_sostav_udobra"))->value();
+        const QVariant fertilizerKey = data.fertilizers.fieldByName(QStringLiteral("id_udobra"))->value();
+        const QVariant coefficientKey = data.coefficients.fieldByName(QStringLiteral("id_kof"))->value();
 
         std::vector<NumericField> fields = {
-            {QStringLiteral("target"), FieldLimits::Target(), true, [&] { return EditCell(*calc.dxDBGrid3, 0, 1); },
+            {QStringLiteral("target"), FieldLimits::Target(), true, [&] { return EditCell(*targetGrid, 0, 1); },
              [&] { return s.scalar(QStringLiteral("SELECT vega FROM t_konc WHERE id_konc = ?"), {targetKey}); },
-             cellOf(*calc.dxDBGrid3, 1), [&] { guarded([&] { calc.ADOTable2.checkBrowseMode(); }); }},
-            {QStringLiteral("amount"), FieldLimits::Amount(), true, [&] { return EditCell(*calc.dxDBGrid2, 0, 1); },
-             fileValue("SELECT kol FROM t_rachet"), cellOf(*calc.dxDBGrid2, 1),
-             [&] { guarded([&] { calc.T_rachet.checkBrowseMode(); }); }},
+             cellOf(*targetGrid, 1), posting(data.targets)},
+            {QStringLiteral("amount"), FieldLimits::Amount(), true, [&] { return EditCell(*compositionGrid, 0, 1); },
+             fileValue("SELECT kol FROM t_rachet"), cellOf(*compositionGrid, 1), posting(data.composition)},
             {QStringLiteral("saved amount"), FieldLimits::SavedAmount(), true,
-             [&] { return EditCell(*calc.dxDBGrid4, 0, 1); }, fileValue("SELECT kol FROM t_save_rar"),
-             cellOf(*calc.dxDBGrid4, 1), [&] { guarded([&] { calc.T_save_rar.checkBrowseMode(); }); }},
+             [&] { return EditCell(*savedLinesGrid, 0, 1); }, fileValue("SELECT kol FROM t_save_rar"),
+             cellOf(*savedLinesGrid, 1), posting(data.savedLines)},
             {QStringLiteral("litres"), FieldLimits::Litres(), true,
              [&]() -> NumberSpinBox* {
-                 calc.dxDBSpinEdit1->setFocus();
-                 return calc.dxDBSpinEdit1;
+                 litresBox->setFocus();
+                 return litresBox;
              },
-             fileValue("SELECT kol_l FROM t_head_rar"), [&] { return calc.dxDBSpinEdit1->valueText(); },
-             [&] { guarded([&] { calc.T_HEAD_RAR.checkBrowseMode(); }); }},
-            {QStringLiteral("content"), FieldLimits::Content(), true,
-             [&] { return EditCell(*fertilizers.dxDBGrid1, 0, 1); },
+             fileValue("SELECT kol_l FROM t_head_rar"), [&] { return litresBox->valueText(); },
+             posting(data.savedSolutions)},
+            {QStringLiteral("content"), FieldLimits::Content(), true, [&] { return EditCell(*contentGrid, 0, 1); },
              [&] {
                  return s.scalar(QStringLiteral("SELECT kol_element FROM T_sostav_udobra WHERE id_sostav_udobra = ?"),
                                  {contentKey});
              },
-             cellOf(*fertilizers.dxDBGrid1, 1),
-             [&] { guarded([&] { fertilizers.T_Sostav_Udobra.checkBrowseMode(); }); }},
-            {QStringLiteral("ppm"), FieldLimits::Ppm(), true, [&] { return EditCell(*fertilizers.dxDBGrid2, 0, 1); },
+             cellOf(*contentGrid, 1), posting(data.fertilizerContent)},
+            {QStringLiteral("ppm"), FieldLimits::Ppm(), true, [&] { return EditCell(*listGrid, 0, 1); },
              [&] { return s.scalar(QStringLiteral("SELECT ppm FROM t_udobra WHERE id_udobra = ?"), {fertilizerKey}); },
-             cellOf(*fertilizers.dxDBGrid2, 1), [&] { guarded([&] { fertilizers.T_Udobra.checkBrowseMode(); }); }},
+             cellOf(*listGrid, 1), posting(data.fertilizers)},
             {QStringLiteral("coefficient"), FieldLimits::Coefficient(), true,
-             [&] { return EditCell(*coefficients.dxDBGrid1, 0, 1); },
+             [&] { return EditCell(*coefficientGrid, 0, 1); },
              [&] { return s.scalar(QStringLiteral("SELECT kof FROM t_kof WHERE id_kof = ?"), {coefficientKey}); },
-             cellOf(*coefficients.dxDBGrid1, 1), [&] { guarded([&] { p.Form3->T_KOF.checkBrowseMode(); }); }},
+             cellOf(*coefficientGrid, 1), posting(data.coefficients)},
             {QStringLiteral("tank volume"), FieldLimits::TankVolume(), false,
              [&]() -> NumberSpinBox* {
-                 stock.Edit1->setFocus();
-                 return stock.Edit1;
+                 volumeBox->setFocus();
+                 return volumeBox;
              },
-             [&] { return stock.Edit1->number(); }, [&] { return stock.Edit1->typedText(); }, [] {}},
+             [&] { return volumeBox->number(); }, [&] { return volumeBox->typedText(); }, [] { return true; }},
             {QStringLiteral("concentration"), FieldLimits::Concentration(), false,
              [&]() -> NumberSpinBox* {
-                 stock.SpinEdit1->setFocus();
-                 return stock.SpinEdit1;
+                 concentrationBox->setFocus();
+                 return concentrationBox;
              },
-             [&] { return stock.SpinEdit1->number(); }, [&] { return stock.SpinEdit1->typedText(); }, [] {}},
+             [&] { return concentrationBox->number(); }, [&] { return concentrationBox->typedText(); },
+             [] { return true; }},
         };
 
         const QStringList typed = {QStringLiteral("0,5"),
@@ -155,8 +180,9 @@ private slots:
                 QTest::keyClick(editor, Qt::Key_Return);
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
-                calc.Timer1->stop();
-                field.settle();
+                // The recipe the edit armed would change the amounts: it is not run.
+                timer->stop();
+                QVERIFY2(field.settle(), qPrintable(where));
 
                 // What should have happened: letters are never typed; an empty
                 // box is an empty field where that is a value; a number within
@@ -193,13 +219,18 @@ private slots:
 
         // The converter shows its result at every change: a comma or a dot,
         // grouped thousands; a number out of all proportion is refused.
-        TF_Converter& converter = *p.F_Converter;
-        fertilizers.Button1->click();
+        ConverterWindow& converter = p.converter();
+        auto* converterButton = Child<QPushButton>(fertilizers, QStringLiteral("Button1"));
+        auto* amountBox = Child<QLineEdit>(converter, QStringLiteral("Edit1"));
+        auto* result = Child<QLabel>(converter, QStringLiteral("Label4"));
+        QVERIFY(converterButton && amountBox && result);
+        converterButton->click();
+        QVERIFY(converter.isVisible());
         const auto convert = [&](const QString& text) {
             p.messages().clearShown();
-            converter.Edit1->selectAll();
-            QTest::keyClicks(converter.Edit1, text);
-            return converter.Label4->text();
+            amountBox->selectAll();
+            QTest::keyClicks(amountBox, text);
+            return result->text();
         };
         QCOMPARE(convert(QStringLiteral("0,5")), FormatNumber(0.05) + QStringLiteral("  "));
         QCOMPARE(convert(QStringLiteral("0.5")), FormatNumber(0.05) + QStringLiteral("  "));
@@ -216,9 +247,11 @@ private slots:
     void theTimerWaitsForTheTargetBeingTyped() {
         DirectorySession s;
         Program& p = s.p();
-        TForm4& calc = *p.Form4;
-        QTest::mouseClick(p.Form1->RzButton2, Qt::LeftButton);
-        calc.Timer1->setInterval(0);
+        CalculatorWindow& calc = p.calculator();
+        QVERIFY(ClickLauncher(p, "RzButton2"));
+        calc.setRecalculationDelay(0);
+        DBGrid* targetGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
+        QVERIFY(targetGrid);
         const auto targets = [&s] {
             QStringList rows;
             for (const auto& row : s.sql().rows(QStringLiteral("SELECT id_el, vega FROM t_konc WHERE id_kult = 1")))
@@ -226,14 +259,14 @@ private slots:
             return rows;
         };
         const QStringList before = targets();
-        NumberSpinBox* editor = EditCell(*calc.dxDBGrid3, 1, 1); // P, 50 mg/l
+        NumberSpinBox* editor = EditCell(*targetGrid, 1, 1); // P, 50 mg/l
         QVERIFY(editor);
         editor->selectAll();
         QTest::keyClicks(editor, QStringLiteral("1"));
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
         QVERIFY(calc.recalculationPending());
-        QVERIFY(calc.dxDBGrid3->isEditing());
+        QVERIFY(targetGrid->isEditing());
         QCOMPARE(targets(), before);
         QTest::keyClicks(editor, QStringLiteral("30"));
         QTest::keyClick(editor, Qt::Key_Return);
@@ -241,7 +274,7 @@ private slots:
         QStringList after = before;
         after[1] = QStringLiteral("2=130");
         QCOMPARE(targets(), after);
-        QCOMPARE(calc.ADOTable2.recNo(), 2);
+        QCOMPARE(s.data().targets.recNo(), 2);
         QVERIFY(p.messages().shown().empty());
     }
 };

@@ -3,14 +3,11 @@
 // files, its refusals, and the question the program asks at start-up.
 
 #include "app/access_start.h"
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
 #include "store/schema.h"
-#include "support/file_size_limit.h"
-#include "support/test_base.h"
-#include "support/test_dir.h"
 #include "store/starter_database.h"
+#include "support/file_size_limit.h"
+#include "support/program_fixture.h"
+#include "windows/calculator/calculator_window.h"
 
 #include <QDir>
 #include <QProcess>
@@ -146,15 +143,20 @@ std::map<QString, std::vector<Row>> EdgeRows() {
     };
 }
 
-void CompareRows(const QString& table, const std::vector<Row>& got, const std::vector<Row>& want) {
-    QCOMPARE(got.size(), want.size());
+// The first difference between the rows of a table and the rows expected;
+// empty when there is none.
+QString CompareRows(const QString& table, const std::vector<Row>& got, const std::vector<Row>& want) {
+    if (got.size() != want.size())
+        return QStringLiteral("%1: %2 rows, expected %3").arg(table).arg(got.size()).arg(want.size());
     for (size_t r = 0; r < got.size(); ++r)
         for (size_t c = 0; c < want[r].size(); ++c)
-            QVERIFY2(Same(got[r][c], want[r][c]), qPrintable(QStringLiteral("%1 row %2 column %3: %4, expected %5")
-                                                                 .arg(table)
-                                                                 .arg(r)
-                                                                 .arg(c)
-                                                                 .arg(Shown(got[r][c]), Shown(want[r][c]))));
+            if (c >= got[r].size() || !Same(got[r][c], want[r][c]))
+                return QStringLiteral("%1 row %2 column %3: %4, expected %5")
+                    .arg(table)
+                    .arg(r)
+                    .arg(c)
+                    .arg(c < got[r].size() ? Shown(got[r][c]) : QStringLiteral("none"), Shown(want[r][c]));
+    return QString();
 }
 
 // Each column of each table as the engine describes it.
@@ -171,22 +173,25 @@ QStringList SchemaOf(test::SqlFile& file) {
     return lines;
 }
 
-// The working solution's amounts after the calculator's recipe, on the
-// base.mdb of the working directory.
+// The working solution's amounts after the calculator's recipe, run by the
+// program on a copy of the base.mdb of the working directory; empty when the
+// copy or the recipe fails or the program shows any box.
 std::vector<QVariant> RecipeAmounts() {
-    Program program;
-    program.messages().setMode(MessageService::Mode::Headless);
-    program.quit = [] {};
-    program.Form1->show();
-    program.Form4->show();
-    TForm4& calc = *program.Form4;
-    if (!calc.runGuarded([&calc] { calc.Button10Click(); }))
+    const QString base = QDir().absoluteFilePath(QStringLiteral("base.mdb"));
+    test::ProgramFixture fixture(test::ProgramFixture::Base::Empty);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(fixture.file() + suffix);
+    if (!QFile::copy(base, fixture.file()))
         return {};
-    if (!program.messages().shown().empty())
+    fixture.start();
+    CalculatorWindow& calc = fixture.program().calculator();
+    calc.show();
+    if (!calc.runGuarded([&calc] { calc.buildRecipe(); }))
+        return {};
+    if (!fixture.messages().shown().empty())
         return {};
     std::vector<QVariant> amounts;
-    test::SqlFile file;
-    for (const auto& r : file.rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")))
+    for (const auto& r : fixture.sql().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")))
         amounts.push_back(r[0]);
     return amounts;
 }
@@ -219,9 +224,8 @@ private slots:
             const auto extra = edge.find(t.name);
             if (extra != edge.end())
                 want.insert(want.end(), extra->second.begin(), extra->second.end());
-            CompareRows(t.name, Rows(converted, t), want);
-            if (QTest::currentTestFailed())
-                return;
+            const QString difference = CompareRows(t.name, Rows(converted, t), want);
+            QVERIFY2(difference.isEmpty(), qPrintable(difference));
             if (!t.keyColumn().isEmpty()) {
                 const QVariant highest = want.empty() ? QVariant() : want.back().front();
                 QVERIFY2(
@@ -259,8 +263,9 @@ private slots:
                 want.push_back(
                     {I(i), I(i * 7 % 17 + 1), I(i % 34 + 1), i % 97 == 0 ? Null() : D(std::sqrt(double(i)) / 3.0)});
         test::SqlFile converted(QStringLiteral("new.mdb"));
-        CompareRows(QStringLiteral("T_sostav_udobra"), Rows(converted, *FindTable(QStringLiteral("T_sostav_udobra"))),
-                    want);
+        const QString contentDifference = CompareRows(
+            QStringLiteral("T_sostav_udobra"), Rows(converted, *FindTable(QStringLiteral("T_sostav_udobra"))), want);
+        QVERIFY2(contentDifference.isEmpty(), qPrintable(contentDifference));
         QCOMPARE(
             converted.value(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'T_sostav_udobra'")).toInt(),
             3000);
@@ -275,7 +280,9 @@ private slots:
                                                               QStringLiteral(" %1").arg(i, 4, 10, QLatin1Char('0')))
                                                    : QVariant(QStringLiteral("у%1").arg(i)),
                                        I(i)});
-        CompareRows(QStringLiteral("t_udobra"), Rows(converted, *FindTable(QStringLiteral("t_udobra"))), fertilizers);
+        const QString fertilizerDifference = CompareRows(
+            QStringLiteral("t_udobra"), Rows(converted, *FindTable(QStringLiteral("t_udobra"))), fertilizers);
+        QVERIFY2(fertilizerDifference.isEmpty(), qPrintable(fertilizerDifference));
     }
 
     // Each refusal: exit 1, one line naming the Access file and the reason,

@@ -1,48 +1,28 @@
 #include "app/application_setup.h"
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "store/dataset.h"
 #include "core/error.h"
-#include "support/test_dir.h"
 #include "store/starter_database.h"
+#include "support/program_fixture.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/directories/element_directory.h"
+#include "windows/directories/fertilizer_directory.h"
+#include "windows/solutions/solution_name_dialog.h"
 
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <sqlite3.h>
 
 using namespace solvane;
-
-namespace {
-
-std::vector<DataSet*> allSets(Program& p) {
-    const ProgramDataSets s = p.dataSets();
-    return {s.options,          s.composition, s.components,   s.savedHeads,    s.savedLines,
-            s.plainElements,    s.elements,    s.coefficients, s.fertilizers,   s.content,
-            s.calcCoefficients, s.crops,       s.targets,      s.waterProfiles, s.waterElements};
-}
-
-void execSql(const QString& file, const char* sql) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-}
-
-} // namespace
+using test::Child;
+using test::ProgramFixture;
 
 class LauncherTest : public QObject {
     Q_OBJECT
 private slots:
     void createsTheWindowsInOrderWithoutShowingAny() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
+        ProgramFixture fixture;
+        fixture.start(false);
+        Program& program = fixture.program();
         QStringList names, captions;
         for (Form* f : program.forms()) {
             names << f->objectName();
@@ -53,10 +33,13 @@ private slots:
                                      "F_StockSolutions", "F_Analysis", "WaterProfilesWindow"}));
         QCOMPARE(captions.at(0), QStringLiteral("Solvane v1.2"));
         QCOMPARE(captions.at(5), QStringLiteral("Спарвочник коэффициентов"));
-        // Only the element directory's sets are open before the launcher is shown.
-        for (DataSet* s : allSets(program)) {
-            const bool ownedByElements = s == &program.Form3->T_Element || s == &program.Form3->T_KOF;
-            QCOMPARE(s->isActive(), ownedByElements);
+        // Only the elements and the coefficients, every window's lookups, are
+        // open before the launcher is shown.
+        Database& data = program.data();
+        QCOMPARE(data.dataSets().size(), size_t(15));
+        for (DataSet* s : data.dataSets()) {
+            const bool lookups = s == &data.elements || s == &data.coefficients;
+            QCOMPARE(s->isActive(), lookups);
         }
         QVERIFY(program.messages().shown().empty());
     }
@@ -77,19 +60,16 @@ private slots:
         QCOMPARE(displayName, QStringLiteral("probe"));
         QVERIFY(!QGuiApplication::quitOnLastWindowClosed());
 
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
-        program.quit = [] {};
-        program.Form1->show();
+        ProgramFixture fixture;
+        fixture.start();
+        Program& program = fixture.program();
         QStringList captions;
         for (Form* f : program.forms())
             captions << f->windowTitle();
         QCOMPARE(captions, (QStringList{"Solvane v1.2", "Справочник удобрений", "Справочник элементов", "Tarvik v1.2",
                                         "Введите название", "Спарвочник коэффициентов", "Опции", "Конвертер",
                                         "Маточные растворы", "Анализ раствора", "Исходная вода"}));
-        program.messages().showError(program.Form1.get(), QStringLiteral("проверка"));
+        program.messages().showError(&program.launcher(), QStringLiteral("проверка"));
         QCOMPARE(program.messages().shown().back().caption, QStringLiteral("Solvane"));
 
         QCoreApplication::setApplicationName(testName);
@@ -97,29 +77,29 @@ private slots:
     }
 
     void showingTheLauncherOpensEveryDataSet() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
-        program.Form1->show();
-        QVERIFY(program.Form1->isVisible());
-        for (DataSet* s : allSets(program))
+        ProgramFixture fixture;
+        fixture.start();
+        Program& program = fixture.program();
+        QVERIFY(program.launcher().isVisible());
+        for (DataSet* s : program.data().dataSets())
             QVERIFY2(s->isActive(), qPrintable(s->name()));
-        QCOMPARE(program.Form2->T_Udobra.recordCount(), 34);
-        QCOMPARE(program.Form4->ADOTable3.recordCount(), 5);
-        QCOMPARE(program.NameMode, 0);
+        QCOMPARE(program.data().fertilizers.recordCount(), 34);
+        QCOMPARE(program.data().crops.recordCount(), 5);
+        QCOMPARE(program.nameDialog().mode(), SolutionNameDialog::Mode::NewSolution);
         QVERIFY(program.messages().shown().empty());
         for (Form* f : program.forms())
-            QCOMPARE(f->isVisible(), f == program.Form1.get());
+            QCOMPARE(f->isVisible(), f == &program.launcher());
     }
 
     void launcherButtonsShowTheirWindows() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
-        program.Form1->show();
-        const QList<QPushButton*> order{program.Form1->RzButton3, program.Form1->RzButton1, program.Form1->RzButton2};
+        ProgramFixture fixture;
+        fixture.start();
+        Program& program = fixture.program();
+        LauncherWindow& launcher = program.launcher();
+        const QList<QPushButton*> order{Child<QPushButton>(launcher, "RzButton3"),
+                                        Child<QPushButton>(launcher, "RzButton1"),
+                                        Child<QPushButton>(launcher, "RzButton2")};
+        QVERIFY(!order.contains(nullptr));
         QCOMPARE(order.at(0)->text(), QStringLiteral("Элементы"));
         QCOMPARE(order.at(1)->text(), QStringLiteral("Удобрения"));
         QCOMPARE(order.at(2)->text(), QStringLiteral("Калькулятор"));
@@ -131,60 +111,61 @@ private slots:
         QCOMPARE(order.at(1)->nextInFocusChain(), order.at(2));
         QCOMPARE(order.at(0)->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
 
-        QTest::mouseClick(program.Form1->RzButton3, Qt::LeftButton);
-        QVERIFY(program.Form3->isVisible());
-        QTest::mouseClick(program.Form1->RzButton1, Qt::LeftButton);
-        QVERIFY(program.Form2->isVisible());
-        QTest::mouseClick(program.Form1->RzButton2, Qt::LeftButton);
-        QVERIFY(program.Form4->isVisible());
+        QTest::mouseClick(order.at(0), Qt::LeftButton);
+        QVERIFY(program.elementDirectory().isVisible());
+        QTest::mouseClick(order.at(1), Qt::LeftButton);
+        QVERIFY(program.fertilizerDirectory().isVisible());
+        QTest::mouseClick(order.at(2), Qt::LeftButton);
+        QVERIFY(program.calculator().isVisible());
         QVERIFY(program.messages().shown().empty());
     }
 
     void timerOpensTheCalculatorOnceAndStops() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
-        program.Form1->show();
-        QVERIFY(!program.Form1->Timer1->isActive());
-        QCOMPARE(program.Form1->Timer1->interval(), 100);
-        program.Form1->Timer1->start();
-        QTRY_VERIFY_WITH_TIMEOUT(program.Form4->isVisible(), 2000);
-        QVERIFY(!program.Form1->Timer1->isActive());
-        program.Form4->hide();
-        QTest::qWait(300);
-        QVERIFY(!program.Form4->isVisible());
+        ProgramFixture fixture;
+        fixture.start();
+        Program& program = fixture.program();
+        LauncherWindow& launcher = program.launcher();
+        QVERIFY(!launcher.autoStartPending());
+        const QTimer* timer = Child<QTimer>(launcher, "Timer1");
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), 100);
+        launcher.setAutoStart(true);
+        QVERIFY(launcher.autoStartPending());
+        QTRY_VERIFY_WITH_TIMEOUT(program.calculator().isVisible(), 2000);
+        // Once: the timer stopped with its first tick, so nothing shows the
+        // calculator again.
+        QVERIFY(!launcher.autoStartPending());
+        program.calculator().hide();
+        QCoreApplication::processEvents();
+        QVERIFY(!program.calculator().isVisible());
     }
 
     void closingTheLauncherClosesEverythingAndEndsTheProgram() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
+        ProgramFixture fixture;
+        fixture.start();
+        Program& program = fixture.program();
         int quits = 0;
         program.quit = [&] { ++quits; };
-        program.Form1->show();
-        program.Form1->close();
+        program.launcher().close();
         QCOMPARE(quits, 1);
-        for (DataSet* s : allSets(program))
+        for (DataSet* s : program.data().dataSets())
             QVERIFY(!s->isActive());
-        QVERIFY(!program.Form1->ADOConnection1.isOpen());
+        QVERIFY(!program.data().connection().isOpen());
     }
 
     void anErrorWhileShowingIsReportedAndTheLauncherStillShows() {
-        test::WorkingDirectory dir;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        Program program;
-        program.messages().setMode(MessageService::Mode::Headless);
-        program.Form1->ADOConnection1.close();
-        execSql(QStringLiteral("base.mdb"), "ALTER TABLE t_konc RENAME COLUMN rachet TO other");
-        program.Form1->show();
-        QVERIFY(program.Form1->isVisible());
+        ProgramFixture fixture;
+        fixture.start(false);
+        Program& program = fixture.program();
+        program.data().connection().close();
+        fixture.sql().exec(QStringLiteral("ALTER TABLE t_konc RENAME COLUMN rachet TO other"));
+        program.launcher().show();
+        QVERIFY(program.launcher().isVisible());
         QCOMPARE(program.messages().shown().size(), size_t(1));
         QVERIFY(program.messages().shown().front().text.contains(QStringLiteral("rachet")));
         // The data sets before the failing one were opened; the failing one is closed.
-        QVERIFY(program.Form4->ADOTable3.isActive());
-        QVERIFY(!program.Form4->ADOTable2.isActive());
+        QVERIFY(program.data().crops.isActive());
+        QVERIFY(!program.data().targets.isActive());
     }
 
     void startupRefusesABadDatabaseWithoutAWindow_data() {
@@ -217,7 +198,8 @@ private slots:
             QVERIFY(QDir().mkdir(QStringLiteral("base.mdb")));
         } else if (kind == QLatin1String("table")) {
             CreateStarterDatabase(QStringLiteral("base.mdb"));
-            execSql(QStringLiteral("base.mdb"), "PRAGMA journal_mode=DELETE; DROP TABLE t_opt;");
+            test::SqlFile(QStringLiteral("base.mdb"))
+                .script(QStringLiteral("PRAGMA journal_mode=DELETE; DROP TABLE t_opt;"));
         }
         QFile existing(QStringLiteral("base.mdb"));
         if (QFileInfo(existing).isFile() && existing.open(QIODevice::ReadOnly))

@@ -1,39 +1,30 @@
 // The stock concentrates and the solution analysis, each opened through its
 // context-menu item in the calculator on the starter database: tomato with
 // ten fertilizers of the starter library (zinc sulfate, copper sulfate and
-// sodium molybdate come out at 0 g/l). With SOLVANE_SCREENSHOTS naming a
-// directory, pictures of both windows and of the calculator behind them are saved
-// there for the documentation:
-//   SOLVANE_SCREENSHOTS=docs/screenshots test_mixing_windows
+// sodium molybdate come out at 0 g/l).
 
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/analysis_form.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/calculator/stock_solutions_form.h"
-#include "controls/number_spin_box.h"
-#include "core/number_text.h"
 #include "controls/db_grid.h"
+#include "controls/number_spin_box.h"
 #include "controls/text_grid.h"
-#include "windows/directories/fertilizer_form.h"
+#include "core/number_text.h"
 #include "large_screen.h"
-#include "windows/solutions/name_dialog.h"
 #include "support/locale_text.h"
-#include "support/test_base.h"
-#include "support/test_dir.h"
+#include "support/program_fixture.h"
 #include "support/xls_sheet.h"
-#include "store/starter_database.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/calculator/solution_analysis_window.h"
+#include "windows/calculator/stock_solutions_window.h"
+#include "windows/solutions/solution_name_dialog.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QChart>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSpinBox>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -68,68 +59,137 @@ QString ZeroSource(const char* element) {
     return QStringLiteral("«%1»: удобрение с этим элементом получилось 0 г/л").arg(QString::fromLatin1(element));
 }
 
-// The program on the starter database with the calculator open (the first
-// crop, tomato, is current) and the fertilizers put into the solution by ">",
-// fitted by the classic least squares.
-class Session {
+// Clicks a window's button; false when there is no such button.
+bool Click(const QWidget& window, const char* button) {
+    QPushButton* b = Child<QPushButton>(window, QString::fromLatin1(button));
+    if (!b)
+        return false;
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
+}
+
+// The program on the starter database with the classic least squares.
+class Session : public ProgramFixture {
 public:
-    Session() {
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        SqlFile().exec(QStringLiteral("UPDATE t_opt SET fit_mode = 0"));
-        program_ = std::make_unique<Program>();
-        program_->messages().setMode(MessageService::Mode::Headless);
-        program_->quit = [] {};
-        program_->Form1->show();
-        QTest::mouseClick(program_->Form1->RzButton2, Qt::LeftButton);
+    Session() : ProgramFixture(Base::Starter, QStringLiteral("UPDATE t_opt SET fit_mode = 0")) {}
+
+    // Starts the program, opens the calculator (the first crop, tomato, is
+    // current) and puts the fertilizers into the solution by ">"; false when
+    // a button or a fertilizer is missing.
+    bool open() {
+        start();
+        if (!Click(program().launcher(), "RzButton2"))
+            return false;
         for (const QString& name : kFertilizers)
-            add(name);
+            if (!add(name))
+                return false;
+        return true;
     }
 
-    Program& p() { return *program_; }
-    TForm4& calc() { return *program_->Form4; }
+    Program& p() { return program(); }
+    CalculatorWindow& calc() { return program().calculator(); }
 
-    // ">" for the fertilizer, as the user presses it.
-    void add(const QString& name) {
-        DataSet& list = program_->Form2->T_Udobra;
+    // ">" for the fertilizer, as the user presses it; false when the list
+    // has no such fertilizer.
+    bool add(const QString& name) {
+        DataSet& list = data().fertilizers;
         Field* field = list.fieldByName(QStringLiteral("name_udobra"));
         for (list.first(); !list.eof() && field->asString() != name; list.next()) {
         }
-        QCOMPARE(field->asString(), name);
-        QTest::mouseClick(calc().Button1, Qt::LeftButton);
+        return field->asString() == name && Click(calc(), "Button1");
     }
 
-    // Saves the composition under the name through the name dialog.
-    void save(const QString& name) {
-        QTest::mouseClick(calc().Button5, Qt::LeftButton);
-        program_->Form5->Edit1->setText(name);
-        QTest::mouseClick(program_->Form5->Button1, Qt::LeftButton);
+    // Saves the composition under the name through the name dialog; false
+    // when a widget is missing.
+    bool save(const QString& name) {
+        SolutionNameDialog& dialog = program().nameDialog();
+        if (!Click(calc(), "Button5"))
+            return false;
+        QLineEdit* box = Child<QLineEdit>(dialog, "Edit1");
+        if (!box)
+            return false;
+        box->setText(name);
+        return Click(dialog, "Button1");
     }
 
     // The boxes of a kind shown so far: "caption|text", or only the text.
-    QStringList messages(MessageKind kind, bool captions = true) const {
+    QStringList messages(MessageKind kind, bool captions = true) {
         QStringList texts;
-        for (const ShownMessage& m : program_->messages().shown())
+        for (const ShownMessage& m : program().messages().shown())
             if (m.kind == kind)
                 texts << (captions ? m.caption + QLatin1Char('|') : QString()) + m.text;
         return texts;
     }
+};
 
-    // The folder named by SOLVANE_SCREENSHOTS, from the folder the test was
-    // started in; empty when none is named.
-    static QString& screenshots() {
-        static QString folder;
-        return folder;
+// The calculator's menus and items the mixing windows are opened from.
+struct Menus {
+    explicit Menus(const CalculatorWindow& calc)
+        : composition(Child<QMenu>(calc, "PopupMenu2")), savedLines(Child<QMenu>(calc, "PopupMenu4")),
+          targets(Child<QMenu>(calc, "PopupMenu1")), compositionStock(Child<QAction>(calc, "N11")),
+          savedStock(Child<QAction>(calc, "N12")), analysis(Child<QAction>(calc, "N13")),
+          recalculate(Child<QAction>(calc, "N4")) {}
+    bool complete() const {
+        return composition && savedLines && targets && compositionStock && savedStock && analysis && recalculate;
     }
-    static void screenshot(QWidget& window, const char* file) {
-        if (screenshots().isEmpty())
-            return;
-        QTest::qWait(50);
-        QVERIFY(window.grab().save(QDir(screenshots()).filePath(QString::fromLatin1(file))));
-    }
+    QMenu* composition;        // of the composition
+    QMenu* savedLines;         // of the saved solution's lines
+    QMenu* targets;            // of the concentrations
+    QAction* compositionStock; // "Маточные растворы..." of the composition
+    QAction* savedStock;       // "Маточные растворы..." of the saved solution
+    QAction* analysis;         // "Анализ раствора..."
+    QAction* recalculate;      // "Рассчитать" of the saved solution
+};
 
-private:
-    WorkingDirectory dir_;
-    std::unique_ptr<Program> program_;
+// The stock concentrates' widgets.
+struct StockWidgets {
+    explicit StockWidgets(const StockSolutionsWindow& stock)
+        : caption(Child<QLabel>(stock, "Label1")), concentration(Child<NumberSpinBox>(stock, "SpinEdit1")),
+          volume(Child<NumberSpinBox>(stock, "Edit1")), grid(Child<TextGrid>(stock, "StringGrid1")),
+          tankA(Child<QLabel>(stock, "Label4")), tankB(Child<QLabel>(stock, "Label5")),
+          dose(Child<QLabel>(stock, "Label6")), warnings(Child<QListWidget>(stock, "ListBox1")),
+          exportButton(Child<QPushButton>(stock, "Button1")) {}
+    bool complete() const {
+        return caption && concentration && volume && grid && tankA && tankB && dose && warnings && exportButton;
+    }
+    QLabel* caption;
+    NumberSpinBox* concentration;
+    NumberSpinBox* volume;
+    TextGrid* grid;
+    QLabel* tankA;
+    QLabel* tankB;
+    QLabel* dose;
+    QListWidget* warnings;
+    QPushButton* exportButton;
+};
+
+// The solution analysis' widgets and the parts of its chart.
+struct AnalysisWidgets {
+    explicit AnalysisWidgets(const SolutionAnalysisWindow& analysis)
+        : grid(Child<TextGrid>(analysis, "StringGrid1")), cations(Child<QLabel>(analysis, "Label1")),
+          anions(Child<QLabel>(analysis, "Label2")), conductivity(Child<QLabel>(analysis, "Label3")),
+          counting(Child<QLabel>(analysis, "Label4")), warnings(Child<QListWidget>(analysis, "ListBox1")) {
+        if (const QChart* chart = analysis.chart()) {
+            axisX = Child<QBarCategoryAxis>(*chart, "AxisX");
+            axisY = Child<QValueAxis>(*chart, "AxisY");
+            targets = Child<QBarSet>(*chart, "BarSet1");
+            results = Child<QBarSet>(*chart, "BarSet2");
+        }
+    }
+    bool complete() const {
+        return grid && cations && anions && conductivity && counting && warnings && axisX && axisY && targets &&
+               results;
+    }
+    TextGrid* grid;
+    QLabel* cations;
+    QLabel* anions;
+    QLabel* conductivity;
+    QLabel* counting;
+    QListWidget* warnings;
+    QBarCategoryAxis* axisX = nullptr;
+    QValueAxis* axisY = nullptr;
+    QBarSet* targets = nullptr;
+    QBarSet* results = nullptr;
 };
 
 } // namespace
@@ -137,70 +197,67 @@ private:
 class MixingWindowsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const QString target = qEnvironmentVariable("SOLVANE_SCREENSHOTS");
-        if (!target.isEmpty())
-            Session::screenshots() = QDir(target).absolutePath();
-    }
-
     void stockSolutions() {
         Session s;
-        TForm4& calc = s.calc();
-        TF_StockSolutions& stock = *s.p().F_StockSolutions;
-        QCOMPARE(calc.PopupMenu2->actions().last(), calc.N11);
-        QCOMPARE(calc.PopupMenu4->actions().last(), calc.N12);
-        QCOMPARE(calc.N11->text(), QStringLiteral("Маточные растворы..."));
-        QCOMPARE(calc.N12->text(), QStringLiteral("Маточные растворы..."));
-        calc.N11->trigger();
+        QVERIFY(s.open());
+        CalculatorWindow& calc = s.calc();
+        StockSolutionsWindow& stock = s.p().stockSolutions();
+        const Menus menus(calc);
+        const StockWidgets w(stock);
+        QVERIFY(menus.complete() && w.complete());
+        QCOMPARE(menus.composition->actions().last(), menus.compositionStock);
+        QCOMPARE(menus.savedLines->actions().last(), menus.savedStock);
+        QCOMPARE(menus.compositionStock->text(), QStringLiteral("Маточные растворы..."));
+        QCOMPARE(menus.savedStock->text(), QStringLiteral("Маточные растворы..."));
+        menus.compositionStock->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(&stock));
         QCOMPARE(stock.windowTitle(), QStringLiteral("Маточные растворы"));
 
-        TextGrid* grid = stock.StringGrid1;
-        QCOMPARE(stock.Label1->text(), QStringLiteral("Раствор: рабочий состав"));
-        QCOMPARE(stock.SpinEdit1->number().toDouble(), 100.0);
-        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("10"));
+        TextGrid* grid = w.grid;
+        QCOMPARE(w.caption->text(), QStringLiteral("Раствор: рабочий состав"));
+        QCOMPARE(w.concentration->number().toDouble(), 100.0);
+        QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
         QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак"}));
         QCOMPARE(Column(grid, 0), kFertilizers);
         QCOMPARE(Column(grid, 1),
                  Shown(QStringList{"0.633", "0.063", "0.292", "0.4", "0.022", "0.001", "0", "0", "0.004", "0"}));
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "Б", "Б", "А", "Б", "Б", "Б", "Б", "Б"}));
         QCOMPARE(Column(grid, 3), (QStringList{"633", "63", "292", "400", "22", "1", "0", "0", "4", "0"}));
-        QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 655 г на 10 л"));
-        QCOMPARE(stock.Label5->text(), QStringLiteral("Бак Б: 760 г на 10 л"));
-        QCOMPARE(stock.Label6->text(), QStringLiteral("На 1 л воды: по 10 мл раствора А и раствора Б"));
-        QCOMPARE(Items(stock.ListBox1),
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 10 л"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 760 г на 10 л"));
+        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 10 мл раствора А и раствора Б"));
+        QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия")}));
-        Session::screenshot(stock, "stock_solutions.png");
 
         // Twice as strong, half the volume: the same grams, half the dose.
         // Letters are not typed; a volume out of range raises nothing while it
         // is typed, is refused with its range once the edit ends, and the
         // results stay.
-        stock.SpinEdit1->setNumber(200);
-        QCOMPARE(stock.Label6->text(), QStringLiteral("На 1 л воды: по 5 мл раствора А и раствора Б"));
-        stock.Edit1->selectAll();
-        QTest::keyClicks(stock.Edit1, QStringLiteral("x0"));
-        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("0"));
+        w.concentration->setNumber(200);
+        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 5 мл раствора А и раствора Б"));
+        w.volume->selectAll();
+        QTest::keyClicks(w.volume, QStringLiteral("x0"));
+        QCOMPARE(w.volume->typedText(), QStringLiteral("0"));
         QCOMPARE(s.messages(MessageKind::Error, false), QStringList());
-        QTest::keyClick(stock.Edit1, Qt::Key_Return);
+        QTest::keyClick(w.volume, Qt::Key_Return);
         QTRY_COMPARE(s.messages(MessageKind::Error, false),
                      QStringList{QStringLiteral("Допустимо от %1 до 100000 л.").arg(FormatNumber(0.1))});
-        QCOMPARE(stock.Edit1->typedText(), QStringLiteral("10"));
-        QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 1310 г на 10 л"));
-        stock.Edit1->selectAll();
-        QTest::keyClicks(stock.Edit1, QStringLiteral("5"));
-        QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 655 г на 5 л"));
+        QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 1310 г на 10 л"));
+        w.volume->selectAll();
+        QTest::keyClicks(w.volume, QStringLiteral("5"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 5 л"));
         QCOMPARE(Column(grid, 3).at(0), QStringLiteral("633"));
 
         // Monopotassium phosphate put into tank A, as the drop-down does it.
         QVERIFY(grid->model()->setData(grid->model()->index(2, 2), QStringLiteral("А"), Qt::EditRole));
         QCOMPARE(Column(grid, 2).at(2), QStringLiteral("А"));
-        QCOMPARE(stock.Label4->text(), QStringLiteral("Бак А: 947 г на 5 л"));
-        QCOMPARE(stock.Label5->text(), QStringLiteral("Бак Б: 468 г на 5 л"));
-        QCOMPARE(Items(stock.ListBox1).last(),
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 947 г на 5 л"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 468 г на 5 л"));
+        QCOMPARE(Items(w.warnings).last(),
                  QStringLiteral("Бак А: кальций вместе с фосфатом или сульфатом — может выпасть осадок"));
 
-        QTest::mouseClick(stock.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.exportButton, Qt::LeftButton);
         QCOMPARE(s.messages(MessageKind::Information), QStringList{"Инфо|Выгружено."});
         const Sheet sheet = ReadSheet(QStringLiteral("Маточные растворы.xls"));
         QCOMPARE(sheet.size(), size_t(11));
@@ -213,42 +270,48 @@ private slots:
         // recipe now gives potassium nitrate a negative amount, which the
         // calculator draws in red.
         QSignalSpy repaints(grid->model(), &QAbstractItemModel::dataChanged);
-        s.add(QStringLiteral("Сульфат калия"));
+        QVERIFY(s.add(QStringLiteral("Сульфат калия")));
         QCOMPARE(repaints.count(), 1);
         QCOMPARE(grid->rowCount(), 11);
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "А", "Б", "А", "Б", "Б", "Б", "Б", "Б", "Б"}));
         QCOMPARE(Column(grid, 1).at(1), Shown(QStringLiteral("-0.182")));
-        QVERIFY(Items(stock.ListBox1)
+        QVERIFY(Items(w.warnings)
                     .contains("«Калиевая селитра»: отрицательное количество — это удобрение лишнее, уберите его из "
                               "раствора"));
-        QAbstractItemModel* lines = calc.dxDBGrid2->model();
+        const DBGrid* composition = Child<DBGrid>(calc, "dxDBGrid2");
+        QVERIFY(composition);
+        QAbstractItemModel* lines = composition->model();
         QCOMPARE(lines->index(1, 1).data().toString(), Shown(QStringLiteral("-0.182")));
         QCOMPARE(lines->index(1, 1).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
         QVERIFY(!lines->index(0, 1).data(Qt::ForegroundRole).isValid());
 
         // Opened again, every line is in its first tank; from the saved
         // solution's menu, the window shows the current saved solution.
-        calc.N11->trigger();
+        menus.compositionStock->trigger();
         QCOMPARE(Column(grid, 2).at(2), QStringLiteral("Б"));
-        s.save(QStringLiteral("Томат, 11 удобрений"));
-        calc.N12->trigger();
-        QCOMPARE(stock.Label1->text(), QStringLiteral("Раствор: Томат, 11 удобрений"));
+        QVERIFY(s.save(QStringLiteral("Томат, 11 удобрений")));
+        menus.savedStock->trigger();
+        QCOMPARE(w.caption->text(), QStringLiteral("Раствор: Томат, 11 удобрений"));
         QCOMPARE(Column(grid, 0).last(), QStringLiteral("Сульфат калия"));
         QCOMPARE(s.messages(MessageKind::Error).size(), 1);
     }
 
     void analysis() {
         Session s;
-        TForm4& calc = s.calc();
-        TF_Analysis& analysis = *s.p().F_Analysis;
-        QCOMPARE(calc.PopupMenu1->actions().last(), calc.N13);
-        QCOMPARE(calc.N13->text(), QStringLiteral("Анализ раствора..."));
-        calc.N13->trigger();
+        QVERIFY(s.open());
+        CalculatorWindow& calc = s.calc();
+        SolutionAnalysisWindow& analysis = s.p().analysis();
+        const Menus menus(calc);
+        const AnalysisWidgets w(analysis);
+        QVERIFY(menus.complete() && w.complete());
+        QCOMPARE(menus.targets->actions().last(), menus.analysis);
+        QCOMPARE(menus.analysis->text(), QStringLiteral("Анализ раствора..."));
+        menus.analysis->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(&analysis));
         QCOMPARE(analysis.windowTitle(), QStringLiteral("Анализ раствора"));
 
         const QStringList elements{"N", "P", "K", "Ca", "Mg", "S", "Fe", "Mn", "Zn", "B", "Cu", "Mo"};
-        TextGrid* grid = analysis.StringGrid1;
+        TextGrid* grid = w.grid;
         QCOMPARE(grid->captions(), (QStringList{"Элемент", "Необходимость", "Расчёт", "Отклонение, %"}));
         QCOMPARE(Column(grid, 0), elements);
         QCOMPARE(Column(grid, 1),
@@ -265,40 +328,38 @@ private slots:
         QCOMPARE(marked, (QStringList{"N", "P", "K", "Ca", "Mn", "Zn", "Cu", "Mo"}));
 
         // The chart: one category per row, the targets and the results.
-        QCOMPARE(analysis.AxisX->categories(), elements);
-        QCOMPARE(analysis.BarSet1->label(), QStringLiteral("Необходимость"));
-        QCOMPARE(analysis.BarSet2->label(), QStringLiteral("Расчёт"));
-        QCOMPARE(analysis.AxisY->titleText(), QStringLiteral("мг/л"));
-        QCOMPARE(analysis.BarSet1->count(), 12);
-        QCOMPARE(analysis.BarSet1->at(3), 150.0);
-        QCOMPARE(analysis.BarSet2->at(0), 106.746);
-        QVERIFY(analysis.AxisY->min() == 0 && analysis.AxisY->max() >= 150);
+        QCOMPARE(w.axisX->categories(), elements);
+        QCOMPARE(w.targets->label(), QStringLiteral("Необходимость"));
+        QCOMPARE(w.results->label(), QStringLiteral("Расчёт"));
+        QCOMPARE(w.axisY->titleText(), QStringLiteral("мг/л"));
+        QCOMPARE(w.targets->count(), 12);
+        QCOMPARE(w.targets->at(3), 150.0);
+        QCOMPARE(w.results->at(0), 106.746);
+        QVERIFY(w.axisY->min() == 0 && w.axisY->max() >= 150);
 
-        QCOMPARE(analysis.Label1->text(), Shown(QStringLiteral("Катионы: 11.89 мг-экв/л")));
-        QCOMPARE(analysis.Label2->text(), Shown(QStringLiteral("Анионы: 12.97 мг-экв/л")));
-        QCOMPARE(analysis.Label3->text(), Shown(QStringLiteral("Расчётная ЭП: 1.24 мСм/см")));
-        QCOMPARE(analysis.Label4->text(),
+        QCOMPARE(w.cations->text(), Shown(QStringLiteral("Катионы: 11.89 мг-экв/л")));
+        QCOMPARE(w.anions->text(), Shown(QStringLiteral("Анионы: 12.97 мг-экв/л")));
+        QCOMPARE(w.conductivity->text(), Shown(QStringLiteral("Расчётная ЭП: 1.24 мСм/см")));
+        QCOMPARE(w.counting->text(),
                  QStringLiteral("Азот считается нитратным, фосфор — H2PO4, сера — SO4; ЭП ≈ (катионы + анионы) / 20."));
-        QCOMPARE(Items(analysis.ListBox1),
+        QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия"),
                               ZeroSource("Zn"), ZeroSource("Cu"), ZeroSource("Mo")}));
-        Session::screenshot(analysis, "solution_analysis.png");
-        Session::screenshot(calc, "calculator.png");
 
         // A second iron chelate, with nothing but iron like the first: the
         // solve leaves out a singular value. The window follows the action
         // once, after it.
         QSignalSpy repaints(grid->model(), &QAbstractItemModel::dataChanged);
-        s.add(QStringLiteral("Хелат железа (Fe-DTPA)"));
+        QVERIFY(s.add(QStringLiteral("Хелат железа (Fe-DTPA)")));
         QCOMPARE(repaints.count(), 1);
-        QCOMPARE(Items(analysis.ListBox1).last(),
+        QCOMPARE(Items(w.warnings).last(),
                  QStringLiteral("Удобрения раствора не позволяют подобрать все элементы независимо друг от друга"));
 
         // A saved solution's concentrations: its amounts are not judged.
-        s.save(QStringLiteral("Томат"));
-        calc.N4->trigger();
-        QVERIFY(!calc.CompositionConcentrations);
-        QCOMPARE(Items(analysis.ListBox1).first(), ZeroSource("Zn"));
+        QVERIFY(s.save(QStringLiteral("Томат")));
+        menus.recalculate->trigger();
+        QVERIFY(!calc.showsComposition());
+        QCOMPARE(Items(w.warnings).first(), ZeroSource("Zn"));
         QVERIFY(s.messages(MessageKind::Error).isEmpty());
     }
 };

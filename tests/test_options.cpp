@@ -1,87 +1,138 @@
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
-#include "controls/db_spin_box.h"
-#include "large_screen.h"
-#include "windows/settings/colours.h"
-#include "windows/settings/options.h"
-#include "windows/settings/options_form.h"
 #include "core/error.h"
-#include "support/test_dir.h"
-#include "store/starter_database.h"
+#include "large_screen.h"
+#include "support/program_fixture.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/settings/colours.h"
+#include "windows/settings/options_window.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 #include <QtTest>
-#include <memory>
-#include <sqlite3.h>
+#include <array>
+#include <initializer_list>
 
 using namespace solvane;
+using test::Child;
 
 namespace {
 
-void execSql(const QString& sql) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open("base.mdb", &db), SQLITE_OK);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QString message = QString::fromUtf8(error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
-}
-
 // A started program whose options row is changed by SQL before the launcher shows.
-struct Session {
-    test::WorkingDirectory dir;
-    std::unique_ptr<Program> program;
-
-    explicit Session(const QString& optionsUpdate = QString()) {
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        if (!optionsUpdate.isEmpty())
-            execSql(optionsUpdate);
-        program = std::make_unique<Program>();
-        program->messages().setMode(MessageService::Mode::Headless);
-        program->quit = [this] { ++quits; };
-        program->Form1->show();
+struct Session : test::ProgramFixture {
+    explicit Session(const QString& optionsUpdate = QString()) : ProgramFixture(Base::Starter, optionsUpdate) {
+        start();
+        program().quit = [this] { ++quits; };
     }
-    Program& p() { return *program; }
-    TForm4& calc() { return *program->Form4; }
+    Program& p() { return program(); }
+    CalculatorWindow& calc() { return program().calculator(); }
+    // "Калькулятор" clicked on the launcher; false when there is no such button.
+    bool openCalculator() {
+        QPushButton* button = Child<QPushButton>(program().launcher(), "RzButton2");
+        if (!button)
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return true;
+    }
     int quits = 0;
 };
 
-QColor background(QWidget* w) {
+// The calculator's widgets the options decide, found by their object names.
+struct Widgets {
+    explicit Widgets(const CalculatorWindow& c) {
+        const DBGrid* saved = Child<DBGrid>(c, "dxDBGrid4");
+        const DBGrid* targets = Child<DBGrid>(c, "dxDBGrid3");
+        if (saved) {
+            kol = saved->columnByField(QStringLiteral("kol"));
+            kolTemp = saved->columnByField(QStringLiteral("kol_temp"));
+        }
+        if (targets) {
+            nameEl = targets->columnByField(QStringLiteral("name_el"));
+            vega = targets->columnByField(QStringLiteral("vega"));
+            rachet = targets->columnByField(QStringLiteral("rachet"));
+        }
+        targetGrid = Child<DBGrid>(c, "dxDBGrid3");
+        label4 = Child<QLabel>(c, "Label4");
+        label5 = Child<QLabel>(c, "Label5");
+        label9 = Child<QLabel>(c, "Label9");
+        label10 = Child<QLabel>(c, "Label10");
+        label11 = Child<QLabel>(c, "Label11");
+        label13 = Child<QLabel>(c, "Label13");
+        slider = Child<QSlider>(c, "RxSlider1");
+        strengthEdit = Child<QWidget>(c, "PanelStrengthEdit");
+        litres = Child<QWidget>(c, "dxDBSpinEdit1");
+        ppm = Child<QWidget>(c, "PanelPpm");
+        mgl = Child<QWidget>(c, "PanelMgl");
+        crops = Child<QWidget>(c, "dxDBGrid6");
+        cropNavigators = Child<QWidget>(c, "CropNavigators");
+        optionsButton = Child<QPushButton>(c, "Button7");
+    }
+    // Every one of them was found.
+    bool complete() const {
+        for (const void* w : std::initializer_list<const void*>{
+                 kol,    kolTemp, nameEl,  vega,    rachet,         targetGrid,   label4,
+                 label5, label9,  label10, label11, label13,        slider,       strengthEdit,
+                 litres, ppm,     mgl,     crops,   cropNavigators, optionsButton})
+            if (!w)
+                return false;
+        return true;
+    }
+    std::array<DBGridColumn*, 5> columns() const { return {kol, kolTemp, nameEl, vega, rachet}; }
+
+    DBGridColumn* kol = nullptr;     // the saved lines' amount
+    DBGridColumn* kolTemp = nullptr; // the saved lines' amount for the litres
+    DBGridColumn* nameEl = nullptr;  // the targets' element
+    DBGridColumn* vega = nullptr;    // the targets' target
+    DBGridColumn* rachet = nullptr;  // the targets' result
+    DBGrid* targetGrid = nullptr;
+    QLabel* label4 = nullptr;  // the results' total
+    QLabel* label5 = nullptr;  // the targets' total
+    QLabel* label9 = nullptr;  // the flowering total
+    QLabel* label10 = nullptr; // the PPM
+    QLabel* label11 = nullptr; // the PPM at the strength
+    QLabel* label13 = nullptr; // the results' total at the strength
+    QSlider* slider = nullptr;
+    QWidget* strengthEdit = nullptr;
+    QWidget* litres = nullptr;
+    QWidget* ppm = nullptr;
+    QWidget* mgl = nullptr;
+    QWidget* crops = nullptr;
+    QWidget* cropNavigators = nullptr;
+    QPushButton* optionsButton = nullptr; // "O"
+};
+
+QColor background(const QWidget* w) {
     return w->palette().color(QPalette::Window);
 }
 
-// Everything the options decide, as text, to compare two runs.
+// Everything the options decide, as text, to compare two runs; empty when a
+// widget is missing.
 QStringList optionEffects(Program& p) {
-    TForm4& c = *p.Form4;
+    const CalculatorWindow& c = p.calculator();
+    const Widgets w(c);
+    if (!w.complete())
+        return {};
     QStringList out;
-    auto column = [&out](const char* name, DBGridColumn* col) {
+    auto column = [&out](const char* name, const DBGridColumn* col) {
         out << QStringLiteral("%1 %2 %3")
                    .arg(QLatin1String(name))
                    .arg(col->isVisible())
                    .arg(col->colour().name(QColor::HexArgb));
     };
-    column("kol", c.dxDBGrid4kol);
-    column("kol_temp", c.dxDBGrid4kol_temp);
-    column("name_el", c.dxDBGrid3name_el);
-    column("vega", c.dxDBGrid3vega);
-    column("rachet", c.dxDBGrid3rachet);
-    for (QWidget* w : std::initializer_list<QWidget*>{c.Label4, c.Label5, c.Label9, c.Label10, c.Label11, c.Label13,
-                                                      c.RxSlider1, c.PanelStrengthEdit})
-        out << w->objectName() + QLatin1Char(' ') + background(w).name();
-    out << QStringLiteral("litres ") + c.dxDBSpinEdit1->palette().color(QPalette::Base).name();
-    for (QWidget* w : std::initializer_list<QWidget*>{c.PanelPpm, c.PanelMgl, c.dxDBGrid6, c.CropNavigators})
-        out << QStringLiteral("%1 hidden %2").arg(w->objectName()).arg(w->isHidden());
-    out << QStringLiteral("maximum %1 strength %2").arg(c.RxSlider1->maximum()).arg(c.strength());
-    out << QStringLiteral("timer %1").arg(p.Form1->Timer1->isActive());
-    out << QStringLiteral("O enabled %1").arg(c.Button7->isEnabled());
+    column("kol", w.kol);
+    column("kol_temp", w.kolTemp);
+    column("name_el", w.nameEl);
+    column("vega", w.vega);
+    column("rachet", w.rachet);
+    for (const QWidget* widget : std::initializer_list<const QWidget*>{w.label4, w.label5, w.label9, w.label10,
+                                                                       w.label11, w.label13, w.slider, w.strengthEdit})
+        out << widget->objectName() + QLatin1Char(' ') + background(widget).name();
+    out << QStringLiteral("litres ") + w.litres->palette().color(QPalette::Base).name();
+    for (const QWidget* widget : std::initializer_list<const QWidget*>{w.ppm, w.mgl, w.crops, w.cropNavigators})
+        out << QStringLiteral("%1 hidden %2").arg(widget->objectName()).arg(widget->isHidden());
+    out << QStringLiteral("maximum %1 strength %2").arg(w.slider->maximum()).arg(c.strength());
+    out << QStringLiteral("timer %1").arg(p.launcher().autoStartPending());
+    out << QStringLiteral("O enabled %1").arg(w.optionsButton->isEnabled());
     return out;
 }
 
@@ -124,29 +175,32 @@ private slots:
 
     void theCalculatorTakesItsColoursFromTheHolders() {
         Session s(distinctColours());
-        TForm4& c = s.calc();
+        const Widgets w(s.calc());
+        QVERIFY(w.complete());
         QVERIFY(s.p().messages().shown().empty());
         // Holder 2 ends with cl9, not cl2.
-        QCOMPARE(c.dxDBGrid4kol->colour(), plain(9));
-        QCOMPARE(c.dxDBGrid4kol_temp->colour(), plain(3));
-        QCOMPARE(c.dxDBSpinEdit1->palette().color(QPalette::Base), plain(5));
-        QCOMPARE(c.dxDBGrid3name_el->colour(), plain(6));
-        QCOMPARE(c.dxDBGrid3vega->colour(), plain(7));
-        QCOMPARE(c.dxDBGrid3rachet->colour(), plain(9));
-        for (QWidget* w : std::initializer_list<QWidget*>{c.Label11, c.Label13, c.RxSlider1, c.PanelStrengthEdit})
-            QCOMPARE(background(w), plain(1));
-        QCOMPARE(background(c.Label10), plain(9));
-        QCOMPARE(background(c.Label4), plain(9));
-        QCOMPARE(background(c.Label5), plain(7));
-        QCOMPARE(background(c.Label9), plain(8));
+        QCOMPARE(w.kol->colour(), plain(9));
+        QCOMPARE(w.kolTemp->colour(), plain(3));
+        QCOMPARE(w.litres->palette().color(QPalette::Base), plain(5));
+        QCOMPARE(w.nameEl->colour(), plain(6));
+        QCOMPARE(w.vega->colour(), plain(7));
+        QCOMPARE(w.rachet->colour(), plain(9));
+        for (const QWidget* widget :
+             std::initializer_list<const QWidget*>{w.label11, w.label13, w.slider, w.strengthEdit})
+            QCOMPARE(background(widget), plain(1));
+        QCOMPARE(background(w.label10), plain(9));
+        QCOMPARE(background(w.label4), plain(9));
+        QCOMPARE(background(w.label5), plain(7));
+        QCOMPARE(background(w.label9), plain(8));
 
         // cl2, cl4 and cl10 to cl14 colour nothing.
         const QStringList before = optionEffects(s.p());
-        execSql(QStringLiteral("UPDATE t_opt SET cl2 = 255, cl4 = 255, cl10 = 255, cl11 = 255, cl12 = 255, cl13 = "
-                               "255, cl14 = 255"));
+        QVERIFY(!before.isEmpty());
+        s.sql().exec(QStringLiteral("UPDATE t_opt SET cl2 = 255, cl4 = 255, cl10 = 255, cl11 = 255, cl12 = 255, cl13 = "
+                                    "255, cl14 = 255"));
         s.p().CloseTables();
         s.p().OpenTables();
-        ApplyOptions(s.p());
+        s.p().ApplyOptions();
         QCOMPARE(optionEffects(s.p()), before);
     }
 
@@ -154,19 +208,21 @@ private slots:
         Session s(QStringLiteral("UPDATE t_opt SET cl1 = NULL, cl9 = %1, cl5 = %2, cl7 = 0")
                       .arg(0x1FFFFFFF)
                       .arg(static_cast<int>(0x80000005)));
-        TForm4& c = s.calc();
-        QCOMPARE(background(c.Label11), QColor(Qt::black));
+        CalculatorWindow& c = s.calc();
+        const Widgets w(c);
+        QVERIFY(w.complete());
+        QCOMPARE(background(w.label11), QColor(Qt::black));
         // The text on a black background stays readable.
-        QCOMPARE(c.Label11->palette().color(QPalette::WindowText), QColor(Qt::white));
-        QVERIFY(!c.dxDBGrid3rachet->colour().isValid());
-        QVERIFY(!c.dxDBGrid4kol->colour().isValid());
-        QCOMPARE(background(c.Label10), QApplication::palette(c.Label10).color(QPalette::Window));
-        QCOMPARE(c.dxDBSpinEdit1->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
-        QCOMPARE(c.dxDBGrid3vega->colour(), QColor(Qt::black));
+        QCOMPARE(w.label11->palette().color(QPalette::WindowText), QColor(Qt::white));
+        QVERIFY(!w.rachet->colour().isValid());
+        QVERIFY(!w.kol->colour().isValid());
+        QCOMPARE(background(w.label10), QApplication::palette(w.label10).color(QPalette::Window));
+        QCOMPARE(w.litres->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+        QCOMPARE(w.vega->colour(), QColor(Qt::black));
         // So does the text in the black column: a target shows in light pixels.
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.openCalculator());
         QVERIFY(QTest::qWaitForWindowExposed(&c));
-        DBGrid* grid = c.dxDBGrid3;
+        DBGrid* grid = w.targetGrid;
         const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         QVERIFY(!grid->model()->index(1, 1).data().toString().isEmpty());
         const QImage image = grid->viewport()->grab(cell).toImage();
@@ -180,30 +236,37 @@ private slots:
     void theSliderMaximumFollowsMaxim() {
         {
             Session s(QStringLiteral("UPDATE t_opt SET maxim = 0"));
-            QCOMPARE(s.calc().RxSlider1->maximum(), 250);
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
+            QCOMPARE(w.slider->maximum(), 250);
             QCOMPARE(s.calc().strength(), 100);
         }
         {
             Session s(QStringLiteral("UPDATE t_opt SET maxim = -20"));
-            QCOMPARE(s.calc().RxSlider1->maximum(), 250);
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
+            QCOMPARE(w.slider->maximum(), 250);
         }
         {
             Session s(QStringLiteral("UPDATE t_opt SET maxim = NULL"));
-            QCOMPARE(s.calc().RxSlider1->maximum(), 250);
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
+            QCOMPARE(w.slider->maximum(), 250);
         }
         {
             Session s(QStringLiteral("UPDATE t_opt SET maxim = 80; INSERT INTO t_rachet (id_udobra, kol) "
                                      "SELECT id_udobra, 1 FROM t_udobra WHERE ppm > 0 LIMIT 2"));
-            QCOMPARE(s.calc().RxSlider1->maximum(), 80);
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
+            QCOMPARE(w.slider->maximum(), 80);
             QCOMPARE(s.calc().strength(), 80);
-            QCOMPARE(s.calc().RxSlider1->value(), 80);
+            QCOMPARE(w.slider->value(), 80);
             QVERIFY(s.p().messages().shown().empty());
             // The totals follow the lowered strength: the PPM at strength is 80 % of the PPM.
-            const double ppm =
-                s.calc().Label10->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            const double ppm = w.label10->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
             const double atStrength =
-                s.calc().Label11->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
-            QVERIFY2(ppm > 0, qPrintable(s.calc().Label10->text()));
+                w.label11->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+            QVERIFY2(ppm > 0, qPrintable(w.label10->text()));
             QVERIFY(qAbs(atStrength - 0.8 * ppm) < 0.01);
         }
     }
@@ -211,44 +274,47 @@ private slots:
     void columnsStripsAndTheCropPaneFollowTheirFields() {
         {
             Session s; // the starter options show everything
-            TForm4& c = s.calc();
-            for (DBGridColumn* col :
-                 {c.dxDBGrid4kol, c.dxDBGrid4kol_temp, c.dxDBGrid3name_el, c.dxDBGrid3vega, c.dxDBGrid3rachet})
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
+            for (const DBGridColumn* col : w.columns())
                 QVERIFY(col->isVisible());
-            for (QWidget* w : std::initializer_list<QWidget*>{c.PanelPpm, c.PanelMgl, c.dxDBGrid6, c.CropNavigators})
-                QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
-            QVERIFY(!s.p().Form1->Timer1->isActive());
-            QVERIFY(!c.Button7->isEnabled());
+            for (const QWidget* widget : std::initializer_list<const QWidget*>{w.ppm, w.mgl, w.crops, w.cropNavigators})
+                QVERIFY2(!widget->isHidden(), qPrintable(widget->objectName()));
+            QVERIFY(!s.p().launcher().autoStartPending());
+            QVERIFY(!w.optionsButton->isEnabled());
         }
         Session s(QStringLiteral("UPDATE t_opt SET c31 = 0, c34 = 0, c21 = 0, ppm1 = 0, ppm2 = 0, kult = 0"));
-        TForm4& c = s.calc();
-        QVERIFY(!c.dxDBGrid3name_el->isVisible());
-        QVERIFY(!c.dxDBGrid3rachet->isVisible());
-        QVERIFY(!c.dxDBGrid4kol->isVisible());
-        QVERIFY(c.dxDBGrid4kol_temp->isVisible());
-        QVERIFY(c.dxDBGrid3vega->isVisible());
-        QVERIFY(c.PanelPpm->isHidden());
-        QVERIFY(c.PanelMgl->isHidden());
-        QVERIFY(c.dxDBGrid6->isHidden());
-        QVERIFY(c.CropNavigators->isHidden());
+        CalculatorWindow& c = s.calc();
+        const Widgets w(c);
+        QVERIFY(w.complete());
+        QVERIFY(!w.nameEl->isVisible());
+        QVERIFY(!w.rachet->isVisible());
+        QVERIFY(!w.kol->isVisible());
+        QVERIFY(w.kolTemp->isVisible());
+        QVERIFY(w.vega->isVisible());
+        QVERIFY(w.ppm->isHidden());
+        QVERIFY(w.mgl->isHidden());
+        QVERIFY(w.crops->isHidden());
+        QVERIFY(w.cropNavigators->isHidden());
         // For the whole run: opening and closing the calculator keeps them hidden.
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.openCalculator());
         QVERIFY(c.isVisible());
         c.close();
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QVERIFY(!c.dxDBGrid3name_el->isVisible() && !c.dxDBGrid3rachet->isVisible());
-        QVERIFY(!c.PanelPpm->isVisible() && !c.PanelMgl->isVisible() && !c.dxDBGrid6->isVisible());
-        QVERIFY(!c.Button7->isEnabled());
+        QVERIFY(s.openCalculator());
+        QVERIFY(!w.nameEl->isVisible() && !w.rachet->isVisible());
+        QVERIFY(!w.ppm->isVisible() && !w.mgl->isVisible() && !w.crops->isVisible());
+        QVERIFY(!w.optionsButton->isEnabled());
     }
 
     void avtoOpensTheCalculatorOnce() {
         Session s(QStringLiteral("UPDATE t_opt SET avto = 1"));
-        QVERIFY(s.p().Form1->Timer1->isActive());
+        QVERIFY(s.p().launcher().autoStartPending());
         QVERIFY(!s.calc().isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(s.calc().isVisible(), 2000);
-        QVERIFY(!s.p().Form1->Timer1->isActive());
+        // Once: the timer stopped with its tick, so nothing shows it again.
+        QVERIFY(!s.p().launcher().autoStartPending());
         s.calc().hide();
-        QTest::qWait(250);
+        QCoreApplication::processEvents();
         QVERIFY(!s.calc().isVisible());
         // Closing the calculator then ends the program.
         s.calc().showWindow();
@@ -260,24 +326,25 @@ private slots:
     void anEmptyTableReadsAsEmptyFieldsAndOnlyTheFirstRowCounts() {
         {
             Session s(QStringLiteral("DELETE FROM t_opt"));
-            TForm4& c = s.calc();
+            const Widgets w(s.calc());
+            QVERIFY(w.complete());
             QVERIFY(s.p().messages().shown().empty());
-            for (DBGridColumn* col :
-                 {c.dxDBGrid4kol, c.dxDBGrid4kol_temp, c.dxDBGrid3name_el, c.dxDBGrid3vega, c.dxDBGrid3rachet}) {
+            for (const DBGridColumn* col : w.columns()) {
                 QVERIFY(!col->isVisible());
                 QCOMPARE(col->colour(), QColor(Qt::black));
             }
-            QVERIFY(c.PanelPpm->isHidden() && c.PanelMgl->isHidden() && c.dxDBGrid6->isHidden());
-            QCOMPARE(c.RxSlider1->maximum(), 250);
-            QCOMPARE(background(c.Label4), QColor(Qt::black));
-            QVERIFY(!s.p().Form1->Timer1->isActive());
+            QVERIFY(w.ppm->isHidden() && w.mgl->isHidden() && w.crops->isHidden());
+            QCOMPARE(w.slider->maximum(), 250);
+            QCOMPARE(background(w.label4), QColor(Qt::black));
+            QVERIFY(!s.p().launcher().autoStartPending());
         }
         Session s(QStringLiteral("INSERT INTO t_opt (c31, avto, maxim, cl9) VALUES (0, 1, 10, 255)"));
-        TForm4& c = s.calc();
-        QVERIFY(c.dxDBGrid3name_el->isVisible());
-        QVERIFY(!s.p().Form1->Timer1->isActive());
-        QCOMPARE(c.RxSlider1->maximum(), 250);
-        QCOMPARE(c.dxDBGrid3rachet->colour(), QColor(0xD0, 0xFF, 0xD0));
+        const Widgets w(s.calc());
+        QVERIFY(w.complete());
+        QVERIFY(w.nameEl->isVisible());
+        QVERIFY(!s.p().launcher().autoStartPending());
+        QCOMPARE(w.slider->maximum(), 250);
+        QCOMPARE(w.rachet->colour(), QColor(0xD0, 0xFF, 0xD0));
     }
 
     void fieldsWithoutEffectChangeNothing() {
@@ -287,6 +354,7 @@ private slots:
                                      "c37 = %1, c38 = %1, c39 = %1")
                           .arg(value));
             effects[value] = optionEffects(s.p());
+            QVERIFY(!effects[value].isEmpty());
         }
         QCOMPARE(effects[0], effects[1]);
     }
@@ -294,15 +362,15 @@ private slots:
     void aReadErrorStopsApplyOptionsBeforeItChangesAnything() {
         Session s(distinctColours());
         const QStringList before = optionEffects(s.p());
-        s.p().Form18->ADOTable1.close();
-        execSql(QStringLiteral("UPDATE t_opt SET cl9 = 255, kult = 0"));
-        QVERIFY_THROWS_EXCEPTION(Error, ApplyOptions(s.p()));
+        QVERIFY(!before.isEmpty());
+        s.data().options.close();
+        s.sql().exec(QStringLiteral("UPDATE t_opt SET cl9 = 255, kult = 0"));
+        QVERIFY_THROWS_EXCEPTION(Error, s.p().ApplyOptions());
         QCOMPARE(optionEffects(s.p()), before);
-        QVERIFY(!s.p().Form18->isVisible());
+        QVERIFY(!s.p().optionsWindow().isVisible());
     }
 
-    // The colours reach the screen. With SOLVANE_SCREENSHOTS naming a folder,
-    // the calculator is also saved there as calculator_colours.png.
+    // The colours reach the screen.
     void coloursShowOnTheCalculator() {
         Session s(
             QStringLiteral("UPDATE t_opt SET cl1 = %1, cl3 = %2, cl5 = %3, cl6 = %4, cl7 = %5, cl8 = %6, cl9 = %7")
@@ -319,16 +387,15 @@ private slots:
                            "SELECT id_udobra, 0.25 * id_udobra, 1 FROM t_udobra WHERE id_udobra <= 4;"
                            "INSERT INTO t_rachet (id_udobra, kol) SELECT id_udobra, 0.5 FROM t_udobra "
                            "WHERE id_udobra <= 3"));
-        TForm4& c = s.calc();
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        CalculatorWindow& c = s.calc();
+        const Widgets w(c);
+        QVERIFY(w.complete());
+        QVERIFY(s.openCalculator());
         QVERIFY(QTest::qWaitForWindowExposed(&c));
         const QImage image = c.grab().toImage();
-        auto centreOf = [&c](QWidget* w) { return w->mapTo(&c, QPoint(2, w->height() / 2)); };
-        QCOMPARE(QColor(image.pixel(centreOf(c.Label10))), QColor(0xA0, 0xF0, 0xA0));
-        QCOMPARE(QColor(image.pixel(centreOf(c.Label9))), QColor(0xFF, 0xC8, 0xB0));
-        const QString folder = qEnvironmentVariable("SOLVANE_SCREENSHOTS");
-        if (!folder.isEmpty())
-            QVERIFY(image.save(QDir(folder).filePath(QStringLiteral("calculator_colours.png"))));
+        auto centreOf = [&c](const QWidget* widget) { return widget->mapTo(&c, QPoint(2, widget->height() / 2)); };
+        QCOMPARE(QColor(image.pixel(centreOf(w.label10))), QColor(0xA0, 0xF0, 0xA0));
+        QCOMPARE(QColor(image.pixel(centreOf(w.label9))), QColor(0xFF, 0xC8, 0xB0));
     }
 };
 

@@ -1,40 +1,37 @@
 #include "controls/db_grid.h"
-#include "app/launcher_form.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
 #include "controls/splitter.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "large_screen.h"
-#include "windows/settings/window_sizes.h"
 #include "core/error.h"
 #include "core/number_text.h"
+#include "large_screen.h"
 #include "support/file_size_limit.h"
-#include "support/test_dir.h"
-#include "store/starter_database.h"
+#include "support/program_fixture.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/directories/element_directory.h"
+#include "windows/directories/fertilizer_directory.h"
+#include "windows/settings/window_sizes.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QHeaderView>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
-#include <memory>
+#include <array>
 
 using namespace solvane;
+using test::Child;
 
 namespace {
 
 const QByteArray kDefaults =
     "0\r\n0\r\n0\r\n630\r\n465\r\n603\r\n627\r\n738\r\n936\r\n230\r\n577\r\n355\r\n258\r\n307\r\n416\r\n";
 
-void writeSizeFile(const QByteArray& bytes) {
+// Writes size.ini whole; false when it cannot.
+bool writeSizeFile(const QByteArray& bytes) {
     QFile file(QStringLiteral("size.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 QByteArray readSizeFile() {
@@ -60,19 +57,21 @@ QList<QByteArray> defaultLines() {
 
 // The nine window values and six splitter positions in the file's order of lines 4 to 15.
 QList<int> appliedValues(Program& p) {
-    const QSize e = p.Form3->outerSize(), f = p.Form2->outerSize(), c = p.Form4->outerSize();
+    const QSize e = p.elementDirectory().outerSize(), f = p.fertilizerDirectory().outerSize(),
+                c = p.calculator().outerSize();
+    const auto splitters = p.calculator().splitters();
     return {e.height(),
             e.width(),
             f.height(),
             f.width(),
             c.height(),
             c.width(),
-            p.Form2->RzSplitter1->position(),
-            p.Form4->RzSplitter1->position(),
-            p.Form4->RzSplitter2->position(),
-            p.Form4->RzSplitter3->position(),
-            p.Form4->RzSplitter4->position(),
-            p.Form4->RzSplitter5->position()};
+            p.fertilizerDirectory().listSplitter()->position(),
+            splitters[0]->position(),
+            splitters[1]->position(),
+            splitters[2]->position(),
+            splitters[3]->position(),
+            splitters[4]->position()};
 }
 
 QList<int> defaultValues() {
@@ -87,27 +86,36 @@ int openDescriptors() {
     return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
-// A started program in a fresh working directory: the starter database, an
-// optional size file, and the launcher shown.
-struct Session {
-    test::WorkingDirectory dir;
-    std::unique_ptr<Program> program;
+// The launcher's buttons.
+constexpr const char* kElements = "RzButton3";
+constexpr const char* kFertilizers = "RzButton1";
+constexpr const char* kCalculator = "RzButton2";
 
-    explicit Session(const QByteArray& sizes = QByteArray()) {
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
-        if (!sizes.isNull())
-            writeSizeFile(sizes);
-        program = std::make_unique<Program>();
-        program->messages().setMode(MessageService::Mode::Headless);
-        program->quit = [] {};
-        program->Form1->show();
+// A program on the starter base in a fresh working directory, started by
+// begin() after an optional size file is written.
+struct Session : test::ProgramFixture {
+    // Writes the size file when one is given, then starts the program (the
+    // launcher shown); false when the file cannot be written.
+    bool begin(const QByteArray& sizes = QByteArray()) {
+        if (!sizes.isNull() && !writeSizeFile(sizes))
+            return false;
+        start();
+        return true;
     }
-    Program& p() { return *program; }
-    QStringList messages() const {
-        QStringList texts;
-        for (const ShownMessage& m : program->messages().shown())
-            texts << m.text;
-        return texts;
+    Program& p() { return program(); }
+    CalculatorWindow& calc() { return program().calculator(); }
+    FertilizerDirectory& fertilizers() { return program().fertilizerDirectory(); }
+    ElementDirectory& elements() { return program().elementDirectory(); }
+    std::array<Form*, 3> remembered() { return {&fertilizers(), &elements(), &calc()}; }
+    RememberedWindows windows() { return program().rememberedWindows(); }
+    QStringList messages() const { return messageTexts(); }
+    // A click on one of the launcher's buttons; false when there is no such button.
+    bool click(const char* button) {
+        QPushButton* b = Child<QPushButton>(program().launcher(), QString::fromLatin1(button));
+        if (!b)
+            return false;
+        QTest::mouseClick(b, Qt::LeftButton);
+        return true;
     }
 };
 
@@ -118,19 +126,19 @@ class WindowSizesTest : public QObject {
 private slots:
     void aMissingFileIsCreatedWithTheDefaultsAndApplied() {
         Session s;
+        QVERIFY(s.begin());
         QVERIFY(s.messages().isEmpty());
         QCOMPARE(readSizeFile(), kDefaults);
         // Applied to the hidden windows, and shown as applied.
-        for (Form* f : {static_cast<Form*>(s.p().Form2.get()), static_cast<Form*>(s.p().Form3.get()),
-                        static_cast<Form*>(s.p().Form4.get())})
+        for (Form* f : s.remembered())
             QVERIFY(!f->isVisible() && !maximized(*f));
         // Saved as they were applied, while still hidden.
-        SaveSizes(s.p());
+        SaveSizes(s.windows());
         QCOMPARE(readSizeFile(), kDefaults);
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QVERIFY(s.p().Form4->isVisible());
+        QVERIFY(s.click(kElements));
+        QVERIFY(s.click(kFertilizers));
+        QVERIFY(s.click(kCalculator));
+        QVERIFY(s.calc().isVisible());
         QCOMPARE(appliedValues(s.p()), defaultValues());
         QVERIFY(s.messages().isEmpty());
     }
@@ -141,15 +149,16 @@ private slots:
         lines[7] = "0700 px"; // calculator height: 700
         lines[5] = "-1234";   // fertilizer height: -123, no size: the default
         lines[14] = "0399x";  // splitter 5: 399
-        Session s(sizeFile(lines));
+        Session s;
+        QVERIFY(s.begin(sizeFile(lines)));
         QVERIFY2(s.messages().isEmpty(), qPrintable(s.messages().join('\n')));
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QCOMPARE(s.p().Form4->outerSize(), QSize(1234, 700));
-        QCOMPARE(s.p().Form4->RzSplitter5->position(), 399);
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
-        QCOMPARE(s.p().Form2->outerSize().height(), 603);
+        QVERIFY(s.click(kCalculator));
+        QCOMPARE(s.calc().outerSize(), QSize(1234, 700));
+        QCOMPARE(s.calc().splitters()[4]->position(), 399);
+        QVERIFY(s.click(kFertilizers));
+        QCOMPARE(s.fertilizers().outerSize().height(), 603);
         // An unchanged save writes what was applied, whole.
-        SaveSizes(s.p());
+        SaveSizes(s.windows());
         QList<QByteArray> saved = readSizeFile().split('\n');
         QCOMPARE(saved.size(), 16);
         QCOMPARE(saved.at(8), QByteArray("1234\r"));
@@ -162,19 +171,20 @@ private slots:
         lines[8] = "1000";
         for (const QByteArray& bytes : {QByteArray("\xEF\xBB\xBF") + lines.join("\n"), lines.join("\r"),
                                         lines.join("\r\n"), lines.join("\n\r")}) {
-            Session s(bytes);
+            Session s;
+            QVERIFY(s.begin(bytes));
             if (bytes.contains("\n\r")) {
                 // LF then CR is two line ends: every other line is empty and
                 // falls back to its default; the windows open all the same.
                 QVERIFY(s.messages().isEmpty());
-                QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-                QVERIFY(s.p().Form4->isVisible());
+                QVERIFY(s.click(kCalculator));
+                QVERIFY(s.calc().isVisible());
                 continue;
             }
             QVERIFY2(s.messages().isEmpty(), qPrintable(s.messages().join('\n')));
-            QVERIFY(maximized(*s.p().Form3));
-            QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-            QCOMPARE(s.p().Form4->outerSize().width(), 1000);
+            QVERIFY(maximized(s.elements()));
+            QVERIFY(s.click(kCalculator));
+            QCOMPARE(s.calc().outerSize().width(), 1000);
         }
     }
 
@@ -183,70 +193,71 @@ private slots:
         lines[0] = "1 ";
         lines[1] = "1";
         lines[2] = "+1";
-        Session s(sizeFile(lines));
-        QVERIFY(!maximized(*s.p().Form3));
-        QVERIFY(maximized(*s.p().Form2));
-        QVERIFY(!maximized(*s.p().Form4));
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
-        QVERIFY(s.p().Form2->isVisible() && maximized(*s.p().Form2));
+        Session s;
+        QVERIFY(s.begin(sizeFile(lines)));
+        QVERIFY(!maximized(s.elements()));
+        QVERIFY(maximized(s.fertilizers()));
+        QVERIFY(!maximized(s.calc()));
+        QVERIFY(s.click(kFertilizers));
+        QVERIFY(s.fertilizers().isVisible() && maximized(s.fertilizers()));
 
         // Maximized during the run: a "0" in the file leaves it maximized.
-        s.p().Form4->showWindow();
-        s.p().Form4->setWindowState(Qt::WindowMaximized);
-        QTRY_VERIFY(maximized(*s.p().Form4));
-        const QSize whileMaximized = s.p().Form4->outerSize();
-        writeSizeFile(kDefaults);
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
+        s.calc().showWindow();
+        s.calc().setWindowState(Qt::WindowMaximized);
+        QTRY_VERIFY(maximized(s.calc()));
+        const QSize whileMaximized = s.calc().outerSize();
+        QVERIFY(writeSizeFile(kDefaults));
+        QVERIFY(s.click(kElements));
         QVERIFY(s.messages().isEmpty());
-        QVERIFY(maximized(*s.p().Form2));
-        QVERIFY(maximized(*s.p().Form4));
+        QVERIFY(maximized(s.fertilizers()));
+        QVERIFY(maximized(s.calc()));
         // Its size is not changed while it is maximized; the others are.
-        QCOMPARE(s.p().Form4->outerSize(), whileMaximized);
-        QCOMPARE(s.p().Form3->outerSize(), QSize(465, 630));
+        QCOMPARE(s.calc().outerSize(), whileMaximized);
+        QCOMPARE(s.elements().outerSize(), QSize(465, 630));
 
         // Saved as maximized, and maximized again at the next start.
-        SaveSizes(s.p());
+        SaveSizes(s.windows());
         const QList<QByteArray> saved = readSizeFile().split('\n');
         QCOMPARE(saved.mid(0, 3), (QList<QByteArray>{"0\r", "1\r", "1\r"}));
         const QByteArray file = readSizeFile();
-        s.program.reset();
-        s.program = std::make_unique<Program>();
-        s.p().messages().setMode(MessageService::Mode::Headless);
-        s.p().Form1->show();
-        QVERIFY(maximized(*s.p().Form2) && maximized(*s.p().Form4) && !maximized(*s.p().Form3));
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QVERIFY(s.p().Form4->isVisible() && s.p().Form4->isMaximized());
+        s.stop();
+        s.start();
+        QVERIFY(maximized(s.fertilizers()) && maximized(s.calc()) && !maximized(s.elements()));
+        QVERIFY(s.click(kCalculator));
+        QVERIFY(s.calc().isVisible() && s.calc().isMaximized());
         QCOMPARE(readSizeFile(), file);
     }
 
     void aLauncherButtonResetsTheCalculatorToItsSavedSize() {
         Session s;
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        TForm4& calc = *s.p().Form4;
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        CalculatorWindow& calc = s.calc();
         calc.resize(700, 500);
-        calc.RzSplitter1->setPosition(300);
-        calc.RzSplitter5->setPosition(200);
+        calc.splitters()[0]->setPosition(300);
+        calc.splitters()[4]->setPosition(200);
         QVERIFY(appliedValues(s.p()) != defaultValues());
         // Any of the three buttons reloads all three windows.
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
+        QVERIFY(s.click(kElements));
         QVERIFY(calc.isVisible());
         QCOMPARE(calc.outerSize(), QSize(936, 738));
         QCOMPARE(appliedValues(s.p()).mid(7), defaultValues().mid(7));
-        SaveSizes(s.p());
+        SaveSizes(s.windows());
         QCOMPARE(readSizeFile(), kDefaults);
         QVERIFY(s.messages().isEmpty());
     }
 
     void closingAWindowSavesAndReloadsTheSizes() {
         Session s;
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        TForm4& calc = *s.p().Form4;
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        QVERIFY(s.click(kElements));
+        CalculatorWindow& calc = s.calc();
         calc.resize(calc.size() + QSize(40, 30));
-        calc.RzSplitter2->setPosition(300);
+        calc.splitters()[1]->setPosition(300);
         const QSize resized = calc.outerSize();
-        s.p().Form3->resize(s.p().Form3->size() + QSize(10, 20));
-        const QSize elements = s.p().Form3->outerSize();
+        s.elements().resize(s.elements().size() + QSize(10, 20));
+        const QSize elements = s.elements().outerSize();
         calc.close();
         QVERIFY2(s.messages().isEmpty(), qPrintable(s.messages().join('\n')));
         QVERIFY(!calc.isVisible());
@@ -258,9 +269,9 @@ private slots:
         QCOMPARE(saved.at(8), QByteArray::number(resized.width()) + '\r');
         QCOMPARE(saved.at(11), QByteArray("300\r"));
         // Shown again at the size it was closed with.
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.click(kCalculator));
         QCOMPARE(calc.outerSize(), resized);
-        QCOMPARE(calc.RzSplitter2->position(), 300);
+        QCOMPARE(calc.splitters()[1]->position(), 300);
     }
 
     // A calculator squeezed far below its minimum (as a window manager may
@@ -269,8 +280,9 @@ private slots:
     // least, and the splitters return to where they were.
     void squeezedPanesRecover() {
         Session s;
-        TForm4& c = *s.p().Form4;
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.begin());
+        CalculatorWindow& c = s.calc();
+        QVERIFY(s.click(kCalculator));
         QVERIFY(QTest::qWaitForWindowExposed(&c));
         const QList<int> before = appliedValues(s.p()).mid(7);
         c.resize(200, 150); // the window's minimum holds
@@ -280,8 +292,10 @@ private slots:
         c.resize(936, 738);
         QTRY_COMPARE(c.size(), QSize(936, 738));
         QCOMPARE(appliedValues(s.p()).mid(7), before);
-        const int row = c.dxDBGrid3->verticalHeader()->defaultSectionSize();
-        QVERIFY(c.dxDBGrid3->viewport()->height() >= 3 * row);
+        const DBGrid* targets = Child<DBGrid>(c, "dxDBGrid3");
+        QVERIFY(targets);
+        const int row = targets->verticalHeader()->defaultSectionSize();
+        QVERIFY(targets->viewport()->height() >= 3 * row);
         for (Splitter* splitter : c.findChildren<Splitter*>())
             for (int i = 0; i < splitter->count(); ++i) {
                 const QWidget* pane = splitter->widget(i);
@@ -294,9 +308,10 @@ private slots:
 
     void closingTheLauncherWritesNothing() {
         Session s;
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        s.p().Form4->resize(500, 400);
-        s.p().Form1->close();
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        s.calc().resize(500, 400);
+        s.p().launcher().close();
         QCOMPARE(readSizeFile(), kDefaults);
     }
 
@@ -304,24 +319,25 @@ private slots:
     // to its default; every other value is applied and the window opens.
     void anUnreadableValueFallsBackToItsDefault() {
         Session s;
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kElements));
+        QVERIFY(s.click(kFertilizers));
         QList<QByteArray> lines = defaultLines();
         lines[3] = "700";
         lines[6] = "800";
         lines[7] = "7x0"; // calculator height
         lines[8] = "900";
-        writeSizeFile(sizeFile(lines));
+        QVERIFY(writeSizeFile(sizeFile(lines)));
         const int fd = openDescriptors();
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.click(kCalculator));
         QVERIFY(s.messages().isEmpty());
-        QVERIFY(s.p().Form4->isVisible());
-        QCOMPARE(s.p().Form3->outerSize().height(), 700);
-        QCOMPARE(s.p().Form2->outerSize().width(), 800);
-        QCOMPARE(s.p().Form4->outerSize(), QSize(900, 738));
+        QVERIFY(s.calc().isVisible());
+        QCOMPARE(s.elements().outerSize().height(), 700);
+        QCOMPARE(s.fertilizers().outerSize().width(), 800);
+        QCOMPARE(s.calc().outerSize(), QSize(900, 738));
         // The file was released: a save rewrites it whole, with the values in use.
         QCOMPARE(openDescriptors(), fd);
-        SaveSizes(s.p());
+        SaveSizes(s.windows());
         QCOMPARE(readSizeFile().split('\n').at(7), QByteArray("738\r"));
 
         // A short file, "1e9" for a width and a negative splitter position:
@@ -330,37 +346,38 @@ private slots:
         lines[4] = "1e9";
         lines << "936"
               << "-50";
-        writeSizeFile(sizeFile(lines));
-        LoadSizes(s.p());
+        QVERIFY(writeSizeFile(sizeFile(lines)));
+        LoadSizes(s.windows());
         QVERIFY(s.messages().isEmpty());
-        QCOMPARE(s.p().Form3->outerSize(), QSize(465, 630));
-        QCOMPARE(s.p().Form2->RzSplitter1->position(), 230);
-        QCOMPARE(s.p().Form4->RzSplitter5->position(), 416);
+        QCOMPARE(s.elements().outerSize(), QSize(465, 630));
+        QCOMPARE(s.fertilizers().listSplitter()->position(), 230);
+        QCOMPARE(s.calc().splitters()[4]->position(), 416);
     }
 
     void aFileThatCannotBeReadOrWrittenIsReported() {
         Session s;
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
-        QVERIFY(s.p().Form2->isVisible());
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kFertilizers));
+        QVERIFY(s.fertilizers().isVisible());
         // A directory in the file's place can be neither opened nor written, even by root.
         QVERIFY(QFile::remove(QStringLiteral("size.ini")));
         QVERIFY(QDir().mkdir(QStringLiteral("size.ini")));
-        s.p().Form2->close();
-        QVERIFY(s.p().Form2->isVisible());
+        s.fertilizers().close();
+        QVERIFY(s.fertilizers().isVisible());
         QCOMPARE(s.messages().size(), 1);
         QVERIFY2(s.messages().at(0).contains(QStringLiteral("size.ini")), qPrintable(s.messages().at(0)));
-        QVERIFY(s.p().Form4->ADOTable3.isActive()); // the close stopped before the data sets were closed
+        QVERIFY(s.data().crops.isActive()); // the close stopped before the data sets were closed
 
         s.p().messages().clearShown();
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
+        QVERIFY(s.click(kCalculator));
         QCOMPARE(s.messages().size(), 1);
         QVERIFY(s.messages().at(0).contains(QStringLiteral("size.ini")));
-        QVERIFY(!s.p().Form4->isVisible());
+        QVERIFY(!s.calc().isVisible());
 
         // Once the file can be written again, the close goes through.
         QVERIFY(QDir().rmdir(QStringLiteral("size.ini")));
-        s.p().Form2->close();
-        QVERIFY(!s.p().Form2->isVisible());
+        s.fertilizers().close();
+        QVERIFY(!s.fertilizers().isVisible());
         QCOMPARE(readSizeFile().split('\n').size(), 16);
     }
 
@@ -371,8 +388,9 @@ private slots:
     // written as usual.
     void aWriteThatFailsLeavesTheFileWhole() {
         Session s;
-        TForm2& fertilizers = *s.p().Form2;
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
+        QVERIFY(s.begin());
+        FertilizerDirectory& fertilizers = s.fertilizers();
+        QVERIFY(s.click(kFertilizers));
         QVERIFY(fertilizers.isVisible());
         fertilizers.resize(fertilizers.width() + 40, fertilizers.height());
         const QStringList before = QDir().entryList(QDir::Files);
@@ -393,16 +411,16 @@ private slots:
         QVERIFY(QFile::remove(QStringLiteral("size.ini")));
         {
             const test::FileSizeLimit full(0);
-            QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
+            QVERIFY(s.click(kElements));
         }
-        QVERIFY(!s.p().Form3->isVisible());
+        QVERIFY(!s.elements().isVisible());
         QVERIFY(!QFile::exists(QStringLiteral("size.ini")));
         QCOMPARE(s.messages().size(), 1);
         QVERIFY(s.messages().at(0).startsWith(QStringLiteral("Не удалось записать файл «%1»: ").arg(shown)));
 
         // With room again: created with the defaults, then saved.
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        QVERIFY(s.p().Form3->isVisible());
+        QVERIFY(s.click(kElements));
+        QVERIFY(s.elements().isVisible());
         QCOMPARE(readSizeFile(), kDefaults);
         fertilizers.resize(fertilizers.width() + 40, fertilizers.height()); // the button applied the saved size
         fertilizers.close();
@@ -418,32 +436,34 @@ private slots:
         lines[5] = "9999"; // fertilizer directory height
         lines[6] = "9999"; // its width
         lines[9] = "-50";  // fertilizer splitter
-        Session s(sizeFile(lines));
+        Session s;
+        QVERIFY(s.begin(sizeFile(lines)));
         QVERIFY(s.messages().isEmpty());
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton);
-        const QRect screen = s.p().Form2->screen()->availableGeometry();
-        for (Form* f : {static_cast<Form*>(s.p().Form2.get()), static_cast<Form*>(s.p().Form3.get())}) {
+        QVERIFY(s.click(kElements));
+        QVERIFY(s.click(kFertilizers));
+        const QRect screen = s.fertilizers().screen()->availableGeometry();
+        for (Form* f : {static_cast<Form*>(&s.fertilizers()), static_cast<Form*>(&s.elements())}) {
             const QRect frame = f->frameGeometry();
             QVERIFY2(screen.contains(frame), qPrintable(f->objectName()));
             QVERIFY(f->width() >= f->minimumSizeHint().width() && f->height() >= f->minimumSizeHint().height());
             QVERIFY(f->width() >= 100 && f->height() >= 100);
         }
-        QCOMPARE(s.p().Form2->outerSize(), screen.size());
-        QVERIFY(s.p().Form2->RzSplitter1->position() >= 0);
+        QCOMPARE(s.fertilizers().outerSize(), screen.size());
+        QVERIFY(s.fertilizers().listSplitter()->position() >= 0);
 
         // A visible window made larger is kept on the screen.
-        s.p().Form3->move(screen.right() - 300, screen.bottom() - 300);
-        writeSizeFile(sizeFile(defaultLines()));
-        QTest::mouseClick(s.p().Form1->RzButton3, Qt::LeftButton);
-        QVERIFY(screen.contains(s.p().Form3->frameGeometry()));
-        QCOMPARE(s.p().Form3->outerSize(), QSize(465, 630));
+        s.elements().move(screen.right() - 300, screen.bottom() - 300);
+        QVERIFY(writeSizeFile(sizeFile(defaultLines())));
+        QVERIFY(s.click(kElements));
+        QVERIFY(screen.contains(s.elements().frameGeometry()));
+        QCOMPARE(s.elements().outerSize(), QSize(465, 630));
     }
 
     // Generated files of every kind never crash LoadSizes, never keep the
     // file open, and always end with usable windows.
     void loadingArbitraryFilesAlwaysEndsInUsableWindows() {
         Session s;
+        QVERIFY(s.begin());
         Program& p = s.p();
         QRandomGenerator random(20240607);
         const QList<QByteArray> valid = defaultLines();
@@ -492,13 +512,12 @@ private slots:
                     bytes += line + (random.bounded(40) == 0 ? ends.at(random.bounded(ends.size())) : end);
                 }
             }
-            writeSizeFile(bytes);
+            QVERIFY(writeSizeFile(bytes));
 
             try {
-                LoadSizes(p);
+                LoadSizes(p.rememberedWindows());
                 ++applied;
-                for (Form* f : {static_cast<Form*>(p.Form2.get()), static_cast<Form*>(p.Form3.get()),
-                                static_cast<Form*>(p.Form4.get())}) {
+                for (Form* f : s.remembered()) {
                     QVERIFY(f->width() > 0 && f->height() > 0);
                     QVERIFY(f->outerSize().width() <= test::kScreenWidth || maximized(*f));
                 }
@@ -506,13 +525,12 @@ private slots:
                 QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(e.message())));
             }
             if (round % 500 == 0) {
-                for (Form* f : {static_cast<Form*>(p.Form2.get()), static_cast<Form*>(p.Form3.get()),
-                                static_cast<Form*>(p.Form4.get())})
+                for (Form* f : s.remembered())
                     f->setWindowState(Qt::WindowNoState);
             }
         }
         QCOMPARE(openDescriptors(), fd);
-        SaveSizes(p);
+        SaveSizes(p.rememberedWindows());
         QCOMPARE(readSizeFile().split('\n').size(), 16);
         QCOMPARE(applied, 3000);
     }

@@ -14,13 +14,8 @@
 // and prints the median and worst time per action and the commits (disk
 // syncs) per action.
 
-#include "app/launcher_form.h"
 #include "bench_support.h"
-#include "app/program.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "store/connection.h"
-#include "store/dataset.h"
+#include "store/database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,10 +52,10 @@ void RunSize(const Size& size) {
     BuildDatabase(dir.filePath(QStringLiteral("base.mdb")), size);
 
     Program program;
-    TForm4& calc = StartCalculator(program);
-    Connection& connection = program.Form1->ADOConnection1;
-    DataSet& fertilizers = program.Form2->T_Udobra;
-    DataSet& lines = calc.T_rachet;
+    CalculatorWindow& calc = StartCalculator(program);
+    Connection& connection = program.data().connection();
+    DataSet& fertilizers = program.data().fertilizers;
+    DataSet& lines = program.data().composition;
     Field* amount = lines.fieldByName(QStringLiteral("kol"));
 
     const auto timed = [&](Timing& t, const std::function<void()>& handler) {
@@ -81,10 +76,10 @@ void RunSize(const Size& size) {
     Timing add, edit, crop;
     for (int round = 0; round < size.rounds; ++round) {
         if (round > 0)
-            calc.runGuarded([&calc] { calc.Button3Click(); });
+            calc.runGuarded([&calc] { calc.clearComposition(); });
         for (int f = 1; f <= size.fertilizers; ++f) {
             fertilizers.setRecNo(f);
-            timed(add, [&calc] { calc.Button1Click(); });
+            timed(add, [&calc] { calc.addToComposition(); });
         }
     }
     const int edits = std::max(10, 3 * size.rounds);
@@ -92,12 +87,12 @@ void RunSize(const Size& size) {
         lines.setRecNo(1 + (i * 7) % lines.recordCount());
         lines.edit();
         amount->setAsFloat(0.5 + i % 10);
-        calc.dxDBGrid2Column2Change();
-        timed(edit, [&calc] { calc.Timer1Timer(); });
+        calc.armRecalculation();
+        timed(edit, [&calc] { calc.recalculationDue(); });
     }
     const int clicks = std::max(3, size.rounds * 2);
     for (int i = 0; i < clicks; ++i)
-        timed(crop, [&calc] { calc.dxDBGrid6Click(); });
+        timed(crop, [&calc] { calc.cropClicked(); });
 
     Report("\">\"", size, add);
     Report("amount edit", size, edit);

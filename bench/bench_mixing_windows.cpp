@@ -20,14 +20,10 @@
 // closed and open so that both see the same machine.
 // Every figure is the median (and the worst) of its runs.
 
-#include "app/launcher_form.h"
-#include "app/program.h"
 #include "bench_support.h"
-#include "windows/calculator/analysis_form.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/calculator/stock_solutions_form.h"
-#include "windows/directories/fertilizer_form.h"
-#include "store/dataset.h"
+#include "store/database.h"
+#include "windows/calculator/solution_analysis_window.h"
+#include "windows/calculator/stock_solutions_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,20 +96,20 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     AddSecondCrop(file, size);
 
     Program program;
-    TForm4& calc = StartCalculator(program);
-    TF_StockSolutions& stock = *program.F_StockSolutions;
-    TF_Analysis& analysis = *program.F_Analysis;
-    DataSet& fertilizers = program.Form2->T_Udobra;
+    CalculatorWindow& calc = StartCalculator(program);
+    StockSolutionsWindow& stock = program.stockSolutions();
+    SolutionAnalysisWindow& analysis = program.analysis();
+    DataSet& fertilizers = program.data().fertilizers;
 
     // Builds the composition up from nothing, timing each ">" (and with
     // paint, the paints it leaves pending).
     const auto buildUp = [&](Figures* add, bool paint) {
-        Check(calc.runGuarded([&calc] { calc.Button3Click(); }), program);
+        Check(calc.runGuarded([&calc] { calc.clearComposition(); }), program);
         QApplication::processEvents();
         for (int f = 1; f <= size.fertilizers; ++f) {
             fertilizers.setRecNo(f);
             const double ms = Time([&] {
-                Check(calc.runGuarded([&calc] { calc.Button1Click(); }), program);
+                Check(calc.runGuarded([&calc] { calc.addToComposition(); }), program);
                 if (paint)
                     QApplication::processEvents();
             });
@@ -123,8 +119,8 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     };
     const auto open = [&](bool shown) {
         if (shown) {
-            Check(calc.runGuarded([&calc] { calc.N11Click(); }), program);
-            Check(calc.runGuarded([&calc] { calc.N13Click(); }), program);
+            Check(calc.runGuarded([&calc] { calc.openStockSolutionsOfComposition(); }), program);
+            Check(calc.runGuarded([&calc] { calc.openAnalysis(); }), program);
         } else {
             stock.hide();
             analysis.hide();
@@ -145,7 +141,7 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     }
 
     open(true);
-    DataSet& crops = calc.ADOTable3;
+    DataSet& crops = program.data().crops;
     Figures stockRefresh, analysisRefresh, stockPainted, analysisPainted;
     for (int i = 0; i < refreshes; ++i) {
         crops.setRecNo(1 + i % 2);

@@ -2,10 +2,8 @@
 // Prints the median time of OpenTables, of a name-search filter switched on
 // and off on the shared fertilizer list, and of 1,000 single-row posts run as
 // one user action.
-#include "app/launcher_form.h"
 #include "app/program.h"
-#include "windows/calculator/calculator_form.h"
-#include "windows/directories/fertilizer_form.h"
+#include "store/database.h"
 #include "store/action_scope.h"
 #include "store/connection.h"
 #include "store/dataset.h"
@@ -89,7 +87,7 @@ int main(int argc, char** argv) {
         program.OpenTables();
         open.push_back(t.nsecsElapsed() / 1e6);
     }
-    DataSet& list = program.Form2->T_Udobra;
+    DataSet& list = program.data().fertilizers;
     const QString searches[] = {QStringLiteral("нитрат"), QStringLiteral("калий №9"), QStringLiteral("Хелат"),
                                 QStringLiteral("зz")};
     for (int run = 0; run < 41; ++run) {
@@ -101,9 +99,9 @@ int main(int argc, char** argv) {
         list.setFiltered(false);
         filterOff.push_back(t.nsecsElapsed() / 1e6);
     }
-    DataSet& lines = program.Form4->T_rachet;
+    DataSet& lines = program.data().composition;
     Field* kol = lines.fieldByName(QStringLiteral("kol"));
-    Connection& connection = program.Form1->ADOConnection1;
+    Connection& connection = program.data().connection();
     long long commits = 0;
     for (int run = 0; run < 7; ++run) {
         const long long before = connection.commitCount();
@@ -122,7 +120,7 @@ int main(int argc, char** argv) {
         commits = connection.commitCount() - before;
     }
     std::printf("store benchmark: %d fertilizers, %d content rows, %d composition lines\n",
-                program.Form2->T_Udobra.recordCount(), 50000, lines.recordCount());
+                program.data().fertilizers.recordCount(), 50000, lines.recordCount());
     std::printf("OpenTables                       median %8.2f ms   (target < 100 ms)\n", median(open));
     std::printf("name search filter on            median %8.2f ms   (target < 5 ms)\n", median(filterOn));
     std::printf("name search filter off           median %8.2f ms   (target < 5 ms)\n", median(filterOff));

@@ -4,10 +4,10 @@
 // number of fertilizers and of target rows, made by SQL in a new file), and
 // the program started headless on it.
 
-#include "app/launcher_form.h"
+#include "app/launcher_window.h"
 #include "app/program.h"
-#include "windows/calculator/calculator_form.h"
 #include "store/starter_database.h"
+#include "windows/calculator/calculator_window.h"
 
 #include <QApplication>
 #include <QString>
@@ -88,12 +88,12 @@ inline void BuildDatabase(const QString& file, const Size& size) {
 
 // Shows the launcher (which opens every data set) and the calculator of a
 // program that answers its boxes silently and never ends by itself.
-inline TForm4& StartCalculator(Program& program) {
+inline CalculatorWindow& StartCalculator(Program& program) {
     program.messages().setMode(MessageService::Mode::Headless);
     program.quit = [] {};
-    program.Form1->show();
-    program.Form4->show();
-    return *program.Form4;
+    program.launcher().show();
+    program.calculator().show();
+    return program.calculator();
 }
 
 // A benchmark runs headless, without a screen and without real boxes.

@@ -3,17 +3,40 @@
 layers below it, never above. Fails naming every file that reaches upward.
 
     solver < core < store < controls < windows < app
-    tools (the maker) stands on store; tests and bench may reach everything.
+    inside windows: settings, solutions, directories < calculator
+    tools (the base maker) stands on store; tests and bench may reach everything.
 """
 import os
 import re
 import sys
 
 root = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-ranks = {"solver": 0, "core": 1, "store": 2, "controls": 3, "windows": 4, "app": 5, "tools": 3}
-include = re.compile(r'^\s*#\s*include\s+"([^"/]+)/')
-upward = []
-for folder, rank in ranks.items():
+# Layer of a folder: (rank, rank inside the layer). Folders of one layer with
+# the same inner rank must not include each other either.
+layers = {
+    "solver": (0, 0),
+    "core": (1, 0),
+    "store": (2, 0),
+    "tools": (3, 0),
+    "controls": (3, 0),
+    "windows/settings": (4, 0),
+    "windows/solutions": (4, 0),
+    "windows/directories": (4, 0),
+    "windows/calculator": (4, 1),
+    "app": (5, 0),
+}
+include = re.compile(r'^\s*#\s*include\s+"([^"]+)/[^"/]+"')
+
+
+def layer_of(path):
+    for folder in sorted(layers, key=len, reverse=True):
+        if path == folder or path.startswith(folder + "/"):
+            return folder
+    return None
+
+
+problems = []
+for folder in layers:
     for base, _, names in os.walk(os.path.join(root, folder)):
         for name in names:
             if not name.endswith((".h", ".cpp")):
@@ -22,8 +45,11 @@ for folder, rank in ranks.items():
             with open(path, encoding="utf-8") as f:
                 for number, line in enumerate(f, 1):
                     m = include.match(line)
-                    if m and m.group(1) in ranks and ranks[m.group(1)] > rank and m.group(1) != folder:
-                        upward.append(f"{os.path.relpath(path, root)}:{number}: {folder} includes {m.group(1)}")
-for line in upward:
+                    target = layer_of(m.group(1)) if m else None
+                    if target is None or target == folder:
+                        continue
+                    if layers[target] >= layers[folder]:
+                        problems.append(f"{os.path.relpath(path, root)}:{number}: {folder} includes {target}")
+for line in problems:
     print(line)
-sys.exit(1 if upward else 0)
+sys.exit(1 if problems else 0)

@@ -496,14 +496,12 @@ private slots:
         w.grid->viewport()->repaint(); // the same rows again: nothing recalculated
         QCOMPARE(w.calcRuns, before);
 
-        QElapsedTimer timer;
-        timer.start();
+        // Scrolling through the list reads at most the page painted at each stop.
         for (int step = 1; step <= 20; ++step) {
             w.grid->verticalScrollBar()->setValue(step * 400);
             w.grid->viewport()->repaint();
         }
         QVERIFY(w.calcRuns - before <= 20 * page);
-        QVERIFY2(timer.elapsed() < 5000, "scrolling a big grid is slow");
         const int row = w.grid->rowAt(w.grid->viewport()->height() / 2);
         QCOMPARE(w.text(row, 2), Shown(QString::number((row + 1) * 100 / 1000.0, 'g', 15)));
 

@@ -1,14 +1,15 @@
-#include "windows/calculator/calculator_form.h"
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
-#include "windows/directories/coefficient_form.h"
-#include "windows/directories/element_form.h"
 #include "directories_fixture.h"
+#include "store/database.h"
+#include "windows/directories/coefficient_directory.h"
+#include "windows/directories/element_directory.h"
 
 #include <QPushButton>
 #include <QToolButton>
 
 using namespace solvane;
+using solvane::test::Child;
 using solvane::test::DirectorySession;
 
 namespace {
@@ -24,6 +25,20 @@ QStringList comboItems(const QComboBox* combo) {
     return items;
 }
 
+// The element directory's buttons and navigator, found by their object names.
+struct Widgets {
+    explicit Widgets(ElementDirectory& form)
+        : deleteButton(Child<QPushButton>(form, QStringLiteral("Button2"))),
+          coefficientsButton(Child<QPushButton>(form, QStringLiteral("Button3"))),
+          exitButton(Child<QPushButton>(form, QStringLiteral("Button1"))),
+          navigator(Child<DBNavigator>(form, QStringLiteral("DBNavigator1"))) {}
+    bool found() const { return deleteButton && coefficientsButton && exitButton && navigator; }
+    QPushButton* deleteButton;
+    QPushButton* coefficientsButton;
+    QPushButton* exitButton;
+    DBNavigator* navigator;
+};
+
 } // namespace
 
 class ElementDirectoryTest : public QObject {
@@ -31,46 +46,52 @@ class ElementDirectoryTest : public QObject {
 private slots:
     void theKeyElementsCannotBeDeleted() {
         DirectorySession s;
-        TForm3& form = *s.p().Form3;
+        ElementDirectory& form = s.p().elementDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& elements = s.data().elements;
         form.show();
         for (int key = 1; key <= 6; ++key) {
-            QVERIFY(DirectorySession::locate(form.T_Element, QStringLiteral("id_element"), key));
+            QVERIFY(DirectorySession::locate(elements, QStringLiteral("id_element"), key));
             s.messages().clearShown();
             s.messages().queueAnswer(MessageAnswer::Ok);
-            QTest::mouseClick(form.Button2, Qt::LeftButton);
+            QTest::mouseClick(w.deleteButton, Qt::LeftButton);
             QCOMPARE(s.messages().shown().size(), size_t(1));
             const ShownMessage& m = s.messages().shown().front();
             QCOMPARE(m.caption, QStringLiteral("сообщение"));
             QCOMPARE(m.text, QStringLiteral("нельзя удалить ключевой элемент!"));
             QCOMPARE(m.buttons, MessageButtons::Ok);
-            QCOMPARE(form.T_Element.fieldByName(QStringLiteral("id_element"))->asInteger(), key);
+            QCOMPARE(elements.fieldByName(QStringLiteral("id_element"))->asInteger(), key);
         }
-        QCOMPARE(form.T_Element.recordCount(), 17);
+        QCOMPARE(elements.recordCount(), 17);
         QCOMPARE(storedElements(s), 17);
     }
 
     void anotherElementIsDeletedOnlyOnYes() {
         DirectorySession s;
-        TForm3& form = *s.p().Form3;
+        ElementDirectory& form = s.p().elementDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& elements = s.data().elements;
         form.show();
-        QVERIFY(DirectorySession::locate(form.T_Element, QStringLiteral("id_element"), 7));
+        QVERIFY(DirectorySession::locate(elements, QStringLiteral("id_element"), 7));
 
         s.messages().queueAnswer(MessageAnswer::No);
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.deleteButton, Qt::LeftButton);
         QCOMPARE(s.messages().shown().size(), size_t(1));
         const ShownMessage asked = s.messages().shown().front();
         QCOMPARE(asked.caption, QStringLiteral("подтверждение"));
         QCOMPARE(asked.text, QStringLiteral("удалить?"));
         QCOMPARE(asked.buttons, MessageButtons::YesNo);
         QCOMPARE(storedElements(s), 17);
-        QCOMPARE(form.T_Element.fieldByName(QStringLiteral("Smallname_element"))->asString(), QStringLiteral("Fe"));
+        QCOMPARE(elements.fieldByName(QStringLiteral("Smallname_element"))->asString(), QStringLiteral("Fe"));
 
         s.messages().queueAnswer(MessageAnswer::Yes);
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.deleteButton, Qt::LeftButton);
         QCOMPARE(s.messages().shown().size(), size_t(2));
         QCOMPARE(storedElements(s), 16);
         QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_element WHERE id_element = 7")).toInt(), 0);
-        QCOMPARE(form.T_Element.recordCount(), 16);
+        QCOMPARE(elements.recordCount(), 16);
         // Only the element goes: the content that names it stays.
         QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_sostav_udobra WHERE id_element = 7")).toInt(), 4);
         QVERIFY(s.errors().isEmpty());
@@ -78,60 +99,72 @@ private slots:
 
     void anEmptyListOrOneMovedPastItsEndDeletesNothing() {
         DirectorySession empty(DirectorySession::Base::Empty);
-        TForm3& form = *empty.p().Form3;
-        QVERIFY(form.T_Element.isEmpty());
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        const Widgets onEmpty(empty.p().elementDirectory());
+        QVERIFY(onEmpty.found());
+        QVERIFY(empty.data().elements.isEmpty());
+        QTest::mouseClick(onEmpty.deleteButton, Qt::LeftButton);
         QVERIFY(empty.messages().shown().empty());
 
         DirectorySession s;
-        TForm3& starter = *s.p().Form3;
-        starter.T_Element.last();
-        starter.T_Element.next(); // past the last row: at the end-of-data mark
-        QVERIFY(starter.T_Element.eof());
-        QTest::mouseClick(starter.Button2, Qt::LeftButton);
+        const Widgets onStarter(s.p().elementDirectory());
+        QVERIFY(onStarter.found());
+        DataSet& elements = s.data().elements;
+        elements.last();
+        elements.next(); // past the last row: at the end-of-data mark
+        QVERIFY(elements.eof());
+        QTest::mouseClick(onStarter.deleteButton, Qt::LeftButton);
         QVERIFY(s.messages().shown().empty());
         QCOMPARE(storedElements(s), 17);
     }
 
     void onlyTheProtectedDeleteRemovesAnElement() {
         DirectorySession s;
-        TForm3& form = *s.p().Form3;
+        const Widgets w(s.p().elementDirectory());
+        QVERIFY(w.found());
         for (NavButton b : {NavButton::First, NavButton::Prior, NavButton::Next, NavButton::Last, NavButton::Delete,
                             NavButton::Edit, NavButton::Cancel, NavButton::Refresh})
-            QVERIFY(!form.DBNavigator1->button(b));
-        QVERIFY(form.DBNavigator1->button(NavButton::Insert) && form.DBNavigator1->button(NavButton::Post));
+            QVERIFY(!w.navigator->button(b));
+        QVERIFY(w.navigator->button(NavButton::Insert) && w.navigator->button(NavButton::Post));
         // Conversion records, in turn, are deleted through their own navigator.
-        QVERIFY(s.p().Form6->DBNavigator1->button(NavButton::Delete));
-        QVERIFY(!s.p().Form6->DBNavigator1->button(NavButton::Edit));
+        auto* records = Child<DBNavigator>(s.p().coefficientDirectory(), QStringLiteral("DBNavigator1"));
+        QVERIFY(records);
+        QVERIFY(records->button(NavButton::Delete));
+        QVERIFY(!records->button(NavButton::Edit));
     }
 
     void theButtonsShowAndCloseTheWindows() {
         DirectorySession s;
-        TForm3& form = *s.p().Form3;
+        ElementDirectory& form = s.p().elementDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        CoefficientDirectory& coefficients = s.p().coefficientDirectory();
+        auto* coefficientsExit = Child<QPushButton>(coefficients, QStringLiteral("Button1"));
+        QVERIFY(coefficientsExit);
         form.show();
-        QTest::mouseClick(form.Button3, Qt::LeftButton);
-        TForm6& coefficients = *s.p().Form6;
+        QTest::mouseClick(w.coefficientsButton, Qt::LeftButton);
         QVERIFY(coefficients.isVisible());
         const QRect screen = coefficients.screen()->availableGeometry();
         QVERIFY(qAbs(coefficients.frameGeometry().center().x() - screen.center().x()) <= 1);
-        QTest::mouseClick(coefficients.Button1, Qt::LeftButton);
+        QTest::mouseClick(coefficientsExit, Qt::LeftButton);
         QVERIFY(!coefficients.isVisible());
         QVERIFY(form.isVisible());
 
         // Closing the element directory reads every data set again.
-        s.p().Form4->T_el.next();
-        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        DataSet& plain = s.data().plainElements;
+        plain.next();
+        QTest::mouseClick(w.exitButton, Qt::LeftButton);
         QVERIFY(!form.isVisible());
-        QCOMPARE(s.p().Form4->T_el.recNo(), 1);
-        QVERIFY(form.T_Element.isActive() && form.T_KOF.isActive());
+        QCOMPARE(plain.recNo(), 1);
+        QVERIFY(s.data().elements.isActive() && s.data().coefficients.isActive());
         QVERIFY(s.errors().isEmpty());
     }
 
     void theElementChooserListsPlainElementsOnlyAndItsChoiceIsStored() {
         DirectorySession s;
-        TForm6& coefficients = *s.p().Form6;
+        CoefficientDirectory& coefficients = s.p().coefficientDirectory();
+        auto* chooser = Child<DBLookupCombo>(coefficients, QStringLiteral("DBLookupComboBox1"));
+        QVERIFY(chooser);
         coefficients.show();
-        DBLookupCombo* chooser = coefficients.DBLookupComboBox1;
         const QStringList plain{"N", "P", "K", "Ca", "Mg", "S", "Fe", "Mn", "Zn", "Cu", "B", "Mo"};
         QCOMPARE(comboItems(chooser), plain);
         // The first record, "P2O5 → P", yields P.
@@ -141,7 +174,7 @@ private slots:
         chooser->setFocus();
         QTest::keyClick(chooser, Qt::Key_Down);
         QCOMPARE(chooser->currentText(), QStringLiteral("K"));
-        DataSet& records = s.p().Form3->T_KOF;
+        DataSet& records = s.data().coefficients;
         QCOMPARE(records.fieldByName(QStringLiteral("id_element"))->asInteger(), 3);
         // Closing the window stores the choice, so that no later reading of
         // every data set can drop it.
@@ -152,20 +185,22 @@ private slots:
 
     void aChangeReachesTheChoiceListOnlyAfterTheDirectoryCloses() {
         DirectorySession s;
-        TForm3& form = *s.p().Form3;
+        ElementDirectory& form = s.p().elementDirectory();
         form.show();
-        DataSet& plain = s.p().Form4->T_el;
-        DBLookupCombo* chooser = s.p().Form6->DBLookupComboBox1;
+        DataSet& elements = s.data().elements;
+        DataSet& plain = s.data().plainElements;
+        auto* chooser = Child<DBLookupCombo>(s.p().coefficientDirectory(), QStringLiteral("DBLookupComboBox1"));
+        QVERIFY(chooser);
         QCOMPARE(plain.recordCount(), 12);
 
-        form.T_Element.append();
-        form.T_Element.fieldByName(QStringLiteral("Smallname_element"))->setAsString(QStringLiteral("Si"));
-        form.T_Element.fieldByName(QStringLiteral("fullname_element"))->setAsString(QStringLiteral("Кремний"));
-        form.T_Element.post();
+        elements.append();
+        elements.fieldByName(QStringLiteral("Smallname_element"))->setAsString(QStringLiteral("Si"));
+        elements.fieldByName(QStringLiteral("fullname_element"))->setAsString(QStringLiteral("Кремний"));
+        elements.post();
         // An oxide typed in the grid and left unposted.
-        form.T_Element.append();
-        form.T_Element.fieldByName(QStringLiteral("Smallname_element"))->setAsString(QStringLiteral("SiO2"));
-        form.T_Element.fieldByName(QStringLiteral("kof"))->setAsBoolean(true);
+        elements.append();
+        elements.fieldByName(QStringLiteral("Smallname_element"))->setAsString(QStringLiteral("SiO2"));
+        elements.fieldByName(QStringLiteral("kof"))->setAsBoolean(true);
         QCOMPARE(storedElements(s), 18);
         QCOMPARE(plain.recordCount(), 12);
         QVERIFY(!comboItems(chooser).contains(QStringLiteral("Si")));

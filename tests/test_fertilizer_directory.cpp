@@ -1,12 +1,13 @@
-#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
-#include "windows/directories/coefficient_form.h"
-#include "windows/directories/converter_form.h"
-#include "windows/directories/element_form.h"
-#include "windows/directories/fertilizer_form.h"
 #include "directories_fixture.h"
+#include "store/database.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/directories/coefficient_directory.h"
+#include "windows/directories/converter_window.h"
+#include "windows/directories/element_directory.h"
+#include "windows/directories/fertilizer_directory.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QToolButton>
 
 using namespace solvane;
+using solvane::test::Child;
 using solvane::test::DirectorySession;
 using solvane::test::SqlFile;
 
@@ -75,11 +77,38 @@ void conversionBase(SqlFile& sql) {
     }
 }
 
+// The directory's widgets, found by their object names.
+struct Widgets {
+    explicit Widgets(FertilizerDirectory& form)
+        : search(Child<QLineEdit>(form, QStringLiteral("Edit1"))),
+          searchRow(Child<QWidget>(form, QStringLiteral("PanelSearch"))),
+          listGroup(Child<QGroupBox>(form, QStringLiteral("GroupBox1"))),
+          list(Child<DBGrid>(form, QStringLiteral("dxDBGrid2"))),
+          content(Child<DBGrid>(form, QStringLiteral("dxDBGrid1"))),
+          listNavigator(Child<DBNavigator>(form, QStringLiteral("DBNavigator1"))),
+          contentNavigator(Child<DBNavigator>(form, QStringLiteral("DBNavigator3"))),
+          count(Child<QLabel>(form, QStringLiteral("Label3"))),
+          converter(Child<QPushButton>(form, QStringLiteral("Button1"))) {}
+    bool found() const {
+        return search && searchRow && listGroup && list && content && listNavigator && contentNavigator && count &&
+               converter;
+    }
+    QLineEdit* search;
+    QWidget* searchRow;
+    QGroupBox* listGroup;
+    DBGrid* list;
+    DBGrid* content;
+    DBNavigator* listNavigator;
+    DBNavigator* contentNavigator;
+    QLabel* count;
+    QPushButton* converter;
+};
+
 // free and freeid of the content row of the fertilizer "У<element>".
-std::pair<double, int> inElementTerms(TForm2& form, int element) {
-    if (!DirectorySession::locate(form.T_Udobra, QStringLiteral("name_udobra"), QStringLiteral("У%1").arg(element)))
+std::pair<double, int> inElementTerms(Database& data, int element) {
+    if (!DirectorySession::locate(data.fertilizers, QStringLiteral("name_udobra"), QStringLiteral("У%1").arg(element)))
         return {-1, -1};
-    DataSet& content = form.T_Sostav_Udobra;
+    DataSet& content = data.fertilizerContent;
     if (content.recordCount() != 1)
         return {-1, -1};
     return {content.fieldByName(QStringLiteral("free"))->asFloat(),
@@ -95,22 +124,28 @@ private slots:
         DirectorySession s(DirectorySession::Base::Starter, [](SqlFile& sql) {
             sql.insert(QStringLiteral("t_udobra"), {{"name_udobra", "Калий 'экстра' 100%"}, {"ppm", 1}});
         });
-        TForm2& form = *s.p().Form2;
-        TForm4& calculator = *s.p().Form4;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        CalculatorWindow& calculator = s.p().calculator();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        auto* calculatorCount = Child<QLabel>(calculator, QStringLiteral("Label6"));
+        auto* calculatorList = Child<DBGrid>(calculator, QStringLiteral("dxDBGrid1"));
+        QVERIFY(calculatorCount && calculatorList);
+        DataSet& list = s.data().fertilizers;
         form.show();
-        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
+        QCOMPARE(w.count->text(), QStringLiteral("35"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
 
         const auto search = [&](const QString& text) {
-            form.Edit1->clear();
-            solvane::test::TypeText(form.Edit1, text);
-            return DirectorySession::column(form.T_Udobra, QStringLiteral("name_udobra"));
+            w.search->clear();
+            solvane::test::TypeText(w.search, text);
+            return DirectorySession::column(list, QStringLiteral("name_udobra"));
         };
         const QStringList nitrates{"Кальциевая селитра", "Калиевая селитра", "Аммиачная селитра"};
         QCOMPARE(search(QStringLiteral("селитра")), nitrates);
-        QCOMPARE(form.Label3->text(), QStringLiteral("3"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("3"));
-        QCOMPARE(calculator.dxDBGrid1->model()->rowCount(), 3);
+        QCOMPARE(w.count->text(), QStringLiteral("3"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("3"));
+        QCOMPARE(calculatorList->model()->rowCount(), 3);
         QCOMPARE(search(QStringLiteral("СеЛиТрА")), nitrates);
         QCOMPARE(search(QStringLiteral("калия")), (QStringList{"Монофосфат калия", "Сульфат калия", "Хлорид калия"}));
         // '%' matches any run of characters; quotes and brackets are plain text.
@@ -122,128 +157,144 @@ private slots:
         QCOMPARE(search(QStringLiteral("100%")), (QStringList{"Калий 'экстра' 100%"}));
 
         QCOMPARE(search(QStringLiteral("нет такого")), QStringList());
-        QCOMPARE(form.Label3->text(), QStringLiteral("0"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("0"));
-        QVERIFY(form.T_Sostav_Udobra.isEmpty());
+        QCOMPARE(w.count->text(), QStringLiteral("0"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("0"));
+        QVERIFY(s.data().fertilizerContent.isEmpty());
 
-        form.Edit1->clear();
-        QVERIFY(!form.T_Udobra.isFiltered());
-        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
+        w.search->clear();
+        QVERIFY(!list.isFiltered());
+        QCOMPARE(w.count->text(), QStringLiteral("35"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
 
         // The count follows posts and deletes as well.
-        form.DBNavigator1->press(NavButton::Insert);
-        form.T_Udobra.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое"));
-        form.DBNavigator1->press(NavButton::Post);
-        QCOMPARE(form.Label3->text(), QStringLiteral("36"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("36"));
+        w.listNavigator->press(NavButton::Insert);
+        list.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое"));
+        w.listNavigator->press(NavButton::Post);
+        QCOMPARE(w.count->text(), QStringLiteral("36"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("36"));
         s.messages().queueAnswer(MessageAnswer::Ok);
-        form.DBNavigator1->press(NavButton::Delete);
+        w.listNavigator->press(NavButton::Delete);
         QCOMPARE(s.messages().shown().back().text, QStringLiteral("Delete record?"));
-        QCOMPARE(form.Label3->text(), QStringLiteral("35"));
-        QCOMPARE(calculator.Label6->text(), QStringLiteral("35"));
+        QCOMPARE(w.count->text(), QStringLiteral("35"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
         QVERIFY(s.errors().isEmpty());
     }
 
     void aHeaderClickTogglesTheNameOrderFromTheInitialMark() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        auto* calculatorList = Child<DBGrid>(s.p().calculator(), QStringLiteral("dxDBGrid1"));
+        QVERIFY(calculatorList);
+        DataSet& list = s.data().fertilizers;
         form.show();
-        DBGridColumn* names = form.dxDBGrid2name_udobra;
-        const SortMark calculatorMark = s.p().Form4->dxDBGrid1->column(0)->sortMark();
+        DBGridColumn* names = w.list->columnByField(QStringLiteral("name_udobra"));
+        DBGridColumn* ppm = w.list->columnByField(QStringLiteral("ppm"));
+        QVERIFY(names && ppm);
+        const SortMark calculatorMark = calculatorList->column(0)->sortMark();
         QCOMPARE(names->sortMark(), SortMark::Ascending);
         // The list starts in the table's order although the mark says ascending.
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Кальциевая селитра"));
+        QCOMPARE(name(list), QStringLiteral("Кальциевая селитра"));
 
-        clickHeader(form.dxDBGrid2, 1); // "PPM, 1г./л." sorts by name too
+        clickHeader(w.list, 1); // "PPM, 1г./л." sorts by name too
         QCOMPARE(names->sortMark(), SortMark::Descending);
-        QCOMPARE(form.T_Udobra.sort(), QStringLiteral("name_udobra DESC"));
-        form.T_Udobra.first();
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Хлорид кальция (2-водный)"));
-        QCOMPARE(form.dxDBGrid2->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(list.sort(), QStringLiteral("name_udobra DESC"));
+        list.first();
+        QCOMPARE(name(list), QStringLiteral("Хлорид кальция (2-водный)"));
+        QCOMPARE(w.list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
 
-        clickHeader(form.dxDBGrid2, 0);
+        clickHeader(w.list, 0);
         QCOMPARE(names->sortMark(), SortMark::Ascending);
-        QCOMPARE(form.T_Udobra.sort(), QStringLiteral("name_udobra ASC"));
-        form.T_Udobra.first();
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Азотная кислота 60 %"));
+        QCOMPARE(list.sort(), QStringLiteral("name_udobra ASC"));
+        list.first();
+        QCOMPARE(name(list), QStringLiteral("Азотная кислота 60 %"));
 
-        clickHeader(form.dxDBGrid2, 0);
+        clickHeader(w.list, 0);
         QCOMPARE(names->sortMark(), SortMark::Descending);
-        QCOMPARE(form.T_Udobra.sort(), QStringLiteral("name_udobra DESC"));
-        QCOMPARE(form.dxDBGrid2ppm->sortMark(), SortMark::None);
+        QCOMPARE(list.sort(), QStringLiteral("name_udobra DESC"));
+        QCOMPARE(ppm->sortMark(), SortMark::None);
         // The calculator's mark is its own.
-        QCOMPARE(s.p().Form4->dxDBGrid1->column(0)->sortMark(), calculatorMark);
+        QCOMPARE(calculatorList->column(0)->sortMark(), calculatorMark);
         QVERIFY(s.errors().isEmpty());
     }
 
     void contentIsPutIntoElementTermsByTheConversionRecordOnly() {
         DirectorySession s(DirectorySession::Base::Empty, conversionBase);
-        TForm2& form = *s.p().Form2;
+        Database& data = s.data();
         using Result = std::pair<double, int>;
-        QCOMPARE(inElementTerms(form, 7), Result(20, 7));  // an element
-        QCOMPARE(inElementTerms(form, 8), Result(10, 7));  // an oxide with a full record
-        QCOMPARE(inElementTerms(form, 9), Result(20, 7));  // no factor: unconverted, but counted to X
-        QCOMPARE(inElementTerms(form, 10), Result(5, 10)); // no element: converted, counted to itself
-        QCOMPARE(inElementTerms(form, 11), Result(16, 3));
-        QCOMPARE(inElementTerms(form, 12), Result(10, 7));  // not marked as oxide, yet converted
-        QCOMPARE(inElementTerms(form, 13), Result(20, 13)); // marked, without record
+        QCOMPARE(inElementTerms(data, 7), Result(20, 7));  // an element
+        QCOMPARE(inElementTerms(data, 8), Result(10, 7));  // an oxide with a full record
+        QCOMPARE(inElementTerms(data, 9), Result(20, 7));  // no factor: unconverted, but counted to X
+        QCOMPARE(inElementTerms(data, 10), Result(5, 10)); // no element: converted, counted to itself
+        QCOMPARE(inElementTerms(data, 11), Result(16, 3));
+        QCOMPARE(inElementTerms(data, 12), Result(10, 7));  // not marked as oxide, yet converted
+        QCOMPARE(inElementTerms(data, 13), Result(20, 13)); // marked, without record
 
         // A record deleted in the coefficient directory: its oxides count as elements.
-        TForm6& coefficients = *s.p().Form6;
+        CoefficientDirectory& coefficients = s.p().coefficientDirectory();
+        auto* coefficientNavigator = Child<DBNavigator>(coefficients, QStringLiteral("DBNavigator1"));
+        QVERIFY(coefficientNavigator);
         coefficients.show();
-        QVERIFY(DirectorySession::locate(s.p().Form3->T_KOF, QStringLiteral("id_kof"), 4));
+        QVERIFY(DirectorySession::locate(data.coefficients, QStringLiteral("id_kof"), 4));
         s.messages().queueAnswer(MessageAnswer::Ok);
-        QTest::mouseClick(coefficients.DBNavigator1->button(NavButton::Delete), Qt::LeftButton);
+        QTest::mouseClick(coefficientNavigator->button(NavButton::Delete), Qt::LeftButton);
         QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM t_kof")).toInt(), 3);
-        QCOMPARE(inElementTerms(form, 11), Result(20, 11));
+        QCOMPARE(inElementTerms(data, 11), Result(20, 11));
 
         // Choosing a record in the element directory's "Коэффициент" column
         // reaches the content when it is next read.
-        TForm3& elements = *s.p().Form3;
-        QVERIFY(DirectorySession::locate(elements.T_Element, QStringLiteral("id_element"), 7));
+        auto* elementGrid = Child<DBGrid>(s.p().elementDirectory(), QStringLiteral("dxDBGrid1"));
+        QVERIFY(elementGrid);
+        QVERIFY(DirectorySession::locate(data.elements, QStringLiteral("id_element"), 7));
         const int column = 3;
-        QCOMPARE(elements.dxDBGrid1->column(column)->caption(), QStringLiteral("Коэффициент"));
-        QVERIFY(elements.dxDBGrid1->model()->setData(
-            elements.dxDBGrid1->model()->index(elements.T_Element.recNo() - 1, column), 1, Qt::EditRole));
-        elements.T_Element.post();
+        QCOMPARE(elementGrid->column(column)->caption(), QStringLiteral("Коэффициент"));
+        QVERIFY(elementGrid->model()->setData(elementGrid->model()->index(data.elements.recNo() - 1, column), 1,
+                                              Qt::EditRole));
+        data.elements.post();
         QCOMPARE(s.scalar(QStringLiteral("SELECT id_kof FROM T_element WHERE id_element = 7")).toInt(), 1);
-        QCOMPARE(inElementTerms(form, 7), Result(10, 7));
+        QCOMPARE(inElementTerms(data, 7), Result(10, 7));
         QVERIFY(s.errors().isEmpty());
     }
 
     void aNewFertilizerIsStoredWhenItsContentPaneIsClicked() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& list = s.data().fertilizers;
+        DataSet& content = s.data().fertilizerContent;
         form.show();
         QVERIFY(activate(form));
-        form.DBNavigator1->press(NavButton::Insert);
-        form.T_Udobra.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое удобрение"));
-        QVERIFY(form.T_Udobra.isModified());
-        clickCell(form.dxDBGrid1, 0, 0); // an empty content grid
-        QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
+        w.listNavigator->press(NavButton::Insert);
+        list.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое удобрение"));
+        QVERIFY(list.isModified());
+        clickCell(w.content, 0, 0); // an empty content grid
+        QCOMPARE(list.state(), DataSetState::Browse);
         const QVariant key = s.scalar(QStringLiteral("SELECT id_udobra FROM t_udobra WHERE name_udobra = ?"),
                                       {QStringLiteral("Новое удобрение")});
         QVERIFY(key.isValid());
-        QCOMPARE(form.T_Udobra.fieldByName(QStringLiteral("id_udobra"))->value().toLongLong(), key.toLongLong());
+        QCOMPARE(list.fieldByName(QStringLiteral("id_udobra"))->value().toLongLong(), key.toLongLong());
 
         // Its content rows now belong to it.
-        form.DBNavigator3->press(NavButton::Insert);
-        QCOMPARE(form.T_Sostav_Udobra.state(), DataSetState::Insert);
-        form.T_Sostav_Udobra.fieldByName(QStringLiteral("id_element"))->setAsInteger(1);
-        form.T_Sostav_Udobra.fieldByName(QStringLiteral("kol_element"))->setAsFloat(12.5);
-        form.DBNavigator3->press(NavButton::Post);
+        w.contentNavigator->press(NavButton::Insert);
+        QCOMPARE(content.state(), DataSetState::Insert);
+        content.fieldByName(QStringLiteral("id_element"))->setAsInteger(1);
+        content.fieldByName(QStringLiteral("kol_element"))->setAsFloat(12.5);
+        w.contentNavigator->press(NavButton::Post);
         QCOMPARE(s.scalar(QStringLiteral("SELECT id_udobra FROM T_sostav_udobra WHERE kol_element = 12.5")), key);
         QVERIFY(s.errors().isEmpty());
     }
 
     void theContentInsertStoresTheFertilizerFirstAndNeedsASecondPress() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
         form.show();
-        DataSet& list = form.T_Udobra;
-        DataSet& content = form.T_Sostav_Udobra;
-        QToolButton* insert = form.DBNavigator3->button(NavButton::Insert);
+        DataSet& list = s.data().fertilizers;
+        DataSet& content = s.data().fertilizerContent;
+        QToolButton* insert = w.contentNavigator->button(NavButton::Insert);
         QVERIFY(insert);
 
         // Without unposted changes the first press inserts.
@@ -267,7 +318,7 @@ private slots:
         content.cancel();
 
         // A new fertilizer: stored on the first press, its first row on the second.
-        form.DBNavigator1->press(NavButton::Insert);
+        w.listNavigator->press(NavButton::Insert);
         list.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое"));
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(list.state(), DataSetState::Browse);
@@ -287,111 +338,127 @@ private slots:
     // one being renamed.
     void theContentInsertStoresANameStillInTheCellEditor() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& list = s.data().fertilizers;
         form.show();
         QVERIFY(activate(form));
-        QToolButton* insert = form.DBNavigator3->button(NavButton::Insert);
+        QToolButton* insert = w.contentNavigator->button(NavButton::Insert);
+        // Opens the current row's name cell with a double click and types
+        // the text into its editor; false when no editor opened.
         const auto typeName = [&](const QString& text) {
-            const int row = form.T_Udobra.recNo() - 1;
-            QWidget* cells = form.dxDBGrid2->viewport();
-            const QPoint at = form.dxDBGrid2->visualRect(form.dxDBGrid2->model()->index(row, 0)).center();
+            const int row = list.recNo() - 1;
+            QWidget* cells = w.list->viewport();
+            const QPoint at = w.list->visualRect(w.list->model()->index(row, 0)).center();
             QTest::mousePress(cells, Qt::LeftButton, {}, at);
             QTest::mouseRelease(cells, Qt::LeftButton, {}, at);
             QTest::mouseDClick(cells, Qt::LeftButton, {}, at);
             QTest::mouseRelease(cells, Qt::LeftButton, {}, at);
-            QVERIFY(form.dxDBGrid2->isEditing());
             auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-            QVERIFY(editor);
+            if (!w.list->isEditing() || !editor)
+                return false;
             editor->selectAll();
             solvane::test::TypeText(editor, text);
+            return true;
         };
         const auto stored = [&](const QString& text) {
             return s.scalar(QStringLiteral("SELECT COUNT(*) FROM t_udobra WHERE name_udobra = ?"), {text}).toInt();
         };
 
-        QTest::mouseClick(form.DBNavigator1->button(NavButton::Insert), Qt::LeftButton);
-        typeName(QStringLiteral("Новое удобрение"));
+        QTest::mouseClick(w.listNavigator->button(NavButton::Insert), Qt::LeftButton);
+        QVERIFY(typeName(QStringLiteral("Новое удобрение")));
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(stored(QStringLiteral("Новое удобрение")), 1);
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Новое удобрение"));
+        QCOMPARE(name(list), QStringLiteral("Новое удобрение"));
 
-        typeName(QStringLiteral("Новое удобрение Б"));
+        QVERIFY(typeName(QStringLiteral("Новое удобрение Б")));
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(stored(QStringLiteral("Новое удобрение Б")), 1);
         QCOMPARE(stored(QStringLiteral("Новое удобрение")), 0);
-        QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(name(form.T_Udobra), QStringLiteral("Новое удобрение Б"));
+        QCOMPARE(list.state(), DataSetState::Browse);
+        QCOMPARE(name(list), QStringLiteral("Новое удобрение Б"));
         QVERIFY(s.errors().isEmpty());
     }
 
     void aContentRowIsNeverInsertedWithoutAFertilizer() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& list = s.data().fertilizers;
+        DataSet& content = s.data().fertilizerContent;
         form.show();
-        QToolButton* insert = form.DBNavigator3->button(NavButton::Insert);
+        QToolButton* insert = w.contentNavigator->button(NavButton::Insert);
         // A new fertilizer row left untouched is dropped, and the content row with it.
-        form.DBNavigator1->press(NavButton::Insert);
+        w.listNavigator->press(NavButton::Insert);
         QTest::mouseClick(insert, Qt::LeftButton);
-        QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(form.T_Sostav_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(form.T_Udobra.recordCount(), 34);
+        QCOMPARE(list.state(), DataSetState::Browse);
+        QCOMPARE(content.state(), DataSetState::Browse);
+        QCOMPARE(list.recordCount(), 34);
 
         // A search that matches nothing leaves no fertilizer to add to.
-        form.Edit1->setText(QStringLiteral("нет такого"));
+        w.search->setText(QStringLiteral("нет такого"));
         QTest::mouseClick(insert, Qt::LeftButton);
-        QCOMPARE(form.T_Sostav_Udobra.state(), DataSetState::Browse);
+        QCOMPARE(content.state(), DataSetState::Browse);
         QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_sostav_udobra WHERE id_udobra IS NULL")).toInt(), 0);
         QVERIFY(s.errors().isEmpty());
     }
 
     void theLayoutFollowsShowResizeAndSplitterMoves() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
-        QCOMPARE(form.RzSplitter1->handleWidth(), 7);
-        for (DBNavigator* n : {form.DBNavigator1, form.DBNavigator3}) {
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        Splitter* splitter = form.listSplitter();
+        QCOMPARE(splitter->handleWidth(), 7);
+        for (DBNavigator* n : {w.listNavigator, w.contentNavigator}) {
             QVERIFY(n->button(NavButton::Insert) && n->button(NavButton::Delete) && n->button(NavButton::Post));
             QVERIFY(!n->button(NavButton::Cancel) && !n->button(NavButton::First) && !n->button(NavButton::Edit));
         }
 
         // The stored splitter position (the default file's) is what shows.
         form.showWindow();
-        QCOMPARE(form.RzSplitter1->position(), 230);
-        QCOMPARE(form.Edit1->width(), form.PanelSearch->width() - 80);
+        QCOMPARE(splitter->position(), 230);
+        QCOMPARE(w.search->width(), w.searchRow->width() - 80);
 
-        form.RzSplitter1->setPosition(260);
-        QCOMPARE(form.Edit1->width(), form.PanelSearch->width() - 80);
-        QVERIFY(form.PanelSearch->width() > 200);
+        splitter->setPosition(260);
+        QCOMPARE(w.search->width(), w.searchRow->width() - 80);
+        QVERIFY(w.searchRow->width() > 200);
 
         form.resize(form.width() + 101, form.height());
-        const int half = form.GroupBox1->width() / 2;
-        QCOMPARE(form.RzSplitter1->position(), half);
-        QCOMPARE(form.Edit1->width(), half - 90);
+        const int half = w.listGroup->width() / 2;
+        QCOMPARE(splitter->position(), half);
+        QCOMPARE(w.search->width(), half - 90);
 
-        QTest::mouseClick(form.Button1, Qt::LeftButton);
-        QVERIFY(s.p().F_Converter->isVisible());
+        QTest::mouseClick(w.converter, Qt::LeftButton);
+        QVERIFY(s.p().converter().isVisible());
         QVERIFY(s.errors().isEmpty());
     }
 
     void closingStoresWhatIsTypedAndReadsEverythingAgain() {
         DirectorySession s;
-        TForm2& form = *s.p().Form2;
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& list = s.data().fertilizers;
         form.show();
-        form.T_Udobra.edit();
-        form.T_Udobra.fieldByName(QStringLiteral("ppm"))->setAsInteger(611);
+        list.edit();
+        list.fieldByName(QStringLiteral("ppm"))->setAsInteger(611);
         form.close();
         QVERIFY(!form.isVisible());
         QCOMPARE(s.scalar(QStringLiteral("SELECT ppm FROM t_udobra WHERE name_udobra = ?"),
                           {QStringLiteral("Кальциевая селитра")})
                      .toInt(),
                  611);
-        QVERIFY(form.T_Udobra.isActive() && form.T_Sostav_Udobra.isActive());
-        QCOMPARE(form.T_Udobra.state(), DataSetState::Browse);
-        QCOMPARE(form.Label3->text(), QStringLiteral("34"));
+        QVERIFY(list.isActive() && s.data().fertilizerContent.isActive());
+        QCOMPARE(list.state(), DataSetState::Browse);
+        QCOMPARE(w.count->text(), QStringLiteral("34"));
 
         // A fertilizer that cannot be stored keeps the window open.
         form.show();
-        form.T_Udobra.edit();
-        form.T_Udobra.fieldByName(QStringLiteral("name_udobra"))->setAsString(QString(51, QLatin1Char('x')));
+        list.edit();
+        list.fieldByName(QStringLiteral("name_udobra"))->setAsString(QString(51, QLatin1Char('x')));
         form.close();
         QVERIFY(form.isVisible());
         QCOMPARE(s.errors().size(), 1);

@@ -8,13 +8,14 @@
 
 #include "directories_fixture.h"
 
-#include "windows/calculator/calculator_form.h"
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "controls/number_spin_box.h"
-#include "windows/directories/fertilizer_form.h"
-#include "windows/solutions/name_dialog.h"
+#include "store/database.h"
 #include "support/fault_vfs.h"
+#include "windows/calculator/calculator_window.h"
+#include "windows/directories/fertilizer_directory.h"
+#include "windows/solutions/solution_name_dialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -34,30 +35,64 @@ void AddBareCrop(SqlFile& sql) {
     sql.exec(QStringLiteral("INSERT INTO T_kult (name_kult, ph) VALUES ('Без целей', '')"));
 }
 
-// The whole program with the calculator open on the starter database.
+// The whole program on the starter database; open() shows the calculator as
+// the launcher's "Калькулятор" does. Every step that needs a widget returns
+// whether it found it, for the test to check.
 class Scene : public DirectorySession {
 public:
-    Scene() : DirectorySession(Base::Starter, AddBareCrop) { QTest::mouseClick(p().Form1->RzButton2, Qt::LeftButton); }
+    Scene() : DirectorySession(Base::Starter, AddBareCrop) {}
 
-    TForm4& calc() { return *p().Form4; }
+    bool open() {
+        auto* button = Child<QPushButton>(p().launcher(), QStringLiteral("RzButton2"));
+        if (!button)
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return calc().isVisible();
+    }
+
+    CalculatorWindow& calc() { return p().calculator(); }
+    template <typename T> T* inCalc(const char* objectName) {
+        return Child<T>(calc(), QString::fromLatin1(objectName));
+    }
+    DBGrid* grid(const char* objectName) { return inCalc<DBGrid>(objectName); }
+    // A menu entry of the calculator, chosen.
+    bool trigger(const char* objectName) {
+        auto* item = inCalc<QAction>(objectName);
+        if (item)
+            item->trigger();
+        return item != nullptr;
+    }
+    QLineEdit* nameBox() { return Child<QLineEdit>(p().nameDialog(), QStringLiteral("Edit1")); }
 
     // Puts a fertilizer into the composition with ">", as a user does.
-    void add(const QString& fertilizer) {
-        QVERIFY(locate(p().Form2->T_Udobra, QStringLiteral("name_udobra"), fertilizer));
-        QTest::mouseClick(calc().Button1, Qt::LeftButton);
+    bool add(const QString& fertilizer) {
+        auto* button = inCalc<QPushButton>("Button1");
+        if (!button || !locate(data().fertilizers, QStringLiteral("name_udobra"), fertilizer))
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return true;
     }
 
     // Saves the composition under a name through the name dialog.
-    void save(const QString& name) {
-        QTest::mouseClick(calc().Button5, Qt::LeftButton);
-        p().Form5->Edit1->setText(name);
-        QTest::keyClick(p().Form5->Edit1, Qt::Key_Return);
+    bool save(const QString& name) {
+        auto* button = inCalc<QPushButton>("Button5");
+        QLineEdit* box = nameBox();
+        if (!button || !box)
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        box->setText(name);
+        QTest::keyClick(box, Qt::Key_Return);
+        return true;
     }
 
-    // Types a value into a grid cell (row, column) and leaves the editor open.
-    static void type(DBGrid* grid, int row, int column, const QString& text) {
+    // Types a value into a grid cell (row, column) and leaves the editor
+    // open; false when the grid is missing or no cell editor opened.
+    static bool type(DBGrid* grid, int row, int column, const QString& text) {
+        if (!grid)
+            return false;
         grid->window()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(grid->window()));
+        if (!QTest::qWaitForWindowActive(grid->window()))
+            return false;
         const QModelIndex index = grid->model()->index(row, column);
         // A click on the current cell would open its editor only after the
         // double-click interval.
@@ -71,24 +106,29 @@ public:
         for (auto* line : grid->findChildren<QLineEdit*>())
             if (!editor && line->isVisible())
                 editor = line;
-        QVERIFY2(editor, "no cell editor opened");
+        if (!editor)
+            return false;
         if (auto* spin = qobject_cast<NumberSpinBox*>(editor))
             spin->selectAll();
         else
             static_cast<QLineEdit*>(editor)->selectAll();
         TypeText(editor, text);
+        return true;
     }
 
-    static void clickRow(DBGrid* grid, int row) {
+    static bool clickRow(DBGrid* grid, int row) {
+        if (!grid)
+            return false;
         const QRect cell = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        return true;
     }
 };
 
 // Where an open data set differs from a fresh read of its table; empty when
 // every one holds exactly the file's rows.
 QString DifferenceFromFile(Program& program, SqlFile& sql) {
-    for (DataSet* set : program.Form1->ADOConnection1.dataSets()) {
+    for (DataSet* set : program.data().connection().dataSets()) {
         if (!set->isActive())
             continue;
         QStringList columns;
@@ -119,8 +159,8 @@ QString DifferenceFromFile(Program& program, SqlFile& sql) {
 
 struct ActionKind {
     const char* name;
-    std::function<void(Scene&)> prepare; // runs before the fault is armed
-    std::function<void(Scene&)> act;     // the user's action; run again once the fault is gone
+    std::function<bool(Scene&)> prepare; // runs before the fault is armed; false: a widget was not found
+    std::function<bool(Scene&)> act;     // the user's action; run again once the fault is gone
     std::function<bool(Scene&)> done;    // the action's effect is there
     bool leavesTrace = true;             // the effect is a change of the file
 };
@@ -130,95 +170,105 @@ std::vector<ActionKind> Kinds() {
     return {
         {"add a fertilizer, fit and calculate",
          [](Scene& s) {
-             s.add(QStringLiteral("Кальциевая селитра"));
-             s.add(QStringLiteral("Монофосфат калия"));
+             return s.add(QStringLiteral("Кальциевая селитра")) && s.add(QStringLiteral("Монофосфат калия"));
          },
-         [potassium](Scene& s) { s.add(potassium); },
+         [potassium](Scene& s) { return s.add(potassium); },
          [potassium](Scene& s) {
              return s.scalar(QStringLiteral("SELECT count(*) FROM t_rachet r JOIN t_udobra u USING (id_udobra) "
                                             "WHERE u.name_udobra = ?"),
                              {potassium})
                         .toInt() == 1;
          }},
-        {"click a crop without targets", [](Scene&) {},
+        {"click a crop without targets", [](Scene&) { return true; },
          [](Scene& s) {
              // The list is completed on every click of the crop.
-             Scene::clickRow(s.calc().dxDBGrid6, s.calc().ADOTable3.recordCount() - 1);
+             return Scene::clickRow(s.grid("dxDBGrid6"), s.data().crops.recordCount() - 1);
          },
          // Each row appended goes again by the zero-target rule: only the cursor moves.
-         [](Scene& s) {
-             return s.calc().ADOTable3.fieldByName(QStringLiteral("name_kult"))->asString() == "Без целей";
-         },
+         [](Scene& s) { return s.data().crops.fieldByName(QStringLiteral("name_kult"))->asString() == "Без целей"; },
          false},
-        {"edit a target", [](Scene&) {},
+        {"edit a target", [](Scene&) { return true; },
          [](Scene& s) {
-             Scene::type(s.calc().dxDBGrid3, 0, 1, QStringLiteral("75"));
-             Scene::clickRow(s.calc().dxDBGrid3, 1);
-             s.calc().Timer1->stop();
+             auto* timer = s.inCalc<QTimer>("Timer1");
+             if (!timer || !Scene::type(s.grid("dxDBGrid3"), 0, 1, QStringLiteral("75")) ||
+                 !Scene::clickRow(s.grid("dxDBGrid3"), 1))
+                 return false;
+             // The recipe the edit arms is not part of the action.
+             timer->stop();
+             return true;
          },
          [](Scene& s) { return s.scalar(QStringLiteral("SELECT count(*) FROM t_konc WHERE vega = 75")).toInt() == 1; }},
-        {"save the composition under a name", [](Scene& s) { s.add(QStringLiteral("Сульфат магния")); },
-         [](Scene& s) { s.save(QStringLiteral("Весенний")); },
+        {"save the composition under a name", [](Scene& s) { return s.add(QStringLiteral("Сульфат магния")); },
+         [](Scene& s) { return s.save(QStringLiteral("Весенний")); },
          [](Scene& s) {
              return s.scalar(QStringLiteral("SELECT count(*) FROM t_head_rar h JOIN t_save_rar l USING (id_head_rar) "
                                             "WHERE h.name_rar = 'Весенний'"))
                         .toInt() == 1;
          }},
         {"rename a saved solution",
+         [](Scene& s) { return s.add(QStringLiteral("Сульфат магния")) && s.save(QStringLiteral("Весенний")); },
          [](Scene& s) {
-             s.add(QStringLiteral("Сульфат магния"));
-             s.save(QStringLiteral("Весенний"));
-         },
-         [](Scene& s) {
-             s.calc().N1->trigger();
-             s.p().Form5->Edit1->setText(QStringLiteral("Летний"));
-             QTest::keyClick(s.p().Form5->Edit1, Qt::Key_Return);
+             QLineEdit* box = s.nameBox();
+             if (!box || !s.trigger("N1"))
+                 return false;
+             box->setText(QStringLiteral("Летний"));
+             QTest::keyClick(box, Qt::Key_Return);
+             return true;
          },
          [](Scene& s) { return s.scalar(QStringLiteral("SELECT name_rar FROM t_head_rar")).toString() == "Летний"; }},
         {"delete a saved solution",
-         [](Scene& s) {
-             s.add(QStringLiteral("Сульфат магния"));
-             s.save(QStringLiteral("Весенний"));
-         },
-         [](Scene& s) { s.calc().N5->trigger(); },
+         [](Scene& s) { return s.add(QStringLiteral("Сульфат магния")) && s.save(QStringLiteral("Весенний")); },
+         [](Scene& s) { return s.trigger("N5"); },
          [](Scene& s) { return s.scalar(QStringLiteral("SELECT count(*) FROM t_head_rar")).toInt() == 0; }},
-        {"delete a target after the question", [](Scene& s) { s.add(QStringLiteral("Кальциевая селитра")); },
+        {"delete a target after the question", [](Scene& s) { return s.add(QStringLiteral("Кальциевая селитра")); },
          // The answer is asked for in the middle of the action, after the
          // typed target is posted: what came before the question is committed.
          [](Scene& s) {
-             if (s.calc().ADOTable2.state() == DataSetState::Browse)
-                 Scene::type(s.calc().dxDBGrid3, 0, 1, QStringLiteral("75"));
-             s.calc().N10->trigger();
+             if (s.data().targets.state() == DataSetState::Browse &&
+                 !Scene::type(s.grid("dxDBGrid3"), 0, 1, QStringLiteral("75")))
+                 return false;
+             return s.trigger("N10");
          },
          [](Scene& s) {
              return s.scalar(QStringLiteral("SELECT count(*) FROM t_konc WHERE id_kult = 1")).toInt() == 11 &&
                     s.scalar(QStringLiteral("SELECT count(*) FROM t_konc WHERE vega = 75")).toInt() == 0;
          }},
-        {"a handler's handler fails inside the action", [](Scene& s) { s.add(QStringLiteral("Кальциевая селитра")); },
+        {"a handler's handler fails inside the action",
+         [](Scene& s) { return s.add(QStringLiteral("Кальциевая селитра")); },
          // The inner run reports nothing: the action that owns it does, once.
          [potassium](Scene& s) {
+             if (!Scene::locate(s.data().fertilizers, QStringLiteral("name_udobra"), potassium))
+                 return false;
              s.calc().runGuarded([&] {
-                 QVERIFY(Scene::locate(s.p().Form2->T_Udobra, QStringLiteral("name_udobra"), potassium));
-                 s.calc().runGuarded([&] { s.calc().Button1Click(); });
-                 s.calc().Button10Click();
+                 s.calc().runGuarded([&] { s.calc().addToComposition(); });
+                 s.calc().buildRecipe();
              });
+             return true;
          },
          [potassium](Scene& s) { return s.scalar(QStringLiteral("SELECT count(*) FROM t_rachet")).toInt() == 2; }},
         {"rename a fertilizer in its directory",
-         [](Scene& s) { QTest::mouseClick(s.p().Form1->RzButton1, Qt::LeftButton); },
          [](Scene& s) {
-             Scene::type(s.p().Form2->dxDBGrid2, 0, 0, QStringLiteral("Селитра"));
-             Scene::clickRow(s.p().Form2->dxDBGrid2, 1);
+             auto* button = Child<QPushButton>(s.p().launcher(), QStringLiteral("RzButton1"));
+             if (button)
+                 QTest::mouseClick(button, Qt::LeftButton);
+             return button != nullptr;
+         },
+         [](Scene& s) {
+             auto* list = Child<DBGrid>(s.p().fertilizerDirectory(), QStringLiteral("dxDBGrid2"));
+             return Scene::type(list, 0, 0, QStringLiteral("Селитра")) && Scene::clickRow(list, 1);
          },
          [](Scene& s) {
              return s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra WHERE name_udobra = 'Селитра'")).toInt() ==
                     1;
          }},
-        {"close the calculator with a target typed", [](Scene& s) { s.add(QStringLiteral("Кальциевая селитра")); },
+        {"close the calculator with a target typed",
+         [](Scene& s) { return s.add(QStringLiteral("Кальциевая селитра")); },
          [](Scene& s) {
-             if (s.calc().ADOTable2.state() == DataSetState::Browse)
-                 Scene::type(s.calc().dxDBGrid3, 0, 1, QStringLiteral("75"));
+             if (s.data().targets.state() == DataSetState::Browse &&
+                 !Scene::type(s.grid("dxDBGrid3"), 0, 1, QStringLiteral("75")))
+                 return false;
              s.calc().close();
+             return true;
          },
          [](Scene& s) {
              return !s.calc().isVisible() &&
@@ -251,15 +301,17 @@ private slots:
                 QVERIFY2(n < 400, kind.name);
                 const int code = n % 2 ? SQLITE_FULL : SQLITE_IOERR;
                 Scene s;
-                kind.prepare(s);
+                QVERIFY(s.open());
+                QVERIFY2(kind.prepare(s), kind.name);
                 QVERIFY2(s.errors().isEmpty(), qPrintable(s.errors().join('\n')));
                 if (spill)
-                    QCOMPARE(sqlite3_exec(s.p().Form1->ADOConnection1.handle(), "PRAGMA cache_size=2", nullptr, nullptr,
-                                          nullptr),
-                             SQLITE_OK);
+                    QCOMPARE(
+                        sqlite3_exec(s.data().connection().handle(), "PRAGMA cache_size=2", nullptr, nullptr, nullptr),
+                        SQLITE_OK);
                 faults.arm(n, code);
-                kind.act(s);
+                const bool acted = kind.act(s);
                 faults.disarm();
+                QVERIFY2(acted, kind.name);
                 const QString at = QStringLiteral("%1, write %2").arg(QString::fromUtf8(kind.name)).arg(n);
                 if (s.errors().isEmpty()) {
                     // The fault came after the last write that mattered (a checkpoint), or never.
@@ -279,7 +331,7 @@ private slots:
                 QVERIFY2(difference.isEmpty(), qPrintable(at + ": " + difference));
 
                 const qsizetype errorsBefore = s.errors().size();
-                kind.act(s);
+                QVERIFY2(kind.act(s), qPrintable(at + ", again"));
                 QVERIFY2(s.errors().size() == errorsBefore, qPrintable(at + ", again: " + s.errors().join('\n')));
                 QVERIFY2(kind.done(s), qPrintable(at + ", again"));
                 QVERIFY2(DifferenceFromFile(s.p(), s.sql()).isEmpty(), qPrintable(at + ", again"));
@@ -294,21 +346,24 @@ private slots:
     // rule deletes the row, the litres reach the file, and the window closes.
     void typedValuesAreStoredWhenTheCalculatorCloses() {
         Scene s;
-        s.add(QStringLiteral("Кальциевая селитра"));
-        s.save(QStringLiteral("Весенний"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра")));
+        QVERIFY(s.save(QStringLiteral("Весенний")));
         const int targets = s.scalar(QStringLiteral("SELECT count(*) FROM t_konc WHERE id_kult = 1")).toInt();
-        Scene::type(s.calc().dxDBGrid3, 0, 1, QStringLiteral("0"));
+        QVERIFY(Scene::type(s.grid("dxDBGrid3"), 0, 1, QStringLiteral("0")));
         QVERIFY(s.calc().close());
         QVERIFY(s.errors().isEmpty());
         QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_konc WHERE id_kult = 1")).toInt(), targets - 1);
-        QTest::mouseClick(s.p().Form1->RzButton2, Qt::LeftButton);
-        QVERIFY(s.calc().dxDBGrid1->model()->rowCount() > 0);
-        QCOMPARE(s.calc().ADOTable2.recordCount(), targets - 1);
+        QVERIFY(s.open());
+        QVERIFY(s.grid("dxDBGrid1")->model()->rowCount() > 0);
+        QCOMPARE(s.data().targets.recordCount(), targets - 1);
 
+        auto* litres = s.inCalc<DBSpinBox>("dxDBSpinEdit1");
+        QVERIFY(litres);
         s.calc().activateWindow();
-        s.calc().dxDBSpinEdit1->setFocus();
-        s.calc().dxDBSpinEdit1->selectAll();
-        TypeText(s.calc().dxDBSpinEdit1, QStringLiteral("25"));
+        litres->setFocus();
+        litres->selectAll();
+        TypeText(litres, QStringLiteral("25"));
         QVERIFY(s.calc().close());
         QVERIFY(s.errors().isEmpty());
         QCOMPARE(s.scalar(QStringLiteral("SELECT kol_l FROM t_head_rar")).toDouble(), 25.0);
@@ -318,14 +373,17 @@ private slots:
     // next save, with a good name, goes through.
     void aFailedSaveLeavesNothingHalfMade() {
         Scene s;
-        s.add(QStringLiteral("Кальциевая селитра"));
-        QTest::mouseClick(s.calc().Button5, Qt::LeftButton);
-        QLineEdit* name = s.p().Form5->Edit1;
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра")));
+        auto* saveButton = s.inCalc<QPushButton>("Button5");
+        QLineEdit* name = s.nameBox();
+        QVERIFY(saveButton && name);
+        QTest::mouseClick(saveButton, Qt::LeftButton);
         name->setMaxLength(32767); // as if the box let a longer name through
         name->setText(QString(51, QLatin1Char('x')));
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(s.errors().size(), 1);
-        QCOMPARE(s.calc().T_HEAD_RAR.state(), DataSetState::Browse);
+        QCOMPARE(s.data().savedSolutions.state(), DataSetState::Browse);
         name->setText(QStringLiteral("Весенний"));
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(s.errors().size(), 1);
@@ -339,12 +397,13 @@ private slots:
     // with that cause and the composition stays as it was.
     void theFileRemovedUnderTheProgram() {
         Scene s;
-        s.add(QStringLiteral("Кальциевая селитра"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра")));
         QVERIFY(QFile::rename(QStringLiteral("base.mdb"), QStringLiteral("moved.mdb")));
-        s.add(QStringLiteral("Калиевая селитра"));
+        QVERIFY(s.add(QStringLiteral("Калиевая селитра")));
         QCOMPARE(s.errors().size(), 1);
         QVERIFY2(s.errors().front().contains(QStringLiteral("удалён или перемещён")), qPrintable(s.errors().front()));
-        QCOMPARE(s.calc().T_rachet.recordCount(), 1);
+        QCOMPARE(s.data().composition.recordCount(), 1);
     }
 
     // Another program holds the write lock longer than the busy timeout: the
@@ -352,20 +411,21 @@ private slots:
     // through once the lock is released.
     void aWriteLockHeldByAnotherProgram() {
         Scene s;
-        s.add(QStringLiteral("Кальциевая селитра"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра")));
         SqlFile other;
         other.exec(QStringLiteral("BEGIN IMMEDIATE"));
         other.exec(QStringLiteral("INSERT INTO T_kult (name_kult) VALUES ('Чужая')"));
-        s.add(QStringLiteral("Калиевая селитра"));
+        QVERIFY(s.add(QStringLiteral("Калиевая селитра")));
         QCOMPARE(s.errors().size(), 1);
         QVERIFY2(s.errors().front().contains(QStringLiteral("занята другой программой")),
                  qPrintable(s.errors().front()));
         QVERIFY(DifferenceFromFile(s.p(), s.sql()).isEmpty());
-        QCOMPARE(s.calc().T_rachet.recordCount(), 1);
+        QCOMPARE(s.data().composition.recordCount(), 1);
         other.exec(QStringLiteral("ROLLBACK"));
-        s.add(QStringLiteral("Калиевая селитра"));
+        QVERIFY(s.add(QStringLiteral("Калиевая селитра")));
         QCOMPARE(s.errors().size(), 1);
-        QCOMPARE(s.calc().T_rachet.recordCount(), 2);
+        QCOMPARE(s.data().composition.recordCount(), 2);
         QVERIFY(DifferenceFromFile(s.p(), s.sql()).isEmpty());
     }
 };

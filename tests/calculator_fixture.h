@@ -37,16 +37,17 @@ class CalculatorFixture : public ProgramFixture {
 public:
     // rows: SQL run on the new database after the common rows.
     explicit CalculatorFixture(const QString& rows = QString())
-        : ProgramFixture(Base::Empty,
-                         QStringLiteral(
-                             "INSERT INTO T_element (id_element, Smallname_element, fullname_element, kof, id_kof) VALUES"
-                             " (1, 'N', 'Азот', 0, NULL), (2, 'P', 'Фосфор', 0, NULL), (3, 'K', 'Калий', 0, NULL),"
-                             " (4, 'K2O', 'Оксид калия', 1, 1), (5, 'Ca', 'Кальций', 0, NULL);"
-                             "INSERT INTO t_kof (id_kof, name_kof, kof, id_element) VALUES (1, 'K2O → K', 0.4, 3);"
-                             "INSERT INTO T_kult (id_kult, name_kult, ph) VALUES (1, 'Тест', '6.0');"
-                             "INSERT INTO t_opt (c11, c21, c22, c23, c24, c31, c32, c33, c34, c35, c36, c37, c38, c39,"
-                             " avto, ppm1, ppm2, kult, maxim) VALUES (1,1,1,1,1,1,1,1,1,1,1,1,1,1, 0, 1, 1, 1, 250);") +
-                             rows) {}
+        : ProgramFixture(
+              Base::Empty,
+              QStringLiteral(
+                  "INSERT INTO T_element (id_element, Smallname_element, fullname_element, kof, id_kof) VALUES"
+                  " (1, 'N', 'Азот', 0, NULL), (2, 'P', 'Фосфор', 0, NULL), (3, 'K', 'Калий', 0, NULL),"
+                  " (4, 'K2O', 'Оксид калия', 1, 1), (5, 'Ca', 'Кальций', 0, NULL);"
+                  "INSERT INTO t_kof (id_kof, name_kof, kof, id_element) VALUES (1, 'K2O → K', 0.4, 3);"
+                  "INSERT INTO T_kult (id_kult, name_kult, ph) VALUES (1, 'Тест', '6.0');"
+                  "INSERT INTO t_opt (c11, c21, c22, c23, c24, c31, c32, c33, c34, c35, c36, c37, c38, c39,"
+                  " avto, ppm1, ppm2, kult, maxim) VALUES (1,1,1,1,1,1,1,1,1,1,1,1,1,1, 0, 1, 1, 1, 250);") +
+                  rows) {}
 
     // Creates the program and shows the launcher and the calculator, which
     // opens every data set.
@@ -76,8 +77,8 @@ public:
     std::vector<double> amounts() { return sql().numbers(QStringLiteral("SELECT kol FROM t_rachet ORDER BY rowid")); }
     // The stored result of the current crop's target row for an element.
     double result(int element) {
-        const auto v = sql().numbers(
-            QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1 AND id_el = ?"), {element});
+        const auto v =
+            sql().numbers(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1 AND id_el = ?"), {element});
         return v.size() == 1 ? v.front() : std::nan("");
     }
     std::vector<double> column(const QString& query) { return sql().numbers(query); }

@@ -4,7 +4,8 @@ layers below it, never above. Fails naming every file that reaches upward.
 
     solver < core < store < controls < windows < app
     inside windows: settings, solutions, directories < calculator
-    tools (the base maker) stands on store; tests and bench may reach everything.
+    tools (the base maker) stands on store; the screenshot tool, tests and
+    bench may reach everything.
 """
 import os
 import re
@@ -24,6 +25,7 @@ layers = {
     "windows/directories": (4, 0),
     "windows/calculator": (4, 1),
     "app": (5, 0),
+    "tools/screenshots": (6, 0),
 }
 include = re.compile(r'^\s*#\s*include\s+"([^"]+)/[^"/]+"')
 
@@ -42,6 +44,8 @@ for folder in layers:
             if not name.endswith((".h", ".cpp")):
                 continue
             path = os.path.join(base, name)
+            if layer_of(os.path.relpath(path, root)) != folder:
+                continue  # a folder of its own inside this one, walked by itself
             with open(path, encoding="utf-8") as f:
                 for number, line in enumerate(f, 1):
                     m = include.match(line)

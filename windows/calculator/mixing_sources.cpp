@@ -3,6 +3,8 @@
 #include "core/content_terms.h"
 #include "store/database.h"
 
+#include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -14,65 +16,66 @@ QVariant Cell(const std::vector<QVariant>& row, int column) {
     return column >= 0 && static_cast<size_t>(column) < row.size() ? row[static_cast<size_t>(column)] : QVariant();
 }
 
+// Walks the content rows of the given fertilizers in the table's order,
+// handing each to visit with its fertilizer, its element or oxide and its
+// percentage.
+void ForEachContentRow(Database& data, const std::unordered_set<long long>& fertilizers,
+                       const std::function<void(long long, const QVariant&, const QVariant&)>& visit) {
+    DataSet& rows = data.fertilizerContent;
+    if (!rows.isActive() || fertilizers.empty())
+        return;
+    const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
+    const int elementColumn = rows.snapshotColumn(QStringLiteral("id_element"));
+    const int percentColumn = rows.snapshotColumn(QStringLiteral("kol_element"));
+    for (const std::vector<QVariant>& row : rows.snapshot()) {
+        const QVariant fertilizer = Cell(row, fertilizerColumn);
+        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
+            continue;
+        visit(fertilizer.toLongLong(), Cell(row, elementColumn), Cell(row, percentColumn));
+    }
+}
+
+std::optional<double> OptionalNumber(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+std::optional<long long> OptionalKey(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<long long>(v.toLongLong());
+}
+
 } // namespace
 
 std::unordered_map<long long, std::vector<ElementShare>>
 ElementTermsContent(Database& data, const std::unordered_set<long long>& fertilizers) {
     std::unordered_map<long long, std::vector<ElementShare>> content;
-    DataSet& rows = data.fertilizerContent;
     DataSet& elements = data.elements;
-    if (!rows.isActive() || fertilizers.empty())
-        return content;
-    const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
-    const int elementColumn = rows.snapshotColumn(QStringLiteral("id_element"));
-    const int percentColumn = rows.snapshotColumn(QStringLiteral("kol_element"));
     const QString key = QStringLiteral("id_element");
-    for (const std::vector<QVariant>& row : rows.snapshot()) {
-        const QVariant fertilizer = Cell(row, fertilizerColumn);
-        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
-            continue;
-        const QVariant element = Cell(row, elementColumn);
-        const auto optionalNumber = [](const QVariant& v) {
-            return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
-        };
-        const auto optionalKey = [](const QVariant& v) {
-            return v.isNull() ? std::nullopt : std::optional<long long>(v.toLongLong());
-        };
+    ForEachContentRow(data, fertilizers, [&](long long fertilizer, const QVariant& element, const QVariant& percent) {
         const ContentTerms terms =
-            InElementTerms(optionalNumber(Cell(row, percentColumn)), optionalKey(element),
-                           optionalNumber(elements.lookupValue(key, element, QStringLiteral("val"))),
-                           optionalKey(elements.lookupValue(key, element, QStringLiteral("oksielement"))));
-        content[fertilizer.toLongLong()].push_back({terms.freeid.value_or(0), terms.free.value_or(0.0)});
-    }
+            InElementTerms(OptionalNumber(percent), OptionalKey(element),
+                           OptionalNumber(elements.lookupValue(key, element, QStringLiteral("val"))),
+                           OptionalKey(elements.lookupValue(key, element, QStringLiteral("oksielement"))));
+        content[fertilizer].push_back({terms.freeid.value_or(0), terms.free.value_or(0.0)});
+    });
     return content;
 }
 
 std::unordered_map<long long, std::vector<ContentRow>>
 CalculationContent(Database& data, const std::unordered_set<long long>& fertilizers) {
     std::unordered_map<long long, std::vector<ContentRow>> content;
-    DataSet& rows = data.fertilizerContent;
     DataSet& elements = data.elements;
     DataSet& coefficients = data.coefficients;
-    if (!rows.isActive() || fertilizers.empty())
-        return content;
-    const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
-    const int elementColumn = rows.snapshotColumn(QStringLiteral("id_element"));
-    const int percentColumn = rows.snapshotColumn(QStringLiteral("kol_element"));
     const QString elementKey = QStringLiteral("id_element");
     const QString coefficientKey = QStringLiteral("id_kof");
-    for (const std::vector<QVariant>& row : rows.snapshot()) {
-        const QVariant fertilizer = Cell(row, fertilizerColumn);
-        if (fertilizer.isNull() || !fertilizers.count(fertilizer.toLongLong()))
-            continue;
-        const QVariant element = Cell(row, elementColumn);
+    ForEachContentRow(data, fertilizers, [&](long long fertilizer, const QVariant& element, const QVariant& percent) {
         const QVariant record = elements.lookupValue(elementKey, element, QStringLiteral("id_kof"));
         ContentRow c;
         c.element = element.toLongLong();
-        c.percent = Cell(row, percentColumn).toDouble();
+        c.percent = percent.toDouble();
         c.yields = coefficients.lookupValue(coefficientKey, record, QStringLiteral("id_element")).toLongLong();
         c.coefficient = coefficients.lookupValue(coefficientKey, record, QStringLiteral("kof")).toDouble();
-        content[fertilizer.toLongLong()].push_back(c);
-    }
+        content[fertilizer].push_back(c);
+    });
     return content;
 }
 

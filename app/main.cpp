@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/access_start.h"
 #include "app/application_setup.h"
 #include "app/launcher_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the grower's fit (FitGrowerAmounts: the relative-error system built
 // from plain values and solved by the bounded least-squares solver) on
 // fertilizer-like problems.

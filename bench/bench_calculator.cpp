@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end timing of the calculator's actions, headless, on a file
 // database: every action runs the real handler through the handler guard as a
 // user's click or a timer tick would, with its one transaction.

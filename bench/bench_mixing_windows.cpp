@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the mixing tools, headless, on a file database: the stock
 // concentrates window and the solution analysis window.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the least-squares solver against LAPACK's dgelss and Eigen's
 // BDCSVD on the same recipe-like systems (element-by-fertilizer content in
 // percent, mostly zero, targets in mg/l).

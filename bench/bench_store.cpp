@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Store benchmark: a database of 10,000 fertilizers with 5 content rows each.
 // Prints the median time of OpenTables, of a name-search filter switched on
 // and off on the shared fertilizer list, and of 1,000 single-row posts run as

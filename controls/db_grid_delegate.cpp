@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/db_grid_delegate.h"
 
 #include "controls/db_grid.h"

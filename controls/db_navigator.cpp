@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/db_navigator.h"
 
 #include "controls/handler_guard.h"

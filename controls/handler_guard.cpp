@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/handler_guard.h"
 
 #include "controls/message_service.h"

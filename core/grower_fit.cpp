@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/grower_fit.h"
 
 #include "solver/bounded_least_squares.h"

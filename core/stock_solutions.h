@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Two stock concentrates, A and B, from the lines of a solution: tank A takes

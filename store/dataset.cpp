@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data set's declaration, reading and observers. The cursor is in
 // dataset_cursor.cpp, field values and the edit states in
 // dataset_editing.cpp, the visible rows (filter, sort, master link) in

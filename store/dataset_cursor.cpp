@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data set's cursor: the current row, moves and bookmarks.
 
 #include "store/dataset.h"

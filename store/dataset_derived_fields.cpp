@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data set's lookup and calculated fields. A row's derived values are
 // calculated when first read and kept until something they depend on
 // changes: the row itself (its stamp is cleared), this set's calculated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data set's field values and edit states: edit, insert, post, cancel
 // and delete.
 

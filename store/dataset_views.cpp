@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which of the data set's rows are visible and in what order: the master
 // link, the filter and the sort.
 

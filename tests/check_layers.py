@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The layering rule: a file includes headers of its own layer and of the
 layers below it, never above. Fails naming every file that reaches upward.
 

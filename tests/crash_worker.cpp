@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helper program of test_crash: on a fresh starter base of its own (with the
 // classic fit, which the test's oracle follows), it runs the calculator's
 // real handlers as user actions, one after another, until it is killed: add

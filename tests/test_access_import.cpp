@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bringing a grower's Access base.mdb along: solvane-newbase --from, checked
 // against the rows tests/fixtures/AccessFixtures.java wrote into the Access
 // files, its refusals, and the question the program asks at start-up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bounded least-squares solver and the grower's fit built on it: the
 // optimality conditions on random problems, the objective against an
 // enumeration of the active sets solved by the SVD solver, the awkward shapes,

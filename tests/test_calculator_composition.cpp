@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator window's composition pane, driven through its controls:
 // adding, removing and clearing lines, the name search, the content hint,
 // the sort toggle, what showing and closing the window do, and the layout

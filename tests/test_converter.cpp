@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "directories_fixture.h"
 #include "windows/directories/converter_window.h"
 #include "windows/directories/fertilizer_directory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kills a process that runs the calculator's handlers at chosen points of
 // its work and checks that the database always holds the outcome of whole
 // actions: the file is intact, and the amounts are exactly the fit of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Crops and their target lists in the calculator, through its controls: the
 // zero-target rule on every post, the completion of a crop's list with the
 // plain elements, deleting targets with the confirmation, and a crop that

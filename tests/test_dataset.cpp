@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/disabled_source.h"

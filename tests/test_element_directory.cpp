@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/db_lookup_combo.h"
 #include "controls/db_navigator.h"
 #include "directories_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grower's fit through the real windows: the tomato set of the starter
 // base, each of the fit's knobs (a weight, a limit, a fixed amount, a source
 // water) typed or chosen as a grower does, the choice of the fit, the water

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of the stock concentrates and of the solution analysis, on
 // plain values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stock concentrates and the solution analysis, each opened through its
 // context-menu item in the calculator on the starter database: tomato with
 // ten fertilizers of the starter library (zinc sulfate, copper sulfate and

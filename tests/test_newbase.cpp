@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // solvane-newbase, run as a grower would run it: a starter base.mdb is
 // written whole or not at all, and never over an existing file.
 

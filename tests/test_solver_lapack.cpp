@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cross-checks SolveLeastSquares against LAPACK's SVD least-squares driver
 // dgelss on reproducible random systems of every shape from 1 × 1 to 40 × 40:
 // full rank, badly scaled, rank deficient through proportional or zero

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store under faults, through the real windows: for each kind of user
 // action, writes to the disk fail from the N-th one on (a full disk, an I/O
 // error), for every N until the action no longer reaches the fault. After

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers typed as a grower types them, into every editable numeric field of
 // the real windows, under the suite's locale: what is stored, what is shown,
 // and the one box that refuses a value out of range once the edit ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/db_grid.h"
 #include "controls/splitter.h"
 #include "core/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/solutions/xls_writer.h"
 #include "core/error.h"
 #include "support/file_size_limit.h"

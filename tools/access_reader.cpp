@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place that talks to mdbtools' libmdb.
 
 #include "tools/access_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error.h"
 #include "tools/access_import.h"
 #include "store/starter_database.h"

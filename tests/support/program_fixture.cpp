@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/program_fixture.h"
 
 #include "store/starter_database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // solvane-screenshots: the pictures of docs/screenshots, taken of the
 // program's own windows. Each scene starts the program on a fresh base in a
 // temporary working directory (the starter base, or the bare schema with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator window's panes, controls and their wiring.
 
 #include "windows/calculator/calculator_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options record carried over to the calculator.
 
 #include "windows/calculator/calculator_window.h"

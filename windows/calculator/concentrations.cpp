@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The concentration calculation of the calculator: the element concentrations
 // that the composition gives for the current crop's target rows, their
 // rounding, the totals strips, the strength percentage and the recalculation

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator's crops and their target rows: the completion of a crop's
 // target list, the zero-target rule and the rows added and deleted.
 

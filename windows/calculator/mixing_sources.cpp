@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/calculator/mixing_sources.h"
 
 #include "core/content_terms.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic recipe: the amounts of the composition's fertilizers that
 // bring the current crop's target elements closest to their vegetative
 // targets, followed by the concentration calculation. Two fits:

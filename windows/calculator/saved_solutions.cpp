@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculator's saved solutions: saving the composition under a name
 // (through the name dialog), renaming and deleting, the concentrations of a
 // saved solution, its amounts for a chosen number of litres, and the export

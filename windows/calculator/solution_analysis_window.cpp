@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/calculator/solution_analysis_window.h"
 
 #include "store/database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/calculator/stock_solutions_window.h"
 
 #include "store/database.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/directories/fertilizer_list.h"
 
 #include "controls/db_grid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/directories/water_profiles_window.h"
 
 #include "controls/db_grid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/solutions/grid_export.h"
 
 #include "controls/db_grid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/solutions/solution_name_dialog.h"
 
 #include "controls/widget_building.h"

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QVariant>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -134,10 +135,6 @@ QSize frameExtra(const Form& form, const Form& launcher) {
     return ownFrame(launcher);
 }
 
-QSize outerSizeOf(const Form& form, const Form& launcher) {
-    return form.size() + frameExtra(form, launcher);
-}
-
 QScreen* screenOf(const Form& form) {
     return form.screen() ? form.screen() : QGuiApplication::primaryScreen();
 }
@@ -158,6 +155,38 @@ void keepOnScreen(Form& form) {
 }
 
 enum class Dimension { Height, Width };
+
+// The outer size each window was last given from the file, with the inner
+// size that came of it. A hidden window is sized by the launcher's frame,
+// which may differ from its own (a window manager draws a resize handle on a
+// sizeable window only); saving it by its own frame would then make it grow
+// or shrink by the difference every session. Until the user resizes it, a
+// window is saved with the size it was given.
+const char* const kGivenOuter = "solvaneGivenOuterSize";
+const char* const kGivenInner = "solvaneGivenInnerSize";
+
+void rememberGiven(Form& form, Dimension dimension, int outer) {
+    const bool height = dimension == Dimension::Height;
+    QSize given = form.property(kGivenOuter).toSize();
+    QSize inner = form.property(kGivenInner).toSize();
+    (height ? given.rheight() : given.rwidth()) = outer;
+    (height ? inner.rheight() : inner.rwidth()) = height ? form.height() : form.width();
+    form.setProperty(kGivenOuter, given);
+    form.setProperty(kGivenInner, inner);
+}
+
+QSize outerSizeOf(const Form& form, const Form& launcher) {
+    QSize outer = form.size() + frameExtra(form, launcher);
+    const QVariant given = form.property(kGivenOuter);
+    const QSize inner = form.property(kGivenInner).toSize();
+    if (given.isValid() && !isMaximized(form)) {
+        if (form.height() == inner.height() && given.toSize().height() > 0)
+            outer.setHeight(given.toSize().height());
+        if (form.width() == inner.width() && given.toSize().width() > 0)
+            outer.setWidth(given.toSize().width());
+    }
+    return outer;
+}
 
 // Sets one outer dimension of a window. A maximized window keeps its size:
 // the value it would get is the size it had while maximized, which would
@@ -186,6 +215,7 @@ void applyDimension(Form& form, const Form& launcher, Dimension dimension, int v
     else
         inner.setWidth(outer - extra.width());
     form.resize(inner);
+    rememberGiven(form, dimension, outer);
     keepOnScreen(form);
 }
 

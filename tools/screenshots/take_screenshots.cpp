@@ -29,6 +29,7 @@
 #include "windows/directories/fertilizer_directory.h"
 #include "windows/directories/water_profiles_window.h"
 #include "windows/solutions/solution_name_dialog.h"
+#include "tools/screenshots/large_offscreen_screen.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -50,29 +51,6 @@
 using namespace solvane;
 
 namespace {
-
-constexpr int kScreenWidth = 1920;
-constexpr int kScreenHeight = 1080;
-
-// The offscreen platform's screen is 800 x 600 unless a configuration file
-// names another: the windows' default sizes need a larger one. Returns the
-// file, which the caller removes at the end.
-QString UseLargeOffscreenScreen() {
-    const QString config =
-        QDir::temp().filePath(QStringLiteral("solvane-screenshots-%1.json").arg(QCoreApplication::applicationPid()));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("cannot write %1: %2").arg(config, file.errorString()));
-    file.write(
-        QStringLiteral("{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": %1, \"height\": %2, "
-                       "\"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-            .arg(kScreenWidth)
-            .arg(kScreenHeight)
-            .toUtf8());
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    return config;
-}
 
 // Lets the events run for a while: a window just shown is laid out and
 // painted, as a person looking at it would see it.
@@ -349,11 +327,11 @@ int main(int argc, char** argv) {
     qputenv("LC_ALL", "ru_RU.UTF-8");
     // No box of the program ever waits for an answer.
     qputenv("SOLVANE_DIALOGS", "headless");
-    QString screenConfig;
-    try {
-        screenConfig = UseLargeOffscreenScreen();
-    } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    // Offscreen, on a screen large enough for every window's default size.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString screenConfig = UseLargeOffscreenScreen();
+    if (screenConfig.isEmpty()) {
+        std::fprintf(stderr, "solvane-screenshots: cannot write %s\n", qPrintable(LargeScreenConfigFile()));
         return 1;
     }
     QApplication app(argc, argv);

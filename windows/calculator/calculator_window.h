@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -197,6 +198,11 @@ private:
     // The classic fit and the grower's, each writing the composition's amounts.
     void fitClassicAmounts();
     void fitGrowerAmounts();
+    // Posts the fitted amounts into the composition's lines, in their order.
+    void postAmounts(const std::vector<double>& amounts);
+    // Stores a choice of the fit or the water in the options record, or for
+    // this run only when there is none.
+    void storeChoice(const QString& column, const QVariant& value);
     // The concentrations of the given lines (the composition or the saved
     // lines) posted to the current crop's target rows, one post each.
     void postConcentrations(DataSet& lines);

@@ -137,13 +137,7 @@ void CalculatorWindow::fitClassicAmounts() {
 
     const ClassicRecipe recipe = FitClassicRecipe(elements, wanted, shares);
     singularValueLeftOut_ = recipe.singularValueLeftOut;
-    Field* const amount = composition.fieldByName(QStringLiteral("kol"));
-    size_t i = 0;
-    for (composition.first(); !composition.eof(); composition.next(), ++i) {
-        composition.edit();
-        amount->setAsFloat(recipe.amounts[i]);
-        composition.post();
-    }
+    postAmounts(recipe.amounts);
 }
 
 void CalculatorWindow::fitGrowerAmounts() {
@@ -191,13 +185,17 @@ void CalculatorWindow::fitGrowerAmounts() {
         line.upper = high.isNull() ? std::numeric_limits<double>::infinity() : high.toDouble();
     }
 
-    const std::vector<double> amounts = FitGrowerAmounts(rows, fitLines);
-    Field* const amount = data_.composition.fieldByName(QStringLiteral("kol"));
-    int i = 0;
-    for (data_.composition.first(); !data_.composition.eof(); data_.composition.next(), ++i) {
-        data_.composition.edit();
-        amount->setAsFloat(amounts[static_cast<size_t>(i)]);
-        data_.composition.post();
+    postAmounts(FitGrowerAmounts(rows, fitLines));
+}
+
+void CalculatorWindow::postAmounts(const std::vector<double>& amounts) {
+    DataSet& composition = data_.composition;
+    Field* const amount = composition.fieldByName(QStringLiteral("kol"));
+    size_t i = 0;
+    for (composition.first(); !composition.eof() && i < amounts.size(); composition.next(), ++i) {
+        composition.edit();
+        amount->setAsFloat(amounts[i]);
+        composition.post();
     }
 }
 
@@ -222,27 +220,27 @@ QVariant CalculatorWindow::selectedWater() const {
     return {};
 }
 
-void CalculatorWindow::chooseFitMode(int mode) {
+void CalculatorWindow::storeChoice(const QString& column, const QVariant& value) {
     if (DataSet* options = OptionsRow(data_)) {
         options->edit();
-        options->fieldByName(QStringLiteral("fit_mode"))->setAsInteger(mode);
+        options->fieldByName(column)->setValue(value);
         options->post();
+    } else if (column == QLatin1String("fit_mode")) {
+        sessionFitMode_ = value.toInt();
     } else {
-        sessionFitMode_ = mode;
+        sessionWater_ = value;
     }
+}
+
+void CalculatorWindow::chooseFitMode(int mode) {
+    storeChoice(QStringLiteral("fit_mode"), mode);
     applyFitState();
     fitModeBox_->setToolTip(fitModeBox_->currentText());
     buildRecipe();
 }
 
 void CalculatorWindow::chooseWater(const QVariant& profile) {
-    if (DataSet* options = OptionsRow(data_)) {
-        options->edit();
-        options->fieldByName(QStringLiteral("id_water"))->setValue(profile);
-        options->post();
-    } else {
-        sessionWater_ = profile;
-    }
+    storeChoice(QStringLiteral("id_water"), profile);
     refreshWater();
     buildRecipe();
 }
@@ -274,10 +272,11 @@ void CalculatorWindow::showFitChoice() {
 }
 
 void CalculatorWindow::refreshWater() {
+    const QVariant water = selectedWater();
     waterAmounts_.clear();
-    for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, selectedWater()))
+    for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, water))
         waterAmounts_[element] = amount;
-    waterColumn_->setVisible(!selectedWater().isNull());
+    waterColumn_->setVisible(!water.isNull());
     if (data_.targets.isActive())
         data_.targets.refresh();
 }

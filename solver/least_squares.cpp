@@ -154,53 +154,82 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x) {
     return SolveLeastSquares(A, m, n, x, nullptr);
 }
 
-bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singularValues) {
-    if (n <= 0) {
-        x.assign(1, 0.0);
-        if (singularValues)
-            singularValues->assign(1, 0.0);
-        return true;
-    }
-    m = std::max(m, 0);
+namespace {
 
-    // Working storage, one zeroed block released on every exit:
-    //   U    the working copy of A, column by column (column c holds rows 0..m,
-    //        row 0 unused), columns 0..n + 1; it becomes U in place. Rotations
-    //        and the column operations of the reduction walk contiguous memory.
-    //   Vt   V transposed: entry (r, c) of V at Vt[c · (n + 1) + r], so that a
-    //        column of V, which every rotation and update works on, is contiguous.
-    //   w, e the diagonal and superdiagonal, indices 0..n.
-    //   t    scratch of max(m, n) + 1 entries.
-    const auto M = static_cast<std::size_t>(m);
-    const auto N = static_cast<std::size_t>(n);
-    const std::size_t ldu = M + 1;
-    const std::size_t ldv = N + 1;
-    Vector storage(ldu * (N + 2) + ldv * ldv + 2 * ldv + std::max(M, N) + 1, 0.0);
-    double* const U = storage.data();
-    double* const Vt = U + ldu * (N + 2);
-    double* const w = Vt + ldv * ldv;
-    double* const e = w + ldv;
-    double* const t = e + ldv;
-    auto col = [U, ldu](int c) { return U + static_cast<std::size_t>(c) * ldu; };
-    auto at = [U, ldu](int row, int c) -> double& {
-        return U[static_cast<std::size_t>(c) * ldu + static_cast<std::size_t>(row)];
-    };
-    auto vcol = [Vt, ldv](int c) { return Vt + static_cast<std::size_t>(c) * ldv; };
-
-    // Rows 1..m, columns 0..n + 1 of A: all the solver ever reads of it.
-    for (int r = 1; r <= m; ++r) {
-        const double* row = A[static_cast<std::size_t>(r)].data();
-        double* dst = U + r;
-        for (std::size_t c = 0; c < N + 2; ++c)
-            dst[c * ldu] = row[c];
+// The working storage of one decomposition A = U · diag(w) · Vᵀ and its
+// steps, in the order SolveLeastSquares runs them. One zeroed block holds
+//   U    the working copy of A, column by column (column c holds rows 0..m,
+//        row 0 unused), columns 0..n + 1; it becomes U in place. Rotations
+//        and the column operations of the reduction walk contiguous memory.
+//   Vt   V transposed: entry (r, c) of V at Vt[c · (n + 1) + r], so that a
+//        column of V, which every rotation and update works on, is contiguous.
+//   w, e the diagonal and superdiagonal, indices 0..n.
+//   t    scratch of max(m, n) + 1 entries.
+// Column n + 1 of the copy is the right-hand side; the left-hand
+// transformations carry it along, so it ends as Uᵀ · b's source.
+class Decomposition {
+public:
+    Decomposition(const Matrix& A, int m, int n)
+        : m_(m), n_(n), ldu_(static_cast<std::size_t>(m) + 1), ldv_(static_cast<std::size_t>(n) + 1),
+          storage_(ldu_ * (ldv_ + 1) + ldv_ * ldv_ + 2 * ldv_ +
+                       std::max(static_cast<std::size_t>(m), static_cast<std::size_t>(n)) + 1,
+                   0.0),
+          U_(storage_.data()), Vt_(U_ + ldu_ * (ldv_ + 1)), w_(Vt_ + ldv_ * ldv_), e_(w_ + ldv_), t_(e_ + ldv_) {
+        // Rows 1..m, columns 0..n + 1 of A: all the solver ever reads of it.
+        for (int r = 1; r <= m; ++r) {
+            const double* row = A[static_cast<std::size_t>(r)].data();
+            double* dst = U_ + r;
+            for (std::size_t c = 0; c < ldv_ + 1; ++c)
+                dst[c * ldu_] = row[c];
+        }
     }
 
+    // Householder reduction to upper bidiagonal form. Returns the norm bound
+    // of the bidiagonal form; g_ holds the last superdiagonal's scale.
+    double bidiagonalise();
+    // The right-hand transformations accumulated into V.
+    void accumulateRight();
+    // The left-hand transformations, in place: the working copy becomes U.
+    void accumulateLeft();
+    // Diagonalisation of the bidiagonal form by implicitly shifted QR.
+    void diagonalise(double nb);
+    // x = V · diag(1/w) · Uᵀ · b over the singular values above the
+    // tolerance; false when one was left out.
+    bool backSubstitute(Vector& x);
+
+    void singularValues(Vector& out) const { out.assign(w_, w_ + ldv_); }
+
+private:
+    double* col(int c) const { return U_ + static_cast<std::size_t>(c) * ldu_; }
+    double& at(int row, int c) const { return U_[static_cast<std::size_t>(c) * ldu_ + static_cast<std::size_t>(row)]; }
+    double* vcol(int c) const { return Vt_ + static_cast<std::size_t>(c) * ldv_; }
+    // Row i's reflection of the reduction, applied to the rows below it.
+    void reflectRowsBelow(int i, int l);
+    // One pass of the QR iteration on the value k; true when it has converged.
+    bool qrPass(int k, const NegligibilityTest& negligible);
+
+    const int m_;
+    const int n_;
+    const std::size_t ldu_;
+    const std::size_t ldv_;
+    Vector storage_;
+    double* const U_;
+    double* const Vt_;
+    double* const w_;
+    double* const e_;
+    double* const t_;
+    // Carried from the reduction into the accumulation of V, as the
+    // algorithm does.
+    double g_ = 0;
+};
+
+double Decomposition::bidiagonalise() {
+    const int m = m_, n = n_;
+    double* const e = e_;
+    double* const w = w_;
     double nb = 0, g = 0, scale = 0, s = 0, f = 0, h = 0;
-    int l = 0;
-
-    // Householder reduction to upper bidiagonal form.
     for (int i = 1; i <= n; ++i) {
-        l = i + 1;
+        const int l = i + 1;
         e[i] = scale * g;
         g = 0;
         s = 0;
@@ -219,7 +248,7 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                 h = f * g - s;
                 ci[i] = f - g;
                 if (i != n)
-                    reflectColumns(U, ldu, l, n, ci, i, m, ci, i, [h](double sum) { return sum / h; });
+                    reflectColumns(U_, ldu_, l, n, ci, i, m, ci, i, [h](double sum) { return sum / h; });
                 for (int k = i; k <= m; ++k)
                     ci[k] = scale * ci[k];
             }
@@ -242,50 +271,60 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                 at(i, l) = f - g;
                 for (int k = l; k <= n; ++k)
                     e[k] = at(i, k) / h;
-                if (i != m) {
-                    // Row j (below i) takes t[j] = Σₖ U(j, k)·U(i, k) times e.
-                    // The rows do not depend on one another, so four rows'
-                    // sums are built side by side in registers, each over k in
-                    // ascending order, reading four adjacent entries of every
-                    // column; the updates then walk down the columns.
-                    int row = l;
-                    for (; row + 3 <= m; row += 4) {
-                        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-                        for (int k = l; k <= n; ++k) {
-                            const double aik = at(i, k);
-                            const double* const ck = col(k) + row;
-                            t0 += ck[0] * aik;
-                            t1 += ck[1] * aik;
-                            t2 += ck[2] * aik;
-                            t3 += ck[3] * aik;
-                        }
-                        t[row] = t0;
-                        t[row + 1] = t1;
-                        t[row + 2] = t2;
-                        t[row + 3] = t3;
-                    }
-                    for (; row <= m; ++row) {
-                        double sum = 0;
-                        for (int k = l; k <= n; ++k)
-                            sum += col(k)[row] * at(i, k);
-                        t[row] = sum;
-                    }
-                    for (int k = l; k <= n; ++k) {
-                        const double ek = e[k];
-                        double* const ck = col(k);
-                        for (int j = l; j <= m; ++j)
-                            ck[j] = ck[j] + t[j] * ek;
-                    }
-                }
+                if (i != m)
+                    reflectRowsBelow(i, l);
                 for (int k = l; k <= n; ++k)
                     at(i, k) = scale * at(i, k);
             }
         }
         nb = Larger(nb, std::fabs(w[i]) + std::fabs(e[i]));
     }
+    g_ = g;
+    return nb;
+}
 
-    // Right-hand transformations accumulated into V.
-    l = n + 1;
+// Row j (below i) takes t[j] = Σₖ U(j, k)·U(i, k) times e. The rows do not
+// depend on one another, so four rows' sums are built side by side in
+// registers, each over k in ascending order, reading four adjacent entries of
+// every column; the updates then walk down the columns.
+void Decomposition::reflectRowsBelow(int i, int l) {
+    const int m = m_, n = n_;
+    double* const t = t_;
+    int row = l;
+    for (; row + 3 <= m; row += 4) {
+        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+        for (int k = l; k <= n; ++k) {
+            const double aik = at(i, k);
+            const double* const ck = col(k) + row;
+            t0 += ck[0] * aik;
+            t1 += ck[1] * aik;
+            t2 += ck[2] * aik;
+            t3 += ck[3] * aik;
+        }
+        t[row] = t0;
+        t[row + 1] = t1;
+        t[row + 2] = t2;
+        t[row + 3] = t3;
+    }
+    for (; row <= m; ++row) {
+        double sum = 0;
+        for (int k = l; k <= n; ++k)
+            sum += col(k)[row] * at(i, k);
+        t[row] = sum;
+    }
+    for (int k = l; k <= n; ++k) {
+        const double ek = e_[k];
+        double* const ck = col(k);
+        for (int j = l; j <= m; ++j)
+            ck[j] = ck[j] + t[j] * ek;
+    }
+}
+
+void Decomposition::accumulateRight() {
+    const int n = n_;
+    double* const t = t_;
+    double g = g_;
+    int l = n + 1;
     for (int i = n; i >= 1; --i) {
         double* const vi = vcol(i);
         if (i < n) {
@@ -296,7 +335,7 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
                 const double pivot = t[l];
                 for (int j = l; j <= n; ++j)
                     vi[j] = (t[j] / pivot) / g;
-                reflectColumns(Vt, ldv, l, n, t, l, n, vi, l, [](double sum) { return sum; });
+                reflectColumns(Vt_, ldv_, l, n, t, l, n, vi, l, [](double sum) { return sum; });
             }
             for (int j = l; j <= n; ++j) {
                 vcol(j)[i] = 0;
@@ -304,14 +343,16 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
             }
         }
         vi[i] = 1;
-        g = e[i];
+        g = e_[i];
         l = i;
     }
+}
 
-    // Left-hand transformations, in place: the working copy becomes U.
+void Decomposition::accumulateLeft() {
+    const int m = m_, n = n_;
     for (int i = std::min(m, n); i >= 1; --i) {
-        l = i + 1;
-        g = w[i];
+        const int l = i + 1;
+        double g = w_[i];
         double* const ci = col(i);
         if (i < n)
             for (int j = l; j <= n; ++j)
@@ -320,7 +361,7 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
             g = 1 / g;
             if (i != n) {
                 const double pivot = ci[i];
-                reflectColumns(U, ldu, l, n, ci, l, m, ci, i, [pivot, g](double sum) { return (sum / pivot) * g; });
+                reflectColumns(U_, ldu_, l, n, ci, l, m, ci, i, [pivot, g](double sum) { return (sum / pivot) * g; });
             }
             for (int j = i; j <= m; ++j)
                 ci[j] = ci[j] * g;
@@ -330,100 +371,114 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
         }
         ci[i] = ci[i] + 1;
     }
+}
 
-    // Diagonalisation of the bidiagonal form by implicitly shifted QR.
+void Decomposition::diagonalise(double nb) {
     const NegligibilityTest negligible(nb);
-    for (int k = n; k >= 1; --k) {
-        for (int pass = 1; pass <= kPassesPerValue; ++pass) {
-            bool cancel = false;
-            int nm = 0;
-            for (l = k; l >= 1; --l) {
-                nm = l - 1;
-                if (negligible(e[l]))
-                    break;
-                if (negligible(w[nm])) {
-                    cancel = true;
-                    break;
-                }
-            }
-            if (cancel) {
-                double c = 0;
-                s = 1;
-                for (int i = l; i <= k; ++i) {
-                    f = s * e[i];
-                    e[i] = c * e[i];
-                    if (negligible(f))
-                        break;
-                    g = w[i];
-                    h = hypotenuse(f, g);
-                    w[i] = h;
-                    h = 1 / h;
-                    c = g * h;
-                    s = -f * h;
-                    rotate(col(nm), col(i), m, c, s);
-                }
-            }
-            double z = w[k];
-            if (l == k) {
-                if (z < 0) {
-                    w[k] = -z;
-                    double* const vk = vcol(k);
-                    for (int j = 1; j <= n; ++j)
-                        vk[j] = -vk[j];
-                }
+    // After the last allowed pass a value is left as it stands.
+    for (int k = n_; k >= 1; --k)
+        for (int pass = 1; pass <= kPassesPerValue; ++pass)
+            if (qrPass(k, negligible))
                 break;
-            }
-            double d = w[l];
-            nm = k - 1;
-            double y = w[nm];
-            g = e[nm];
-            h = e[k];
-            f = ((y - z) * (y + z) + (g - h) * (g + h)) / ((2 * h) * y);
-            g = hypotenuse(f, 1);
-            f = ((d - z) * (d + z) + h * (y / (f + transferSign(g, f)) - h)) / d;
-            double c = 1;
-            s = 1;
-            for (int j = l; j <= nm; ++j) {
-                const int i = j + 1;
-                g = e[i];
-                y = w[i];
-                h = s * g;
-                g = c * g;
-                z = hypotenuse(f, h);
-                e[j] = z;
-                c = f / z;
-                s = h / z;
-                f = d * c + g * s;
-                g = -d * s + g * c;
-                h = y * s;
-                y = y * c;
-                rotate(vcol(j), vcol(i), n, c, s);
-                z = hypotenuse(f, h);
-                w[j] = z;
-                if (z != 0) {
-                    z = 1 / z;
-                    c = f * z;
-                    s = h * z;
-                }
-                f = c * g + s * y;
-                d = -s * g + c * y;
-                rotate(col(j), col(i), m, c, s);
-            }
-            e[l] = 0;
-            e[k] = f;
-            w[k] = d;
-            // After the last allowed pass the value is left as it stands.
+}
+
+bool Decomposition::qrPass(int k, const NegligibilityTest& negligible) {
+    const int m = m_, n = n_;
+    double* const w = w_;
+    double* const e = e_;
+    bool cancel = false;
+    int nm = 0;
+    int l = k;
+    for (; l >= 1; --l) {
+        nm = l - 1;
+        if (negligible(e[l]))
+            break;
+        if (negligible(w[nm])) {
+            cancel = true;
+            break;
         }
     }
+    double s = 0, f = 0, g = 0, h = 0;
+    if (cancel) {
+        double c = 0;
+        s = 1;
+        for (int i = l; i <= k; ++i) {
+            f = s * e[i];
+            e[i] = c * e[i];
+            if (negligible(f))
+                break;
+            g = w[i];
+            h = hypotenuse(f, g);
+            w[i] = h;
+            h = 1 / h;
+            c = g * h;
+            s = -f * h;
+            rotate(col(nm), col(i), m, c, s);
+        }
+    }
+    double z = w[k];
+    if (l == k) {
+        if (z < 0) {
+            w[k] = -z;
+            double* const vk = vcol(k);
+            for (int j = 1; j <= n; ++j)
+                vk[j] = -vk[j];
+        }
+        return true;
+    }
+    double d = w[l];
+    nm = k - 1;
+    double y = w[nm];
+    g = e[nm];
+    h = e[k];
+    f = ((y - z) * (y + z) + (g - h) * (g + h)) / ((2 * h) * y);
+    g = hypotenuse(f, 1);
+    f = ((d - z) * (d + z) + h * (y / (f + transferSign(g, f)) - h)) / d;
+    double c = 1;
+    s = 1;
+    for (int j = l; j <= nm; ++j) {
+        const int i = j + 1;
+        g = e[i];
+        y = w[i];
+        h = s * g;
+        g = c * g;
+        z = hypotenuse(f, h);
+        e[j] = z;
+        c = f / z;
+        s = h / z;
+        f = d * c + g * s;
+        g = -d * s + g * c;
+        h = y * s;
+        y = y * c;
+        rotate(vcol(j), vcol(i), n, c, s);
+        z = hypotenuse(f, h);
+        w[j] = z;
+        if (z != 0) {
+            z = 1 / z;
+            c = f * z;
+            s = h * z;
+        }
+        f = c * g + s * y;
+        d = -s * g + c * y;
+        rotate(col(j), col(i), m, c, s);
+    }
+    e[l] = 0;
+    e[k] = f;
+    w[k] = d;
+    return false;
+}
 
-    // Tolerance and solution: x = V · diag(1/w) · Uᵀ · b over the kept values.
+bool Decomposition::backSubstitute(Vector& x) {
+    const int m = m_, n = n_;
+    const double* const w = w_;
+    double* const t = t_;
     double wmax = std::fabs(w[1]);
     for (int i = 2; i <= n; ++i)
         if (std::fabs(w[i]) > wmax)
             wmax = std::fabs(w[i]);
     const double tol = static_cast<double>(static_cast<long double>(n) * wmax * 5e-16L);
 
-    x.assign(N + 1, 0.0);
+    x.assign(ldv_, 0.0);
     const double* const b = col(n + 1);
     int i = 1;
     for (; i + 3 <= n; i += 4) { // four columns' sums side by side, each in ascending order
@@ -469,9 +524,27 @@ bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singula
     }
     for (int r = 1; r <= n; ++r)
         x[static_cast<std::size_t>(r)] = t[r];
-    if (singularValues)
-        singularValues->assign(w, w + ldv);
     return flag;
+}
+
+} // namespace
+
+bool SolveLeastSquares(const Matrix& A, int m, int n, Vector& x, Vector* singularValues) {
+    if (n <= 0) {
+        x.assign(1, 0.0);
+        if (singularValues)
+            singularValues->assign(1, 0.0);
+        return true;
+    }
+    Decomposition svd(A, std::max(m, 0), n);
+    const double nb = svd.bidiagonalise();
+    svd.accumulateRight();
+    svd.accumulateLeft();
+    svd.diagonalise(nb);
+    const bool allKept = svd.backSubstitute(x);
+    if (singularValues)
+        svd.singularValues(*singularValues);
+    return allKept;
 }
 
 } // namespace solvane

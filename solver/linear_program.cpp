@@ -45,14 +45,20 @@ int BoundType(double lower, double upper) {
 }
 
 // GLPK reports an error (a broken internal assertion, memory running out) by
-// calling this hook and, should the hook return, by ending the program. The
-// hook jumps back into RunGlpk instead.
+// printing it, calling this hook and, should the hook return, ending the
+// program. The hook jumps back into RunGlpk instead.
 struct ErrorJump {
     std::jmp_buf buffer;
 };
 
 extern "C" void JumpOnGlpkError(void* info) {
     std::longjmp(static_cast<ErrorJump*>(info)->buffer, 1);
+}
+
+// Swallows whatever GLPK would print: its messages are off, but an error's
+// text bypasses that switch.
+extern "C" int SwallowGlpkOutput(void*, const char*) {
+    return 1;
 }
 
 bool Decided(int status) {
@@ -83,6 +89,7 @@ int RunGlpk(const Loaded& in, std::vector<double>& x, std::vector<double>& rowDu
         return GLP_UNDEF;
     }
     glp_error_hook(JumpOnGlpkError, &jump);
+    glp_term_hook(SwallowGlpkOutput, nullptr);
     glp_term_out(GLP_OFF);
 
     glp_prob* lp = glp_create_prob();
@@ -132,6 +139,7 @@ int RunGlpk(const Loaded& in, std::vector<double>& x, std::vector<double>& rowDu
     }
     glp_delete_prob(lp);
     glp_error_hook(nullptr, nullptr);
+    glp_term_hook(nullptr, nullptr);
     return status;
 }
 

@@ -10,15 +10,34 @@
 
 namespace solvane {
 
+bool IsFittedRow(const GrowerFitRow& row) {
+    return row.target > 0.0 && row.weight > 0.0 && std::isfinite(row.target) && std::isfinite(row.weight);
+}
+
+double RowWater(const GrowerFitRow& row) {
+    return std::isfinite(row.water) ? row.water : 0.0;
+}
+
+double LineContribution(const GrowerFitLine& line, std::size_t row) {
+    return row < line.contribution.size() && std::isfinite(line.contribution[row]) ? line.contribution[row] : 0.0;
+}
+
+LineLimits FitLimits(const GrowerFitLine& line) {
+    LineLimits limits;
+    limits.lower = std::isfinite(line.lower) ? std::max(0.0, line.lower) : 0.0;
+    limits.upper = std::isnan(line.upper) ? std::numeric_limits<double>::infinity() : line.upper;
+    if (limits.upper < limits.lower)
+        limits.upper = limits.lower;
+    return limits;
+}
+
 std::vector<double> FitGrowerAmounts(const std::vector<GrowerFitRow>& rows, const std::vector<GrowerFitLine>& lines) {
     const std::size_t n = lines.size();
     std::vector<double> lower(n), upper(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const GrowerFitLine& line = lines[i];
-        lower[i] = std::isfinite(line.lower) ? std::max(0.0, line.lower) : 0.0;
-        upper[i] = std::isnan(line.upper) ? std::numeric_limits<double>::infinity() : line.upper;
-        if (upper[i] < lower[i])
-            upper[i] = lower[i];
+        const LineLimits limits = FitLimits(lines[i]);
+        lower[i] = limits.lower;
+        upper[i] = limits.upper;
     }
 
     // Row j of the system is the row's weighted relative error:
@@ -28,14 +47,13 @@ std::vector<double> FitGrowerAmounts(const std::vector<GrowerFitRow>& rows, cons
     std::vector<char> supplies(n, 0);
     for (std::size_t j = 0; j < rows.size(); ++j) {
         const GrowerFitRow& row = rows[j];
-        const double water = std::isfinite(row.water) ? row.water : 0.0;
-        if (!(row.target > 0.0 && row.weight > 0.0 && std::isfinite(row.target) && std::isfinite(row.weight)))
+        if (!IsFittedRow(row))
             continue;
+        const double water = RowWater(row);
         const double factor = row.weight / row.target;
         std::vector<double> coefficients(n, 0.0);
         for (std::size_t i = 0; i < n; ++i) {
-            const std::vector<double>& contribution = lines[i].contribution;
-            const double c = j < contribution.size() && std::isfinite(contribution[j]) ? contribution[j] : 0.0;
+            const double c = LineContribution(lines[i], j);
             coefficients[i] = factor * c;
             if (c != 0.0)
                 supplies[i] = 1;

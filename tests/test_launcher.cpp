@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace solvane;
 using test::Child;
@@ -164,8 +165,10 @@ private slots:
         QVERIFY(program.launcher().isVisible());
         QCOMPARE(program.messages().shown().size(), size_t(1));
         QVERIFY(program.messages().shown().front().text.contains(QStringLiteral("rachet")));
-        // The data sets before the failing one were opened; the failing one is closed.
-        QVERIFY(program.data().crops.isActive());
+        // The base opened again is refused as a whole (a described column is
+        // missing): no data set is read from it.
+        QVERIFY(!program.data().connection().isOpen());
+        QVERIFY(!program.data().crops.isActive());
         QVERIFY(!program.data().targets.isActive());
     }
 
@@ -182,6 +185,9 @@ private slots:
                                    << "папка";
         QTest::newRow("missing table") << "table"
                                        << "t_opt";
+        // Refused by name before anything waits on it, the Access question included.
+        QTest::newRow("fifo") << "fifo"
+                              << "именованный канал";
     }
     void startupRefusesABadDatabaseWithoutAWindow() {
         QFETCH(QString, kind);
@@ -197,13 +203,15 @@ private slots:
             f.close();
         } else if (kind == QLatin1String("directory")) {
             QVERIFY(QDir().mkdir(QStringLiteral("base.mdb")));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo("base.mdb", 0600), 0);
         } else if (kind == QLatin1String("table")) {
             CreateStarterDatabase(QStringLiteral("base.mdb"));
             test::SqlFile(QStringLiteral("base.mdb"))
                 .script(QStringLiteral("PRAGMA journal_mode=DELETE; DROP TABLE t_opt;"));
         }
         QFile existing(QStringLiteral("base.mdb"));
-        if (QFileInfo(existing).isFile() && existing.open(QIODevice::ReadOnly))
+        if (kind != QLatin1String("fifo") && QFileInfo(existing).isFile() && existing.open(QIODevice::ReadOnly))
             before = existing.readAll();
         existing.close();
 

@@ -21,7 +21,11 @@
 
 namespace solvane {
 
-Program::Program() : quit([] { QCoreApplication::quit(); }) {
+// The event loop ends at once: QCoreApplication::quit() would first close
+// every window, running the calculator's closing sequence (which saves its
+// size) and, when that fails (a folder that cannot be written), cancelling
+// the end, so the program could not be left.
+Program::Program() : quit([] { QCoreApplication::exit(0); }) {
     data_ = std::make_unique<Database>();
     messages_.setConnection(&data_->connection());
     guard_.setConnection(&data_->connection());

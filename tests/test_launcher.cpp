@@ -8,6 +8,7 @@
 #include "windows/directories/fertilizer_directory.h"
 #include "windows/solutions/solution_name_dialog.h"
 
+#include <QApplication>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -152,6 +153,24 @@ private slots:
         QCOMPARE(quits, 1);
         for (DataSet* s : program.data().dataSets())
             QVERIFY(!s->isActive());
+        QVERIFY(!program.data().connection().isOpen());
+    }
+
+    // The end comes at once: the other windows are not closed first, so the
+    // calculator's closing sequence does not run (its size is not saved) and
+    // cannot hold the end up when it fails (a folder that cannot be written).
+    void closingTheLauncherEndsTheEventLoopWithoutClosingTheOthers() {
+        test::WorkingDirectory dir;
+        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        Program program;
+        program.messages().setMode(MessageService::Mode::Headless);
+        program.launcher().show();
+        program.calculator().show();
+        QTimer::singleShot(0, &program.launcher(), [&program] { program.launcher().close(); });
+        // Only if the end never came: the test fails instead of hanging.
+        QTimer::singleShot(20000, [] { QCoreApplication::exit(2); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(program.calculator().isVisible());
         QVERIFY(!program.data().connection().isOpen());
     }
 

@@ -222,6 +222,9 @@ private slots:
             QStringLiteral("Файл «base.mdb» создан не Solvane или повреждён: версия схемы -2 не бывает "
                            "отрицательной."),
             true);
+        // A file in the rollback journal: switching it to WAL would change its header.
+        row("newer version", QStringLiteral("Файл «base.mdb» создан более новой версией Solvane (версия схемы 9)."),
+            true);
         row("virtual table", QStringLiteral(": таблица «T_kult» в ней виртуальная, а не обычная."), false);
         row("without rowid",
             QStringLiteral(": таблица «t_kof» в ней устроена иначе: без номеров строк (WITHOUT "
@@ -261,6 +264,8 @@ private slots:
             QVERIFY(Scribble(QStringLiteral("base.mdb"), 3));
         } else if (kind == QLatin1String("negative version")) {
             MakeBase(QStringLiteral("PRAGMA user_version = -2;"));
+        } else if (kind == QLatin1String("newer version")) {
+            MakeBase(QStringLiteral("PRAGMA user_version = 9;"));
         } else if (kind == QLatin1String("virtual table")) {
             MakeBase(
                 QStringLiteral("DROP TABLE T_kult; CREATE VIRTUAL TABLE T_kult USING fts5(id_kult, name_kult, ph);"));

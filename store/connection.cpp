@@ -223,7 +223,12 @@ std::unique_ptr<Statement> Connection::statementFor(const QString& sql, bool rea
 }
 
 std::unique_ptr<Statement> Connection::read(const QString& sql) {
-    return statementFor(sql, true);
+    std::unique_ptr<Statement> statement = statementFor(sql, true);
+    // Every write goes through write(), where a base that cannot be written
+    // refuses it.
+    if (!sqlite3_stmt_readonly(statement->stmt_))
+        throw Error(QStringLiteral("Запрос, который меняет базу, не может быть запросом на чтение: %1").arg(sql));
+    return statement;
 }
 
 int Connection::write(const QString& sql, const std::vector<QVariant>& params) {

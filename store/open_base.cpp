@@ -230,7 +230,8 @@ void CheckSchema(const Checker& checker, int version) {
     };
     for (const TableDef& table : SchemaTables()) {
         if (table.version > version) {
-            if (find(table.name, QString()))
+            if (find(table.name, QStringLiteral("table")) || find(table.name, QStringLiteral("view")) ||
+                find(table.name, QStringLiteral("index")))
                 checker.refuse(
                     QStringLiteral("в ней уже есть «%1», а эту таблицу добавит обновление до версии схемы %2")
                         .arg(table.name)

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "controls/message_service.h"
 #include "core/error.h"
+#include "store/open_base.h"
 
 #include <QApplication>
 
@@ -12,7 +13,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     solvane::SetUpApplication();
     try {
-        // An Access base.mdb is offered for conversion before anything else.
+        // base.mdb must be a regular file before anything reads it; an Access
+        // one is then offered for conversion before anything else.
+        solvane::RequireRegularBaseFile(QStringLiteral("base.mdb"));
         solvane::MessageService startMessages;
         switch (solvane::OfferAccessConversion(startMessages, solvane::NewbasePath())) {
         case solvane::AccessStart::Declined:

@@ -3,6 +3,7 @@
 
 #include "app/launcher_window.h"
 #include "store/database.h"
+#include "store/open_base.h"
 #include "windows/calculator/calculator_window.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
@@ -16,10 +17,15 @@
 #include "windows/solutions/solution_name_dialog.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace solvane {
 
-Program::Program() : quit([] { QCoreApplication::quit(); }) {
+// The event loop ends at once: QCoreApplication::quit() would first close
+// every window, running the calculator's closing sequence (which saves its
+// size) and, when that fails (a folder that cannot be written), cancelling
+// the end, so the program could not be left.
+Program::Program() : quit([] { QCoreApplication::exit(0); }) {
     data_ = std::make_unique<Database>();
     messages_.setConnection(&data_->connection());
     guard_.setConnection(&data_->connection());
@@ -66,6 +72,7 @@ void Program::connectWindows() {
         };
     };
     launcher_->setActions({[this] {
+                               showBaseNotes();
                                nameDialog_->resetMode();
                                OpenTables();
                                ApplyOptions();
@@ -127,6 +134,16 @@ void Program::ApplyOptions() {
     const Options options = ReadOptions(data_->options);
     calculator_->applyOptions(options);
     launcher_->setAutoStart(options.avto);
+}
+
+void Program::showBaseNotes() {
+    if (baseNotesShown_)
+        return;
+    baseNotesShown_ = true;
+    const QString text =
+        BaseNotesText(data_->connection().notes(), QFileInfo(data_->connection().fileName()).fileName());
+    if (!text.isEmpty())
+        messages_.show(launcher_.get(), MessageKind::Warning, QStringLiteral("сообщение"), text, MessageButtons::Ok);
 }
 
 void Program::storeTypedValues() {

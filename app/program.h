@@ -63,6 +63,10 @@ public:
     // Every data set opened (then the sizes loaded) or closed.
     void OpenTables();
     void CloseTables();
+    // The start-up box, once, when the launcher is first shown: the base is
+    // read-only, it holds triggers or views that are never run, or cells that
+    // read as empty.
+    void showBaseNotes();
     // The options record carried over to the calculator and the launcher's timer.
     void ApplyOptions();
     // Stores what the user typed into any window before data sets are closed
@@ -85,6 +89,7 @@ private:
 
     MessageService messages_;
     HandlerGuard guard_{messages_};
+    bool baseNotesShown_ = false;
     std::unique_ptr<Database> data_;
     std::unique_ptr<LauncherWindow> launcher_;
     std::unique_ptr<FertilizerDirectory> fertilizers_;

@@ -49,6 +49,10 @@ inline NumberLimits TankVolume() {
 inline NumberLimits Concentration() {
     return {2, 1000, QString(), true};
 }
+// The fit the calculator uses: 0 the classic one, 1 the grower's.
+inline NumberLimits FitMode() {
+    return {0, 1, QString(), true};
+}
 // An amount typed into the converter, in any of its units.
 inline NumberLimits ConverterAmount() {
     return {-1e15, 1e15, QString()};

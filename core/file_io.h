@@ -24,8 +24,24 @@ QString FileErrorReason(const QFileDevice& file);
 // Writes the bytes into the file whole or not at all: they go into a new file
 // beside it, which takes the old one's place only once all of it is written
 // and on the disk. A failed write (a full disk, no rights to make a file
-// there) leaves the old file as it was, or no file when there was none.
-// Returns an empty text when the file is written, otherwise why it is not.
+// there) leaves the old file as it was, or no file when there was none. The
+// name itself is replaced: a symbolic link of that name becomes a regular
+// file, and whatever it pointed to is left alone. Returns an empty text when
+// the file is written, otherwise why it is not.
 QString WriteWholeFile(const QString& fileName, const QByteArray& bytes);
+
+// Why the path is not a regular file that can be read, in the words that
+// follow "Не удалось открыть …: " ("файл не найден", "это папка, а не
+// файл", "это именованный канал (FIFO), а не файл", "это устройство, а не
+// файл", "нет прав доступа"...), symbolic links being followed first; empty
+// for a regular file. Nothing is opened, so a FIFO or a device is never
+// waited on.
+QString NotRegularFileReason(const QString& path);
+
+// Reads at most maxBytes from the start of a regular file (symbolic links
+// followed). A FIFO, a device or a directory is refused without being read
+// or waited on. Returns an empty text and fills bytes when the file is read,
+// otherwise why not, in the same words as NotRegularFileReason.
+QString ReadFileStart(const QString& path, qint64 maxBytes, QByteArray& bytes);
 
 } // namespace solvane

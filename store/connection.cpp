@@ -2,11 +2,8 @@
 #include "store/connection.h"
 
 #include "store/dataset.h"
-#include "store/schema.h"
-#include "store/schema_upgrade.h"
 #include "store/sqlite_value.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <sqlite3.h>
@@ -14,7 +11,6 @@
 namespace solvane {
 
 namespace {
-constexpr int kBusyTimeoutMs = 2000;
 
 // Failures of the file or of the engine itself, after which the engine may
 // have dropped the transaction or left it half done: the action is lost.
@@ -68,6 +64,9 @@ QString StoreFailureText(int code, int extendedCode, const QString& engineText, 
     case SQLITE_NOMEM:
         cause = QStringLiteral("Недостаточно памяти");
         break;
+    case SQLITE_INTERRUPT:
+        cause = QStringLiteral("Запрос к базе выполнялся слишком долго и был прерван");
+        break;
     default:
         cause = QStringLiteral("Ошибка базы данных: %1").arg(engineText);
     }
@@ -109,80 +108,22 @@ Connection::~Connection() {
 void Connection::open() {
     if (db_)
         return;
-    const QString shown = QDir::toNativeSeparators(QFileInfo(fileName_).absoluteFilePath());
-    auto refuse = [&](const QString& reason) {
-        throw Error(QStringLiteral("Не удалось открыть базу данных «%1»: %2.").arg(shown, reason));
-    };
-    const QFileInfo info(fileName_);
-    if (!info.exists())
-        refuse(QStringLiteral("файл не найден"));
-    if (info.isDir())
-        refuse(QStringLiteral("это папка, а не файл базы данных"));
-    // The engine would take an empty file for an empty database.
-    if (info.size() == 0)
-        refuse(
-            QStringLiteral("файл пуст: это не база данных, в нём нет таблицы «%1»").arg(SchemaTables().front().name));
+    OpenBaseOptions options;
+    options.knownDamaged = damaged_;
+    // The start-up box tells of the cells read as empty once, at the first open.
+    options.listUnreadableCells = !openedBefore_;
+    options.watch = &watch_;
+    const OpenedBase base = OpenBase(fileName_, options);
+    db_ = base.db;
+    readOnly_ = base.readOnly;
+    if (!openedBefore_)
+        notes_ = base.notes;
+    openedBefore_ = true;
+}
 
-    sqlite3* db = nullptr;
-    const QByteArray path = fileName_.toUtf8();
-    const int openRc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    // Every step below is checked; a failure closes the handle and names the reason.
-    const auto check = [&](int rc) {
-        if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW)
-            return;
-        QString reason;
-        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
-            reason = QStringLiteral("файл не является базой данных");
-        else if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-            reason = QStringLiteral("файл занят другой программой");
-        else
-            reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
-        refuse(reason);
-    };
-    check(openRc);
-    check(sqlite3_busy_timeout(db, kBusyTimeoutMs));
-    check(sqlite3_extended_result_codes(db, 0));
-    // A quoted name that matches no column must be an error, not a string
-    // constant: a missing column would otherwise read as its own name.
-    check(sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr));
-    check(sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr));
-
-    // Check the file before anything is written to it.
-    QStringList tables;
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-            tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    }
-    sqlite3_finalize(stmt);
-    check(rc);
-    // The ten tables every version has; the upgrade below adds the rest.
-    for (const TableDef& t : SchemaTables()) {
-        if (t.version > 0)
-            continue;
-        bool found = false;
-        for (const QString& name : tables)
-            found = found || name.compare(t.name, Qt::CaseInsensitive) == 0;
-        if (!found) {
-            sqlite3_close(db);
-            refuse(QStringLiteral("в ней нет таблицы «%1»").arg(t.name));
-        }
-    }
-    // Other processes may read and write the file at the same time; a posted
-    // change is on disk when its action commits.
-    check(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr));
-    check(sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr));
-    // An older base gains what this version needs before any data set reads
-    // it; a newer one is refused.
-    try {
-        UpgradeSchema(db, fileName_);
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
-    }
-    db_ = db;
+QString Connection::writeRefusal() const {
+    const QString shown = QFileInfo(fileName_).fileName();
+    return damaged_ ? DamagedBaseText(shown) : ReadOnlyBaseText(shown);
 }
 
 void Connection::close() {
@@ -202,8 +143,18 @@ sqlite3* Connection::handle() {
     return db_;
 }
 
-StoreError Connection::engineFailure(bool reading, bool lost) const {
+void Connection::noteDamage(int code) {
+    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
+        return;
+    // Nothing more goes into the file, not even a checkpoint when it closes.
+    damaged_ = true;
+    if (db_)
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int*>(nullptr));
+}
+
+StoreError Connection::engineFailure(bool reading, bool lost) {
     const int code = db_ ? sqlite3_errcode(db_) : SQLITE_MISUSE;
+    noteDamage(code);
     const int extended = db_ ? sqlite3_extended_errcode(db_) : code;
     const QString text = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("нет соединения");
     FailureMeaning meaning = FailureMeaning::ChangeLost;
@@ -272,13 +223,20 @@ std::unique_ptr<Statement> Connection::statementFor(const QString& sql, bool rea
 }
 
 std::unique_ptr<Statement> Connection::read(const QString& sql) {
-    return statementFor(sql, true);
+    std::unique_ptr<Statement> statement = statementFor(sql, true);
+    // Every write goes through write(), where a base that cannot be written
+    // refuses it.
+    if (!sqlite3_stmt_readonly(statement->stmt_))
+        throw Error(QStringLiteral("Запрос, который меняет базу, не может быть запросом на чтение: %1").arg(sql));
+    return statement;
 }
 
 int Connection::write(const QString& sql, const std::vector<QVariant>& params) {
     handle();
     if (lost_)
         throw *lost_;
+    if (!writable())
+        throw StoreError(writeRefusal(), SQLITE_READONLY);
     if (actionDepth_ > 0 && !inTransaction_) {
         if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
             fail();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "store/open_base.h"
 #include "store/statement.h"
+#include "store/statement_watch.h"
 #include "store/store_error.h"
 
 #include <QString>
@@ -22,7 +24,15 @@ namespace solvane {
 class DataSet;
 
 // The one connection to base.mdb. Opening never creates the file: it must
-// already be an SQLite database that holds the ten tables.
+// already be an SQLite database that holds the ten tables, and it is opened
+// through OpenBase, which refuses a file that could harm the grower.
+//
+// A base that cannot be written is opened read-only; one found damaged while
+// the program runs (the engine reported SQLITE_CORRUPT or SQLITE_NOTADB)
+// becomes read-only for the rest of the run, and nothing more is written into
+// it. Either way every write is refused with words that say why, except the
+// results the program computes (see DataSet::post), which then live in the
+// data sets only.
 //
 // Writes are grouped per user action (see ActionScope, the owner of an
 // action's transaction): while an action runs, its first write begins a
@@ -41,7 +51,8 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens and checks the file; throws Error naming the file and the reason.
+    // Opens and checks the file (OpenBase); throws Error naming the file and
+    // the reason.
     void open();
     // Closes the file. What a running action wrote so far is committed first
     // (a failed commit throws before anything is closed); statements still
@@ -58,6 +69,18 @@ public:
     // transaction and returns the number of rows changed.
     int write(const QString& sql, const std::vector<QVariant>& params);
     long long lastInsertId() const;
+
+    // ---- what may be written ----
+    // Whether writes reach the file: false for a base opened read-only and
+    // for one found damaged.
+    bool writable() const { return !readOnly_ && !damaged_; }
+    bool damaged() const { return damaged_; }
+    // Why a write is refused when the base is not writable.
+    QString writeRefusal() const;
+    // What the first open found for the start-up box.
+    const BaseNotes& notes() const { return notes_; }
+    // A statement running longer than this is interrupted (tests lower it).
+    void setStatementTimeLimit(std::chrono::milliseconds limit) { watch_.setLimit(limit); }
 
     // ---- actions (begun and ended by ActionScope, split by ModalPause) ----
     bool inAction() const { return actionDepth_ > 0; }
@@ -111,7 +134,9 @@ private:
     // The failure to report when the file was removed or renamed since it was opened.
     std::optional<StoreError> fileGone(FailureMeaning meaning) const;
     void notifyActionEnd(bool rolledBack);
-    StoreError engineFailure(bool reading, bool lost) const;
+    // The engine's last failure; a damaged file makes the base read-only.
+    StoreError engineFailure(bool reading, bool lost);
+    void noteDamage(int code);
 
     // A statement for one run, taken from the idle ones or prepared anew;
     // reading tells how a failure to prepare it is reported.
@@ -121,6 +146,11 @@ private:
 
     QString fileName_;
     sqlite3* db_ = nullptr;
+    StatementWatch watch_;
+    bool readOnly_ = false;
+    bool damaged_ = false;
+    bool openedBefore_ = false;
+    BaseNotes notes_;
     int actionDepth_ = 0;
     unsigned long long actionSerial_ = 0;
     unsigned long long nextSerial_ = 0;

@@ -10,6 +10,7 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/dataset_internals.h"
+#include "store/stored_values.h"
 #include "core/error.h"
 
 #include <algorithm>
@@ -64,6 +65,7 @@ void DataSet::addDataField(const ColumnDef& column) {
     f->size_ = column.size;
     f->readOnly_ = column.type == ColumnType::AutoIncrement;
     addField(std::move(f));
+    columnDefs_.push_back(&column);
     gateway_.addColumn(column.name, column.type == ColumnType::AutoIncrement);
 }
 
@@ -135,14 +137,19 @@ Field* DataSet::fieldByName(const QString& name) const {
 std::vector<std::unique_ptr<DataSet::Row>> DataSet::readRows() {
     std::vector<std::unique_ptr<Row>> rows;
     const int keySlot = gateway_.keyIndex();
+    std::vector<QVariant> values;
     gateway_.select(*connection_, [&](std::vector<QVariant>& stored, long long rowid) {
         auto row = std::make_unique<Row>();
         row->cells.resize(stored.size());
+        // A cell that is not what its column holds reads as empty.
+        values = stored;
+        const std::vector<bool> unreadable = ReadStoredRow(columnDefs_, values);
         for (size_t i = 0; i < stored.size(); ++i) {
             Cell& cell = row->cells[i];
             cell.stored = std::move(stored[i]);
-            cell.value = dataFields_[i]->coerce(cell.stored);
+            cell.value = dataFields_[i]->coerce(values[i]);
             cell.original = cell.value;
+            cell.unreadable = unreadable[i];
         }
         row->derived.resize(derivedFields_.size());
         row->rowid = keySlot >= 0 ? row->cells[static_cast<size_t>(keySlot)].value.toLongLong() : rowid;

@@ -143,6 +143,7 @@ public:
 
     // Field access used by Field.
     QVariant fieldValue(const Field* field);
+    bool fieldReadAsEmpty(const Field* field);
     void setFieldValue(Field* field, const QVariant& value);
 
     // The connection is being destroyed before the set.
@@ -202,6 +203,7 @@ private:
     TableGateway gateway_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Field*> dataFields_;
+    std::vector<const ColumnDef*> columnDefs_; // the columns of dataFields_, in order
     std::vector<Field*> derivedFields_;
     std::vector<DataSet*> lookupSources_;
 

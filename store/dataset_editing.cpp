@@ -38,6 +38,15 @@ QVariant DataSet::fieldValue(const Field* field) {
     return rowValue(storage, field);
 }
 
+bool DataSet::fieldReadAsEmpty(const Field* field) {
+    requireActive();
+    const int storage = calcRow_ >= 0 ? calcRow_ : currentRow();
+    if (storage < 0 || !field || field->kind_ != FieldKind::Data)
+        return false;
+    const Cell& cell = rowAt(storage).cell(field);
+    return cell.unreadable && !cell.changed;
+}
+
 void DataSet::setFieldValue(Field* field, const QVariant& value) {
     if (calcRow_ >= 0) {
         // Inside the calculated-fields handler only calculated fields are assigned.
@@ -192,6 +201,7 @@ void DataSet::post() {
     Row& row = rowAt(storage);
     checkTextSizes(row);
     bool linkChanged = false;
+    bool inMemoryOnly = false;
     const bool inserting = state_ == DataSetState::Insert;
     if (inserting) {
         std::vector<QVariant> values;
@@ -209,15 +219,24 @@ void DataSet::post() {
         linkChanged = true;
     } else {
         std::vector<TableGateway::Change> changes;
+        bool onlyComputed = true;
         for (size_t i = 0; i < row.cells.size(); ++i)
-            if (row.cells[i].changed)
+            if (row.cells[i].changed) {
                 changes.push_back({static_cast<int>(i), row.cells[i].value, row.cells[i].stored});
-        gateway_.update(*connection_, row.rowid, changes);
+                onlyComputed = onlyComputed && columnDefs_[i]->computed;
+            }
+        // The results the program computes stay in memory on a base that
+        // cannot be written; every other change is refused there.
+        inMemoryOnly = onlyComputed && !connection_->writable();
+        if (!inMemoryOnly)
+            gateway_.update(*connection_, row.rowid, changes);
         if (detailField_ && row.cell(detailField_).changed)
             linkChanged = true;
     }
     for (Cell& cell : row.cells) {
-        if (inserting || cell.changed)
+        if (cell.changed && !inMemoryOnly)
+            cell.unreadable = false;
+        if (inserting || (cell.changed && !inMemoryOnly))
             cell.stored = cell.value;
         cell.original = cell.value;
         cell.changed = false;

@@ -22,6 +22,9 @@ struct DataSet::Cell {
     QVariant stored;
     QString folded; // the value as case-folded text, for the filter
     bool changed = false;
+    // The stored value was not what its column holds and reads as empty
+    // (see ReadStoredRow); cleared once a value of the user's is written.
+    bool unreadable = false;
     bool foldedValid = false;
 };
 

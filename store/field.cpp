@@ -13,6 +13,10 @@ QVariant Field::value() const {
     return owner_->fieldValue(this);
 }
 
+bool Field::readAsEmpty() const {
+    return owner_->fieldReadAsEmpty(this);
+}
+
 double Field::asFloat() const {
     const QVariant v = value();
     return v.isNull() ? 0.0 : v.toDouble();

@@ -31,6 +31,9 @@ public:
 
     QVariant value() const;
     bool isNull() const { return value().isNull(); }
+    // The current row's stored value was not what the column holds and is
+    // read as empty (or as the column's default) until the user changes it.
+    bool readAsEmpty() const;
     // Empty reads as 0, false or "".
     double asFloat() const;
     int asInteger() const;

@@ -2,6 +2,7 @@
 #include "store/schema.h"
 
 #include "core/error.h"
+#include "core/field_limits.h"
 
 #include <sqlite3.h>
 
@@ -24,6 +25,16 @@ ColumnDef text(const char* name, int size) {
 ColumnDef boolean(const char* name) {
     return {QString::fromLatin1(name), ColumnType::Boolean, 0, {}};
 }
+// A column whose stored values must lie within what its field accepts.
+ColumnDef limited(ColumnDef column, NumberLimits limits) {
+    column.limits = std::move(limits);
+    return column;
+}
+// The results the program computes.
+ColumnDef computed(ColumnDef column) {
+    column.computed = true;
+    return column;
+}
 // A column that schema version 1 added.
 ColumnDef added(ColumnDef column) {
     column.version = 1;
@@ -32,22 +43,32 @@ ColumnDef added(ColumnDef column) {
 
 std::vector<TableDef> buildTables() {
     std::vector<TableDef> t;
-    t.push_back({QStringLiteral("t_udobra"), {key("id_udobra"), text("name_udobra", 50), integer("ppm")}});
+    t.push_back({QStringLiteral("t_udobra"),
+                 {key("id_udobra"), text("name_udobra", 50), limited(integer("ppm"), FieldLimits::Ppm())}});
     t.push_back({QStringLiteral("T_sostav_udobra"),
-                 {key("id_sostav_udobra"), integer("id_element"), integer("id_udobra"), real("kol_element")}});
+                 {key("id_sostav_udobra"), integer("id_element"), integer("id_udobra"),
+                  limited(real("kol_element"), FieldLimits::Content())}});
     t.push_back({QStringLiteral("T_element"),
                  {key("id_element"), text("Smallname_element", 10), text("fullname_element", 50), boolean("kof"),
                   integer("id_kof")}});
-    t.push_back({QStringLiteral("t_kof"), {key("id_kof"), text("name_kof", 50), real("kof"), integer("id_element")}});
+    t.push_back({QStringLiteral("t_kof"),
+                 {key("id_kof"), text("name_kof", 50), limited(real("kof"), FieldLimits::Coefficient()),
+                  integer("id_element")}});
     t.push_back({QStringLiteral("T_kult"), {key("id_kult"), text("name_kult", 50), text("ph", 50)}});
     t.push_back({QStringLiteral("t_konc"),
-                 {key("id_konc"), real("vega"), real("cvet"), integer("id_kult"), integer("id_el"), real("rachet"),
-                  added(real("weight", 1.0))}});
-    t.push_back(
-        {QStringLiteral("t_rachet"),
-         {key("id_rachet"), integer("id_udobra"), real("kol"), added(real("kol_min")), added(real("kol_max"))}});
+                 {key("id_konc"), limited(real("vega"), FieldLimits::Target()),
+                  limited(real("cvet"), FieldLimits::Target()), integer("id_kult"), integer("id_el"),
+                  computed(real("rachet")), added(limited(real("weight", 1.0), FieldLimits::Weight()))}});
+    // The amounts come from the fits (the classic one may give negative
+    // amounts, or above 1000 g/l): only their limits are bounded.
+    ColumnDef minimum = added(limited(real("kol_min"), FieldLimits::Amount()));
+    minimum.notAbove = QStringLiteral("kol_max");
+    t.push_back({QStringLiteral("t_rachet"),
+                 {key("id_rachet"), integer("id_udobra"), real("kol"), minimum,
+                  added(limited(real("kol_max"), FieldLimits::Amount()))}});
     t.push_back({QStringLiteral("t_head_rar"),
-                 {key("id_head_rar"), text("name_rar", 50), integer("id_konc"), real("kol_l", 1.0), integer("konc")}});
+                 {key("id_head_rar"), text("name_rar", 50), integer("id_konc"),
+                  limited(real("kol_l", 1.0), FieldLimits::Litres()), integer("konc")}});
     t.push_back({QStringLiteral("t_save_rar"),
                  {key("id_save_rar"), integer("id_udobra"), real("kol"), integer("id_head_rar")}});
     TableDef opt{QStringLiteral("t_opt"), {}};
@@ -57,13 +78,15 @@ std::vector<TableDef> buildTables() {
     opt.columns.push_back(integer("maxim"));
     for (int i = 1; i <= 14; ++i)
         opt.columns.push_back({QStringLiteral("cl%1").arg(i), ColumnType::Integer, 0, {}});
-    opt.columns.push_back(added({QStringLiteral("fit_mode"), ColumnType::Integer, 0, 0}));
+    opt.columns.push_back(
+        added(limited({QStringLiteral("fit_mode"), ColumnType::Integer, 0, 0}, FieldLimits::FitMode())));
     opt.columns.push_back(added(integer("id_water")));
     t.push_back(opt);
     t.push_back({QStringLiteral("t_water"), {key("id_water"), text("name_water", 50)}, 1});
-    t.push_back({QStringLiteral("t_water_el"),
-                 {key("id_water_el"), integer("id_water"), integer("id_element"), real("kol")},
-                 1});
+    t.push_back(
+        {QStringLiteral("t_water_el"),
+         {key("id_water_el"), integer("id_water"), integer("id_element"), limited(real("kol"), FieldLimits::Target())},
+         1});
     return t;
 }
 

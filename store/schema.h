@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/number_text.h"
+
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -18,6 +21,15 @@ struct ColumnDef {
     int size = 0;          // maximum length of a text column
     QVariant defaultValue; // value of a new row, null when none
     int version = 0;       // the schema version that brought the column
+    // What a window lets the user type into the column; a stored value
+    // outside it is read as empty. None for a column the program fills itself.
+    std::optional<NumberLimits> limits{};
+    // A column this one may not exceed (a minimum and its maximum): a stored
+    // value above it is read as empty.
+    QString notAbove{};
+    // The program computes the column's values (the calculation's results):
+    // on a base that cannot be written they live in memory only.
+    bool computed = false;
 };
 
 struct TableDef {

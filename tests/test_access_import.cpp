@@ -189,8 +189,11 @@ std::vector<QVariant> RecipeAmounts() {
     calc.show();
     if (!calc.runGuarded([&calc] { calc.buildRecipe(); }))
         return {};
-    if (!fixture.messages().shown().empty())
-        return {};
+    // The start-up box may list the edge rows' values no window accepts; no
+    // other box may come.
+    for (const ShownMessage& m : fixture.messages().shown())
+        if (m.kind != MessageKind::Warning)
+            return {};
     std::vector<QVariant> amounts;
     for (const auto& r : fixture.sql().rows(QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet")))
         amounts.push_back(r[0]);

@@ -2,6 +2,7 @@
 #include "store/action_scope.h"
 #include "store/connection.h"
 #include "store/modal_pause.h"
+#include "store/open_base.h"
 #include "store/dataset.h"
 #include "core/error.h"
 #include "store/schema.h"
@@ -238,6 +239,31 @@ private slots:
         other.exec(QStringLiteral("COMMIT"));
         if (wal)
             other.exec(QStringLiteral("PRAGMA locking_mode=NORMAL"));
+    }
+
+    // A tool that only reads may read an older base as upgraded: the upgrade
+    // is made on a copy in memory, and the file stays as it was.
+    void anOlderBaseCanBeReadAsUpgradedInMemory() {
+        QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
+        const QByteArray before = FileBytes();
+        OpenBaseOptions options;
+        options.readOnly = true;
+        options.upgradeInMemory = true;
+        const OpenedBase base = OpenBase(QStringLiteral("base.mdb"), options);
+        QVERIFY(base.readOnly);
+        QVERIFY(base.inMemory);
+        QCOMPARE(base.fileVersion, 0);
+        sqlite3_stmt* stmt = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(base.db, "SELECT fit_mode, (SELECT count(*) FROM t_udobra) FROM t_opt", -1, &stmt,
+                                    nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(stmt, 0), 0);
+        QCOMPARE(sqlite3_column_int(stmt, 1), 34);
+        sqlite3_finalize(stmt);
+        sqlite3_close(base.db);
+        QCOMPARE(FileBytes(), before);
+        QCOMPARE(QDir().entryList(QDir::Files), QStringList{QStringLiteral("base.mdb")});
     }
 
     void neverCreatesTheFile() {

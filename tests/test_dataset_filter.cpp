@@ -386,7 +386,7 @@ private slots:
     void numbersSortWithEmptyFirst() {
         DataSet& set = fertilizers({{QStringLiteral("a"), 10},
                                     {QStringLiteral("b"), QVariant()},
-                                    {QStringLiteral("c"), -5},
+                                    {QStringLiteral("c"), 5},
                                     {QStringLiteral("d"), 100},
                                     {QStringLiteral("e"), 10}});
         set.setSort(QStringLiteral("ppm ASC"));

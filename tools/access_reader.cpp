@@ -3,6 +3,7 @@
 
 #include "tools/access_reader.h"
 
+#include "core/file_io.h"
 #include "store/access_header.h"
 
 #include <QFileInfo>
@@ -262,8 +263,10 @@ struct AccessReader::Impl {
 
 AccessReader::AccessReader(const QString& path) : impl_(std::make_unique<Impl>()) {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        throw AccessError(AccessError::Kind::NotFound, QStringLiteral("файл не найден"));
+    // A FIFO or a device is refused before anything reads it.
+    const QString notRegular = NotRegularFileReason(path);
+    if (!notRegular.isEmpty())
+        throw AccessError(AccessError::Kind::NotFound, notRegular);
     if (!IsAccessDatabase(path))
         throw AccessError(AccessError::Kind::NotAccess, QStringLiteral("это не база данных Access"));
     QuietStderr quiet;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error.h"
 #include "tools/access_import.h"
+#include "store/new_database.h"
+#include "store/open_base.h"
 #include "store/starter_database.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <csignal>
 #include <cstdio>
 
@@ -63,6 +66,14 @@ int main(int argc, char** argv) {
             solvane::CreateStarterDatabase(path);
         else
             solvane::ConvertAccessDatabase(from, path);
+        // What was written passes the checks the program makes when it opens a base.
+        try {
+            solvane::CheckBase(path);
+        } catch (const solvane::Error& e) {
+            for (const QString& name : solvane::NewDatabase::files(path))
+                QFile::remove(name);
+            throw solvane::Error(e.message() + QStringLiteral(" Записанный файл удалён."));
+        }
     } catch (const solvane::Error& e) {
         Print(stderr, e.message());
         return 1;

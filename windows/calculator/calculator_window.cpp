@@ -47,9 +47,9 @@ CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
     wireDataSets();
     // The totals are labels, not data-aware controls: after an action that
     // the store rolled back they are worked out again from what the data
-    // sets, read anew, now hold.
+    // sets, read anew, now hold (those that could be read again).
     actionEndHandler_ = data_.connection().addActionEndHandler([this](bool rolledBack) {
-        if (rolledBack && data_.targets.isActive())
+        if (rolledBack && data_.targets.isActive() && data_.composition.isActive())
             runGuarded([this] { updateTotals(); });
     });
 }

@@ -177,6 +177,8 @@ private:
     void targetCalcFields();
     void compositionCalcFields();
     void savedLineCalcFields();
+    // The current target row has no target, and the zero-target rule removes it.
+    bool targetMissing() const;
     void targetPosted();
     void targetDeleted();
     void cropPosted();

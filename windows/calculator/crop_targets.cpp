@@ -58,9 +58,15 @@ void CalculatorWindow::completeTargetList() {
     data_.targets.open();
 }
 
-// The zero-target rule: a target row without a target does not stay.
+// The zero-target rule: a target row without a target does not stay. A
+// target the file holds but that reads as empty (not a number) is not a
+// missing one, and on a base that cannot be written nothing is removed.
+bool CalculatorWindow::targetMissing() const {
+    return calcFields_.vega->asFloat() == 0.0 && !calcFields_.vega->readAsEmpty() && data_.connection().writable();
+}
+
 void CalculatorWindow::targetPosted() {
-    if (calcFields_.vega->asFloat() == 0.0)
+    if (targetMissing())
         data_.targets.deleteRecord();
 }
 
@@ -87,7 +93,7 @@ void CalculatorWindow::removeZeroTargets() {
     for (;;) {
         bool found = false;
         for (data_.targets.first(); !data_.targets.eof(); data_.targets.next()) {
-            if (calcFields_.vega->asFloat() == 0.0) {
+            if (targetMissing()) {
                 found = true;
                 break;
             }

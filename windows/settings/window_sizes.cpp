@@ -8,14 +8,12 @@
 #include "core/number_text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
 namespace solvane {
 
@@ -29,6 +27,8 @@ namespace {
 //   11-15 the calculator's splitters 1 to 5
 constexpr int kLineCount = 15;
 constexpr int kCharactersRead = 4;
+// More than fifteen lines of four characters ever need.
+constexpr qint64 kBytesRead = 64 * 1024;
 const std::array<const char*, kLineCount> kDefaults = {"0",   "0",   "0",   "630", "465", "603", "627", "738",
                                                        "936", "230", "577", "355", "258", "307", "416"};
 
@@ -44,13 +44,6 @@ QString shownName() {
     return QDir::toNativeSeparators(QFileInfo(fileName()).absoluteFilePath());
 }
 
-// Reports a failed operation on the file and why, called right after the
-// failing call (with errno set to 0 before it).
-[[noreturn]] void fail(const QString& failed, const QFileDevice& file) {
-    const QString reason = FileErrorReason(file);
-    throw Error(QStringLiteral("%1 «%2»: %3.").arg(failed, shownName(), reason));
-}
-
 // Written whole or not at all: a failed write leaves the old file as it was.
 void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
     QByteArray bytes;
@@ -64,47 +57,34 @@ void writeSizeFile(const std::array<QByteArray, kLineCount>& lines) {
 // Reads the first fifteen lines of the file, each cut to its first four
 // characters (UTF-8; a byte that is not UTF-8 counts as one character). A
 // line ends at CR LF, LF or a lone CR; lines the file does not have read as
-// empty. Only the bytes up to the fifteenth line end are read, and of each
-// line only as many as four characters can take.
+// empty. Only a regular file is read, and only its first 64 KiB: a FIFO or a
+// device (a size.ini linked to /dev/zero) never holds the start up.
 std::array<QString, kLineCount> readSizeFile() {
-    QFile file(fileName());
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Не удалось открыть файл"), file);
+    QByteArray bytes;
+    const QString reason = ReadFileStart(fileName(), kBytesRead, bytes);
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Не удалось прочитать файл «%1»: %2.").arg(shownName(), reason));
 
     constexpr int kBytesKept = kCharactersRead * 4;
     std::array<QByteArray, kLineCount> kept;
     int line = 0;
     bool afterCr = false;
-    bool atStart = true;
-    char buffer[4096];
-    qint64 got = 0;
-    errno = 0;
-    while (line < kLineCount && (got = file.read(buffer, sizeof buffer)) > 0) {
-        qint64 i = 0;
-        if (atStart) {
-            atStart = false;
-            // A byte-order mark some editors put first is not part of the text.
-            if (got >= 3 && QByteArray::fromRawData(buffer, 3) == QByteArray("\xEF\xBB\xBF"))
-                i = 3;
+    // A byte-order mark some editors put first is not part of the text.
+    qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (; i < bytes.size() && line < kLineCount; ++i) {
+        const char c = bytes.at(i);
+        const bool crlf = afterCr && c == '\n';
+        afterCr = c == '\r';
+        if (crlf)
+            continue;
+        if (c == '\r' || c == '\n') {
+            ++line;
+            continue;
         }
-        for (; i < got && line < kLineCount; ++i) {
-            const char c = buffer[i];
-            const bool crlf = afterCr && c == '\n';
-            afterCr = c == '\r';
-            if (crlf)
-                continue;
-            if (c == '\r' || c == '\n') {
-                ++line;
-                continue;
-            }
-            QByteArray& l = kept[static_cast<size_t>(line)];
-            if (l.size() < kBytesKept)
-                l.append(c);
-        }
+        QByteArray& l = kept[static_cast<size_t>(line)];
+        if (l.size() < kBytesKept)
+            l.append(c);
     }
-    if (got < 0)
-        fail(QStringLiteral("Не удалось прочитать файл"), file);
 
     std::array<QString, kLineCount> lines;
     for (size_t l = 0; l < lines.size(); ++l) {
@@ -256,11 +236,10 @@ void CreateSizeFile() {
 }
 
 void LoadSizes(const RememberedWindows& windows) {
-    {
-        QFile probe(fileName());
-        if (!probe.open(QIODevice::ReadOnly))
-            CreateSizeFile();
-    }
+    // A file that cannot be read (missing, unreadable, not a regular file)
+    // is written anew with the defaults.
+    if (!NotRegularFileReason(fileName()).isEmpty())
+        CreateSizeFile();
     // The lines are read and the file released before any window changes.
     const std::array<QString, kLineCount> line = readSizeFile();
 

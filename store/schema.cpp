@@ -3,6 +3,7 @@
 
 #include "core/error.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace solvane {
@@ -24,9 +25,9 @@ ColumnDef text(const char* name, int size) {
 ColumnDef boolean(const char* name) {
     return {QString::fromLatin1(name), ColumnType::Boolean, 0, {}};
 }
-// A column that schema version 1 added.
-ColumnDef added(ColumnDef column) {
-    column.version = 1;
+// A column that a later schema version added (version 1 unless said).
+ColumnDef added(ColumnDef column, int version = 1) {
+    column.version = version;
     return column;
 }
 
@@ -59,6 +60,7 @@ std::vector<TableDef> buildTables() {
         opt.columns.push_back({QStringLiteral("cl%1").arg(i), ColumnType::Integer, 0, {}});
     opt.columns.push_back(added({QStringLiteral("fit_mode"), ColumnType::Integer, 0, 0}));
     opt.columns.push_back(added(integer("id_water")));
+    opt.columns.push_back(added(integer("id_kult_last"), 2));
     t.push_back(opt);
     t.push_back({QStringLiteral("t_water"), {key("id_water"), text("name_water", 50)}, 1});
     t.push_back({QStringLiteral("t_water_el"),
@@ -137,16 +139,26 @@ QString SchemaSql() {
     return sql;
 }
 
-QString UpgradeSqlFromVersion0() {
+QString UpgradeSql(int from, int to) {
     QString sql;
-    for (const TableDef& t : SchemaTables()) {
-        if (t.version > 0) {
-            sql += CreateTableSql(t);
-            continue;
+    for (int step = from + 1; step <= to; ++step) {
+        for (const TableDef& t : SchemaTables()) {
+            if (t.version == step) {
+                // Made whole as it stands at the target version.
+                TableDef made = t;
+                made.columns.erase(std::remove_if(made.columns.begin(), made.columns.end(),
+                                                  [to](const ColumnDef& c) { return c.version > to; }),
+                                   made.columns.end());
+                sql += CreateTableSql(made);
+                continue;
+            }
+            // A table made by this upgrade has every column already.
+            if (t.version > from)
+                continue;
+            for (const ColumnDef& c : t.columns)
+                if (c.version == step)
+                    sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
         }
-        for (const ColumnDef& c : t.columns)
-            if (c.version > 0)
-                sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
     }
     return sql;
 }

@@ -16,6 +16,8 @@
 #include "windows/solutions/solution_name_dialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace solvane {
 
@@ -34,6 +36,11 @@ Program::Program() : quit([] { QCoreApplication::quit(); }) {
     stockSolutions_ = std::make_unique<StockSolutionsWindow>(*data_, guard_, *calculator_);
     analysis_ = std::make_unique<SolutionAnalysisWindow>(*data_, guard_, *calculator_);
     waterProfiles_ = std::make_unique<WaterProfilesWindow>(*data_, guard_);
+    places_ = std::make_unique<WindowPlaces>(
+        QFileInfo(data_->connection().fileName()).absoluteDir().filePath(QStringLiteral("windows.ini")));
+    for (Form* window : {static_cast<Form*>(stockSolutions_.get()), static_cast<Form*>(analysis_.get()),
+                         static_cast<Form*>(waterProfiles_.get())})
+        window->setPlaceKeeper(places_.get());
     connectWindows();
 }
 
@@ -69,9 +76,13 @@ void Program::connectWindows() {
                                nameDialog_->resetMode();
                                OpenTables();
                                ApplyOptions();
+                               calculator_->openOnRememberedCrop();
                            },
                            [this] {
                                storeTypedValues();
+                               calculator_->rememberCrop();
+                               for (Form* window : forms())
+                                   window->keepPlace();
                                CloseTables();
                                if (quit)
                                    quit();
@@ -146,9 +157,15 @@ void Program::storeTypedValues() {
 
 void Program::closingSequence() {
     storeTypedValues();
+    // The calculator stays on its crop, saved solution and line, and shows
+    // results that follow from what the closed window may have changed.
+    calculator_->rememberCrop();
+    const CalculatorWindow::Place place = calculator_->place();
     SaveSizes(rememberedWindows());
     CloseTables();
     OpenTables();
+    calculator_->returnTo(place);
+    calculator_->refreshResults();
 }
 
 } // namespace solvane

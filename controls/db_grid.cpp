@@ -402,6 +402,10 @@ void DBGrid::syncCurrent() {
     const QModelIndex target = model_->index(row, col);
     if (current == target && selectionModel()->isSelected(target))
         return;
+    showCurrent(target);
+}
+
+void DBGrid::showCurrent(const QModelIndex& target) {
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
     if (selectionBehavior() == QAbstractItemView::SelectRows)
         flags |= QItemSelectionModel::Rows;
@@ -514,15 +518,7 @@ void DBGrid::takeNewRow() {
     if (first < 0)
         return;
     setFocus(Qt::OtherFocusReason);
-    const QModelIndex target = model_->index(row, first);
-    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
-    if (selectionBehavior() == QAbstractItemView::SelectRows)
-        flags |= QItemSelectionModel::Rows;
-    {
-        const QScopedValueRollback<bool> syncing(syncing_, true);
-        selectionModel()->setCurrentIndex(target, flags);
-    }
-    scrollTo(target);
+    showCurrent(model_->index(row, first));
 }
 
 void DBGrid::writeEditor() {

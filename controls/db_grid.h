@@ -193,6 +193,9 @@ private:
     friend class DBGridModel;
     friend class DBGridDelegate;
     void syncCurrent();
+    // Makes the cell the view's current one (its row selected), as the data
+    // set's cursor already is, and scrolls to it.
+    void showCurrent(const QModelIndex& target);
     void currentMoved(const QModelIndex& current);
     void focusChanged(QWidget* old, QWidget* now);
     // Writes what an open cell editor holds into the field (before a post).

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace solvane {
 
@@ -12,8 +14,13 @@ namespace {
 
 const QString kRemoveFirst = QStringLiteral(" Сначала уберите его оттуда.");
 
-QString Counted(const QString& what, int count) {
-    return what + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
+// "what (count)" for each part whose count is above 0, in the given order.
+QStringList CountedParts(std::initializer_list<std::pair<const char*, int>> parts) {
+    QStringList shown;
+    for (const auto& [what, count] : parts)
+        if (count > 0)
+            shown << QString::fromUtf8(what) + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
+    return shown;
 }
 
 } // namespace
@@ -43,15 +50,10 @@ QString FertilizerRefusal(const QString& name, const FertilizerUse& use) {
 QString ElementRefusal(const QString& name, const ElementUse& use) {
     if (!use.any())
         return {};
-    QStringList parts;
-    if (use.fertilizers > 0)
-        parts << Counted(QStringLiteral("удобрения"), use.fertilizers);
-    if (use.targets > 0)
-        parts << Counted(QStringLiteral("цели культур"), use.targets);
-    if (use.waterProfiles > 0)
-        parts << Counted(QStringLiteral("профили воды"), use.waterProfiles);
-    if (use.coefficients > 0)
-        parts << Counted(QStringLiteral("коэффициенты"), use.coefficients);
+    const QStringList parts = CountedParts({{"удобрения", use.fertilizers},
+                                            {"цели культур", use.targets},
+                                            {"профили воды", use.waterProfiles},
+                                            {"коэффициенты", use.coefficients}});
     return QStringLiteral("Элемент ") + Quoted(name) + QStringLiteral(" используется: ") +
            parts.join(QStringLiteral(", ")) + QLatin1Char('.') + kRemoveFirst;
 }
@@ -59,11 +61,8 @@ QString ElementRefusal(const QString& name, const ElementUse& use) {
 QString CropDeletionQuestion(const QString& name, const CropContents& contents) {
     if (!contents.any())
         return {};
-    QStringList parts;
-    if (contents.targets > 0)
-        parts << Counted(QStringLiteral("целями"), contents.targets);
-    if (contents.solutions > 0)
-        parts << Counted(QStringLiteral("сохранёнными растворами"), contents.solutions);
+    const QStringList parts =
+        CountedParts({{"целями", contents.targets}, {"сохранёнными растворами", contents.solutions}});
     return QStringLiteral("Удалить культуру ") + Quoted(name) + QStringLiteral(" вместе с её ") +
            parts.join(QStringLiteral(" и ")) + QLatin1Char('?');
 }

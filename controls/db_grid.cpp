@@ -287,11 +287,9 @@ void DBGrid::fitColumns() {
         if (!(stretched && c == last) && columnWidth(c) < needed[static_cast<size_t>(c)])
             setColumnWidth(c, needed[static_cast<size_t>(c)]);
     }
-    if (horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
-        return;
-    // A grid that cannot scroll sideways shows every number whole: the text
-    // columns give up the room, the widest first, down to a few letters, and
-    // get it back when the grid grows.
+    // Every number is shown whole without scrolling sideways where the names
+    // can make room: the text columns give it up, the widest first, down to a
+    // few letters, and get it back when the grid grows.
     for (const auto& [c, width] : narrowed_)
         if (c < columnCount())
             setColumnWidth(c, width);

@@ -210,8 +210,8 @@ private:
     // a double click or a keystroke came first.
     void pendingEditDue();
     void stopPendingEdit();
-    // Widens every number column to its widest shown number and, when the
-    // grid cannot scroll sideways, narrows the text columns to make room.
+    // Widens every number column to its widest shown number and narrows the
+    // text columns to make room for them.
     void fitColumnsLater();
     void fitColumns();
     // The width the widest cell of the column takes among the rows on the screen.

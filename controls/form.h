@@ -13,7 +13,7 @@ namespace solvane {
 class HandlerGuard;
 
 // Keeps the place of windows between their showings and between runs: the
-// position of the frame's top-left corner and the size of the inside.
+// position and size of the inside, the window manager's frame left out.
 class PlaceKeeper {
 public:
     virtual ~PlaceKeeper() = default;
@@ -63,6 +63,8 @@ private:
     // Puts the window where its keeper remembers it, kept on the screen;
     // false when there is nothing remembered.
     bool applyKeptPlace();
+    // The place handed to the keeper: the inside's, in screen coordinates.
+    QRect keptPlace() const;
     HandlerGuard& guard_;
     PlaceKeeper* placeKeeper_ = nullptr;
     bool inResizeHandler_ = false;

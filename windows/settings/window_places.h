@@ -8,9 +8,9 @@
 
 namespace solvane {
 
-// windows.ini beside base.mdb: the place (the frame's position and the
-// inside's size) of the windows that size.ini does not keep, one section per
-// window by its object name:
+// windows.ini beside base.mdb: the place (the position and size of the
+// inside, without the window manager's frame) of the windows that size.ini
+// does not keep, one section per window by its object name:
 //
 //   [F_StockSolutions]
 //   x=120

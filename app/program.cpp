@@ -17,6 +17,7 @@
 #include "windows/solutions/solution_name_dialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace solvane {
@@ -40,6 +41,11 @@ Program::Program() : quit([] { QCoreApplication::exit(0); }) {
     stockSolutions_ = std::make_unique<StockSolutionsWindow>(*data_, guard_, *calculator_);
     analysis_ = std::make_unique<SolutionAnalysisWindow>(*data_, guard_, *calculator_);
     waterProfiles_ = std::make_unique<WaterProfilesWindow>(*data_, guard_);
+    places_ = std::make_unique<WindowPlaces>(
+        QFileInfo(data_->connection().fileName()).absoluteDir().filePath(QStringLiteral("windows.ini")));
+    for (Form* window : {static_cast<Form*>(stockSolutions_.get()), static_cast<Form*>(analysis_.get()),
+                         static_cast<Form*>(waterProfiles_.get())})
+        window->setPlaceKeeper(places_.get());
     connectWindows();
 }
 
@@ -76,9 +82,13 @@ void Program::connectWindows() {
                                nameDialog_->resetMode();
                                OpenTables();
                                ApplyOptions();
+                               calculator_->openOnRememberedCrop();
                            },
                            [this] {
                                storeTypedValues();
+                               calculator_->rememberCrop();
+                               for (Form* window : forms())
+                                   window->keepPlace();
                                CloseTables();
                                if (quit)
                                    quit();
@@ -124,6 +134,7 @@ RememberedWindows Program::rememberedWindows() const {
 
 void Program::OpenTables() {
     data_->OpenTables();
+    places_->setWritable(data_->connection().writable());
 }
 
 void Program::CloseTables() {
@@ -163,9 +174,18 @@ void Program::storeTypedValues() {
 
 void Program::closingSequence() {
     storeTypedValues();
-    SaveSizes(rememberedWindows());
+    // The calculator stays on its crop, saved solution and line, and shows
+    // results that follow from what the closed window may have changed.
+    calculator_->rememberCrop();
+    const CalculatorWindow::Place place = calculator_->place();
+    // Beside a base opened read-only nothing is written (a read-only folder
+    // would refuse size.ini, and the window could never be closed).
+    if (data_->connection().writable())
+        SaveSizes(rememberedWindows());
     CloseTables();
     OpenTables();
+    calculator_->returnTo(place);
+    calculator_->refreshResults();
 }
 
 } // namespace solvane

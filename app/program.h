@@ -3,6 +3,7 @@
 
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
+#include "windows/settings/window_places.h"
 #include "windows/settings/window_sizes.h"
 
 #include <functional>
@@ -78,7 +79,8 @@ public:
     void storeTypedValues();
     // What closing the fertilizer directory, the element directory or the
     // calculator runs: what was typed is stored, the sizes are saved and
-    // every data set is read again.
+    // every data set is read again; the calculator then stands where it
+    // stood and works its results out again.
     void closingSequence();
 
     // Ends the event loop; tests replace it to watch for the end.
@@ -91,6 +93,8 @@ private:
     HandlerGuard guard_{messages_};
     bool baseNotesShown_ = false;
     std::unique_ptr<Database> data_;
+    // The places of the stock, analysis and water windows, in windows.ini beside base.mdb.
+    std::unique_ptr<WindowPlaces> places_;
     std::unique_ptr<LauncherWindow> launcher_;
     std::unique_ptr<FertilizerDirectory> fertilizers_;
     std::unique_ptr<ElementDirectory> elements_;

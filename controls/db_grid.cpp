@@ -6,10 +6,12 @@
 #include "controls/handler_guard.h"
 #include "controls/hint_text.h"
 #include "store/dataset.h"
+#include "store/field.h"
 #include "core/error.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -137,6 +139,18 @@ DBGrid::DBGrid(HandlerGuard& guard, QWidget* parent)
     });
     focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
                                [this](QWidget* old, QWidget* now) { focusChanged(old, now); });
+    // Long names are shortened in the middle, where they differ least.
+    setTextElideMode(Qt::ElideMiddle);
+    QAbstractItemModel* m = model_.get();
+    connect(m, &QAbstractItemModel::dataChanged, this, [this] { fitColumnsLater(); });
+    connect(m, &QAbstractItemModel::rowsInserted, this, [this] { fitColumnsLater(); });
+    connect(m, &QAbstractItemModel::rowsRemoved, this, [this] { fitColumnsLater(); });
+    connect(m, &QAbstractItemModel::layoutChanged, this, [this] { fitColumnsLater(); });
+    connect(m, &QAbstractItemModel::modelReset, this, [this] { fitColumnsLater(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { fitColumnsLater(); });
+    pendingEdit_ = new QTimer(this);
+    pendingEdit_->setSingleShot(true);
+    connect(pendingEdit_, &QTimer::timeout, this, [this] { pendingEditDue(); });
 }
 
 DBGrid::~DBGrid() {
@@ -221,6 +235,109 @@ void DBGrid::applyColumns() {
             setColumnWidth(i, c->width());
     }
     applySortMarks();
+    fitColumnsLater();
+}
+
+bool DBGrid::isNumberColumn(int index) const {
+    if (index < 0 || index >= columnCount())
+        return false;
+    const ColumnKind kind = column(index)->kind();
+    const Field* f = model_->field(index);
+    return (kind == ColumnKind::Plain || kind == ColumnKind::Spin) && f && f->isNumeric();
+}
+
+bool DBGrid::isTextColumn(int index) const {
+    if (index < 0 || index >= columnCount())
+        return false;
+    const ColumnKind kind = column(index)->kind();
+    return kind == ColumnKind::Lookup ||
+           ((kind == ColumnKind::Plain || kind == ColumnKind::Spin) && !isNumberColumn(index));
+}
+
+void DBGrid::fitColumnsLater() {
+    if (fitPending_)
+        return;
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        fitPending_ = false;
+        fitColumns();
+    });
+}
+
+void DBGrid::fitColumns() {
+    if (!isVisible() || !model_->live())
+        return;
+    QHeaderView* header = horizontalHeader();
+    std::vector<int> shown;
+    for (int v = 0; v < header->count(); ++v) {
+        const int logical = header->logicalIndex(v);
+        if (logical >= 0 && !isColumnHidden(logical))
+            shown.push_back(logical);
+    }
+    if (shown.empty())
+        return;
+    const bool stretched = header->stretchLastSection();
+    const int last = shown.back();
+    // The numbers of the rows on the screen, as the delegate draws them.
+    std::vector<int> needed(static_cast<size_t>(columnCount()), 0);
+    for (const int c : shown) {
+        if (!isNumberColumn(c))
+            continue;
+        needed[static_cast<size_t>(c)] = widestShown(c);
+        if (!(stretched && c == last) && columnWidth(c) < needed[static_cast<size_t>(c)])
+            setColumnWidth(c, needed[static_cast<size_t>(c)]);
+    }
+    // Every number is shown whole without scrolling sideways where the names
+    // can make room: the text columns give it up, the widest first, down to a
+    // few letters, and get it back when the grid grows.
+    for (const auto& [c, width] : narrowed_)
+        if (c < columnCount())
+            setColumnWidth(c, width);
+    narrowed_.clear();
+    int total = 0;
+    for (const int c : shown)
+        total += std::max(columnWidth(c), needed[static_cast<size_t>(c)]);
+    int excess = total - viewport()->width();
+    const int narrowest = std::max(header->minimumSectionSize(), 4 * fontMetrics().averageCharWidth());
+    while (excess > 0) {
+        int widest = -1;
+        for (const int c : shown)
+            if (isTextColumn(c) && !(stretched && c == last) && columnWidth(c) > narrowest &&
+                (widest < 0 || columnWidth(c) > columnWidth(widest)))
+                widest = c;
+        if (widest < 0)
+            return;
+        const int cut = std::min(excess, columnWidth(widest) - narrowest);
+        narrowed_.emplace(widest, columnWidth(widest));
+        setColumnWidth(widest, columnWidth(widest) - cut);
+        excess -= cut;
+    }
+}
+
+int DBGrid::widestShown(int column) const {
+    // Only the rows on the screen: a large list is not read to lay it out.
+    const int first = std::max(0, rowAt(0));
+    int last = rowAt(viewport()->height() - 1);
+    if (last < 0)
+        last = model_->rowCount() - 1;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    int widest = 0;
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model_->index(row, column);
+        widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width());
+    }
+    return widest + (showGrid() ? 1 : 0);
+}
+
+void DBGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fitColumnsLater();
+}
+
+void DBGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    fitColumnsLater();
 }
 
 void DBGrid::applySortMarks() {
@@ -283,6 +400,10 @@ void DBGrid::syncCurrent() {
     const QModelIndex target = model_->index(row, col);
     if (current == target && selectionModel()->isSelected(target))
         return;
+    showCurrent(target);
+}
+
+void DBGrid::showCurrent(const QModelIndex& target) {
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
     if (selectionBehavior() == QAbstractItemView::SelectRows)
         flags |= QItemSelectionModel::Rows;
@@ -294,6 +415,8 @@ void DBGrid::syncCurrent() {
 }
 
 void DBGrid::currentMoved(const QModelIndex& current) {
+    if (current != pendingEditIndex_)
+        stopPendingEdit();
     if (syncing_ || !current.isValid() || !model_->live())
         return;
     DataSet* ds = model_->dataSet();
@@ -321,9 +444,30 @@ void DBGrid::currentMoved(const QModelIndex& current) {
 
 // ---------------------------------------------------------------- editing
 
+// Every editor opens with its whole text selected, so that what is typed
+// replaces the value: a click on the selected cell, a double click, F2 and
+// Enter open it so; a key typed on a selected cell opens it with that key
+// as its text. The view's own wait for a double click after a click on the
+// selected cell drops the keys typed meanwhile; the grid waits itself, and a
+// key typed meanwhile opens the editor at once.
 bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     if (!model_->live())
         return false;
+    const EditTrigger previous = lastTrigger_;
+    lastTrigger_ = trigger;
+    // A check box takes the click itself (through the delegate).
+    const bool checkBox =
+        index.isValid() && index.column() < columnCount() && column(index.column())->kind() == ColumnKind::Check;
+    if (trigger == SelectedClicked && !isEditing() && !checkBox) {
+        // The release that ends a double click is no click on the selected cell.
+        if (previous == DoubleClicked || !(editTriggers() & SelectedClicked) ||
+            !(model_->flags(index) & Qt::ItemIsEditable))
+            return false;
+        pendingEditIndex_ = index;
+        pendingEdit_->start(QApplication::doubleClickInterval());
+        return true;
+    }
+    stopPendingEdit();
     const bool handled = QTableView::edit(index, trigger, event);
     if (delegate_->takeEditorCreated()) {
         DataSet* ds = model_->dataSet();
@@ -331,14 +475,54 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
             dropEditor();
             return false;
         }
+        // A typed key is the editor's text already; any other way in shows
+        // the value selected.
+        if (trigger != AnyKeyPressed)
+            if (QWidget* editor = delegate_->editor())
+                SelectEditorText(editor);
     }
     return handled;
+}
+
+void DBGrid::pendingEditDue() {
+    const QModelIndex index = pendingEditIndex_;
+    pendingEditIndex_ = QPersistentModelIndex();
+    if (index.isValid() && index == currentIndex() && !isEditing())
+        edit(index, AllEditTriggers, nullptr);
+}
+
+void DBGrid::stopPendingEdit() {
+    pendingEdit_->stop();
+    pendingEditIndex_ = QPersistentModelIndex();
+}
+
+void DBGrid::takeNewRow() {
+    if (!model_->live() || !isVisible())
+        return;
+    const int row = model_->currentRow();
+    if (row < 0 || row >= model_->rowCount())
+        return;
+    // An editor of the row before was written into it when that row was settled.
+    stopPendingEdit();
+    dropEditor();
+    // The first editable column; a check box only when there is nothing to type into.
+    int first = -1;
+    for (int i = 0; i < columnCount() && first < 0; ++i)
+        if (!isColumnHidden(i) && column(i)->kind() != ColumnKind::Check && model_->isEditable(i))
+            first = i;
+    for (int i = 0; i < columnCount() && first < 0; ++i)
+        if (!isColumnHidden(i) && model_->isEditable(i))
+            first = i;
+    if (first < 0)
+        return;
+    setFocus(Qt::OtherFocusReason);
+    showCurrent(model_->index(row, first));
 }
 
 void DBGrid::writeEditor() {
     QWidget* editor = delegate_->editor();
     const QModelIndex index = delegate_->editorIndex();
-    if (!editor || !index.isValid() || !model_->live() || index.row() != model_->currentRow())
+    if (!editor || !index.isValid() || !model_->isCurrentRow(index.row()))
         return;
     const std::optional<QVariant> value = delegate_->editorValue(editor, index.column());
     if (value && delegate_->acceptedByColumn(index.column(), *value))
@@ -381,6 +565,7 @@ void DBGrid::focusChanged(QWidget* old, QWidget* now) {
 
 void DBGrid::mousePressEvent(QMouseEvent* event) {
     suppressClick_ = false;
+    stopPendingEdit();
     QTableView::mousePressEvent(event);
 }
 
@@ -403,6 +588,7 @@ void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event) {
+    stopPendingEdit();
     if (event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState && model_->live()) {
         DataSet* ds = model_->dataSet();
         if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert) {
@@ -411,7 +597,24 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
+    // Enter on a cell that is not being edited opens its editor, as F2 does.
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier &&
+        state() != QAbstractItemView::EditingState && current.isValid() && current.column() < columnCount() &&
+        column(current.column())->kind() != ColumnKind::Check && (model_->flags(current) & Qt::ItemIsEditable)) {
+        if (edit(current, EditKeyPressed, nullptr) && isEditing()) {
+            event->accept();
+            return;
+        }
+    }
     QTableView::keyPressEvent(event);
+}
+
+void DBGrid::focusOutEvent(QFocusEvent* event) {
+    // A popup (a drop-down, a menu) is not leaving the grid.
+    if (event->reason() != Qt::PopupFocusReason)
+        stopPendingEdit();
+    QTableView::focusOutEvent(event);
 }
 
 void DBGrid::keyReleaseEvent(QKeyEvent* event) {

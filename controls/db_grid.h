@@ -7,10 +7,12 @@
 #include <QColor>
 #include <QTableView>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 class QMenu;
+class QTimer;
 
 namespace solvane {
 
@@ -157,6 +159,14 @@ public:
 
     // A cell editor is open.
     bool isEditing() const;
+    // A row was just inserted for the user to type: the keyboard comes to
+    // this grid, on the current (new) row's first editable cell.
+    void takeNewRow();
+    // A column of numbers (shown whole, never narrower than the widest one
+    // shown), or of names and other text (shortened in the middle when the
+    // grid is too narrow, the full text as the cell's tooltip).
+    bool isNumberColumn(int column) const;
+    bool isTextColumn(int column) const;
     // Runs a handler as one user action of this grid (see HandlerGuard).
     bool runGuarded(const std::function<void()>& handler);
     // Incremental search by typed letters would read every row: off.
@@ -172,6 +182,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -180,6 +193,9 @@ private:
     friend class DBGridModel;
     friend class DBGridDelegate;
     void syncCurrent();
+    // Makes the cell the view's current one (its row selected), as the data
+    // set's cursor already is, and scrolls to it.
+    void showCurrent(const QModelIndex& target);
     void currentMoved(const QModelIndex& current);
     void focusChanged(QWidget* old, QWidget* now);
     // Writes what an open cell editor holds into the field (before a post).
@@ -190,6 +206,16 @@ private:
     void applySortMarks();
     void reportLater(const QString& message);
     QString hintText() const;
+    // Opens the editor of a selected cell that was clicked once more, unless
+    // a double click or a keystroke came first.
+    void pendingEditDue();
+    void stopPendingEdit();
+    // Widens every number column to its widest shown number and narrows the
+    // text columns to make room for them.
+    void fitColumnsLater();
+    void fitColumns();
+    // The width the widest cell of the column takes among the rows on the screen.
+    int widestShown(int column) const;
 
     HandlerGuard& guard_;
     std::vector<std::unique_ptr<DBGridColumn>> columns_;
@@ -200,6 +226,14 @@ private:
     bool syncing_ = false;
     bool applyingMarks_ = false;
     bool suppressClick_ = false;
+    // A click on the selected cell opens its editor once the double-click
+    // interval has passed (a double click opens it at once).
+    QTimer* pendingEdit_ = nullptr;
+    QPersistentModelIndex pendingEditIndex_;
+    EditTrigger lastTrigger_ = NoEditTriggers;
+    bool fitPending_ = false;
+    // The text columns narrowed to make room for numbers, with their widths before.
+    std::map<int, int> narrowed_;
     QMetaObject::Connection focusConnection_;
 };
 

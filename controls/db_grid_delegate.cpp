@@ -21,11 +21,23 @@ namespace solvane {
 
 namespace {
 
-// Set on an editor once the user changed its value: the data no longer
+// Set on an editor once the user changed its text: the data no longer
 // overwrites it (the grid repaints its row while the user types).
 const char* const kDirty = "solvaneEditorDirty";
+bool SameValue(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a == b;
+}
 
 } // namespace
+
+void SelectEditorText(QWidget* editor) {
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->selectAll();
+    else if (auto* spin = qobject_cast<QAbstractSpinBox*>(editor))
+        spin->selectAll();
+}
 
 DBGridDelegate::DBGridDelegate(DBGrid& grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
 
@@ -40,7 +52,7 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
     try {
         DBGridModel& model = *grid_.model_;
         const int column = index.column();
-        if (!index.isValid() || !model.live() || index.row() != model.currentRow() || !model.isEditable(column))
+        if (!index.isValid() || !model.isCurrentRow(index.row()) || !model.isEditable(column))
             return nullptr;
         DBGridColumn* c = grid_.column(column);
         auto* self = const_cast<DBGridDelegate*>(this);
@@ -75,6 +87,7 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
             if (f && f->type() == ColumnType::Text && f->size() > 0)
                 line->setMaxLength(f->size());
             connect(line, &QLineEdit::textChanged, self, [self, line, column] { self->editorChanged(line, column); });
+            connect(line, &QLineEdit::textEdited, line, [line] { line->setProperty(kDirty, true); });
             editor = line;
             break;
         }
@@ -110,6 +123,8 @@ QWidget* DBGridDelegate::numberEditor(QWidget* parent, int column, bool withButt
     DBGrid* grid = &grid_;
     spin->onRefused = [grid](const QString& refusal) { grid->reportLater(refusal); };
     connect(spin, &NumberSpinBox::numberChanged, self, [self, spin, column] { self->editorChanged(spin, column); });
+    // A text that is not a number yet ("-", ",") is the user's all the same.
+    connect(spin, &NumberSpinBox::typed, spin, [spin] { spin->setProperty(kDirty, true); });
     return spin;
 }
 
@@ -148,18 +163,26 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         if (!model.live() || index.row() >= model.rowCount())
             return;
         DataSet* ds = model.dataSet();
+        auto* combo = qobject_cast<QComboBox*>(editor);
+        const Field* f = combo ? model.editField(index.column()) : model.field(index.column());
+        const QVariant value = f ? ds->valueAt(index.row(), f) : QVariant();
+        // The row repainted with the value the editor holds (the edit state
+        // beginning, another column changing) leaves the editor, its
+        // selection and its cursor as they are.
+        if (editor == loadedEditor_ && SameValue(loadedValue_, value))
+            return;
+        loadedEditor_ = editor;
+        loadedValue_ = value;
         const QScopedValueRollback<bool> loading(loading_, true);
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const Field* key = model.editField(index.column());
-            const QVariant value = key ? ds->valueAt(index.row(), key) : QVariant();
+        if (combo) {
             combo->setCurrentIndex(FindLookupEntry(*combo, value));
         } else if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
-            const Field* f = model.field(index.column());
-            spin->setNumber(f ? ds->valueAt(index.row(), f) : QVariant());
+            spin->setNumber(value);
         } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            const Field* f = model.field(index.column());
-            line->setText(f ? ValueText(ds->valueAt(index.row(), f)) : QString());
+            line->setText(ValueText(value));
         }
+        // What is typed next replaces the whole text.
+        SelectEditorText(editor);
     } catch (const std::exception& e) {
         grid_.reportLater(QString::fromLocal8Bit(e.what()));
     } catch (...) {

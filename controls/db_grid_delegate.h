@@ -11,6 +11,10 @@ namespace solvane {
 class DBGrid;
 class DBGridColumn;
 
+// Selects the whole text of a cell editor (a line or a number editor), so
+// that what is typed next replaces it.
+void SelectEditorText(QWidget* editor);
+
 // Paints and edits the cells of a DBGrid by their column's kind: a line
 // editor for plain columns, a drop-down of the list source's rows for lookup
 // columns, a spin editor for spin columns, and a centred check box that a
@@ -54,6 +58,9 @@ private:
     mutable QPersistentModelIndex editorIndex_;
     mutable bool editorCreated_ = false;
     mutable bool loading_ = false;
+    // The editor last loaded from the data, and the value it was loaded with.
+    mutable QPointer<QWidget> loadedEditor_;
+    mutable QVariant loadedValue_;
 };
 
 } // namespace solvane

@@ -2,6 +2,7 @@
 #include "controls/db_grid_model.h"
 
 #include "controls/db_grid.h"
+#include "controls/db_grid_delegate.h"
 #include "controls/text_contrast.h"
 #include "store/dataset.h"
 #include "core/error.h"
@@ -10,6 +11,8 @@
 
 #include <QBrush>
 #include <QScopedValueRollback>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace solvane {
 
@@ -72,8 +75,13 @@ int DBGridModel::currentRow() const {
     return dataSet()->recNo() - 1;
 }
 
-int DBGridModel::liveRowCount() const {
-    return live() ? dataSet()->recordCount() : 0;
+bool DBGridModel::isCurrentRow(int row) const {
+    return live() && row >= 0 && row < rows() && row == currentRow() &&
+           keys_[static_cast<size_t>(row)] == dataSet()->bookmark();
+}
+
+std::vector<Bookmark> DBGridModel::liveKeys() const {
+    return live() ? dataSet()->visibleBookmarks() : std::vector<Bookmark>();
 }
 
 void DBGridModel::resolveFields() const {
@@ -149,12 +157,11 @@ void DBGridModel::columnsChanged() {
     shown_.clear();
     if (grid_.columnCount() > 0)
         emit headerDataChanged(Qt::Horizontal, 0, grid_.columnCount() - 1);
-    if (rows_ > 0 && grid_.columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rows_ - 1, grid_.columnCount() - 1));
+    allChanged();
 }
 
 int DBGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
+    return parent.isValid() ? 0 : rows();
 }
 
 int DBGridModel::columnCount(const QModelIndex& parent) const {
@@ -168,7 +175,7 @@ QVariant DBGridModel::readCell(int row, int column, int role) const {
     if (!source_ || !source_->isEnabled())
         return shown_.value(key);
     DataSet* ds = source_->dataSet();
-    if (!ds || !ds->isActive() || row >= rows_)
+    if (!ds || !ds->isActive() || row >= rows())
         return QVariant();
     const Field* f = field(column);
     if (!f)
@@ -203,7 +210,7 @@ QVariant DBGridModel::readCell(int row, int column, int role) const {
 
 QVariant DBGridModel::data(const QModelIndex& index, int role) const {
     try {
-        if (!index.isValid() || index.column() >= grid_.columnCount() || index.row() >= rows_)
+        if (!index.isValid() || index.column() >= grid_.columnCount() || index.row() >= rows())
             return QVariant();
         const DBGridColumn* c = grid_.column(index.column());
         switch (role) {
@@ -215,8 +222,15 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
                 return QVariant();
             return readCell(index.row(), index.column(), Qt::CheckStateRole);
         case Qt::ToolTipRole: {
+            // The grid's hint; without one, a name's full text (a long name
+            // is shown shortened in the middle).
             const QString hint = grid_.hintText();
-            return hint.isEmpty() ? QVariant() : QVariant(hint);
+            if (!hint.isEmpty())
+                return QVariant(hint);
+            if (!grid_.isTextColumn(index.column()))
+                return QVariant();
+            const QString text = readCell(index.row(), index.column(), Qt::DisplayRole).toString();
+            return text.isEmpty() ? QVariant() : QVariant(text);
         }
         case Qt::BackgroundRole:
             return c->colour().isValid() ? QVariant(QBrush(c->colour())) : QVariant();
@@ -254,7 +268,7 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const {
 
 bool DBGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     try {
-        if (!index.isValid() || !live() || index.row() != currentRow() || !isEditable(index.column()))
+        if (!index.isValid() || !isCurrentRow(index.row()) || !isEditable(index.column()))
             return false;
         DBGridColumn* c = grid_.column(index.column());
         QVariant v = value;
@@ -308,7 +322,7 @@ void DBGridModel::resetAll() {
     {
         const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
         beginResetModel();
-        rows_ = liveRowCount();
+        keys_ = liveKeys();
         fieldsValid_ = false;
         shown_.clear();
         readFailed_ = false;
@@ -318,22 +332,110 @@ void DBGridModel::resetAll() {
     grid_.syncCurrent();
 }
 
+void DBGridModel::allChanged() {
+    if (rows() > 0 && grid_.columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rows() - 1, grid_.columnCount() - 1));
+}
+
 void DBGridModel::restructure() {
     const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
-    const int n = liveRowCount();
-    if (n > rows_) {
-        beginInsertRows(QModelIndex(), rows_, n - 1);
-        rows_ = n;
+    std::vector<Bookmark> next = liveKeys();
+    const int n = static_cast<int>(next.size());
+    const int shown = rows();
+    if (n > shown) {
+        beginInsertRows(QModelIndex(), shown, n - 1);
+        keys_ = std::move(next);
         endInsertRows();
-    } else if (n < rows_) {
-        beginRemoveRows(QModelIndex(), n, rows_ - 1);
-        rows_ = n;
+    } else if (n < shown) {
+        beginRemoveRows(QModelIndex(), n, shown - 1);
+        keys_ = std::move(next);
         endRemoveRows();
+    } else {
+        keys_ = std::move(next);
     }
     shown_.clear();
     readFailed_ = false;
-    if (rows_ > 0 && grid_.columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rows_ - 1, grid_.columnCount() - 1));
+    allChanged();
+}
+
+// The rows that went are removed where they stood and the new ones inserted
+// where they stand, so that the view's indexes (an open editor's, the cell
+// that Tab goes to, the current one) stay on their rows. Rows that changed
+// their order (a sorted list after a post) are moved by a layout change.
+void DBGridModel::followRows() {
+    const QScopedValueRollback<bool> quiet(grid_.syncing_, true);
+    const std::vector<Bookmark> next = liveKeys();
+    if (next != keys_) {
+        const std::unordered_set<Bookmark> staying(next.begin(), next.end());
+        // An editor of a row that goes is closed first, unwritten: what it
+        // held was written when its row was settled, and closing it later
+        // would write it into whatever row stands there then.
+        const QModelIndex editing = grid_.delegate_->editorIndex();
+        if (editing.isValid() && editing.row() < rows() && !staying.count(keys_[static_cast<size_t>(editing.row())]))
+            grid_.dropEditor();
+        for (int last = rows() - 1; last >= 0;) {
+            if (staying.count(keys_[static_cast<size_t>(last)])) {
+                --last;
+                continue;
+            }
+            int first = last;
+            while (first > 0 && !staying.count(keys_[static_cast<size_t>(first - 1)]))
+                --first;
+            beginRemoveRows(QModelIndex(), first, last);
+            keys_.erase(keys_.begin() + first, keys_.begin() + last + 1);
+            endRemoveRows();
+            last = first - 1;
+        }
+        const std::unordered_set<Bookmark> kept(keys_.begin(), keys_.end());
+        std::vector<Bookmark> keptInOrder;
+        keptInOrder.reserve(keys_.size());
+        for (const Bookmark b : next)
+            if (kept.count(b))
+                keptInOrder.push_back(b);
+        if (keptInOrder == keys_) {
+            for (size_t j = 0; j < next.size();) {
+                if (kept.count(next[j])) {
+                    ++j;
+                    continue;
+                }
+                size_t last = j;
+                while (last + 1 < next.size() && !kept.count(next[last + 1]))
+                    ++last;
+                beginInsertRows(QModelIndex(), static_cast<int>(j), static_cast<int>(last));
+                keys_.insert(keys_.begin() + static_cast<long>(j), next.begin() + static_cast<long>(j),
+                             next.begin() + static_cast<long>(last) + 1);
+                endInsertRows();
+                j = last + 1;
+            }
+        } else {
+            std::vector<Bookmark> added;
+            for (const Bookmark b : next)
+                if (!kept.count(b))
+                    added.push_back(b);
+            if (!added.empty()) {
+                beginInsertRows(QModelIndex(), rows(), rows() + static_cast<int>(added.size()) - 1);
+                keys_.insert(keys_.end(), added.begin(), added.end());
+                endInsertRows();
+            }
+            emit layoutAboutToBeChanged();
+            std::unordered_map<Bookmark, int> place;
+            for (size_t j = 0; j < next.size(); ++j)
+                place.emplace(next[j], static_cast<int>(j));
+            const QModelIndexList from = persistentIndexList();
+            QModelIndexList to;
+            to.reserve(from.size());
+            for (const QModelIndex& i : from) {
+                const auto found = i.row() < rows() ? place.find(keys_[static_cast<size_t>(i.row())]) : place.end();
+                to.append(found == place.end() ? QModelIndex() : index(found->second, i.column()));
+            }
+            keys_ = next;
+            changePersistentIndexList(from, to);
+            emit layoutChanged();
+        }
+    }
+    shown_.clear();
+    readFailed_ = false;
+    allChanged();
 }
 
 void DBGridModel::dataEvent(DataEvent event, Field*) {
@@ -350,7 +452,7 @@ void DBGridModel::dataEvent(DataEvent event, Field*) {
         shown_.clear();
         readFailed_ = false;
         const int row = currentRow();
-        if (row >= 0 && row < rows_ && grid_.columnCount() > 0)
+        if (row >= 0 && row < rows() && grid_.columnCount() > 0)
             emit dataChanged(index(row, 0), index(row, grid_.columnCount() - 1));
         return;
     }
@@ -370,7 +472,7 @@ void DBGridModel::dataEvent(DataEvent event, Field*) {
     case DataEvent::Cancelled:
     case DataEvent::Refreshed:
     case DataEvent::Reloaded:
-        restructure();
+        followRows();
         break;
     }
     grid_.syncCurrent();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "store/data_source.h"
+#include "store/dataset.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -32,6 +33,10 @@ public:
     bool live() const;
     // 0-based row of the data set's cursor, -1 when none (or not live).
     int currentRow() const;
+    // The view's row shows the data set's current row: the one a cell editor
+    // of that row may write into. A row that stood there before rows came or
+    // went is another row, even at the same number.
+    bool isCurrentRow(int row) const;
 
     // The field a column shows, nullptr when the data set has none by its name.
     Field* field(int column) const;
@@ -64,15 +69,22 @@ private:
     QVariant readCell(int row, int column, int role) const;
     void resolveFields() const;
     void resetAll();
-    // Follows a change of the visible rows without resetting the view (which
-    // would drop the columns' widths): rows are added or removed at the end
-    // and every cell is repainted.
+    // Follows a change of all the visible rows (another filter, order or
+    // master row, the set opened or closed) without resetting the view
+    // (which would drop the columns' widths): rows are added or removed at
+    // the end and every cell is repainted.
     void restructure();
-    int liveRowCount() const;
+    // Follows rows that came, went or moved (an insert, a post, a delete, a
+    // cancel, a new read), each where it stands.
+    void followRows();
+    void allChanged();
+    std::vector<Bookmark> liveKeys() const;
+    int rows() const { return static_cast<int>(keys_.size()); }
 
     DBGrid& grid_;
     DataSource* source_ = nullptr;
-    int rows_ = 0;
+    // The rows shown, each by its bookmark in the data set.
+    std::vector<Bookmark> keys_;
     mutable DataSet* fieldsOf_ = nullptr;
     mutable bool fieldsValid_ = false;
     mutable std::vector<Field*> fields_;

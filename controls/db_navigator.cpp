@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/db_navigator.h"
 
+#include "controls/db_grid.h"
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
@@ -171,6 +172,18 @@ void DBNavigator::press(NavButton button) {
     updateButtons();
     if (onClick)
         onClick(button);
+    if (button == NavButton::Insert && ds && ds->isActive() && ds->state() == DataSetState::Insert)
+        giveNewRowToGrid();
+}
+
+void DBNavigator::giveNewRowToGrid() {
+    // The grid of this window that shows the same rows; the navigator's
+    // buttons never take the focus themselves.
+    for (DBGrid* grid : window()->findChildren<DBGrid*>())
+        if (grid->dataSource() == source_ && grid->isVisible()) {
+            grid->takeNewRow();
+            return;
+        }
 }
 
 void DBNavigator::updateButtons() {

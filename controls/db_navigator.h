@@ -18,7 +18,9 @@ enum class NavButton { First, Prior, Next, Last, Insert, Delete, Edit, Post, Can
 
 // A record navigator bar over a data source, showing a chosen subset of its
 // buttons. Delete asks "Delete record?" through the message service. onClick
-// runs after the button's action and says which button it was.
+// runs after the button's action and says which button it was. After an
+// insert the keyboard goes to the new row in the grid of the same window
+// that shows the rows.
 class DBNavigator : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +46,7 @@ private:
     class Link;
     // Enables the buttons that make sense in the data set's state.
     void updateButtons();
+    void giveNewRowToGrid();
     QString hintOf(NavButton button) const;
 
     HandlerGuard& guard_;

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 namespace solvane {
 
@@ -56,12 +58,58 @@ void Form::centre() {
     move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
 }
 
+// The place is the inside's: a window manager's frame, which the program may
+// measure wrongly before the window is on the screen, plays no part in it,
+// so a window opens exactly where it was, session after session.
+bool Form::applyKeptPlace() {
+    const std::optional<QRect> kept = placeKeeper_ ? placeKeeper_->placeOf(objectName()) : std::nullopt;
+    if (!kept || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return false;
+    // Only on a screen that is there now, and no smaller than the window can be.
+    QScreen* screen = QGuiApplication::screenAt(kept->topLeft() + QPoint(kept->width() / 2, 0));
+    if (!screen)
+        return false;
+    const QRect available = screen->availableGeometry();
+    const QSize smallest = minimumSize().expandedTo(minimumSizeHint());
+    const QSize size = kept->size().expandedTo(smallest).boundedTo(available.size().expandedTo(smallest));
+    resize(size);
+    const QPoint place(
+        std::clamp(kept->left(), available.left(), std::max(available.left(), available.right() + 1 - size.width())),
+        std::clamp(kept->top(), available.top(), std::max(available.top(), available.bottom() + 1 - size.height())));
+    if (QWindow* window = windowHandle())
+        window->setPosition(place);
+    else
+        move(place);
+    return true;
+}
+
+QRect Form::keptPlace() const {
+    return geometry();
+}
+
+void Form::keepPlace() {
+    if (!placeKeeper_ || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QRect place = keptPlace();
+    runGuarded([this, place] { placeKeeper_->keep(objectName(), place); });
+}
+
 void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    centre();
+    if (!applyKeptPlace())
+        centre();
     runGuarded([this] { FormShow(); });
+}
+
+void Form::hideEvent(QHideEvent* event) {
+    // Still visible to Qt while its hide is being told: the place is the shown one.
+    if (!event->spontaneous() && placeKeeper_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const QRect place = keptPlace();
+        runGuarded([this, place] { placeKeeper_->keep(objectName(), place); });
+    }
+    QWidget::hideEvent(event);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

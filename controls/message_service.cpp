@@ -97,6 +97,9 @@ MessageAnswer MessageService::show(QWidget* parent, MessageKind kind, const QStr
         case MessageButtons::YesNo:
             yes = box.addButton(QMessageBox::Yes);
             no = box.addButton(QMessageBox::No);
+            // The program's questions are answered in its own language.
+            yes->setText(QStringLiteral("Да"));
+            no->setText(QStringLiteral("Нет"));
             box.setEscapeButton(no);
             break;
         }

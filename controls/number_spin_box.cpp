@@ -17,6 +17,7 @@ NumberSpinBox::NumberSpinBox(QWidget* parent) : QDoubleSpinBox(parent) {
     setKeyboardTracking(false);
     number_ = value();
     connect(lineEdit(), &QLineEdit::textChanged, this, &NumberSpinBox::textEdited);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &NumberSpinBox::typed);
     // The spin box retypes its text with the line edit's signals blocked
     // (stepping, going back to the last value on Enter or on leaving).
     connect(this, &QDoubleSpinBox::valueChanged, this, [this] { textEdited(lineEdit()->text()); });

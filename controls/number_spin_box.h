@@ -45,6 +45,9 @@ signals:
     // The value changed or the box became empty or non-empty, by typing,
     // stepping or setNumber.
     void numberChanged();
+    // The user changed the text (a keystroke, a paste), whether or not it is
+    // a number yet.
+    void typed();
 
 protected:
     QString textFromValue(double value) const override;

@@ -39,7 +39,7 @@ inline NumberLimits SavedAmount() {
 }
 // The litres a saved solution is worked out for.
 inline NumberLimits Litres() {
-    return {0, 100, QStringLiteral("л")};
+    return {0.1, 100000, QStringLiteral("л")};
 }
 // The volume of each stock tank, litres.
 inline NumberLimits TankVolume() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/solution_analysis.h"
 
+#include "core/deletion_messages.h"
 #include "core/rounding.h"
 
 #include <algorithm>
@@ -34,8 +35,10 @@ SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const st
     double key[kKeyElements + 1] = {};
     bool seen[kKeyElements + 1] = {};
 
-    if (compositionShown)
-        for (const SolutionLine& line : lines)
+    for (const SolutionLine& line : lines)
+        if (line.deleted)
+            result.warnings.append(LeftOutLineWarning(line.fertilizer));
+        else if (compositionShown)
             AppendAmountWarning(line, result.warnings);
 
     for (const TargetRow& target : targets) {

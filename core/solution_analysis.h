@@ -47,7 +47,8 @@ struct SolutionAnalysis {
     double anionsShown = 0.0;
     // The conductivity estimate in mS/cm: (cations + anions) / 20 rounded to 2 places.
     double conductivity = 0.0;
-    // The lines' amount warnings (only with compositionShown), then the
+    // The lines left out (their fertilizer deleted) and the lines' amount
+    // warnings (only with compositionShown), then the
     // elements that no fertilizer gives, then the fitted rows beyond ±10 %,
     // then the singular-value message.
     QStringList warnings;

@@ -34,6 +34,9 @@ struct SolutionLine {
     QString fertilizer;                // the name as the line shows it
     double amount = 0.0;               // g per litre; an empty amount reads as 0
     std::vector<ElementShare> content; // the fertilizer's rows, in the content set's order
+    // The line's fertilizer is no longer in the directory: the line counts
+    // nowhere and is named as such.
+    bool deleted = false;
 };
 
 // The fertilizer's percentage of an element as the recipe reads it: the last

@@ -2,6 +2,7 @@
 #include "store/database.h"
 
 #include "core/content_terms.h"
+#include "core/deletion_messages.h"
 
 namespace solvane {
 
@@ -87,12 +88,18 @@ void Database::declare() {
     savedLines.setTable(QStringLiteral("t_save_rar"));
     savedLines.setMaster(&savedSolutionsSource, QStringLiteral("id_head_rar"), QStringLiteral("id_head_rar"));
     savedLines.addCalculatedField(QStringLiteral("kol_temp"), ColumnType::Double);
-    savedLines.addLookupField(QStringLiteral("name"), ColumnType::Text, 50, fertilizerKey, &fertilizers, fertilizerKey,
-                              QStringLiteral("name_udobra"));
+    // A line whose fertilizer was deleted says so.
+    const auto deletedName = [](const QVariant& key) { return QVariant(DeletedFertilizerName(key.toLongLong())); };
+    savedLines
+        .addLookupField(QStringLiteral("name"), ColumnType::Text, 50, fertilizerKey, &fertilizers, fertilizerKey,
+                        QStringLiteral("name_udobra"))
+        ->setLookupMissing(deletedName);
 
     composition.setTable(QStringLiteral("t_rachet"));
-    composition.addLookupField(QStringLiteral("name"), ColumnType::Text, 80, fertilizerKey, &fertilizers, fertilizerKey,
-                               QStringLiteral("name_udobra"));
+    composition
+        .addLookupField(QStringLiteral("name"), ColumnType::Text, 80, fertilizerKey, &fertilizers, fertilizerKey,
+                        QStringLiteral("name_udobra"))
+        ->setLookupMissing(deletedName);
     composition.addCalculatedField(QStringLiteral("kol_pr"), ColumnType::Double);
     composition.addLookupField(QStringLiteral("ppm"), ColumnType::Integer, 0, fertilizerKey, &fertilizers,
                                fertilizerKey, QStringLiteral("ppm"));

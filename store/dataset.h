@@ -98,6 +98,9 @@ public:
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark bookmark);
     bool bookmarkValid(Bookmark bookmark) const;
+    // The bookmark of every visible row, in their order (a pending new row
+    // among them): how controls tell which rows came, went or moved.
+    const std::vector<Bookmark>& visibleBookmarks() const { return visible_; }
 
     // --- editing ---
     void edit();

@@ -44,7 +44,11 @@ void DataSet::ensureDerived(int storage) {
             continue;
         const Field* keyField = f->lookupKey_;
         const QVariant key = keyField->kind_ == FieldKind::Data ? row.cell(keyField).value : row.derivedValue(keyField);
-        QVariant result = f->coerce(f->lookupSource_->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
+        DataSet* source = f->lookupSource_;
+        QVariant result = f->coerce(source->lookupValue(f->lookupSourceKey_, key, f->lookupSourceResult_));
+        if (result.isNull() && f->lookupMissing_ && !key.isNull() && source->isActive() &&
+            source->lookupValue(f->lookupSourceKey_, key, f->lookupSourceKey_).isNull())
+            result = f->coerce(f->lookupMissing_(key));
         if (f->type_ == ColumnType::Text && f->size_ > 0 && !result.isNull())
             result = result.toString().left(f->size_);
         row.derivedValue(f) = result;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 namespace solvane {
 
@@ -54,6 +55,9 @@ public:
     DataSet* lookupSource() const { return lookupSource_; }
     const QString& lookupSourceKey() const { return lookupSourceKey_; }
     const QString& lookupSourceResult() const { return lookupSourceResult_; }
+    // What the lookup gives when its key is set but the open source holds no
+    // row with it (the row it named was deleted); unset: empty.
+    void setLookupMissing(std::function<QVariant(const QVariant& key)> missing) { lookupMissing_ = std::move(missing); }
 
     // Converts a value to this field's type; empty stays empty.
     QVariant coerce(const QVariant& value) const;
@@ -71,6 +75,7 @@ private:
     DataSet* lookupSource_ = nullptr;
     QString lookupSourceKey_;
     QString lookupSourceResult_;
+    std::function<QVariant(const QVariant& key)> lookupMissing_;
 };
 
 } // namespace solvane

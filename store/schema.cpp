@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/field_limits.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace solvane {
@@ -35,9 +36,9 @@ ColumnDef computed(ColumnDef column) {
     column.computed = true;
     return column;
 }
-// A column that schema version 1 added.
-ColumnDef added(ColumnDef column) {
-    column.version = 1;
+// A column that a later schema version added (version 1 unless said).
+ColumnDef added(ColumnDef column, int version = 1) {
+    column.version = version;
     return column;
 }
 
@@ -81,6 +82,9 @@ std::vector<TableDef> buildTables() {
     opt.columns.push_back(
         added(limited({QStringLiteral("fit_mode"), ColumnType::Integer, 0, 0}, FieldLimits::FitMode())));
     opt.columns.push_back(added(integer("id_water")));
+    // The crop in use is remembered by the program, not typed: on a base that
+    // cannot be written it is kept in memory.
+    opt.columns.push_back(added(computed(integer("id_kult_last")), 2));
     t.push_back(opt);
     t.push_back({QStringLiteral("t_water"), {key("id_water"), text("name_water", 50)}, 1});
     t.push_back(
@@ -160,16 +164,26 @@ QString SchemaSql() {
     return sql;
 }
 
-QString UpgradeSqlFromVersion0() {
+QString UpgradeSql(int from, int to) {
     QString sql;
-    for (const TableDef& t : SchemaTables()) {
-        if (t.version > 0) {
-            sql += CreateTableSql(t);
-            continue;
+    for (int step = from + 1; step <= to; ++step) {
+        for (const TableDef& t : SchemaTables()) {
+            if (t.version == step) {
+                // Made whole as it stands at the target version.
+                TableDef made = t;
+                made.columns.erase(std::remove_if(made.columns.begin(), made.columns.end(),
+                                                  [to](const ColumnDef& c) { return c.version > to; }),
+                                   made.columns.end());
+                sql += CreateTableSql(made);
+                continue;
+            }
+            // A table made by this upgrade has every column already.
+            if (t.version > from)
+                continue;
+            for (const ColumnDef& c : t.columns)
+                if (c.version == step)
+                    sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
         }
-        for (const ColumnDef& c : t.columns)
-            if (c.version > 0)
-                sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
     }
     return sql;
 }

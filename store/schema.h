@@ -27,8 +27,9 @@ struct ColumnDef {
     // A column this one may not exceed (a minimum and its maximum): a stored
     // value above it is read as empty.
     QString notAbove{};
-    // The program computes the column's values (the calculation's results):
-    // on a base that cannot be written they live in memory only.
+    // The program computes the column's values (the calculation's results,
+    // the crop in use): on a base that cannot be written they live in memory
+    // only.
     bool computed = false;
 };
 
@@ -45,8 +46,10 @@ struct TableDef {
 // PRAGMA user_version. Version 0 is the ten tables as they first were;
 // version 1 adds the grower's fit (t_opt.fit_mode), the source water
 // (t_opt.id_water, t_water, t_water_el), the target weights (t_konc.weight)
-// and the amount limits (t_rachet.kol_min, kol_max).
-constexpr int kSchemaVersion = 1;
+// and the amount limits (t_rachet.kol_min, kol_max); version 2 the crop in
+// use across starts (t_opt.id_kult_last). A later version is one more step:
+// its columns and tables carry its number.
+constexpr int kSchemaVersion = 2;
 
 // The tables of base.mdb at the current version, in a fixed order: the ten
 // tables of version 0 first.
@@ -57,9 +60,10 @@ const TableDef* FindTable(const QString& name); // case-insensitive
 // version mark).
 QString SchemaSql();
 
-// The SQL that adds to a version-0 base what version 1 brought, without the
-// version mark (the caller sets it in the same transaction).
-QString UpgradeSqlFromVersion0();
+// The SQL that brings a base of version `from` to version `to`, step by
+// step: each version's new tables and the columns it added to older ones,
+// without the version mark (the caller sets it in the same transaction).
+QString UpgradeSql(int from, int to = kSchemaVersion);
 
 // Creates the schema in an empty database; throws Error on failure.
 void CreateSchema(sqlite3* db);

@@ -30,7 +30,7 @@ void UpgradeSchema(sqlite3* db, const QString& fileName) {
             QStringLiteral("Файл «%1» создан более новой версией Solvane (версия схемы %2).").arg(shown).arg(version));
     if (version == kSchemaVersion)
         return;
-    const QByteArray sql = (QStringLiteral("BEGIN IMMEDIATE;\n") + UpgradeSqlFromVersion0() +
+    const QByteArray sql = (QStringLiteral("BEGIN IMMEDIATE;\n") + UpgradeSql(version) +
                             QStringLiteral("PRAGMA user_version=%1;\nCOMMIT;\n").arg(kSchemaVersion))
                                .toUtf8();
     char* message = nullptr;

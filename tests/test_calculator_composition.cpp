@@ -39,7 +39,7 @@ namespace {
 //  12 Борная кислота      no content
 //  13 Калиевая селитра    N 13, K2O 46
 // Targets of the crop: N 150 and K 200, with a stored result of 99 that
-// only a calculation overwrites.
+// does not follow from the composition: showing the calculator works it out.
 const char* kRows = "INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES"
                     " (10, 'Кальциевая селитра', 600), (11, 'Аммиачная селитра', 850),"
                     " (12, 'Борная кислота', 0), (13, 'Калиевая селитра', 650);"
@@ -196,7 +196,8 @@ private slots:
         auto* litresPanel = Child<QWidget>(c, QStringLiteral("LitresPanel"));
         QVERIFY(litres && litresPanel);
         QCOMPARE(litres->singleStep(), 0.1);
-        QCOMPARE(litres->maximum(), 100.0);
+        QCOMPARE(litres->minimum(), 0.1);
+        QCOMPARE(litres->maximum(), 100000.0);
         const QStringList order = litresPanel->toolTip().split(QChar(13));
         QCOMPARE(order.size(), 16);
         QVERIFY(!litresPanel->toolTip().contains(QLatin1Char('\n')));
@@ -299,7 +300,8 @@ private slots:
         f.start();
         Controls c(f.calc());
         QVERIFY(c.found());
-        QCOMPARE(f.result(kN), 99.0);
+        // The stored 99 is no result of the empty composition.
+        QCOMPARE(f.result(kN), 0.0);
         QTest::mouseClick(c.removeButton, Qt::LeftButton);
         QVERIFY(f.errors().isEmpty());
         QCOMPARE(f.result(kN), 0.0);
@@ -326,6 +328,7 @@ private slots:
         Type(c.searchBox, QStringLiteral("нет такого"));
         QVERIFY(f.fertilizers().isFiltered());
         QCOMPARE(f.fertilizers().recordCount(), 0);
+        f.sql().exec(QStringLiteral("UPDATE t_konc SET rachet = 99"));
         QTest::mouseClick(c.addButton, Qt::LeftButton);
         QCOMPARE(f.errors(), QStringList{QStringLiteral("Не выбрано удобрение")});
         QVERIFY(f.column(QStringLiteral("SELECT id_rachet FROM t_rachet")).empty());
@@ -394,7 +397,8 @@ private slots:
 
     // Showing the window walks the lines through the list's filter: a name
     // search goes while its text stays, the filter text holds the last line's
-    // key, the last line is current, and nothing is calculated.
+    // key, the last line is current; the results are worked out from the
+    // amounts as they stand, which no fit changes.
     void showingWalksTheLines() {
         CalculatorFixture f(Rows(QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (13, 1), (11, 2);")));
         f.start();
@@ -411,7 +415,7 @@ private slots:
         QCOMPARE(f.fertilizers().recordCount(), 4);
         QCOMPARE(CurrentKey(f.data().composition), 11);
         QCOMPARE(c.searchBox->text(), QStringLiteral("бор"));
-        QCOMPARE(f.result(kN), 99.0);
+        QCOMPARE(f.result(kN), 13.0 * 10 * 1 + 34.4 * 10 * 2);
         QCOMPARE(f.amounts(), (std::vector<double>{1, 2}));
         QVERIFY(f.errors().isEmpty());
     }

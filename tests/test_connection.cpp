@@ -121,35 +121,72 @@ private slots:
         QCOMPARE(crops.fieldByName(QStringLiteral("name_kult"))->asString(), QStringLiteral("Томат"));
     }
 
-    // A base written before the fit's columns existed gains them on opening,
-    // keeps the classic fit and every row; one from a newer program is refused
-    // and left as it was.
+    // A base of an older version gains what every later version brought on
+    // opening, in one step each, and keeps every row and value it had (bit
+    // for bit); one from a newer program is refused and left as it was.
+    void anOlderBaseIsUpgradedAndANewerOneRefused_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("version 0") << 0;
+        QTest::newRow("version 1") << 1;
+    }
     void anOlderBaseIsUpgradedAndANewerOneRefused() {
+        QFETCH(int, version);
         QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
         QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+        if (version == 1) {
+            // What version 1 wrote, with values in its own columns.
+            SqlFile file;
+            file.script(QStringLiteral("BEGIN;") + UpgradeSql(0, 1) +
+                        QStringLiteral("PRAGMA user_version=1; UPDATE t_opt SET fit_mode = 1, id_water = 1;"
+                                       "UPDATE t_konc SET weight = 0.3 WHERE id_konc = 2;"
+                                       "INSERT INTO t_water (name_water) VALUES ('Скважина');"
+                                       "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 4, 41.7);"
+                                       "COMMIT;"));
+        }
+        // Every column the base had, row by row, as stored.
+        const auto contents = [version] {
+            SqlFile file;
+            std::vector<std::vector<QVariant>> all;
+            for (const TableDef& t : SchemaTables()) {
+                if (t.version > version)
+                    continue;
+                QStringList columns;
+                for (const ColumnDef& c : t.columns)
+                    if (c.version <= version)
+                        columns << QStringLiteral("\"%1\"").arg(c.name);
+                for (auto& row : file.rows(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid")
+                                               .arg(columns.join(QStringLiteral(", ")), t.name)))
+                    all.push_back(std::move(row));
+            }
+            return all;
+        };
+        const std::vector<std::vector<QVariant>> before = contents();
         {
             Connection connection;
             connection.open();
         }
+        QCOMPARE(contents(), before);
         {
             SqlFile file;
             QCOMPARE(file.value(QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
-            QCOMPARE(file.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
-            QVERIFY(file.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight = 1")).toInt(),
-                     file.value(QStringLiteral("SELECT count(*) FROM t_konc")).toInt());
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_rachet WHERE kol_min IS NOT NULL OR "
-                                               "kol_max IS NOT NULL"))
-                         .toInt(),
-                     0);
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water_el")).toInt(), 0);
+            QVERIFY(file.value(QStringLiteral("SELECT id_kult_last FROM t_opt")).isNull());
+            if (version == 0) {
+                QCOMPARE(file.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
+                QVERIFY(file.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
+                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight = 1")).toInt(),
+                         file.value(QStringLiteral("SELECT count(*) FROM t_konc")).toInt());
+                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_rachet WHERE kol_min IS NOT NULL OR "
+                                                   "kol_max IS NOT NULL"))
+                             .toInt(),
+                         0);
+                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
+            }
             QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 34);
             file.exec(QStringLiteral("PRAGMA user_version=7"));
         }
-        const QByteArray before = FileBytes();
+        const QByteArray newer = FileBytes();
         QCOMPARE(openError(), QStringLiteral("Файл «base.mdb» создан более новой версией Solvane (версия схемы 7)."));
-        QCOMPARE(FileBytes(), before);
+        QCOMPARE(FileBytes(), newer);
     }
 
     void refusesAFileThatFailsTheCheck_data() {

@@ -514,6 +514,33 @@ private slots:
         QVERIFY(w.calcRuns - before <= 22 * page);
     }
 
+    // In a grid too narrow for both columns, whether or not it may scroll
+    // sideways, every number shows whole, the names give up the room
+    // (shortened in the middle) and a name's full text is its tooltip; the
+    // room comes back when the grid grows.
+    void numbersShowWholeAndNamesGiveWay() {
+        base->exec(
+            "INSERT INTO t_udobra (name_udobra, ppm) VALUES ('Калиевая селитра калийная очень длинная', 100000)");
+        base->exec("INSERT INTO t_udobra (name_udobra, ppm) VALUES ('Борная кислота', 5)");
+        for (const Qt::ScrollBarPolicy sideways : {Qt::ScrollBarAlwaysOff, Qt::ScrollBarAsNeeded}) {
+            GridWindow w(*base);
+            w.grid->setScrollBars(Qt::ScrollBarAsNeeded, sideways);
+            w.grid->column(0)->setWidth(300);
+            w.window.resize(260, 200);
+            QVERIFY(w.show());
+            QTRY_VERIFY(w.grid->horizontalHeader()->length() <= w.grid->viewport()->width());
+            const QString widest = w.text(0, 1);
+            QVERIFY(w.grid->columnWidth(1) > w.grid->fontMetrics().horizontalAdvance(widest));
+            QVERIFY(w.grid->columnWidth(0) < 300);
+            QCOMPARE(w.grid->textElideMode(), Qt::ElideMiddle);
+            QCOMPARE(w.cell(0, 0).data(Qt::ToolTipRole).toString(),
+                     QStringLiteral("Калиевая селитра калийная очень длинная"));
+            QVERIFY(!w.cell(0, 1).data(Qt::ToolTipRole).isValid());
+            w.window.resize(700, 200);
+            QTRY_COMPARE(w.grid->columnWidth(0), 300);
+        }
+    }
+
     void throwingHandlersShowOneErrorBoxAndTheGridGoesOn() {
         base->addFertilizers(3);
         GridWindow w(*base, true);

@@ -8,6 +8,7 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
+#include "windows/directories/fertilizer_directory.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -131,6 +132,7 @@ private slots:
         f.start();
         CalculatorWindow& c = f.calc();
         const long long sequence = TargetSequence(f);
+        const std::vector<double> firstCrop = f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1"));
         DeletionLog log(f.data());
         QVERIFY(ClickRow(c, "dxDBGrid6", 1));
         QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
@@ -141,7 +143,7 @@ private slots:
         QCOMPARE(f.amounts(), std::vector<double>{0.8});
         QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
         // The other crop was not touched.
-        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1")), std::vector<double>{99});
+        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1")), firstCrop);
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -152,11 +154,12 @@ private slots:
         f.start();
         CalculatorWindow& c = f.calc();
         const long long sequence = TargetSequence(f);
+        const double shown = f.result(kN);
         QVERIFY(ClickRow(c, "dxDBGrid6", 0));
         QCOMPARE(TargetSequence(f), sequence);
         QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kP, kK, kCa}));
         QVERIFY(std::isnan(f.amounts().at(0)));
-        QCOMPARE(f.result(kN), 99.0);
+        QCOMPARE(f.result(kN), shown);
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -189,6 +192,7 @@ private slots:
         QCOMPARE(f.data().targets.fieldByName(QStringLiteral("id_el"))->asInteger(), kK);
         MessageService& messages = f.program().messages();
         messages.clearShown();
+        const double shown = f.result(kN);
 
         messages.queueAnswer(MessageAnswer::Cancel);
         QVERIFY(Trigger(c, "N10"));
@@ -196,7 +200,7 @@ private slots:
         QCOMPARE(messages.shown().back().text, QStringLiteral("Delete record?"));
         QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kK}));
         QVERIFY(std::isnan(f.amounts().at(0)));
-        QCOMPARE(f.result(kN), 99.0);
+        QCOMPARE(f.result(kN), shown);
 
         messages.queueAnswer(MessageAnswer::Ok);
         QVERIFY(Trigger(c, "N10"));
@@ -223,6 +227,96 @@ private slots:
         QCOMPARE(f.amounts(), std::vector<double>{0.8});
         QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
         QCOMPARE(f.data().targets.recordCount(), 1);
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // A crop with targets or saved solutions is deleted with them, after its
+    // own question naming what goes; No keeps everything; a crop with neither
+    // gets the standard question. Another crop's rows stay.
+    void deletingACropTakesItsTargetsAndSavedSolutions() {
+        CalculatorFixture f(
+            Rows(QStringLiteral("(100, 1, 1, 0), (50, 1, 3, 0), (80, 2, 1, 0)")) +
+            QStringLiteral("INSERT INTO T_kult (id_kult, name_kult, ph) VALUES (3, 'Пустая', ''), (4, 'Архив', '');"
+                           "INSERT INTO t_head_rar (id_head_rar, name_rar, id_konc, kol_l, konc) VALUES"
+                           " (1, 'Первый', 1, 1, 100), (2, 'Второй', 2, 1, 100), (3, 'Старый', 4, 1, 100);"
+                           "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (10, 1, 1), (10, 2, 1),"
+                           " (10, 3, 2), (10, 4, 3);"));
+        f.start();
+        CalculatorWindow& c = f.calc();
+        MessageService& messages = f.program().messages();
+        const auto remove = [&](int row, MessageAnswer answer) {
+            messages.clearShown();
+            messages.queueAnswer(answer);
+            return ClickRow(c, "dxDBGrid6", row) && Press(c, "DBNavigator3", NavButton::Delete);
+        };
+
+        QVERIFY(remove(0, MessageAnswer::No));
+        QCOMPARE(messages.shown().size(), size_t(1));
+        QCOMPARE(messages.shown().front().caption, QStringLiteral("подтверждение"));
+        QCOMPARE(messages.shown().front().buttons, MessageButtons::YesNo);
+        QCOMPARE(messages.shown().front().text,
+                 QStringLiteral("Удалить культуру «Тест» вместе с её целями (2) и сохранёнными растворами (1)?"));
+        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_konc WHERE id_kult = 1")), std::vector<double>{2});
+
+        QVERIFY(remove(0, MessageAnswer::Yes));
+        QCOMPARE(f.column(QStringLiteral("SELECT id_kult FROM T_kult ORDER BY id_kult")),
+                 (std::vector<double>{2, 3, 4}));
+        QCOMPARE(f.column(QStringLiteral("SELECT id_kult FROM t_konc")), std::vector<double>{2});
+        QCOMPARE(f.column(QStringLiteral("SELECT id_head_rar FROM t_head_rar ORDER BY 1")),
+                 (std::vector<double>{2, 3}));
+        QCOMPARE(f.column(QStringLiteral("SELECT kol FROM t_save_rar ORDER BY 1")), (std::vector<double>{3, 4}));
+        QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
+        QCOMPARE(f.data().savedSolutions.recordCount(), 1);
+
+        // Only saved solutions: the question names them alone.
+        QVERIFY(remove(2, MessageAnswer::Yes));
+        QCOMPARE(messages.shown().front().text,
+                 QStringLiteral("Удалить культуру «Архив» вместе с её сохранёнными растворами (1)?"));
+        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
+        // Nothing with it: the standard question.
+        QVERIFY(remove(1, MessageAnswer::Ok));
+        QCOMPARE(messages.shown().front().text, QStringLiteral("Delete record?"));
+        QCOMPARE(f.column(QStringLiteral("SELECT id_kult FROM T_kult")), std::vector<double>{2});
+        QVERIFY(f.errors().isEmpty());
+    }
+
+    // The crop, the saved solution and the composition's line stay current
+    // across a directory's close (every set read again), and the crop in use
+    // is the one the calculator opens on at the next start; a remembered crop
+    // that is gone opens the first.
+    void theCropStaysAcrossADirectoryAndAStart() {
+        CalculatorFixture f(
+            Rows(QStringLiteral("(100, 1, 1, 0), (80, 2, 1, 0)")) +
+            QStringLiteral("INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (11, 'Второе', 0);"
+                           "INSERT INTO t_rachet (id_udobra) VALUES (11);"
+                           "INSERT INTO t_head_rar (id_head_rar, name_rar, id_konc, kol_l, konc) VALUES"
+                           " (1, 'А', 2, 1, 100), (2, 'Б', 2, 1, 100);"));
+        f.start();
+        CalculatorWindow& c = f.calc();
+        QVERIFY(ClickRow(c, "dxDBGrid6", 1));
+        QVERIFY(ClickRow(c, "dxDBGrid5", 1));
+        QVERIFY(ClickRow(c, "dxDBGrid2", 1));
+        const auto where = [&f] {
+            return QStringLiteral("%1 %2 %3")
+                .arg(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger())
+                .arg(f.data().savedSolutions.fieldByName(QStringLiteral("id_head_rar"))->asInteger())
+                .arg(f.data().composition.fieldByName(QStringLiteral("id_udobra"))->asInteger());
+        };
+        QCOMPARE(where(), QStringLiteral("2 2 11"));
+        QCOMPARE(f.column(QStringLiteral("SELECT id_kult_last FROM t_opt")), std::vector<double>{2});
+
+        f.program().launcher().openFertilizers();
+        QVERIFY(f.program().fertilizerDirectory().close());
+        QCOMPARE(where(), QStringLiteral("2 2 11"));
+
+        f.stop();
+        f.start();
+        QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
+
+        f.stop();
+        f.sql().exec(QStringLiteral("UPDATE t_opt SET id_kult_last = 99"));
+        f.start();
+        QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 1);
         QVERIFY(f.errors().isEmpty());
     }
 };

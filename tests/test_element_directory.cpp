@@ -12,6 +12,7 @@
 using namespace solvane;
 using solvane::test::Child;
 using solvane::test::DirectorySession;
+using solvane::test::SqlFile;
 
 namespace {
 
@@ -68,33 +69,58 @@ private slots:
         QCOMPARE(storedElements(s), 17);
     }
 
-    void anotherElementIsDeletedOnlyOnYes() {
-        DirectorySession s;
+    // An element that content rows, targets, water rows or conversion
+    // records name is refused with every kind of use counted (rows whose
+    // fertilizer, crop or profile is gone count for nothing); one used nowhere
+    // goes after "удалить?", and only on Yes.
+    void anElementInUseIsRefusedAnUnusedOneDeletedOnlyOnYes() {
+        DirectorySession s(DirectorySession::Base::Starter, [](SqlFile& sql) {
+            sql.script(QStringLiteral(
+                "INSERT INTO T_element (id_element, Smallname_element, kof) VALUES (18, 'Na', 0), (19, 'Si', 0),"
+                " (20, 'Se', 0);"
+                "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (18, 1, 1), (18, 1, 2),"
+                " (18, 2, 3), (18, 999, 4);"
+                "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (10, 1, 18), (10, 2, 18), (10, 999, 18),"
+                " (5, 3, 19);"
+                "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 18, 20), (1, 18, 5), (999, 18, 1);"
+                "INSERT INTO t_kof (name_kof, kof, id_element) VALUES ('Na2O → Na', 0.74, 18);"));
+        });
         ElementDirectory& form = s.p().elementDirectory();
         const Widgets w(form);
         QVERIFY(w.found());
         DataSet& elements = s.data().elements;
         form.show();
-        QVERIFY(DirectorySession::locate(elements, QStringLiteral("id_element"), 7));
+        const auto pressDelete = [&](int key) {
+            s.messages().clearShown();
+            return DirectorySession::locate(elements, QStringLiteral("id_element"), key) &&
+                   (QTest::mouseClick(w.deleteButton, Qt::LeftButton), true);
+        };
+
+        const QString rest = QStringLiteral(" Сначала уберите его оттуда.");
+        QVERIFY(pressDelete(18));
+        QCOMPARE(s.messages().shown().size(), size_t(1));
+        QCOMPARE(s.messages().shown().front().caption, QStringLiteral("сообщение"));
+        QCOMPARE(s.messages().shown().front().text,
+                 QStringLiteral("Элемент «Na» используется: удобрения (2), цели культур (2), профили воды (1), "
+                                "коэффициенты (1).") +
+                     rest);
+        QVERIFY(pressDelete(19));
+        QCOMPARE(s.messages().shown().front().text,
+                 QStringLiteral("Элемент «Si» используется: цели культур (1).") + rest);
+        QCOMPARE(storedElements(s), 20);
 
         s.messages().queueAnswer(MessageAnswer::No);
-        QTest::mouseClick(w.deleteButton, Qt::LeftButton);
+        QVERIFY(pressDelete(20));
         QCOMPARE(s.messages().shown().size(), size_t(1));
         const ShownMessage asked = s.messages().shown().front();
         QCOMPARE(asked.caption, QStringLiteral("подтверждение"));
         QCOMPARE(asked.text, QStringLiteral("удалить?"));
         QCOMPARE(asked.buttons, MessageButtons::YesNo);
-        QCOMPARE(storedElements(s), 17);
-        QCOMPARE(elements.fieldByName(QStringLiteral("Smallname_element"))->asString(), QStringLiteral("Fe"));
-
+        QCOMPARE(storedElements(s), 20);
         s.messages().queueAnswer(MessageAnswer::Yes);
-        QTest::mouseClick(w.deleteButton, Qt::LeftButton);
-        QCOMPARE(s.messages().shown().size(), size_t(2));
-        QCOMPARE(storedElements(s), 16);
-        QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_element WHERE id_element = 7")).toInt(), 0);
-        QCOMPARE(elements.recordCount(), 16);
-        // Only the element goes: the content that names it stays.
-        QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_sostav_udobra WHERE id_element = 7")).toInt(), 4);
+        QVERIFY(pressDelete(20));
+        QCOMPARE(s.scalar(QStringLiteral("SELECT COUNT(*) FROM T_element WHERE id_element = 20")).toInt(), 0);
+        QCOMPARE(elements.recordCount(), 19);
         QVERIFY(s.errors().isEmpty());
     }
 

@@ -2,7 +2,11 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
+#include "core/number_text.h"
+#include "core/rounding.h"
 #include "directories_fixture.h"
+#include "app/launcher_window.h"
+#include "app/program.h"
 #include "store/database.h"
 #include "windows/calculator/calculator_window.h"
 #include "windows/directories/coefficient_directory.h"
@@ -434,6 +438,98 @@ private slots:
 
         QTest::mouseClick(w.converter, Qt::LeftButton);
         QVERIFY(s.p().converter().isVisible());
+        QVERIFY(s.errors().isEmpty());
+    }
+
+    // A fertilizer in the working solution or in saved solutions stays: the
+    // box names each place (ten solutions at most, then how many more), and
+    // solutions of a crop that is gone are no place. One used nowhere goes
+    // after the standard question, with its content rows.
+    void aFertilizerInUseStaysOneUsedNowhereGoesWithItsContent() {
+        DirectorySession s(DirectorySession::Base::Starter, [](SqlFile& sql) {
+            sql.exec(QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (1, 0.5), (3, 0.2)"));
+            for (int i = 1; i <= 12; ++i) {
+                const long long header =
+                    sql.insert(QStringLiteral("t_head_rar"), {{"name_rar", QStringLiteral("Р%1").arg(i)},
+                                                              {"id_konc", (i - 1) % 5 + 1},
+                                                              {"kol_l", 1},
+                                                              {"konc", 100}});
+                sql.insert(QStringLiteral("t_save_rar"),
+                           {{"id_udobra", i == 12 ? 2 : 1}, {"kol", 1}, {"id_head_rar", header}});
+            }
+            // A solution named twice counts once; one of a crop that is gone, not at all.
+            sql.exec(QStringLiteral("INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 2, 1)"));
+            const long long lost =
+                sql.insert(QStringLiteral("t_head_rar"), {{"name_rar", "Потерянный"}, {"id_konc", 99}});
+            sql.insert(QStringLiteral("t_save_rar"), {{"id_udobra", 2}, {"kol", 1}, {"id_head_rar", lost}});
+        });
+        FertilizerDirectory& form = s.p().fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        DataSet& list = s.data().fertilizers;
+        form.show();
+        const QString rest = QStringLiteral(" Сначала уберите его оттуда.");
+        const auto refusal = [&](int fertilizer) {
+            s.messages().clearShown();
+            if (!DirectorySession::locate(list, QStringLiteral("id_udobra"), fertilizer))
+                return QString();
+            QTest::mouseClick(w.listNavigator->button(NavButton::Delete), Qt::LeftButton);
+            return s.messages().shown().size() == 1 ? s.messages().shown().front().text : QString();
+        };
+        QCOMPARE(refusal(1), QStringLiteral("Удобрение «Кальциевая селитра» входит в рабочий раствор и в растворы "
+                                            "«Р1» (Томат), «Р2» (Салат), «Р3» (Раствор Хогланда), «Р4» (Раствор "
+                                            "Купера (NFT)), «Р5» (Раствор Штейнера), «Р6» (Томат), «Р7» (Салат), «Р8» "
+                                            "(Раствор Хогланда), «Р9» (Раствор Купера (NFT)), «Р10» (Раствор Штейнера) "
+                                            "и ещё 1.") +
+                                 rest);
+        QCOMPARE(s.messages().shown().front().caption, QStringLiteral("сообщение"));
+        QCOMPARE(refusal(2), QStringLiteral("Удобрение «Калиевая селитра» входит в раствор «Р12» (Салат).") + rest);
+        QCOMPARE(refusal(3), QStringLiteral("Удобрение «Монофосфат калия» входит в рабочий раствор.") + rest);
+        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 34);
+
+        const int contentRows = s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra")).toInt();
+        s.messages().queueAnswer(MessageAnswer::Ok);
+        QCOMPARE(refusal(34), QStringLiteral("Delete record?"));
+        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra WHERE id_udobra = 34")).toInt(), 0);
+        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra WHERE id_udobra = 34")).toInt(), 0);
+        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra")).toInt(), contentRows - 1);
+        QCOMPARE(list.recordCount(), 33);
+        QVERIFY(s.errors().isEmpty());
+    }
+
+    // A content changed in the directory shows in the calculator's results
+    // once the directory closes, and when the calculator is shown next.
+    void aContentChangeShowsInTheCalculatorsResults() {
+        DirectorySession s(DirectorySession::Base::Starter, [](SqlFile& sql) {
+            // Monophosphate (P2O5 52 %), 1 g/l; the stored result of P is stale.
+            sql.exec(QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (3, 1)"));
+            sql.exec(QStringLiteral("UPDATE t_konc SET rachet = 999 WHERE id_kult = 1"));
+        });
+        Program& p = s.p();
+        const auto phosphorus = [&s] {
+            return s.scalar(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1 AND id_el = 2")).toDouble();
+        };
+        p.launcher().openCalculator();
+        const double before = phosphorus();
+        QVERIFY(before > 0 && before < 999);
+        p.calculator().hide();
+
+        FertilizerDirectory& form = p.fertilizerDirectory();
+        const Widgets w(form);
+        QVERIFY(w.found());
+        p.launcher().openFertilizers();
+        QVERIFY(DirectorySession::locate(s.data().fertilizers, QStringLiteral("id_udobra"), 3));
+        QVERIFY(DirectorySession::locate(s.data().fertilizerContent, QStringLiteral("id_element"), 13)); // P2O5
+        DataSet& content = s.data().fertilizerContent;
+        content.edit();
+        content.fieldByName(QStringLiteral("kol_element"))->setAsFloat(26);
+        QVERIFY(form.close());
+        QCOMPARE(phosphorus(), RoundToDecimals(before / 2, 4));
+
+        p.launcher().openCalculator();
+        auto* targets = Child<DBGrid>(p.calculator(), QStringLiteral("dxDBGrid3"));
+        QVERIFY(targets);
+        QCOMPARE(targets->model()->index(1, 2).data().toString(), FormatNumber(RoundToDecimals(before / 2, 4)));
         QVERIFY(s.errors().isEmpty());
     }
 

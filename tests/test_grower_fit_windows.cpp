@@ -250,6 +250,18 @@ private slots:
         QVERIFY(sql.value(QStringLiteral("SELECT kol FROM t_rachet")).toDouble() != withWater);
         QVERIFY(!Grid(calc, "dxDBGrid3")->columnByField(QStringLiteral("voda"))->isVisible());
     }
+
+    // The water window opens on the profile the calculator counts.
+    void theWaterWindowOpensOnTheProfileInUse() {
+        Running r(QStringLiteral("INSERT INTO t_water (id_water, name_water) VALUES (2, 'Скважина');"
+                                 "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (2, 5, 12);"
+                                 "UPDATE t_opt SET id_water = 2;"));
+        QVERIFY(r.open());
+        QTest::mouseClick(r.calc().findChild<QPushButton*>(QStringLiteral("WaterButton")), Qt::LeftButton);
+        QVERIFY(r.program().waterProfiles().isVisible());
+        QCOMPARE(r.data().waterProfiles.fieldByName(QStringLiteral("id_water"))->asInteger(), 2);
+        QCOMPARE(r.data().waterElements.recordCount(), 1);
+    }
 };
 
 SOLVANE_LARGE_SCREEN_TEST_MAIN(GrowerFitWindowsTest)

@@ -8,6 +8,7 @@
 #include "controls/number_spin_box.h"
 #include "controls/text_grid.h"
 #include "core/number_text.h"
+#include "core/rounding.h"
 #include "large_screen.h"
 #include "support/locale_text.h"
 #include "support/program_fixture.h"
@@ -362,6 +363,68 @@ private slots:
         QVERIFY(!calc.showsComposition());
         QCOMPARE(Items(w.warnings).first(), ZeroSource("Zn"));
         QVERIFY(s.messages(MessageKind::Error).isEmpty());
+    }
+
+    // A composition line and a saved line whose fertilizer was deleted (its
+    // content rows left behind) show as such, keep their amounts, take no
+    // part in either fit or in any sum, and the analysis and the stock
+    // concentrates say that they are left out.
+    void aLineWhoseFertilizerIsGoneCountsNowhere() {
+        ProgramFixture f(ProgramFixture::Base::Starter,
+                         QStringLiteral("INSERT INTO t_rachet (id_udobra, kol) VALUES (1, 0.5), (999, 1.833);"
+                                        "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES"
+                                        " (1, 999, 15), (2, 999, 10), (3, 999, 20);"
+                                        "INSERT INTO t_head_rar (id_head_rar, name_rar, id_konc, kol_l, konc) VALUES"
+                                        " (1, 'Старый', 1, 1, 100);"
+                                        "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (1, 1, 1),"
+                                        " (999, 2, 1);"));
+        f.start();
+        Program& p = f.program();
+        CalculatorWindow& calc = p.calculator();
+        QVERIFY(Click(p.launcher(), "RzButton2"));
+        const QString gone = QStringLiteral("удобрение №999 удалено");
+        auto* composition = Child<DBGrid>(calc, "dxDBGrid2");
+        auto* savedLines = Child<DBGrid>(calc, "dxDBGrid4");
+        QVERIFY(composition && savedLines);
+        QCOMPARE(composition->model()->index(1, 0).data().toString(), gone);
+        QCOMPARE(savedLines->model()->index(1, 0).data().toString(), gone);
+
+        const auto result = [&f](int element) {
+            return f.sql()
+                .value(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1 AND id_el = ?"), {element})
+                .toDouble();
+        };
+        const auto amount = [&f](int fertilizer) {
+            return f.sql()
+                .value(QStringLiteral("SELECT kol FROM t_rachet WHERE id_udobra = ?"), {fertilizer})
+                .toDouble();
+        };
+        for (const int mode : {0, 1}) {
+            QVERIFY(calc.runGuarded([&calc, mode] { calc.chooseFitMode(mode); }));
+            QCOMPARE(amount(999), 1.833);
+            // Calcium nitrate alone: 15,5 % N, no phosphorus, no potassium.
+            QCOMPARE(result(1), RoundToDecimals(amount(1) * 155.0, 4));
+            QCOMPARE(result(2), 0.0);
+            QCOMPARE(result(3), 0.0);
+        }
+        const QString leftOut = QStringLiteral("«удобрение №999 удалено»: строка не учитывается");
+        Menus menus(calc);
+        QVERIFY(menus.complete());
+        menus.analysis->trigger();
+        AnalysisWidgets analysis(p.analysis());
+        QVERIFY(analysis.complete());
+        QVERIFY(p.analysis().result().warnings.contains(leftOut));
+        menus.compositionStock->trigger();
+        QCOMPARE(p.stockSolutions().lines().size(), size_t(1));
+        StockWidgets stock(p.stockSolutions());
+        QVERIFY(stock.complete());
+        QCOMPARE(stock.warnings->item(0)->text(), leftOut);
+
+        // The saved solution's pass counts its own live line only.
+        QVERIFY(calc.runGuarded([&calc] { calc.calculateSavedSolution(); }));
+        QCOMPARE(result(2), 0.0);
+        QCOMPARE(result(1), 155.0);
+        QVERIFY(f.errors().isEmpty());
     }
 };
 

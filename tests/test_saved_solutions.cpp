@@ -108,10 +108,15 @@ private slots:
         QCOMPARE(f.data().savedLines.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Азотное"));
         // The composition is what it was.
         QCOMPARE(f.amounts(), (std::vector<double>{1.25, 0.5}));
-        // The box keeps the name for the next opening.
+        // The next save starts from an empty box: what is typed is the whole name.
         QTest::mouseClick(c.saveButton, Qt::LeftButton);
-        QCOMPARE(c.nameBox->text(), QStringLiteral("Томат \"ранний\" 100%"));
+        QCOMPARE(c.nameBox->text(), QString());
         QCOMPARE(f.program().nameDialog().mode(), SolutionNameDialog::Mode::NewSolution);
+        QTest::keyClicks(c.nameBox, QStringLiteral("Tomato 2"));
+        QTest::keyClick(c.nameBox, Qt::Key_Return);
+        const auto names = f.sql().rows(QStringLiteral("SELECT name_rar FROM t_head_rar ORDER BY id_head_rar"));
+        QCOMPARE(names.size(), size_t(2));
+        QCOMPARE(names[1].at(0).toString(), QStringLiteral("Tomato 2"));
     }
 
     void emptyNameAndEmptyComposition() {
@@ -158,7 +163,8 @@ private slots:
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
 
         QTest::mouseClick(c.saveButton, Qt::LeftButton);
-        QCOMPARE(c.nameBox->text(), QStringLiteral("Cucumber 2"));
+        QCOMPARE(c.nameBox->text(), QString());
+        QTest::keyClicks(c.nameBox, QStringLiteral("Cucumber 2"));
         QTest::keyClick(c.nameBox, Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
@@ -177,8 +183,9 @@ private slots:
         QVERIFY(f.errors().isEmpty());
     }
 
-    // A rename changes only the name; on an empty list it makes a header for
-    // the current crop; the next new save starts from the renamed text.
+    // A rename changes only the name, shown whole and selected so that
+    // typing replaces it; on an empty list it makes a header for the current
+    // crop; the next new save starts from an empty box.
     void rename() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers));
         f.start();
@@ -197,7 +204,9 @@ private slots:
         QVERIFY(SaveAs(f.program(), c, QStringLiteral("Второй")));
         QVERIFY(calc.runGuarded([&calc] { calc.renameSavedSolution(); }));
         QCOMPARE(c.nameBox->text(), QStringLiteral("Второй"));
-        c.nameBox->setText(QStringLiteral("Второй (исправлен)"));
+        QCOMPARE(c.nameBox->selectedText(), QStringLiteral("Второй"));
+        for (const QChar ch : QStringLiteral("Второй (исправлен)"))
+            QTest::sendKeyEvent(QTest::Click, c.nameBox, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         QTest::mouseClick(c.nameSave, Qt::LeftButton);
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar WHERE name_rar = 'Второй (исправлен)'")),
                  std::vector<double>{1});
@@ -205,7 +214,7 @@ private slots:
         QCOMPARE(f.data().savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString(),
                  QStringLiteral("Второй (исправлен)"));
         QTest::mouseClick(c.saveButton, Qt::LeftButton);
-        QCOMPARE(c.nameBox->text(), QStringLiteral("Второй (исправлен)"));
+        QCOMPARE(c.nameBox->text(), QString());
         QVERIFY(f.errors().isEmpty());
     }
 
@@ -225,19 +234,26 @@ private slots:
         QVERIFY(f.data().savedSolutions.state() == DataSetState::Browse);
     }
 
-    void deleteOnlyTheHeader() {
+    // "удалить р-р" takes the solution's lines with it, without a question;
+    // the other solution keeps its own.
+    void deleteTheHeaderWithItsLines() {
         CalculatorFixture f(QString::fromUtf8(kFertilizers) +
                             SavedSolution(1, "Один",
                                           "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES "
-                                          "(1, 1, 1);"));
+                                          "(1, 1, 1), (2, 0.5, 1);") +
+                            SavedSolution(2, "Два",
+                                          "INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES "
+                                          "(3, 2, 2);"));
         f.start();
         CalculatorWindow& calc = f.calc();
-        QCOMPARE(f.data().savedSolutions.recordCount(), 1);
+        QCOMPARE(f.data().savedSolutions.recordCount(), 2);
         QVERIFY(calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
-        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_head_rar")), std::vector<double>{0});
-        QVERIFY(f.data().savedLines.isEmpty());
-        // The database declares no relation: the line stays, shown nowhere.
-        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{1});
+        QCOMPARE(f.column(QStringLiteral("SELECT id_head_rar FROM t_head_rar")), std::vector<double>{2});
+        QCOMPARE(f.column(QStringLiteral("SELECT id_head_rar FROM t_save_rar")), std::vector<double>{2});
+        QCOMPARE(f.data().savedLines.recordCount(), 1);
+        QVERIFY(f.program().messages().shown().empty());
+        QVERIFY(calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
+        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{0});
         QVERIFY(!calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
         QCOMPARE(f.errors(),
                  QStringList{QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset")});

@@ -7,10 +7,14 @@
 #include "support/file_size_limit.h"
 #include "support/program_fixture.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/solution_analysis_window.h"
+#include "windows/calculator/stock_solutions_window.h"
+#include "windows/directories/water_profiles_window.h"
 #include "windows/directories/element_directory.h"
 #include "windows/directories/fertilizer_directory.h"
 #include "windows/settings/window_sizes.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -20,6 +24,7 @@
 #include <QWindow>
 #include <QtTest>
 #include <array>
+#include <map>
 
 using namespace solvane;
 using test::Child;
@@ -125,6 +130,71 @@ struct Session : test::ProgramFixture {
 class WindowSizesTest : public QObject {
     Q_OBJECT
 private slots:
+    // The stock concentrates, the analysis and the water profiles open where
+    // they were last closed, in this run and the next; windows.ini beside
+    // base.mdb holds their places, size.ini keeps its fifteen lines, and a
+    // windows.ini that makes no sense opens them centred without a word.
+    void theMixingAndWaterWindowsKeepTheirPlaceInWindowsIni() {
+        Session s;
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        const auto open = [&s](const char* window) -> Form* {
+            const QString name = QString::fromLatin1(window);
+            if (name == QLatin1String("WaterProfilesWindow")) {
+                QTest::mouseClick(Child<QPushButton>(s.calc(), QStringLiteral("WaterButton")), Qt::LeftButton);
+                return &s.p().waterProfiles();
+            }
+            auto* item = Child<QAction>(s.calc(), name == QLatin1String("F_Analysis") ? "N13" : "N11");
+            if (item)
+                item->trigger();
+            return name == QLatin1String("F_Analysis") ? static_cast<Form*>(&s.p().analysis())
+                                                       : static_cast<Form*>(&s.p().stockSolutions());
+        };
+        const std::array<const char*, 3> windows = {"F_StockSolutions", "F_Analysis", "WaterProfilesWindow"};
+        std::map<QString, QRect> placed;
+        int shift = 0;
+        for (const char* window : windows) {
+            Form* form = open(window);
+            QVERIFY(form && form->isVisible());
+            shift += 40;
+            const QRect place(60 + shift, 50 + shift, form->width() + shift, form->height() - 20);
+            form->resize(place.size());
+            form->move(place.topLeft());
+            placed[QString::fromLatin1(window)] = QRect(form->pos(), form->size());
+            QVERIFY(form->close());
+            form = open(window);
+            QCOMPARE(QRect(form->pos(), form->size()), placed[QString::fromLatin1(window)]);
+            QVERIFY(form->close());
+        }
+        QVERIFY(QFile::exists(QStringLiteral("windows.ini")));
+        QCOMPARE(readSizeFile().count('\n'), 15);
+
+        s.stop();
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        for (const char* window : windows) {
+            Form* form = open(window);
+            QCOMPARE(QRect(form->pos(), form->size()), placed[QString::fromLatin1(window)]);
+            QVERIFY(form->close());
+        }
+
+        // Nonsense: no place, the window as it would open without the file.
+        s.stop();
+        QFile ini(QStringLiteral("windows.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write("[F_StockSolutions]\r\nx=abc\r\ny=-99999999999\r\nwidth=0\r\n\x00\xff[F_Analysis\r\nheight=5\r\n");
+        ini.close();
+        QVERIFY(s.begin());
+        QVERIFY(s.click(kCalculator));
+        for (const char* window : windows) {
+            Form* form = open(window);
+            const QRect available = form->screen()->availableGeometry();
+            QVERIFY(available.contains(QRect(form->pos(), form->size())));
+            QVERIFY(form->width() >= form->minimumSizeHint().width());
+        }
+        QVERIFY(s.messages().isEmpty());
+    }
+
     void aMissingFileIsCreatedWithTheDefaultsAndApplied() {
         Session s;
         QVERIFY(s.begin());

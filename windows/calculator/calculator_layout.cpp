@@ -87,9 +87,14 @@ void CalculatorWindow::buildLayout() {
     leftSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter2"), Qt::Vertical, mainSplitter_);
     mainSplitter_->addWidget(leftSplitter_);
 
-    // Fertilizer list with the button column | composition.
-    workSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, leftSplitter_);
-    leftSplitter_->addWidget(workSplitter_);
+    // The working area: "Подбор:" and "Вода:" above the fertilizer list with
+    // the button column | composition; the whole width shows their items whole.
+    auto* workArea = MakePanel(QStringLiteral("PanelWork"), leftSplitter_);
+    auto* workAreaLayout = MakeColumn(workArea, 0, 0);
+    leftSplitter_->addWidget(workArea);
+    buildFitChoice(workArea, workAreaLayout);
+    workSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, workArea);
+    workAreaLayout->addWidget(workSplitter_, 1);
 
     auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), workSplitter_);
     auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
@@ -166,7 +171,6 @@ void CalculatorWindow::buildLayout() {
         MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), workSplitter_);
     workSplitter_->addWidget(groupComposition);
     auto* compositionLayout = MakeColumn(groupComposition);
-    buildFitChoice(groupComposition, compositionLayout);
     compositionGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid2"), &data_.compositionSource, groupComposition);
     compositionGrid_->setRowSelect(true);
     compositionGrid_->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
@@ -401,7 +405,8 @@ void CalculatorWindow::buildLayout() {
         return navigator;
     };
     cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
-    cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"));
+    cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"))->deleteAction =
+        [this] { deleteCrop(); };
     cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
     navigatorLayout->addStretch(1);
     cropRowLayout->addWidget(cropNavigators_);
@@ -514,6 +519,7 @@ void CalculatorWindow::applyInitialProportions() {
     layOut(this);
     place(mainSplitter_, share(mainSplitter_, 0.51));
     place(leftSplitter_, share(leftSplitter_, 0.62));
+    layOut(workSplitter_->parentWidget());
     place(workSplitter_, share(workSplitter_, 0.60));
     layOut(concentrationSplitter_->parentWidget());
     place(concentrationSplitter_, share(concentrationSplitter_, 0.82));

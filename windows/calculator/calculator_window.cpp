@@ -160,25 +160,32 @@ void CalculatorWindow::openFertilizerDirectory() {
     actions_.openFertilizers();
 }
 
+// The mixing tools read the results: they are worked out from what is stored first.
 void CalculatorWindow::openStockSolutionsOfComposition() {
+    refreshResults();
     actions_.openStockSolutions(false);
 }
 
 void CalculatorWindow::openStockSolutionsOfSavedSolution() {
+    refreshResults();
     actions_.openStockSolutions(true);
 }
 
 void CalculatorWindow::FormShow() {
     applySearchBoxWidth();
-    if (!data_.composition.isActive() || data_.composition.isEmpty())
-        return;
-    DataSet& fertilizers = data_.fertilizers;
-    // Kept as the program always did: each key filtered on and off, leaving the list unfiltered on its first record.
-    for (data_.composition.first(); !data_.composition.eof(); data_.composition.next()) {
-        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
-        fertilizers.setFiltered(true);
-        fertilizers.setFiltered(false);
+    if (data_.composition.isActive() && !data_.composition.isEmpty()) {
+        DataSet& fertilizers = data_.fertilizers;
+        // Kept as the program always did: each key filtered on and off,
+        // leaving the list unfiltered on its first record.
+        for (data_.composition.first(); !data_.composition.eof(); data_.composition.next()) {
+            fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
+            fertilizers.setFiltered(true);
+            fertilizers.setFiltered(false);
+        }
     }
+    // What the window shows follows from what is stored, whoever wrote the
+    // stored results last.
+    refreshResults();
 }
 
 void CalculatorWindow::FormClose() {

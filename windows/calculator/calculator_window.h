@@ -3,6 +3,7 @@
 
 #include "controls/form.h"
 #include "store/dataset.h"
+#include "store/row_place.h"
 
 #include <QVariant>
 #include <array>
@@ -105,9 +106,29 @@ public:
     // "Анализ раствора..."
     void openAnalysis();
 
+    // ---- where the calculator stands ----
+    // The crop, the saved solution and the composition's line, by key.
+    struct Place {
+        RowPlace crop;
+        RowPlace solution;
+        RowPlace line;
+    };
+    Place place();
+    // Back to a place after every data set was read again.
+    void returnTo(const Place& place);
+    // The crop in use is kept in the options record (id_kult_last) for the
+    // next start; without a record, for this run.
+    void rememberCrop();
+    // The remembered crop becomes current, or the first one when it is gone.
+    void openOnRememberedCrop();
+
     // ---- the calculation, the totals, the strength ----
     // The concentrations the composition gives the current crop's targets.
     void calculate();
+    // The results shown worked out again from what is stored (the
+    // calculation, not the fit): the composition's, or the saved solution's
+    // when that was calculated last.
+    void refreshResults();
     void updateTotals();
     void strengthSliderMoved();
     void strengthTextChanged();
@@ -128,6 +149,8 @@ public:
     void cropClicked();
     // Gives the current crop a target row for every plain element it lacks.
     void completeTargetList();
+    // The crops' delete: the crop with its target rows and saved solutions.
+    void deleteCrop();
     // The menu's "Добавить" and "Удалить" of the concentration grid.
     void addTargetRow();
     void deleteTargetRow();
@@ -162,7 +185,7 @@ protected:
 private:
     // ---- building ----
     void buildLayout();
-    // "Подбор:" and "Вода:" above the composition.
+    // "Подбор:" and "Вода:" above the fertilizer list and the composition.
     void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
     void wireControls();
     void wireDataSets();
@@ -200,8 +223,8 @@ private:
     // The classic fit and the grower's, each writing the composition's amounts.
     void fitClassicAmounts();
     void fitGrowerAmounts();
-    // Posts the fitted amounts into the composition's lines, in their order.
-    void postAmounts(const std::vector<double>& amounts);
+    // Posts the fitted amounts into the composition's fitted lines, in their order.
+    void postAmounts(const std::vector<double>& amounts, const std::vector<bool>& fitted);
     // Stores a choice of the fit or the water in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
@@ -225,6 +248,7 @@ private:
     // The choices of a run whose base has no options record.
     int sessionFitMode_ = 0;
     QVariant sessionWater_;
+    QVariant sessionCrop_;
     // The counted water's mg/l by element; empty without water.
     std::unordered_map<long long, double> waterAmounts_;
 
@@ -315,6 +339,7 @@ private:
         Field* lineKol = nullptr;      // savedLines.kol
         Field* lineKolTemp = nullptr;  // savedLines.kol_temp
         Field* headerLitres = nullptr; // savedSolutions.kol_l
+        Field* cropKey = nullptr;      // crops.id_kult
     } calcFields_;
     Field* lineFertilizer_ = nullptr; // composition.id_udobra
     Field* listKey_ = nullptr;        // fertilizers.id_udobra

@@ -62,6 +62,7 @@ void CalculatorWindow::installCalculation() {
     calcFields_.lineKol = data_.savedLines.fieldByName(QStringLiteral("kol"));
     calcFields_.lineKolTemp = data_.savedLines.fieldByName(QStringLiteral("kol_temp"));
     calcFields_.headerLitres = data_.savedSolutions.fieldByName(QStringLiteral("kol_l"));
+    calcFields_.cropKey = data_.crops.fieldByName(QStringLiteral("id_kult"));
     data_.targets.onCalcFields = [this](DataSet&) { targetCalcFields(); };
     data_.composition.onCalcFields = [this](DataSet&) { compositionCalcFields(); };
     recalculationTimer_->setSingleShot(true);
@@ -90,6 +91,28 @@ void CalculatorWindow::calculate() {
     updateTotals();
     lineAt.returnTo(data_.composition, kLineKey);
     targetAt.returnTo(data_.targets, kTargetKey);
+}
+
+void CalculatorWindow::refreshResults() {
+    if (!data_.targets.isActive() || !data_.composition.isActive())
+        return;
+    if (!compositionShown_ && data_.savedSolutions.isActive() && !data_.savedSolutions.isEmpty())
+        calculateSavedSolution();
+    else
+        calculate();
+}
+
+CalculatorWindow::Place CalculatorWindow::place() {
+    return {RowPlace::of(data_.crops, QStringLiteral("id_kult")),
+            RowPlace::of(data_.savedSolutions, QStringLiteral("id_head_rar")),
+            RowPlace::of(data_.composition, kLineKey)};
+}
+
+void CalculatorWindow::returnTo(const Place& place) {
+    // The crop first: its saved solutions follow it.
+    place.crop.returnTo(data_.crops, QStringLiteral("id_kult"));
+    place.solution.returnTo(data_.savedSolutions, QStringLiteral("id_head_rar"));
+    place.line.returnTo(data_.composition, kLineKey);
 }
 
 // What the lines (the composition or a saved solution's lines) give each
@@ -121,6 +144,9 @@ void CalculatorWindow::postConcentrations(DataSet& lines) {
     Field* const result = targets.fieldByName(QStringLiteral("rachet"));
     size_t j = 0;
     for (targets.first(); !targets.eof(); targets.next(), ++j) {
+        // A result that is stored already is not written again.
+        if (!result->isNull() && result->asFloat() == results[j])
+            continue;
         targets.edit();
         result->setAsFloat(results[j]);
         targets.post();

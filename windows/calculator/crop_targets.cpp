@@ -5,6 +5,9 @@
 #include "windows/calculator/calculator_window.h"
 
 #include "controls/db_navigator.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "store/cascade.h"
 #include "store/database.h"
 
 namespace solvane {
@@ -21,10 +24,50 @@ bool Editing(const DataSet& set) {
 
 void CalculatorWindow::cropPosted() {
     completeTargetList();
+    rememberCrop();
 }
 
 void CalculatorWindow::cropClicked() {
     completeTargetList();
+    rememberCrop();
+}
+
+// A crop with target rows or saved solutions goes with them, after its own
+// question, in one transaction; one with neither after the standard question.
+void CalculatorWindow::deleteCrop() {
+    DataSet& crops = data_.crops;
+    MessageService& messages = guard().messages();
+    if (!crops.isActive())
+        return;
+    // What is being typed for the crop is stored (or dropped) before it is counted.
+    for (DataSet* set : {&data_.savedLines, &data_.savedSolutions, &data_.targets})
+        set->checkBrowseMode();
+    const CropContents contents = crops.isEmpty() || crops.state() == DataSetState::Insert
+                                      ? CropContents()
+                                      : CropUsage(data_.connection(), calcFields_.cropKey->asLargeInt());
+    if (!contents.any()) {
+        if (messages.confirmDelete(this))
+            crops.deleteRecord();
+        return;
+    }
+    const long long key = calcFields_.cropKey->asLargeInt();
+    const QString question = CropDeletionQuestion(crops.fieldByName(QStringLiteral("name_kult"))->asString(), contents);
+    if (messages.show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    Connection& connection = data_.connection();
+    const std::vector<DataSet*> dependent = {&data_.targets, &data_.savedSolutions, &data_.savedLines};
+    std::vector<DataSet*> sets = dependent;
+    sets.push_back(&crops);
+    AllOrNothing(connection, sets, [&] {
+        DeleteCropTargetsAndSolutions(connection, key);
+        crops.deleteRecord();
+    });
+    // The crop's rows leave the sets as they left the file; the crop now
+    // current shows what its rows give.
+    ReloadDataSets(dependent, {});
+    rememberCrop();
+    refreshResults();
 }
 
 // Gives the current crop a target row for every plain element it lacks. A row
@@ -83,6 +126,7 @@ void CalculatorWindow::deleteTargetRow() {
 }
 
 void CalculatorWindow::openAnalysis() {
+    refreshResults();
     actions_.openAnalysis();
 }
 

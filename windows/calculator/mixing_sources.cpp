@@ -19,10 +19,15 @@ QVariant Cell(const std::vector<QVariant>& row, int column) {
 
 // Walks the content rows of the given fertilizers in the table's order,
 // handing each to visit with its fertilizer, its element or oxide and its
-// percentage.
-void ForEachContentRow(Database& data, const std::unordered_set<long long>& fertilizers,
+// percentage. Rows left behind by a fertilizer that is no longer in the
+// directory count for nothing.
+void ForEachContentRow(Database& data, const std::unordered_set<long long>& keys,
                        const std::function<void(long long, const QVariant&, const QVariant&)>& visit) {
     DataSet& rows = data.fertilizerContent;
+    std::unordered_set<long long> fertilizers;
+    for (const long long key : keys)
+        if (FertilizerExists(data, key))
+            fertilizers.insert(key);
     if (!rows.isActive() || fertilizers.empty())
         return;
     const int fertilizerColumn = rows.snapshotColumn(QStringLiteral("id_udobra"));
@@ -45,6 +50,16 @@ std::optional<long long> OptionalKey(const QVariant& v) {
 }
 
 } // namespace
+
+bool FertilizerExists(Database& data, long long key) {
+    DataSet& list = data.fertilizers;
+    const QString keyField = QStringLiteral("id_udobra");
+    return !list.isActive() || !list.lookupValue(keyField, key, keyField).isNull();
+}
+
+bool LineFertilizerGone(Database& data, const QVariant& key) {
+    return !key.isNull() && !FertilizerExists(data, key.toLongLong());
+}
 
 std::unordered_map<long long, std::vector<ElementShare>>
 ElementTermsContent(Database& data, const std::unordered_set<long long>& fertilizers) {
@@ -98,7 +113,9 @@ SourceLines LinesOf(Database& data, DataSet& set) {
         SolutionLine& line = result.lines[static_cast<size_t>(i)];
         line.fertilizer = set.valueAt(i, name).toString();
         line.amount = set.valueAt(i, amount).toDouble();
-        result.keys[static_cast<size_t>(i)] = set.valueAt(i, fertilizer).toLongLong();
+        const QVariant key = set.valueAt(i, fertilizer);
+        line.deleted = LineFertilizerGone(data, key);
+        result.keys[static_cast<size_t>(i)] = key.toLongLong();
         keys.insert(result.keys[static_cast<size_t>(i)]);
     }
     auto shares = ElementTermsContent(data, keys);

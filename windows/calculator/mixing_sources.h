@@ -11,6 +11,7 @@
 #include "core/solution_analysis.h"
 #include "core/solution_lines.h"
 
+#include <QVariant>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -23,6 +24,13 @@ struct SourceLines {
     std::vector<SolutionLine> lines; // in the source's order
     std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
 };
+
+// Whether the fertilizer list holds a fertilizer with this key (a list that
+// is not open cannot tell, and says yes).
+bool FertilizerExists(Database& data, long long key);
+// A line's fertilizer key that names no fertilizer of the list any more: the
+// line counts nowhere (an empty key is a line without a fertilizer).
+bool LineFertilizerGone(Database& data, const QVariant& key);
 
 // The content rows of the given fertilizers in element terms, as the classic
 // recipe reads them (free, freeid), in the table's order.

@@ -114,15 +114,22 @@ void CalculatorWindow::fitClassicAmounts() {
     }
 
     // Each line's content in element terms; a line without a fertilizer reads
-    // as key 0: no fertilizer, no content.
+    // as key 0: no fertilizer, no content. A line whose fertilizer was
+    // deleted is no unknown of the fit.
     const Field* lineFertilizer = composition.fieldByName(QStringLiteral("id_udobra"));
     std::vector<long long> keys;
-    for (int i = 0; i < n; ++i)
-        keys.push_back(composition.valueAt(i, lineFertilizer).toLongLong());
+    std::vector<bool> fitted;
+    for (int i = 0; i < n; ++i) {
+        const QVariant key = composition.valueAt(i, lineFertilizer);
+        keys.push_back(key.toLongLong());
+        fitted.push_back(!LineFertilizerGone(data_, key));
+    }
     const auto content = ElementTermsContent(data_, {keys.begin(), keys.end()});
     std::vector<std::vector<ElementShare>> shares;
-    for (const long long key : keys) {
-        const auto found = content.find(key);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!fitted[i])
+            continue;
+        const auto found = content.find(keys[i]);
         shares.push_back(found == content.end() ? std::vector<ElementShare>() : found->second);
     }
 
@@ -137,7 +144,7 @@ void CalculatorWindow::fitClassicAmounts() {
 
     const ClassicRecipe recipe = FitClassicRecipe(elements, wanted, shares);
     singularValueLeftOut_ = recipe.singularValueLeftOut;
-    postAmounts(recipe.amounts);
+    postAmounts(recipe.amounts, fitted);
 }
 
 void CalculatorWindow::fitGrowerAmounts() {
@@ -169,12 +176,19 @@ void CalculatorWindow::fitGrowerAmounts() {
     const Field* maximum = data_.composition.fieldByName(QStringLiteral("kol_max"));
     const int n = data_.composition.recordCount();
     std::unordered_set<long long> keys;
-    for (int i = 0; i < n; ++i)
-        keys.insert(data_.composition.valueAt(i, lineFertilizer).toLongLong());
-    const auto content = CalculationContent(data_, keys);
-    std::vector<GrowerFitLine> fitLines(static_cast<size_t>(n));
+    std::vector<bool> fitted;
     for (int i = 0; i < n; ++i) {
-        GrowerFitLine& line = fitLines[static_cast<size_t>(i)];
+        const QVariant key = data_.composition.valueAt(i, lineFertilizer);
+        keys.insert(key.toLongLong());
+        // A line whose fertilizer was deleted is no unknown of the fit.
+        fitted.push_back(!LineFertilizerGone(data_, key));
+    }
+    const auto content = CalculationContent(data_, keys);
+    std::vector<GrowerFitLine> fitLines;
+    for (int i = 0; i < n; ++i) {
+        if (!fitted[static_cast<size_t>(i)])
+            continue;
+        GrowerFitLine& line = fitLines.emplace_back();
         const auto found = content.find(data_.composition.valueAt(i, lineFertilizer).toLongLong());
         line.contribution.reserve(rowElements.size());
         for (const long long element : rowElements)
@@ -185,16 +199,20 @@ void CalculatorWindow::fitGrowerAmounts() {
         line.upper = high.isNull() ? std::numeric_limits<double>::infinity() : high.toDouble();
     }
 
-    postAmounts(FitGrowerAmounts(rows, fitLines));
+    postAmounts(FitGrowerAmounts(rows, fitLines), fitted);
 }
 
-void CalculatorWindow::postAmounts(const std::vector<double>& amounts) {
+void CalculatorWindow::postAmounts(const std::vector<double>& amounts, const std::vector<bool>& fitted) {
     DataSet& composition = data_.composition;
     Field* const amount = composition.fieldByName(QStringLiteral("kol"));
     size_t i = 0;
-    for (composition.first(); !composition.eof() && i < amounts.size(); composition.next(), ++i) {
+    size_t line = 0;
+    for (composition.first(); !composition.eof() && i < amounts.size(); composition.next(), ++line) {
+        // A line left out of the fit keeps the amount it has.
+        if (line < fitted.size() && !fitted[line])
+            continue;
         composition.edit();
-        amount->setAsFloat(amounts[i]);
+        amount->setAsFloat(amounts[i++]);
         composition.post();
     }
 }
@@ -227,9 +245,32 @@ void CalculatorWindow::storeChoice(const QString& column, const QVariant& value)
         options->post();
     } else if (column == QLatin1String("fit_mode")) {
         sessionFitMode_ = value.toInt();
+    } else if (column == QLatin1String("id_kult_last")) {
+        sessionCrop_ = value;
     } else {
         sessionWater_ = value;
     }
+}
+
+void CalculatorWindow::rememberCrop() {
+    DataSet& crops = data_.crops;
+    if (!crops.isActive() || crops.isEmpty() || crops.state() == DataSetState::Insert)
+        return;
+    const QVariant crop = calcFields_.cropKey->value();
+    const QString column = QStringLiteral("id_kult_last");
+    QVariant remembered = OptionsRow(data_) ? OptionsRow(data_)->fieldByName(column)->value() : sessionCrop_;
+    // Nothing remembered stands for the first crop; the record is written
+    // only when the crop changed.
+    if (remembered.isNull())
+        remembered = crops.valueAt(0, calcFields_.cropKey);
+    if (remembered.isNull() || remembered.toLongLong() != crop.toLongLong())
+        storeChoice(column, crop);
+}
+
+void CalculatorWindow::openOnRememberedCrop() {
+    const QString column = QStringLiteral("id_kult_last");
+    const QVariant remembered = OptionsRow(data_) ? OptionsRow(data_)->fieldByName(column)->value() : sessionCrop_;
+    RowPlace{remembered, 1}.returnTo(data_.crops, QStringLiteral("id_kult"));
 }
 
 void CalculatorWindow::chooseFitMode(int mode) {
@@ -248,8 +289,12 @@ void CalculatorWindow::chooseWater(const QVariant& profile) {
 void CalculatorWindow::waterProfilesChanged() {
     const std::unordered_map<long long, double> before = waterAmounts_;
     showFitChoice();
-    if (waterAmounts_ != before && data_.targets.isActive())
+    if (!data_.targets.isActive())
+        return;
+    if (waterAmounts_ != before)
         buildRecipe();
+    else
+        refreshResults();
 }
 
 void CalculatorWindow::showFitChoice() {
@@ -286,7 +331,10 @@ void CalculatorWindow::applyFitState() {
     // The classic fit knows no weights and no limits.
     for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
         column->setEnabled(grower);
-    amountColumn_->setSignificantDigits(grower ? kGrowerDigits : kAllDigits);
+    // The grower's unrounded amounts, and the saved lines made of them, show
+    // four significant digits.
+    for (DBGridColumn* column : {amountColumn_, savedAmountColumn_, litresAmountColumn_})
+        column->setSignificantDigits(grower ? kGrowerDigits : kAllDigits);
 }
 
 QString CalculatorWindow::amountLimitRefusal(const QVariant& value, bool minimum) const {
@@ -312,15 +360,14 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     fitModeBox_->setAccessibleName(QStringLiteral("Подбор:"));
     fitModeBox_->addItem(QStringLiteral("Без отрицательных, по относительной ошибке"), kGrowerFit);
     fitModeBox_->addItem(QStringLiteral("Классический (МНК)"), kClassicFit);
-    fitModeBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    fitModeBox_->setMinimumContentsLength(2);
+    // Each drop-down is as wide as its longest item, which it shows whole.
+    fitModeBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     fitLabel->setBuddy(fitModeBox_);
     auto* waterLabel = MakeLabel(QStringLiteral("LabelWater"), QStringLiteral("Вода:"), panel);
     waterBox_ = new QComboBox(panel);
     waterBox_->setObjectName(QStringLiteral("WaterBox"));
     waterBox_->setAccessibleName(QStringLiteral("Вода:"));
-    waterBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    waterBox_->setMinimumContentsLength(2);
+    waterBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     waterLabel->setBuddy(waterBox_);
     waterButton_ =
         MakeHintedButton(QStringLiteral("WaterButton"), QStringLiteral("..."), QStringLiteral("Исходная вода"), panel);
@@ -330,7 +377,7 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     grid->addWidget(waterLabel, 1, 0);
     grid->addWidget(waterBox_, 1, 1);
     grid->addWidget(waterButton_, 1, 2);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     layout->addWidget(panel);
 }
 

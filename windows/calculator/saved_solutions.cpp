@@ -18,6 +18,7 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "core/number_text.h"
+#include "store/cascade.h"
 #include "store/database.h"
 #include "store/disabled_source.h"
 #include "windows/solutions/grid_export.h"
@@ -48,10 +49,23 @@ void CalculatorWindow::renameSavedSolution() {
     actions_.askNameForRename(name);
 }
 
-// Only the header goes; its lines stay in the table unless the database
-// removes them with it, and are not shown either way.
+// The header goes with its lines, in one transaction, without a question.
 void CalculatorWindow::deleteSavedSolution() {
-    data_.savedSolutions.deleteRecord();
+    DataSet& headers = data_.savedSolutions;
+    DataSet& lines = data_.savedLines;
+    // An empty list gets the data layer's refusal; a new header is dropped.
+    if (!headers.isActive() || headers.isEmpty() || headers.state() == DataSetState::Insert) {
+        headers.deleteRecord();
+        return;
+    }
+    lines.checkBrowseMode();
+    Connection& connection = data_.connection();
+    const long long key = headers.fieldByName(QStringLiteral("id_head_rar"))->asLargeInt();
+    AllOrNothing(connection, {&headers, &lines}, [&] {
+        DeleteSolutionLines(connection, key);
+        headers.deleteRecord();
+    });
+    ReloadDataSets({&lines}, {});
 }
 
 // ---------------------------------------------------------------- the pass

@@ -10,6 +10,7 @@
 #include "controls/widget_building.h"
 #include "windows/solutions/grid_export.h"
 #include "store/connection.h"
+#include "core/deletion_messages.h"
 #include "core/error.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
@@ -200,8 +201,18 @@ bool StockSolutionsWindow::compute() {
         view.caption = QStringLiteral("Раствор: ") + name;
         source = SavedSolutionLines(data_);
     }
-    keys_ = std::move(source.keys);
-    lines_ = std::move(source.lines);
+    // A line whose fertilizer was deleted goes into no tank; the warnings say so.
+    QStringList leftOut;
+    keys_.clear();
+    lines_.clear();
+    for (size_t i = 0; i < source.lines.size(); ++i) {
+        if (source.lines[i].deleted) {
+            leftOut << LeftOutLineWarning(source.lines[i].fertilizer);
+            continue;
+        }
+        keys_.push_back(source.keys[i]);
+        lines_.push_back(std::move(source.lines[i]));
+    }
     tanks_ = FirstTankAssignment(lines_, IronElements(data_));
     for (size_t i = 0; i < lines_.size(); ++i)
         if (const auto it = switches_.find(keys_[i]); it != switches_.end())
@@ -218,7 +229,7 @@ bool StockSolutionsWindow::compute() {
     view.tankB = TankTotal(Tank::B, result_.totalB, volume_);
     view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
                 QStringLiteral(" мл раствора А и раствора Б");
-    view.warnings = result_.warnings;
+    view.warnings = leftOut + result_.warnings;
     return keepShown(shown_, std::move(view));
 }
 

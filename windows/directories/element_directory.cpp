@@ -6,6 +6,7 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
+#include "store/cascade.h"
 #include "store/database.h"
 
 #include <QGroupBox>
@@ -87,6 +88,17 @@ void ElementDirectory::deleteElement() {
     // An empty list, or one moved past its last row, has nothing to delete.
     if (elements.eof())
         return;
+    // An element that content rows, targets, water profiles or conversion
+    // records name stays: they would be left naming none.
+    if (elements.state() != DataSetState::Insert) {
+        const ElementUse use = ElementUsage(data_.connection(), key);
+        if (use.any()) {
+            messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
+                          ElementRefusal(elements.fieldByName(QStringLiteral("Smallname_element"))->asString(), use),
+                          MessageButtons::Ok);
+            return;
+        }
+    }
     if (messages.show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"), QStringLiteral("удалить?"),
                       MessageButtons::YesNo) == MessageAnswer::Yes)
         elements.deleteRecord();

@@ -7,6 +7,9 @@
 #include "controls/widget_building.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
+#include "store/cascade.h"
 #include "store/database.h"
 #include "windows/directories/fertilizer_list.h"
 
@@ -96,6 +99,7 @@ void FertilizerDirectory::buildLayout() {
     DBNavigator* listNavigator = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.fertilizersSource,
                                                {NavButton::Insert, NavButton::Delete, NavButton::Post}, listPane);
     listNavigator->setFixedHeight(25);
+    listNavigator->deleteAction = [this] { deleteFertilizer(); };
     left->addWidget(listNavigator);
 
     auto* countRow = new QHBoxLayout;
@@ -212,6 +216,42 @@ void FertilizerDirectory::contentNavigatorPressed(NavButton button) {
     // Without a fertilizer (an empty list) a content row would belong to none.
     if (list.isEmpty() && content.state() == DataSetState::Insert)
         content.cancel();
+}
+
+// A fertilizer in the working solution or in a saved solution stays, and the
+// box names every place it is in; one used nowhere goes after the standard
+// question, together with its content rows, in one transaction.
+void FertilizerDirectory::deleteFertilizer() {
+    DataSet& list = data_.fertilizers;
+    MessageService& messages = guard().messages();
+    if (!list.isActive())
+        return;
+    if (list.isEmpty() || list.state() == DataSetState::Insert) {
+        // Nothing stored yet (a new row is dropped), or the data layer's own refusal.
+        if (messages.confirmDelete(this))
+            list.deleteRecord();
+        return;
+    }
+    Connection& connection = data_.connection();
+    const long long key = list.fieldByName(QStringLiteral("id_udobra"))->asLargeInt();
+    const FertilizerUse use = FertilizerUsage(connection, key);
+    if (use.any()) {
+        messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
+                      FertilizerRefusal(list.fieldByName(QStringLiteral("name_udobra"))->asString(), use),
+                      MessageButtons::Ok);
+        return;
+    }
+    if (!messages.confirmDelete(this))
+        return;
+    DataSet& content = data_.fertilizerContent;
+    content.checkBrowseMode();
+    const std::vector<DataSet*> rows = {&list, &content, &data_.components};
+    AllOrNothing(connection, rows, [&] {
+        DeleteFertilizerContent(connection, key);
+        list.deleteRecord();
+    });
+    // The content sets show what the file now holds.
+    ReloadDataSets({&content, &data_.components}, {});
 }
 
 void FertilizerDirectory::openConverter() {

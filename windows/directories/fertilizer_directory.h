@@ -46,6 +46,8 @@ public:
     void contentNavigatorPressed(NavButton button);
     // "КОНВЕРТЕР"
     void openConverter();
+    // The list navigator's delete.
+    void deleteFertilizer();
 
 signals:
     // The number of listed fertilizers, as the count labels show it.

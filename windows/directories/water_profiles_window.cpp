@@ -8,6 +8,7 @@
 #include "controls/widget_building.h"
 #include "core/field_limits.h"
 #include "store/database.h"
+#include "store/row_place.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -106,6 +107,16 @@ void WaterProfilesWindow::deleteProfile() {
         }
     }
     profiles.deleteRecord();
+}
+
+// The window opens on the profile the calculator counts, when there is one.
+void WaterProfilesWindow::FormShow() {
+    DataSet& options = data_.options;
+    if (!options.isActive() || options.isEmpty())
+        return;
+    const QVariant inUse = options.fieldByName(QStringLiteral("id_water"))->value();
+    if (!inUse.isNull())
+        RowPlace{inUse, data_.waterProfiles.recNo()}.returnTo(data_.waterProfiles, QStringLiteral("id_water"));
 }
 
 void WaterProfilesWindow::FormClose() {

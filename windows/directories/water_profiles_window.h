@@ -20,7 +20,8 @@ class DBNavigator;
 // "Исходная вода": the profiles of the source water (tap, well, rain) and,
 // for the current one, the mg/l of each element it already brings. The
 // calculator counts the profile the options select in its fit and its
-// concentrations. The window is not remembered in size.ini.
+// concentrations; the window opens on that profile. Its place is kept in
+// windows.ini, not in size.ini.
 class WaterProfilesWindow : public Form {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ public:
     void deleteProfile();
 
 protected:
+    void FormShow() override;
     void FormClose() override;
 
 private:

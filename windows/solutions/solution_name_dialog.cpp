@@ -52,15 +52,21 @@ void SolutionNameDialog::setStrengthText(std::function<QString()> strengthText) 
     strengthText_ = std::move(strengthText);
 }
 
+// A new solution starts from an empty name; a rename shows the name, all of
+// it selected, so that typing replaces it.
 void SolutionNameDialog::askForNewSolution() {
     mode_ = Mode::NewSolution;
+    nameBox_->clear();
     showWindow();
+    nameBox_->setFocus();
 }
 
 void SolutionNameDialog::askForNewName(const QString& currentName) {
     mode_ = Mode::Rename;
     showWindow();
     nameBox_->setText(currentName);
+    nameBox_->selectAll();
+    nameBox_->setFocus();
 }
 
 void SolutionNameDialog::save() {

@@ -13,8 +13,7 @@ class Database;
 
 // The name dialog "Введите название": a small tool window, shown without
 // blocking the calculator, that saves the working composition as a new
-// saved solution or renames the current one. Closing it only hides it; the
-// text box keeps its text between uses.
+// saved solution or renames the current one. Closing it only hides it.
 class SolutionNameDialog : public Form {
     Q_OBJECT
 public:
@@ -32,9 +31,10 @@ public:
     Mode mode() const { return mode_; }
     // Back to saving new solutions (the launcher does it each time it is shown).
     void resetMode() { mode_ = Mode::NewSolution; }
-    // Shows the dialog to save the composition; the box keeps its last text.
+    // Shows the dialog to save the composition, the box empty.
     void askForNewSolution();
-    // Shows the dialog to rename the current saved solution, its name in the box.
+    // Shows the dialog to rename the current saved solution, its whole name
+    // in the box selected.
     void askForNewName(const QString& currentName);
 
     // "Сохранить": saves or renames by the mode, then closes. An error stops

@@ -481,6 +481,11 @@ private slots:
             targets.post();
         }));
         QCOMPARE(targets.fieldByName(QStringLiteral("rachet"))->asFloat(), 12.5);
+        // So is the crop in use, remembered for this run only.
+        QVERIFY(calc.runGuarded([&] {
+            program->data().crops.next();
+            calc.cropClicked();
+        }));
         QVERIFY(Shown(*program, MessageKind::Error).isEmpty());
         QVERIFY(!Add(*program, 1));
         QVERIFY(!calc.runGuarded([&] {
@@ -510,9 +515,8 @@ private slots:
             "UPDATE t_opt SET fit_mode = 7;"
             "INSERT INTO t_rachet (id_rachet, id_udobra, kol, kol_min, kol_max) VALUES (1, 'один', -3, 5, 2);");
         for (int i = 0; i < 20; ++i)
-            extra +=
-                QStringLiteral("INSERT INTO T_kult (name_kult, ph) VALUES ('Культура', 'x');"
-                               "INSERT INTO t_head_rar (name_rar, id_konc, kol_l, konc) VALUES ('Р', 1, 500, 100);");
+            extra += QStringLiteral("INSERT INTO T_kult (name_kult, ph) VALUES ('Культура', 'x');"
+                                    "INSERT INTO t_head_rar (name_rar, id_konc, kol_l, konc) VALUES ('Р', 1, 0, 100);");
         MakeBase(extra);
         auto program = Start();
         QVERIFY(program);
@@ -531,9 +535,9 @@ private slots:
                                        QStringLiteral("t_konc.cvet, id_konc = 3: INF"),
                                        QStringLiteral("t_rachet.id_udobra, id_rachet = 1: «один»"),
                                        QStringLiteral("t_rachet.kol_min, id_rachet = 1: 5"),
-                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 1: 500"),
-                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 2: 500"),
-                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 3: 500"),
+                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 1: 0"),
+                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 2: 0"),
+                                       QStringLiteral("t_head_rar.kol_l, id_head_rar = 3: 0"),
                                    }));
         QCOMPARE(lines.size(), 21);
         QCOMPARE(lines.last(), QStringLiteral("и ещё 8"));

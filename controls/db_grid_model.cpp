@@ -472,6 +472,7 @@ void DBGridModel::dataEvent(DataEvent event, Field*) {
     case DataEvent::Cancelled:
     case DataEvent::Refreshed:
     case DataEvent::Reloaded:
+    case DataEvent::RowsWritten:
         followRows();
         break;
     }

@@ -6,6 +6,7 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
+#include "store/columns.h"
 #include "store/cascade.h"
 #include "store/database.h"
 
@@ -58,14 +59,14 @@ void ElementDirectory::buildLayout() {
     DBGrid* grid = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.elementsSource, group);
     grid->setAccessibleName(QStringLiteral("Список элементов"));
     grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
-    grid->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."))->setWidth(60);
-    grid->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"))->setWidth(160);
-    DBGridColumn* oxide = grid->addColumn(QStringLiteral("kof"), QStringLiteral("Оксид"));
+    grid->addColumn(col::elements::shortName, QStringLiteral("Обозн."))->setWidth(60);
+    grid->addColumn(col::elements::fullName, QStringLiteral("Полное название"))->setWidth(160);
+    DBGridColumn* oxide = grid->addColumn(col::elements::oxide, QStringLiteral("Оксид"));
     oxide->setCheck();
     oxide->setWidth(56);
-    grid->addColumn(QStringLiteral("name_k"), QStringLiteral("Коэффициент"))
-        ->setLookup(&data_.coefficientsSource, QStringLiteral("id_kof"), QStringLiteral("name_kof"),
-                    QStringLiteral("id_kof"), 22);
+    grid->addColumn(col::elements::conversionName, QStringLiteral("Коэффициент"))
+        ->setLookup(&data_.coefficientsSource, col::coefficients::key, col::coefficients::name,
+                    col::elements::conversion, 22);
     groupLayout->addWidget(grid, 1);
 
     connectClick(deleteButton, [this] { deleteElement(); });
@@ -78,7 +79,7 @@ void ElementDirectory::buildLayout() {
 
 void ElementDirectory::deleteElement() {
     DataSet& elements = data_.elements;
-    const int key = elements.fieldByName(QStringLiteral("id_element"))->asInteger();
+    const int key = elements.fieldByName(col::elements::key)->asInteger();
     MessageService& messages = guard().messages();
     if (key >= kFirstKeyElement && key <= kLastKeyElement) {
         messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
@@ -94,7 +95,7 @@ void ElementDirectory::deleteElement() {
         const ElementUse use = ElementUsage(data_.connection(), key);
         if (use.any()) {
             messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
-                          ElementRefusal(elements.fieldByName(QStringLiteral("Smallname_element"))->asString(), use),
+                          ElementRefusal(elements.fieldByName(col::elements::shortName)->asString(), use),
                           MessageButtons::Ok);
             return;
         }

@@ -124,6 +124,7 @@ FittedAmounts FitAmounts(const SolutionInputs& inputs) {
     for (size_t line = 0; line < inputs.lines.size(); ++line) {
         const bool takes = fitted[line] && next < solved.amounts.size();
         out.amounts.push_back(takes ? solved.amounts[next++] : inputs.lines[line].amount);
+        out.fitted.push_back(takes);
     }
     return out;
 }

@@ -42,6 +42,7 @@ struct FittedAmounts {
     // Each line's amount after the fit, in the lines' order; a line left out
     // of the fit (its fertilizer deleted) keeps the one it had.
     std::vector<std::optional<double>> amounts;
+    std::vector<bool> fitted;          // the fit gave the line its amount
     bool singularValueLeftOut = false; // the classic solve left out a singular value
 };
 // The fit the options name, of inputs.lines to inputs.targets, the water counted.

@@ -148,6 +148,9 @@ public:
     int snapshotColumn(const QString& fieldName) const;
     // The same rows with their keys and column names, as the model reads them.
     TableRows rows() const;
+    // The rows shown (under the master's current row, through the filter),
+    // in their order; none while the set is closed.
+    TableRows shownRows() const;
 
     // --- rows written by key (store/row_writes.h) ---
     // The file's row with this key now holds these values (by column name):
@@ -201,6 +204,7 @@ private:
     void startInsert(bool atEnd);
     void checkTextSizes(const Row& row) const;
     void removeFromVisible(int storage);
+    TableRows rowsAt(const std::vector<int>& storages) const;
     // The storage index of the stored row with this key, -1 when none.
     int storageOfKey(long long key) const;
     // After the visible rows were built anew: the cursor on the row that was

@@ -12,13 +12,21 @@
 namespace solvane {
 
 TableRows DataSet::rows() const {
+    return rowsAt(natural_);
+}
+
+TableRows DataSet::shownRows() const {
+    return isActive() ? rowsAt(visible_) : TableRows();
+}
+
+TableRows DataSet::rowsAt(const std::vector<int>& storages) const {
     std::vector<QString> columns;
     columns.reserve(dataFields_.size());
     for (const Field* field : dataFields_)
         columns.push_back(field->name());
     std::vector<TableRows::Row> rows;
-    rows.reserve(natural_.size());
-    for (int s : natural_) {
+    rows.reserve(storages.size());
+    for (int s : storages) {
         const Row& row = rowAt(s);
         if (row.deleted || row.inserted)
             continue;

@@ -65,34 +65,36 @@ bool WorkingSolution::removeMissingTargets() {
     return !missing.empty();
 }
 
-bool WorkingSolution::fit() {
-    const SolutionInputs in = inputs();
+bool WorkingSolution::fit(SolutionInputs& in) {
     const FittedAmounts fitted = FitAmounts(in);
     // Every fitted amount is written, as the fit found it: a line gone from
     // the file behind the program's back stops the action.
     std::vector<RowUpdate> written;
-    for (size_t i = 0; i < in.lines.size(); ++i)
-        if (fitted.fitted[i])
-            written.push_back({in.lines[i].key, {{col::lines::amount, fitted.amounts[i].value_or(0.0)}}});
+    for (size_t i = 0; i < in.lines.size(); ++i) {
+        if (!fitted.fitted[i])
+            continue;
+        written.push_back({in.lines[i].key, {{col::lines::amount, fitted.amounts[i].value_or(0.0)}}});
+        in.lines[i].amount = fitted.amounts[i];
+    }
     UpdateRows(data_.connection(), col::lines::table, written);
     if (!written.empty())
         emit compositionChanged();
     return fitted.singularValueLeftOut;
 }
 
-void WorkingSolution::postResults(const std::vector<LineRecord>& lines) {
-    const SolutionInputs in = inputs();
+void WorkingSolution::postResults(SolutionInputs& in, const std::vector<LineRecord>& lines) {
     const std::vector<double> results = Concentrations(in, lines);
     std::vector<RowUpdate> changed;
-    for (size_t j = 0; j < in.targets.size(); ++j)
+    for (size_t j = 0; j < in.targets.size(); ++j) {
         if (!Same(in.targets[j].result, results[j]))
             changed.push_back({in.targets[j].key, {{col::targets::result, results[j]}}});
+        in.targets[j].result = results[j];
+    }
     UpdateRows(data_.connection(), col::targets::table, changed);
     emit resultsPosted();
 }
 
-SolutionTotals WorkingSolution::totals() const {
-    const SolutionInputs in = inputs();
+SolutionTotals WorkingSolution::totals(const SolutionInputs& in) const {
     return TotalsOf(in, in.targets, in.lines);
 }
 

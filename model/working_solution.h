@@ -42,14 +42,16 @@ public:
     // The zero-target rule over the current crop's rows: those without a
     // target are deleted. True when any was.
     bool removeMissingTargets();
-    // Fits the composition's amounts with the options' fit and posts those
-    // that changed. True when the classic solve left out a singular value.
-    bool fit();
+    // The steps of a pass, over inputs read once (inputs()), which they keep
+    // in line with what they post.
+    // Fits the composition's amounts with the options' fit and posts them.
+    // True when the classic solve left out a singular value.
+    bool fit(SolutionInputs& in);
     // Posts each target row's result from the lines (the composition's, or a
     // saved solution's), where it changed.
-    void postResults(const std::vector<LineRecord>& lines);
-    // The totals strips of what the data sets hold now.
-    SolutionTotals totals() const;
+    void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
+    // The totals strips.
+    SolutionTotals totals(const SolutionInputs& in) const;
 
     // DerivedValues
     TargetFigures target(const QVariant& vega, const QVariant& cvet, const QVariant& result,

@@ -217,7 +217,10 @@ private:
     // The counted water's mg/l by element, read again.
     void refreshWater();
     // The fit the options name, writing the composition's amounts.
-    void fitAmounts();
+    void fitAmounts(SolutionInputs& in);
+    // The composition's results posted, and the totals shown.
+    void showComposition(SolutionInputs& in);
+    void showTotals(const SolutionTotals& totals);
     // How the classic fit always left the fertilizer list.
     void leaveFertilizerListAsBefore();
     // Stores a choice of the fit or the water in the options record, or for

@@ -65,11 +65,17 @@ void CalculatorWindow::calculate() {
     data_.composition.checkBrowseMode();
     data_.targets.checkBrowseMode();
     // A row left without a target goes, and the amounts are fitted without it.
-    if (solution_.removeMissingTargets())
-        fitAmounts();
+    const bool removed = solution_.removeMissingTargets();
+    SolutionInputs in = solution_.inputs();
+    if (removed)
+        fitAmounts(in);
+    showComposition(in);
+}
+
+void CalculatorWindow::showComposition(SolutionInputs& in) {
     compositionShown_ = true;
-    solution_.postResults(solution_.compositionLines());
-    updateTotals();
+    solution_.postResults(in, in.lines);
+    showTotals(solution_.totals(in));
 }
 
 void CalculatorWindow::refreshResults() {
@@ -98,7 +104,10 @@ void CalculatorWindow::updateTotals() {
     // What is being typed counts.
     data_.targets.checkBrowseMode();
     data_.composition.checkBrowseMode();
-    const SolutionTotals totals = solution_.totals();
+    showTotals(solution_.totals(solution_.inputs()));
+}
+
+void CalculatorWindow::showTotals(const SolutionTotals& totals) {
     resultsTotal_->setText(TotalText(totals.result));
     targetsTotal_->setText(TotalText(totals.target));
     floweringTotal_->setText(TotalText(totals.floweringTarget));

@@ -60,14 +60,15 @@ void CalculatorWindow::buildRecipe() {
     // Rows with no target are never fitted: they go first, so that the
     // amounts do not depend on how many such rows came and went.
     solution_.removeMissingTargets();
-    fitAmounts();
-    calculate();
+    SolutionInputs in = solution_.inputs();
+    fitAmounts(in);
+    showComposition(in);
 }
 
-void CalculatorWindow::fitAmounts() {
+void CalculatorWindow::fitAmounts(SolutionInputs& in) {
     if (fitMode() != kGrowerFit)
         leaveFertilizerListAsBefore();
-    singularValueLeftOut_ = solution_.fit();
+    singularValueLeftOut_ = solution_.fit(in);
 }
 
 // The fertilizer list ends as the classic fit always left it: filtering off,

@@ -67,10 +67,12 @@ void CalculatorWindow::calculateSavedSolution() {
     data_.savedLines.checkBrowseMode();
     data_.targets.checkBrowseMode();
     // A row left without a target goes, and the amounts are fitted without it.
-    if (solution_.removeMissingTargets())
-        fitAmounts();
+    const bool removed = solution_.removeMissingTargets();
+    SolutionInputs in = solution_.inputs();
+    if (removed)
+        fitAmounts(in);
     compositionShown_ = false;
-    solution_.postResults(solution_.savedLines());
+    solution_.postResults(in, solution_.savedLines());
     setLitresCaption(QStringLiteral("Кол-во, г/") + FormatNumber(litres()) + QStringLiteral(" л."));
     reopenLines();
     updateTotals();

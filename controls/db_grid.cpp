@@ -78,6 +78,17 @@ void DBGridColumn::setLookup(DataSource* listSource, const QString& listKeyField
     grid_.columnsChanged();
 }
 
+void DBGridColumn::setPickList(const QStringList& items, int dropDownRows) {
+    kind_ = ColumnKind::Lookup;
+    pickList_ = items;
+    dropDownRows_ = dropDownRows;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setEmptyEntry(bool emptyEntry) {
+    emptyEntry_ = emptyEntry;
+}
+
 void DBGridColumn::setSpin(double step, const NumberLimits& limits, int maxLength) {
     kind_ = ColumnKind::Spin;
     step_ = step;

@@ -94,6 +94,16 @@ void FertilizerDirectory::buildLayout() {
     DBGridColumn* ppm = listGrid_->addColumn(QStringLiteral("ppm"), QStringLiteral("PPM, 1г./л."));
     ppm->setWidth(74);
     ppm->setLimits(FieldLimits::Ppm());
+    // A liquid's density (a solid has none), the acid mark, the grower's price.
+    DBGridColumn* density = listGrid_->addColumn(QStringLiteral("density"), QStringLiteral("Плотность, г/мл"));
+    density->setSpin(0.001, FieldLimits::Density());
+    density->setWidth(96);
+    DBGridColumn* acid = listGrid_->addColumn(QStringLiteral("acid"), QStringLiteral("Кислота"));
+    acid->setCheck();
+    acid->setWidth(58);
+    DBGridColumn* price = listGrid_->addColumn(QStringLiteral("price"), QStringLiteral("Цена за кг (л)"));
+    price->setSpin(1, FieldLimits::Price());
+    price->setWidth(92);
     left->addWidget(listGrid_, 1);
 
     DBNavigator* listNavigator = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.fertilizersSource,

@@ -9,7 +9,6 @@
 #include "core/ec_model.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
-#include "core/rounding.h"
 #include "store/database.h"
 #include "store/row_place.h"
 #include "store/water_profiles.h"
@@ -155,8 +154,8 @@ QString WaterProfilesWindow::waterEcText() {
     const double ec = SolutionEc(WaterIonSums(data_.waterElements, data_.elements, profile).mmolPerLitre, kWaterPh);
     if (!std::isfinite(ec))
         return QStringLiteral("EC воды не рассчитывается: концентрации слишком велики");
-    return QStringLiteral("EC воды ≈ ") + FormatNumber(RoundToDecimalsSymmetric(ec, 2)) +
-           QStringLiteral(" мСм/см при pH ") + FormatNumber(kWaterPh);
+    return QStringLiteral("EC воды ≈ ") + FormatDecimals(ec, 2) + QStringLiteral(" мСм/см при pH ") +
+           FormatNumber(kWaterPh);
 }
 
 // Runs inside whatever action changed the sets: a failure is that action's.

@@ -95,6 +95,10 @@ public:
     // Width in pixels; 0: the header's default.
     int width() const { return width_; }
     void setWidth(int width);
+    // A text column that the grid narrows to make room for others stops at
+    // this width (0: a few letters); what is left over scrolls sideways.
+    int narrowest() const { return narrowest_; }
+    void setNarrowest(int width) { narrowest_ = width; }
 
     // Runs on every change of the value in this column's cell editor while it
     // is being edited, before the value is posted.
@@ -128,6 +132,7 @@ private:
     NumberLimits limits_;
     int maxLength_ = 0;
     int width_ = 0;
+    int narrowest_ = 0;
 };
 
 // A grid over a data source: one row per visible row of the data set, the

@@ -59,9 +59,15 @@ void ElementDirectory::buildLayout() {
 
     DBGrid* grid = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.elementsSource, group);
     grid->setAccessibleName(QStringLiteral("Список элементов"));
-    grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
-    grid->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."))->setWidth(60);
-    grid->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"))->setWidth(160);
+    // The columns of forms and ions scroll sideways where the window is too
+    // narrow for them, the names kept readable.
+    grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
+    DBGridColumn* symbol = grid->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."));
+    symbol->setWidth(60);
+    symbol->setNarrowest(60);
+    DBGridColumn* fullName = grid->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"));
+    fullName->setWidth(160);
+    fullName->setNarrowest(120);
     DBGridColumn* oxide = grid->addColumn(QStringLiteral("kof"), QStringLiteral("Оксид"));
     oxide->setCheck();
     oxide->setWidth(56);
@@ -69,12 +75,14 @@ void ElementDirectory::buildLayout() {
     conversion->setLookup(&data_.coefficientsSource, QStringLiteral("id_kof"), QStringLiteral("name_kof"),
                           QStringLiteral("id_kof"), 22);
     conversion->setWidth(110);
+    conversion->setNarrowest(85);
     // What an element is a form of (N-NH4 of N), and the ion it stands for.
     DBGridColumn* total = grid->addColumn(QStringLiteral("name_total"), QStringLiteral("Форма элемента"));
     total->setLookup(&data_.plainElementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
                      QStringLiteral("id_total"), 22);
     total->setEmptyEntry(true);
     total->setWidth(110);
+    total->setNarrowest(100);
     QStringList codes;
     for (std::size_t i = 0; i < kIonCount; ++i)
         codes << QString::fromLatin1(InfoOf(static_cast<Ion>(i)).code);

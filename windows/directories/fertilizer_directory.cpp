@@ -101,7 +101,7 @@ void FertilizerDirectory::buildLayout() {
     // A liquid's density (a solid has none), the acid mark, the grower's price.
     DBGridColumn* density = listGrid_->addColumn(QStringLiteral("density"), QStringLiteral("Плотность, г/мл"));
     density->setSpin(0.001, FieldLimits::Density());
-    density->setWidth(96);
+    density->setWidth(104);
     DBGridColumn* acid = listGrid_->addColumn(QStringLiteral("acid"), QStringLiteral("Кислота"));
     acid->setCheck();
     acid->setWidth(58);

@@ -46,6 +46,18 @@ QString ElementChangeRefusal(DataSet& elements, const QString& field, const QVar
     return ElementFormRefusal(row, ElementFormsOf(elements));
 }
 
+std::unordered_map<long long, long long> FormTotalsOf(const DataSet& elements) {
+    std::unordered_map<long long, long long> totals;
+    if (!elements.isActive())
+        return totals;
+    const size_t key = Column(elements, "id_element");
+    const size_t total = Column(elements, "id_total");
+    for (const std::vector<QVariant>& row : elements.snapshot())
+        if (!row[total].isNull())
+            totals.emplace(row[key].toLongLong(), row[total].toLongLong());
+    return totals;
+}
+
 std::unordered_map<long long, Ion> IonsOfElements(const DataSet& elements) {
     std::unordered_map<long long, Ion> ions;
     if (!elements.isActive())

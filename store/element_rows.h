@@ -25,6 +25,10 @@ std::vector<ElementForm> ElementFormsOf(const DataSet& elements);
 // rows as stored; empty when it may.
 QString ElementChangeRefusal(DataSet& elements, const QString& field, const QVariant& value);
 
+// The element each form counts toward (T_element.id_total), by the form's
+// key; an element that is no form is left out.
+std::unordered_map<long long, long long> FormTotalsOf(const DataSet& elements);
+
 // The ion each element stands for (T_element.ion), by key; an element
 // without one, or with a code the program does not know, is left out.
 std::unordered_map<long long, Ion> IonsOfElements(const DataSet& elements);

@@ -78,6 +78,17 @@ void DBGridColumn::setLookup(DataSource* listSource, const QString& listKeyField
     grid_.columnsChanged();
 }
 
+void DBGridColumn::setPickList(const QStringList& items, int dropDownRows) {
+    kind_ = ColumnKind::Lookup;
+    pickList_ = items;
+    dropDownRows_ = dropDownRows;
+    grid_.columnsChanged();
+}
+
+void DBGridColumn::setEmptyEntry(bool emptyEntry) {
+    emptyEntry_ = emptyEntry;
+}
+
 void DBGridColumn::setSpin(double step, const NumberLimits& limits, int maxLength) {
     kind_ = ColumnKind::Spin;
     step_ = step;
@@ -288,8 +299,9 @@ void DBGrid::fitColumns() {
             setColumnWidth(c, needed[static_cast<size_t>(c)]);
     }
     // Every number is shown whole without scrolling sideways where the names
-    // can make room: the text columns give it up, the widest first, down to a
-    // few letters, and get it back when the grid grows.
+    // can make room: the text columns give it up, the widest first and then
+    // evenly with the next widest, down to a few letters (or the column's own
+    // narrowest), and get it back when the grid grows.
     for (const auto& [c, width] : narrowed_)
         if (c < columnCount())
             setColumnWidth(c, width);
@@ -298,19 +310,37 @@ void DBGrid::fitColumns() {
     for (const int c : shown)
         total += std::max(columnWidth(c), needed[static_cast<size_t>(c)]);
     int excess = total - viewport()->width();
-    const int narrowest = std::max(header->minimumSectionSize(), 4 * fontMetrics().averageCharWidth());
+    const int fewLetters = std::max(header->minimumSectionSize(), 4 * fontMetrics().averageCharWidth());
+    const auto floorOf = [this, fewLetters](int c) { return std::max(fewLetters, column(c)->narrowest()); };
     while (excess > 0) {
-        int widest = -1;
+        std::vector<int> yielding;
         for (const int c : shown)
-            if (isTextColumn(c) && !(stretched && c == last) && columnWidth(c) > narrowest &&
-                (widest < 0 || columnWidth(c) > columnWidth(widest)))
-                widest = c;
-        if (widest < 0)
+            if (isTextColumn(c) && !(stretched && c == last) && columnWidth(c) > floorOf(c))
+                yielding.push_back(c);
+        if (yielding.empty())
             return;
-        const int cut = std::min(excess, columnWidth(widest) - narrowest);
-        narrowed_.emplace(widest, columnWidth(widest));
-        setColumnWidth(widest, columnWidth(widest) - cut);
-        excess -= cut;
+        int widest = 0;
+        for (const int c : yielding)
+            widest = std::max(widest, columnWidth(c));
+        // The widest columns come down together to the next widest, or to
+        // their floor.
+        int below = 0;
+        std::vector<int> top;
+        for (const int c : yielding) {
+            if (columnWidth(c) == widest)
+                top.push_back(c);
+            else
+                below = std::max(below, columnWidth(c));
+        }
+        const int share = (excess + static_cast<int>(top.size()) - 1) / static_cast<int>(top.size());
+        for (const int c : top) {
+            const int cut = std::min({share, excess, widest - std::max(below, floorOf(c))});
+            if (cut <= 0)
+                continue;
+            narrowed_.emplace(c, columnWidth(c));
+            setColumnWidth(c, columnWidth(c) - cut);
+            excess -= cut;
+        }
     }
 }
 

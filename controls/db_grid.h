@@ -5,6 +5,7 @@
 #include "core/number_text.h"
 
 #include <QColor>
+#include <QStringList>
 #include <QTableView>
 #include <functional>
 #include <map>
@@ -67,6 +68,14 @@ public:
     const QString& lookupListField() const { return lookupListField_; }
     const QString& lookupKeyField() const { return lookupKeyField_; }
     int dropDownRows() const { return dropDownRows_; }
+    // A drop-down of fixed texts for a text field of the grid's row: choosing
+    // one stores it.
+    void setPickList(const QStringList& items, int dropDownRows);
+    const QStringList& pickList() const { return pickList_; }
+    // The drop-down of a lookup or a pick list starts with an empty entry,
+    // which empties the field.
+    void setEmptyEntry(bool emptyEntry);
+    bool hasEmptyEntry() const { return emptyEntry_; }
 
     // A spin editor; values outside the limits are refused when the edit is
     // committed, with a box naming the range; maxLength 0 means no limit on
@@ -86,12 +95,17 @@ public:
     // Width in pixels; 0: the header's default.
     int width() const { return width_; }
     void setWidth(int width);
+    // A text column that the grid narrows to make room for others stops at
+    // this width (0: a few letters); what is left over scrolls sideways.
+    int narrowest() const { return narrowest_; }
+    void setNarrowest(int width) { narrowest_ = width; }
 
     // Runs on every change of the value in this column's cell editor while it
     // is being edited, before the value is posted.
     std::function<void()> onChange;
-    // Checks a value about to be written from the cell editor: an empty
-    // answer takes it, a text refuses it and is shown once the edit is over.
+    // Checks a value about to be written from the cell editor or the check
+    // box: an empty answer takes it, a text refuses it and is shown once the
+    // edit is over.
     std::function<QString(const QVariant& value)> onValidate;
 
 private:
@@ -112,10 +126,13 @@ private:
     QString lookupListField_;
     QString lookupKeyField_;
     int dropDownRows_ = 8;
+    QStringList pickList_;
+    bool emptyEntry_ = false;
     double step_ = 1;
     NumberLimits limits_;
     int maxLength_ = 0;
     int width_ = 0;
+    int narrowest_ = 0;
 };
 
 // A grid over a data source: one row per visible row of the data set, the

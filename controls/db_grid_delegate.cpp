@@ -131,6 +131,19 @@ QWidget* DBGridDelegate::numberEditor(QWidget* parent, int column, bool withButt
 void DBGridDelegate::fillLookup(QWidget* editor, int column) const {
     auto* combo = static_cast<QComboBox*>(editor);
     const DBGridColumn* c = grid_.column(column);
+    if (!c->pickList().isEmpty()) {
+        combo->clear();
+        for (const QString& item : c->pickList())
+            combo->addItem(item, item);
+    } else {
+        fillFromList(combo, column);
+    }
+    if (c->hasEmptyEntry())
+        combo->insertItem(0, QString(), QVariant());
+}
+
+void DBGridDelegate::fillFromList(QComboBox* combo, int column) const {
+    const DBGridColumn* c = grid_.column(column);
     const Field* own = grid_.model_->field(column);
     DataSet* list = c->lookupListSource() ? c->lookupListSource()->dataSet() : nullptr;
     QString listField = c->lookupListField();
@@ -175,7 +188,7 @@ void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) co
         loadedValue_ = value;
         const QScopedValueRollback<bool> loading(loading_, true);
         if (combo) {
-            combo->setCurrentIndex(FindLookupEntry(*combo, value));
+            showInCombo(combo, index.column(), value);
         } else if (auto* spin = qobject_cast<NumberSpinBox*>(editor)) {
             spin->setNumber(value);
         } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
@@ -210,11 +223,35 @@ std::optional<QVariant> DBGridDelegate::editorValue(QWidget* editor, int) const 
     return std::nullopt;
 }
 
+void DBGridDelegate::showInCombo(QComboBox* combo, int column, const QVariant& value) const {
+    const int entry = FindLookupEntry(*combo, value);
+    // An empty field shows the empty entry where there is one.
+    combo->setCurrentIndex(entry < 0 && value.isNull() && grid_.column(column)->hasEmptyEntry() ? 0 : entry);
+}
+
 void DBGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
     try {
         const std::optional<QVariant> value = editorValue(editor, index.column());
-        if (value && acceptedByColumn(index.column(), *value))
+        if (!value)
+            return;
+        if (acceptedByColumn(index.column(), *value)) {
             model->setData(index, *value, Qt::EditRole);
+            return;
+        }
+        // A refused entry of a drop-down goes back to the field's value, so
+        // that closing the editor does not offer it again.
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            DBGridModel& own = *grid_.model_;
+            const Field* f = own.editField(index.column());
+            if (!f || !own.live() || index.row() >= own.rowCount())
+                return;
+            const QVariant stored = own.dataSet()->valueAt(index.row(), f);
+            const QScopedValueRollback<bool> loading(loading_, true);
+            showInCombo(combo, index.column(), stored);
+            combo->setProperty(kDirty, false);
+            loadedEditor_ = combo;
+            loadedValue_ = stored;
+        }
     } catch (...) {
     }
 }

@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 #include <optional>
 
+class QComboBox;
+
 namespace solvane {
 
 class DBGrid;
@@ -16,8 +18,8 @@ class DBGridColumn;
 void SelectEditorText(QWidget* editor);
 
 // Paints and edits the cells of a DBGrid by their column's kind: a line
-// editor for plain columns, a drop-down of the list source's rows for lookup
-// columns, a spin editor for spin columns, and a centred check box that a
+// editor for plain columns, a drop-down of the list source's rows (or of the
+// column's pick list) for lookup columns, a spin editor for spin columns, and a centred check box that a
 // click or the space bar toggles. While an editor is open, every change of
 // its value runs the column's onChange.
 class DBGridDelegate : public QStyledItemDelegate {
@@ -48,7 +50,11 @@ protected:
                      const QModelIndex& index) override;
 
 private:
+    // The drop-down of a lookup or a pick list, with its empty entry.
     void fillLookup(QWidget* editor, int column) const;
+    void fillFromList(QComboBox* combo, int column) const;
+    // Makes the entry of the value current (the empty entry for an empty one).
+    void showInCombo(QComboBox* combo, int column, const QVariant& value) const;
     // The editor of a numeric cell, with the column's limits.
     QWidget* numberEditor(QWidget* parent, int column, bool withButtons) const;
     void editorChanged(QWidget* editor, int column) const;

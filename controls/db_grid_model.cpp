@@ -276,6 +276,13 @@ bool DBGridModel::setData(const QModelIndex& index, const QVariant& value, int r
             if (c->kind() != ColumnKind::Check)
                 return false;
             v = value.toInt() == Qt::Checked;
+            if (c->onValidate) {
+                const QString refusal = c->onValidate(v);
+                if (!refusal.isEmpty()) {
+                    grid_.reportLater(refusal);
+                    return false;
+                }
+            }
         } else if (role != Qt::EditRole) {
             return false;
         }

@@ -53,7 +53,8 @@ QString ElementRefusal(const QString& name, const ElementUse& use) {
     const QStringList parts = CountedParts({{"удобрения", use.fertilizers},
                                             {"цели культур", use.targets},
                                             {"профили воды", use.waterProfiles},
-                                            {"коэффициенты", use.coefficients}});
+                                            {"коэффициенты", use.coefficients},
+                                            {"формы", use.forms}});
     return QStringLiteral("Элемент ") + Quoted(name) + QStringLiteral(" используется: ") +
            parts.join(QStringLiteral(", ")) + QLatin1Char('.') + kRemoveFirst;
 }

@@ -27,14 +27,15 @@ struct FertilizerUse {
 };
 
 // What refers to an element: the fertilizers whose content names it, the
-// crops' target rows, the water profiles, and the conversion records that
-// yield it.
+// crops' target rows, the water profiles, the conversion records that yield
+// it, and the elements that are its forms.
 struct ElementUse {
     int fertilizers = 0;
     int targets = 0;
     int waterProfiles = 0;
     int coefficients = 0;
-    bool any() const { return fertilizers > 0 || targets > 0 || waterProfiles > 0 || coefficients > 0; }
+    int forms = 0;
+    bool any() const { return fertilizers > 0 || targets > 0 || waterProfiles > 0 || coefficients > 0 || forms > 0; }
 };
 
 // What goes with a crop: its target rows and its saved solutions.
@@ -54,8 +55,8 @@ constexpr int kSolutionsNamed = 10;
 QString FertilizerRefusal(const QString& name, const FertilizerUse& use);
 
 // "Элемент «name» используется: удобрения (N), цели культур (M), профили
-// воды (K), коэффициенты (L). Сначала уберите его оттуда." A part whose
-// count is 0 is left out; empty when nothing refers to the element.
+// воды (K), коэффициенты (L), формы (F). Сначала уберите его оттуда." A part
+// whose count is 0 is left out; empty when nothing refers to the element.
 QString ElementRefusal(const QString& name, const ElementUse& use);
 
 // "Удалить культуру «name» вместе с её целями (N) и сохранёнными растворами

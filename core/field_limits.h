@@ -53,6 +53,30 @@ inline NumberLimits Concentration() {
 inline NumberLimits FitMode() {
     return {0, 1, QString(), true};
 }
+// The density of a liquid fertilizer, g per ml: from the lightest solvents
+// (0,5) to beyond the densest acids growers buy (96 % sulfuric acid, 1,84).
+inline NumberLimits Density() {
+    return {0.5, 3, QStringLiteral("г/мл")};
+}
+// The grower's price of a kilogram (or a litre of a liquid), in no named
+// currency.
+inline NumberLimits Price() {
+    return {0, 1e6, QString()};
+}
+// How far a fitted concentration may stray from its target, in % of it.
+inline NumberLimits Tolerance() {
+    return {0.1, 100, QStringLiteral("%")};
+}
+// The bicarbonate the acid leaves in the water, mg/l of HCO3, a water value
+// like the others.
+inline NumberLimits BicarbonateLeft() {
+    return Target();
+}
+// A crop's EC, mS/cm at 25 °C: nutrient solutions run from about 0,5 to 5,
+// and a drain or a salt-tolerant crop seldom above 10.
+inline NumberLimits CropEc() {
+    return {0, 20, QStringLiteral("мСм/см")};
+}
 // An amount typed into the converter, in any of its units.
 inline NumberLimits ConverterAmount() {
     return {-1e15, 1e15, QString()};

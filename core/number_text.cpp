@@ -2,6 +2,7 @@
 #include "core/number_text.h"
 
 #include "core/error.h"
+#include "core/rounding.h"
 
 #include <QLocale>
 #include <QVariant>
@@ -55,6 +56,21 @@ QString FormatNumber(double value, int significantDigits) {
         text += QStringLiteral("E") + QString::number(exponent);
     }
     return value < 0 ? QStringLiteral("-") + text : text;
+}
+
+QString FormatDecimals(double value, int decimals) {
+    const double rounded = RoundToDecimalsSymmetric(value, decimals);
+    QString text = FormatNumber(rounded == 0 ? 0.0 : rounded);
+    if (decimals <= 0 || !std::isfinite(rounded) || text.contains(QLatin1Char('E')))
+        return text;
+    const QString sep = QLocale().decimalPoint();
+    int point = text.indexOf(sep);
+    if (point < 0) {
+        point = text.size();
+        text += sep;
+    }
+    const int shown = text.size() - point - sep.size();
+    return shown < decimals ? text + QString(decimals - shown, QLatin1Char('0')) : text;
 }
 
 QString FormatInteger(long long value) {

@@ -17,6 +17,11 @@ namespace solvane {
 // library's locale.
 QString FormatNumber(double value, int significantDigits = 15);
 
+// A measured value to a fixed count of decimals, every one of them shown
+// ("0,40", "2,13"), rounded half away from zero; otherwise as FormatNumber
+// writes it.
+QString FormatDecimals(double value, int decimals);
+
 // A decimal integer as text, e.g. for counts.
 QString FormatInteger(long long value);
 

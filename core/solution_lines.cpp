@@ -12,6 +12,9 @@ double ElementPercent(const std::vector<ElementShare>& content, long long elemen
     for (const ElementShare& share : content)
         if (share.element == element)
             percent = share.percent; // the last matching row wins, as in the recipe
+    for (const ElementShare& share : content)
+        if (share.total != 0 && share.total == element && share.total != share.element)
+            percent = percent + share.percent;
     return percent;
 }
 

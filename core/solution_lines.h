@@ -27,6 +27,7 @@ constexpr long long Sulfur = 6;
 struct ElementShare {
     long long element = 0;
     double percent = 0.0;
+    long long total = 0; // the element that this row's element is a form of (0 when none)
 };
 
 // A line of a solution (the working composition or a saved solution).
@@ -40,7 +41,8 @@ struct SolutionLine {
 };
 
 // The fertilizer's percentage of an element as the recipe reads it: the last
-// content row that counts toward the element, 0 when none does.
+// content row that counts toward the element, 0 when none does; plus every
+// row of a form of the element (N-NO3 and N-NH4 rows add to N's).
 double ElementPercent(const std::vector<ElementShare>& content, long long element);
 double ElementPercent(const SolutionLine& line, long long element);
 

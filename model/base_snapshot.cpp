@@ -51,7 +51,7 @@ SolutionInputs InputsFor(const BaseSnapshot& snapshot, long long crop) {
         if (row.crop && *row.crop == crop)
             inputs.targets.push_back(row);
     inputs.lines = snapshot.composition;
-    inputs.water = WaterAmounts(snapshot.waterElements, CountedWater(snapshot));
+    inputs.water = WaterAmounts(snapshot.waterElements, snapshot.common.elements, CountedWater(snapshot));
     return inputs;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/solution_inputs.h"
 
+#include "core/concentration_sums.h"
 #include "core/content_terms.h"
 #include "core/deletion_messages.h"
 #include "store/field.h"
@@ -23,12 +24,27 @@ const Record* Find(const std::unordered_map<long long, const Record*>& index, co
     return found == index.end() ? nullptr : found->second;
 }
 
+// The element each form counts toward, by the form's key (the first row of a key).
+std::unordered_map<long long, long long> FormTotals(const std::vector<ElementRecord>& elements) {
+    std::unordered_map<long long, long long> totals;
+    for (const ElementRecord& element : elements)
+        if (element.total)
+            totals.emplace(element.key, *element.total);
+    return totals;
+}
+
+long long TotalOf(const std::unordered_map<long long, long long>& totals, long long element) {
+    const auto found = totals.find(element);
+    return found == totals.end() ? 0 : found->second;
+}
+
 } // namespace
 
 Directories::Directories(const SolutionInputs& inputs) : inputs_(inputs) {
     Index(inputs.fertilizers, fertilizers_);
     Index(inputs.elements, elements_);
     Index(inputs.coefficients, coefficients_);
+    formTotals_ = FormTotals(inputs.elements);
 }
 
 QString Directories::lineName(const std::optional<long long>& key) const {
@@ -60,7 +76,8 @@ Directories::elementTermsContent(const std::unordered_set<long long>& fertilizer
         const CoefficientRecord* record = element ? Find(coefficients_, element->conversion) : nullptr;
         const ContentTerms terms = InElementTerms(row.percent, row.element, record ? record->factor : std::nullopt,
                                                   record ? record->element : std::nullopt);
-        content[*row.fertilizer].push_back({terms.freeid.value_or(0), terms.free.value_or(0.0)});
+        const long long counted = terms.freeid.value_or(0);
+        content[*row.fertilizer].push_back({counted, terms.free.value_or(0.0), TotalOf(formTotals_, counted)});
     }
     return content;
 }
@@ -78,12 +95,14 @@ Directories::calculationContent(const std::unordered_set<long long>& fertilizers
         c.percent = row.percent.value_or(0.0);
         c.yields = record ? record->element.value_or(0) : 0;
         c.coefficient = record ? record->factor.value_or(0.0) : 0.0;
+        c.total = TotalOf(formTotals_, c.element);
         content[*row.fertilizer].push_back(c);
     }
     return content;
 }
 
 std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElementRecord>& rows,
+                                                   const std::vector<ElementRecord>& elements,
                                                    const std::optional<long long>& profile) {
     std::unordered_map<long long, double> sums;
     if (!profile)
@@ -91,7 +110,7 @@ std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElemen
     for (const WaterElementRecord& row : rows)
         if (row.profile.value_or(0) == *profile && row.element)
             sums[*row.element] += row.amount.value_or(0.0);
-    return sums;
+    return WaterWithFormTotals(sums, FormTotals(elements));
 }
 
 } // namespace solvane

@@ -50,6 +50,8 @@ public:
     double linePpm(const std::optional<long long>& key) const;
     // The element's short name (empty when none).
     QString elementName(const std::optional<long long>& key) const;
+    // The element each form counts toward, by the form's key.
+    const std::unordered_map<long long, long long>& formTotals() const { return formTotals_; }
 
     // The content rows of the given fertilizers in element terms (the
     // classic recipe's and the mixing tools' reading) and as the
@@ -65,11 +67,14 @@ private:
     std::unordered_map<long long, const FertilizerRecord*> fertilizers_;
     std::unordered_map<long long, const ElementRecord*> elements_;
     std::unordered_map<long long, const CoefficientRecord*> coefficients_;
+    std::unordered_map<long long, long long> formTotals_;
 };
 
 // The mg/l each element of the water profile brings (rows of one element add
-// up), over the profile's rows; nothing for no profile.
+// up), over the profile's rows, each form's also counted toward the element
+// it is a form of; nothing for no profile.
 std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElementRecord>& rows,
+                                                   const std::vector<ElementRecord>& elements,
                                                    const std::optional<long long>& profile);
 
 } // namespace solvane

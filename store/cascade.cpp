@@ -47,6 +47,7 @@ ElementUse ElementUsage(Connection& connection, long long element) {
                                              "JOIN t_water p ON p.id_water = w.id_water WHERE w.id_element = ?"),
                               element);
     use.coefficients = Count(connection, QStringLiteral("SELECT count(*) FROM t_kof WHERE id_element = ?"), element);
+    use.forms = Count(connection, QStringLiteral("SELECT count(*) FROM T_element WHERE id_total = ?"), element);
     return use;
 }
 

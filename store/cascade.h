@@ -23,8 +23,9 @@ FertilizerUse FertilizerUsage(Connection& connection, long long fertilizer);
 
 // What refers to the element: the content rows of fertilizers that exist
 // (counted by fertilizer), the target rows of crops that exist, the water
-// profiles that exist (counted by profile), and the conversion records that
-// yield it (t_kof.id_element, through which oxides reach it).
+// profiles that exist (counted by profile), the conversion records that
+// yield it (t_kof.id_element, through which oxides reach it), and the
+// elements that are its forms (T_element.id_total).
 ElementUse ElementUsage(Connection& connection, long long element);
 
 // The crop's target rows and saved solutions.

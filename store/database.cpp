@@ -47,13 +47,18 @@ void Database::declare() {
                             QStringLiteral("kof"));
     elements.addLookupField(QStringLiteral("oksielement"), ColumnType::Integer, 0, kofKey, &coefficients, kofKey,
                             elementKey);
+    // The element this one is a form of, by its symbol.
+    elements.addLookupField(QStringLiteral("name_total"), ColumnType::Text, 10, QStringLiteral("id_total"), &elements,
+                            elementKey, QStringLiteral("Smallname_element"));
     plainElements.setTable(QStringLiteral("T_element"));
     plainElements.setFilter(QStringLiteral("kof<>true"));
     plainElements.setFiltered(true);
     // Kept as the program always had it: an empty calculated-fields handler (the set has no calculated fields).
     plainElements.onCalcFields = [](DataSet&) {};
 
-    fertilizers.setQuery(QStringLiteral("select id_udobra, name_udobra, ppm from t_udobra"),
+    // The described three columns, then a liquid's density, the acid mark and
+    // the grower's price.
+    fertilizers.setQuery(QStringLiteral("select id_udobra, name_udobra, ppm, density, acid, price from t_udobra"),
                          QStringLiteral("t_udobra"));
     fertilizerContent.setTable(QStringLiteral("T_sostav_udobra"));
     fertilizerContent.setMaster(&fertilizersSource, fertilizerKey, fertilizerKey);

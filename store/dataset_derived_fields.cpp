@@ -10,6 +10,7 @@
 #include "store/dataset_internals.h"
 
 #include <QScopedValueRollback>
+#include <algorithm>
 
 namespace solvane {
 
@@ -26,7 +27,10 @@ unsigned long long DataSet::sourceStamp() const {
 }
 
 unsigned long long DataSet::derivedStamp() const {
-    return calcEpoch_ + sourceStamp();
+    // A set that looks up in itself (an element's total among the elements)
+    // reads its other rows: any change of its data may change them.
+    const bool ownSource = std::find(lookupSources_.begin(), lookupSources_.end(), this) != lookupSources_.end();
+    return calcEpoch_ + sourceStamp() + (ownSource ? dataEpoch_ : 0);
 }
 
 void DataSet::ensureDerived(int storage) {

@@ -31,6 +31,7 @@ struct ElementRecord { // T_element
     QString fullName;
     bool oxide = false;
     std::optional<long long> conversion; // its record in t_kof
+    std::optional<long long> total;      // the element this one is a form of
 };
 
 struct CoefficientRecord { // t_kof

@@ -26,6 +26,10 @@ ColumnDef text(const char* name, int size) {
 ColumnDef boolean(const char* name) {
     return {QString::fromLatin1(name), ColumnType::Boolean, 0, {}};
 }
+// A yes/no column that is "no" unless set.
+ColumnDef flag(const char* name) {
+    return {QString::fromLatin1(name), ColumnType::Boolean, 0, 0};
+}
 // A column whose stored values must lie within what its field accepts.
 ColumnDef limited(ColumnDef column, NumberLimits limits) {
     column.limits = std::move(limits);
@@ -44,22 +48,31 @@ ColumnDef added(ColumnDef column, int version = 1) {
 
 std::vector<TableDef> buildTables() {
     std::vector<TableDef> t;
+    // A liquid has a density (a solid none); an acid neutralises the water's
+    // bicarbonate; the price is the grower's own.
     t.push_back({QStringLiteral("t_udobra"),
-                 {key("id_udobra"), text("name_udobra", 50), limited(integer("ppm"), FieldLimits::Ppm())}});
+                 {key("id_udobra"), text("name_udobra", 50), limited(integer("ppm"), FieldLimits::Ppm()),
+                  added(limited(real("density"), FieldLimits::Density()), 4), added(flag("acid"), 4),
+                  added(limited(real("price"), FieldLimits::Price()), 5)}});
     t.push_back({QStringLiteral("T_sostav_udobra"),
                  {key("id_sostav_udobra"), integer("id_element"), integer("id_udobra"),
                   limited(real("kol_element"), FieldLimits::Content())}});
+    // An element may be a form of another (N-NH4 of N), and may stand for an
+    // ion in solution (one of the codes the program knows).
     t.push_back({QStringLiteral("T_element"),
                  {key("id_element"), text("Smallname_element", 10), text("fullname_element", 50), boolean("kof"),
-                  integer("id_kof")}});
+                  integer("id_kof"), added(integer("id_total"), 3), added(text("ion", 10), 3)}});
     t.push_back({QStringLiteral("t_kof"),
                  {key("id_kof"), text("name_kof", 50), limited(real("kof"), FieldLimits::Coefficient()),
                   integer("id_element")}});
-    t.push_back({QStringLiteral("T_kult"), {key("id_kult"), text("name_kult", 50), text("ph", 50)}});
+    t.push_back({QStringLiteral("T_kult"),
+                 {key("id_kult"), text("name_kult", 50), text("ph", 50),
+                  added(limited(real("ec"), FieldLimits::CropEc()), 3)}});
     t.push_back({QStringLiteral("t_konc"),
                  {key("id_konc"), limited(real("vega"), FieldLimits::Target()),
                   limited(real("cvet"), FieldLimits::Target()), integer("id_kult"), integer("id_el"),
-                  computed(real("rachet")), added(limited(real("weight", 1.0), FieldLimits::Weight()))}});
+                  computed(real("rachet")), added(limited(real("weight", 1.0), FieldLimits::Weight())),
+                  added(limited(real("tolerance", 10.0), FieldLimits::Tolerance()), 5)}});
     // The amounts come from the fits (the classic one may give negative
     // amounts, or above 1000 g/l): only their limits are bounded.
     ColumnDef minimum = added(limited(real("kol_min"), FieldLimits::Amount()));
@@ -85,8 +98,12 @@ std::vector<TableDef> buildTables() {
     // The crop in use is remembered by the program, not typed: on a base that
     // cannot be written it is kept in memory.
     opt.columns.push_back(added(computed(integer("id_kult_last")), 2));
+    opt.columns.push_back(added(integer("id_acid"), 4));
     t.push_back(opt);
-    t.push_back({QStringLiteral("t_water"), {key("id_water"), text("name_water", 50)}, 1});
+    t.push_back({QStringLiteral("t_water"),
+                 {key("id_water"), text("name_water", 50),
+                  added(limited(real("hco3_left", 30.5), FieldLimits::BicarbonateLeft()), 4)},
+                 1});
     t.push_back(
         {QStringLiteral("t_water_el"),
          {key("id_water_el"), integer("id_water"), integer("id_element"), limited(real("kol"), FieldLimits::Target())},
@@ -184,7 +201,21 @@ QString UpgradeSql(int from, int to) {
                 if (c.version == step)
                     sql += QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2;\n").arg(t.name, ColumnSql(c));
         }
+        sql += UpgradeDataSql(step, step);
     }
+    return sql;
+}
+
+QString UpgradeDataSql(int from, int to) {
+    QString sql;
+    // The key elements 1 to 6 are N, P, K, Ca, Mg and S in every base the
+    // program made: they stand for the ions that carry them in a nutrient
+    // solution (N as nitrate). No other element gets an ion, and none becomes
+    // a form of another.
+    if (from <= 3 && to >= 3)
+        sql += QStringLiteral("UPDATE \"T_element\" SET \"ion\" = CASE \"id_element\" WHEN 1 THEN 'NO3-' "
+                              "WHEN 2 THEN 'H2PO4-' WHEN 3 THEN 'K+' WHEN 4 THEN 'Ca+2' WHEN 5 THEN 'Mg+2' "
+                              "ELSE 'SO4-2' END WHERE \"id_element\" BETWEEN 1 AND 6;\n");
     return sql;
 }
 

@@ -47,9 +47,13 @@ struct TableDef {
 // version 1 adds the grower's fit (t_opt.fit_mode), the source water
 // (t_opt.id_water, t_water, t_water_el), the target weights (t_konc.weight)
 // and the amount limits (t_rachet.kol_min, kol_max); version 2 the crop in
-// use across starts (t_opt.id_kult_last). A later version is one more step:
-// its columns and tables carry its number.
-constexpr int kSchemaVersion = 2;
+// use across starts (t_opt.id_kult_last); version 3 the forms of elements
+// and their ions (T_element.id_total, ion) and the crop's EC (T_kult.ec);
+// version 4 liquids and acids (t_udobra.density, acid; t_water.hco3_left;
+// t_opt.id_acid); version 5 prices and tolerances (t_udobra.price,
+// t_konc.tolerance). A later version is one more step: its columns and
+// tables carry its number.
+constexpr int kSchemaVersion = 5;
 
 // The tables of base.mdb at the current version, in a fixed order: the ten
 // tables of version 0 first.
@@ -61,9 +65,16 @@ const TableDef* FindTable(const QString& name); // case-insensitive
 QString SchemaSql();
 
 // The SQL that brings a base of version `from` to version `to`, step by
-// step: each version's new tables and the columns it added to older ones,
-// without the version mark (the caller sets it in the same transaction).
+// step: each version's new tables, the columns it added to older ones and
+// the values it gives the rows already there (UpgradeDataSql), without the
+// version mark (the caller sets it in the same transaction).
 QString UpgradeSql(int from, int to = kSchemaVersion);
+
+// What the steps from `from` to `to` (both included) write into the rows a
+// base already holds: version 3 gives the key elements 1 to 6 their ions. A
+// base converted from another format, whose rows are those of version 0,
+// gets the same.
+QString UpgradeDataSql(int from, int to = kSchemaVersion);
 
 // Creates the schema in an empty database; throws Error on failure.
 void CreateSchema(sqlite3* db);

@@ -2,6 +2,7 @@
 #include "store/water_profiles.h"
 
 #include "store/dataset.h"
+#include "store/element_rows.h"
 
 #include <map>
 
@@ -29,6 +30,20 @@ std::vector<std::pair<long long, double>> WaterOfProfile(const DataSet& profileE
         if (row[owner].toLongLong() == profile.toLongLong() && !row[element].isNull())
             sums[row[element].toLongLong()] += row[amount].toDouble();
     return {sums.begin(), sums.end()};
+}
+
+IonSums WaterIonSums(const DataSet& profileElements, DataSet& elements, const QVariant& profile) {
+    // The water as one line of 1 g/l whose content rows hold a tenth of its
+    // mg/l: a content row gives (percent × 10) × grams mg/l.
+    ConcentrationLine water{1.0, {}};
+    const QString key = QStringLiteral("id_element");
+    for (const auto& [element, mgPerLitre] : WaterOfProfile(profileElements, profile)) {
+        const QVariant coefficient = elements.lookupValue(key, element, QStringLiteral("val"));
+        const QVariant yields = elements.lookupValue(key, element, QStringLiteral("oksielement"));
+        water.content.push_back({element, yields.isNull() ? 0 : yields.toLongLong(), mgPerLitre / 10.0,
+                                 coefficient.isNull() ? 1.0 : coefficient.toDouble()});
+    }
+    return IonSumsOf({water}, {}, IonsOfElements(elements));
 }
 
 } // namespace solvane

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/ion_sums.h"
+
 #include <QString>
 #include <QVariant>
 #include <utility>
@@ -17,5 +19,11 @@ std::vector<std::pair<QVariant, QString>> WaterProfileNames(const DataSet& profi
 // element key, over every row of t_water_el the set holds, whatever profile
 // is current; nothing for a null profile.
 std::vector<std::pair<long long, double>> WaterOfProfile(const DataSet& profileElements, const QVariant& profile);
+
+// The ions a profile's water brings on its own: each element's mg/l counts
+// for the ion the element stands for, an oxide's through its conversion
+// record for the ion of the element it yields (as a fertilizer's content row
+// counts); an element without an ion counts for none.
+IonSums WaterIonSums(const DataSet& profileElements, DataSet& elements, const QVariant& profile);
 
 } // namespace solvane

@@ -205,8 +205,8 @@ std::vector<QVariant> RecipeAmounts() {
 class AccessImportTest : public QObject {
     Q_OBJECT
 private slots:
-    // The starter library, with keys, order and every value, plus the edge
-    // rows: gaps in keys, empty cells, quotes, 50-character Cyrillic names, a
+    // The starter library of version 0 (as base-v0.mdb holds it), with keys,
+    // order and every value, plus the edge rows: gaps in keys, empty cells, quotes, 50-character Cyrillic names, a
     // character beyond the BMP, doubles and Singles bit for bit, Integer and
     // Byte columns, booleans as 0/1. Other tables and columns stay behind;
     // the schema is the current one, as an upgraded version-0 base has it.
@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(run.errors, QStringList());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(Files(), QStringList{QStringLiteral("base.mdb")});
-        CreateStarterDatabase(QStringLiteral("starter.mdb"));
+        QVERIFY(QFile::copy(kFixtures + QStringLiteral("/base-v0.mdb"), QStringLiteral("starter.mdb")));
 
         test::SqlFile converted;
         test::SqlFile starter(QStringLiteral("starter.mdb"));
@@ -253,6 +253,10 @@ private slots:
         }
         test::SqlFile upgraded(QStringLiteral("v0.mdb"));
         QCOMPARE(SchemaOf(converted), SchemaOf(upgraded));
+        // Its rows gain what the upgrade gives them: the key elements' ions.
+        const QString ions = QStringLiteral("SELECT id_element, ion FROM T_element WHERE ion IS NOT NULL ORDER BY 1");
+        QCOMPARE(converted.rows(ions), upgraded.rows(ions));
+        QCOMPARE(converted.rows(ions).size(), size_t(6));
     }
 
     // Content rows across many data pages with deleted slots between them,
@@ -428,12 +432,13 @@ private slots:
         QCOMPARE(converted.size(), size_t(4));
         QCOMPARE(test::SqlFile().value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
 
-        // The same lines in a base made natively, with the classic fit.
+        // The same lines in the base of the same library that the program
+        // made before the grower's fit (it keeps the classic fit).
         test::WorkingDirectory native;
-        CreateStarterDatabase(QStringLiteral("base.mdb"));
+        QVERIFY(QFile::copy(kFixtures + QStringLiteral("/base-v0.mdb"), QStringLiteral("base.mdb")));
+        QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
         {
             test::SqlFile file;
-            file.exec(QStringLiteral("UPDATE t_opt SET fit_mode = 0"));
             const auto edge = EdgeRows();
             for (const Row& r : edge.at(QStringLiteral("t_rachet")))
                 file.exec(QStringLiteral("INSERT INTO t_rachet (id_rachet, id_udobra, kol) VALUES (?, ?, ?)"), r);

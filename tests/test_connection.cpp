@@ -121,27 +121,37 @@ private slots:
         QCOMPARE(crops.fieldByName(QStringLiteral("name_kult"))->asString(), QStringLiteral("Томат"));
     }
 
-    // A base of an older version gains what every later version brought on
-    // opening, in one step each, and keeps every row and value it had (bit
-    // for bit); one from a newer program is refused and left as it was.
+    // A base of each older version passes the checks at open, gains what
+    // every later version brought on opening, in one step each, and keeps
+    // every row and value it had (bit for bit); one from a newer program is
+    // refused and left as it was. The bases of versions 1 to 4 are the
+    // version-0 base taken up to that version, as its upgrade wrote it, with
+    // values of its own in each version's columns.
     void anOlderBaseIsUpgradedAndANewerOneRefused_data() {
         QTest::addColumn<int>("version");
-        QTest::newRow("version 0") << 0;
-        QTest::newRow("version 1") << 1;
+        for (int version = 0; version < kSchemaVersion; ++version)
+            QTest::newRow(qPrintable(QStringLiteral("version %1").arg(version))) << version;
     }
     void anOlderBaseIsUpgradedAndANewerOneRefused() {
         QFETCH(int, version);
         QVERIFY(QFile::copy(QStringLiteral(SOLVANE_FIXTURES "/base-v0.mdb"), QStringLiteral("base.mdb")));
         QFile::setPermissions(QStringLiteral("base.mdb"), QFile::ReadOwner | QFile::WriteOwner);
-        if (version == 1) {
-            // What version 1 wrote, with values in its own columns.
-            SqlFile file;
-            file.script(QStringLiteral("BEGIN;") + UpgradeSql(0, 1) +
-                        QStringLiteral("PRAGMA user_version=1; UPDATE t_opt SET fit_mode = 1, id_water = 1;"
-                                       "UPDATE t_konc SET weight = 0.3 WHERE id_konc = 2;"
-                                       "INSERT INTO t_water (name_water) VALUES ('Скважина');"
-                                       "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 4, 41.7);"
-                                       "COMMIT;"));
+        // What each version's own columns held in a base that version wrote.
+        const char* const ownValues[] = {
+            "",
+            "UPDATE t_opt SET fit_mode = 1, id_water = 1; UPDATE t_konc SET weight = 0.3 WHERE id_konc = 2;"
+            "INSERT INTO t_water (name_water) VALUES ('Скважина');"
+            "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 4, 41.7);",
+            "UPDATE t_opt SET id_kult_last = 2;",
+            "INSERT INTO T_element (Smallname_element, kof, id_total, ion) VALUES ('N-NH4', 0, 1, 'NH4+');"
+            "UPDATE T_element SET ion = NULL WHERE id_element = 6; UPDATE T_kult SET ec = 2.5 WHERE id_kult = 1;",
+            "UPDATE t_udobra SET density = 1.367, acid = 1 WHERE id_udobra = 33; UPDATE t_water SET hco3_left = 61;"
+            "UPDATE t_opt SET id_acid = 33;"};
+        if (version > 0) {
+            QString script = QStringLiteral("BEGIN;") + UpgradeSql(0, version);
+            for (int v = 1; v <= version; ++v)
+                script += QString::fromUtf8(ownValues[v]);
+            SqlFile().script(script + QStringLiteral("PRAGMA user_version=%1; COMMIT;").arg(version));
         }
         // Every column the base had, row by row, as stored.
         const auto contents = [version] {
@@ -161,6 +171,10 @@ private slots:
             return all;
         };
         const std::vector<std::vector<QVariant>> before = contents();
+        const QByteArray bytes = FileBytes();
+        // A tool that only reads finds nothing to refuse, and changes nothing.
+        CheckBase(QStringLiteral("base.mdb"));
+        QCOMPARE(FileBytes(), bytes);
         {
             Connection connection;
             connection.open();
@@ -169,19 +183,40 @@ private slots:
         {
             SqlFile file;
             QCOMPARE(file.value(QStringLiteral("PRAGMA user_version")).toInt(), kSchemaVersion);
-            QVERIFY(file.value(QStringLiteral("SELECT id_kult_last FROM t_opt")).isNull());
-            if (version == 0) {
+            const auto count = [&file](const char* where) {
+                return file.value(QStringLiteral("SELECT count(*) FROM %1").arg(QString::fromUtf8(where))).toInt();
+            };
+            if (version < 1) {
                 QCOMPARE(file.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 0);
                 QVERIFY(file.value(QStringLiteral("SELECT id_water FROM t_opt")).isNull());
-                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_konc WHERE weight = 1")).toInt(),
-                         file.value(QStringLiteral("SELECT count(*) FROM t_konc")).toInt());
-                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_rachet WHERE kol_min IS NOT NULL OR "
-                                                   "kol_max IS NOT NULL"))
-                             .toInt(),
-                         0);
-                QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_water")).toInt(), 0);
+                QCOMPARE(count("t_konc WHERE weight = 1"), count("t_konc"));
+                QCOMPARE(count("t_rachet WHERE kol_min IS NOT NULL OR kol_max IS NOT NULL"), 0);
+                QCOMPARE(count("t_water"), 0);
             }
-            QCOMPARE(file.value(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 34);
+            if (version < 2)
+                QVERIFY(file.value(QStringLiteral("SELECT id_kult_last FROM t_opt")).isNull());
+            // The key elements stand for their ions, and no element is a form.
+            if (version < 3) {
+                QCOMPARE(file.rows(QStringLiteral("SELECT ion FROM T_element WHERE ion IS NOT NULL ORDER BY 1")),
+                         (std::vector<std::vector<QVariant>>{{QStringLiteral("Ca+2")},
+                                                             {QStringLiteral("H2PO4-")},
+                                                             {QStringLiteral("K+")},
+                                                             {QStringLiteral("Mg+2")},
+                                                             {QStringLiteral("NO3-")},
+                                                             {QStringLiteral("SO4-2")}}));
+                QCOMPARE(count("T_element WHERE ion = 'NO3-' AND id_element = 1"), 1);
+                QCOMPARE(count("T_element WHERE ion = 'SO4-2' AND id_element = 6"), 1);
+                QCOMPARE(count("T_element WHERE id_total IS NOT NULL"), 0);
+                QCOMPARE(count("T_kult WHERE ec IS NOT NULL"), 0);
+            }
+            if (version < 4) {
+                QCOMPARE(count("t_udobra WHERE density IS NOT NULL OR acid <> 0"), 0);
+                QCOMPARE(count("t_water WHERE hco3_left = 30.5"), count("t_water"));
+                QVERIFY(file.value(QStringLiteral("SELECT id_acid FROM t_opt")).isNull());
+            }
+            QCOMPARE(count("t_udobra WHERE price IS NOT NULL"), 0);
+            QCOMPARE(count("t_konc WHERE tolerance = 10"), count("t_konc"));
+            QCOMPARE(count("t_udobra"), 34);
             file.exec(QStringLiteral("PRAGMA user_version=7"));
         }
         const QByteArray newer = FileBytes();

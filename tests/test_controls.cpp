@@ -539,6 +539,15 @@ private slots:
             w.window.resize(700, 200);
             QTRY_COMPARE(w.grid->columnWidth(0), 300);
         }
+        // A name kept to its narrowest leaves the rest to scroll sideways.
+        GridWindow w(*base);
+        w.grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
+        w.grid->column(0)->setWidth(300);
+        w.grid->column(0)->setNarrowest(200);
+        w.window.resize(260, 200);
+        QVERIFY(w.show());
+        QTRY_COMPARE(w.grid->columnWidth(0), 200);
+        QTRY_VERIFY(w.grid->horizontalScrollBar()->maximum() > 0);
     }
 
     void throwingHandlersShowOneErrorBoxAndTheGridGoesOn() {

@@ -35,6 +35,7 @@ struct Content {
     double factor;     // the conversion record's kof, 0 if none
     double free;       // the percentage in terms of the yielded element
     long long freeId;  // the element it counts toward in the fit
+    long long total;   // the element a form counts toward as well, 0 if none
 };
 
 long long Id(const QVariant& v) {
@@ -64,7 +65,7 @@ QString CheckState(test::SqlFile& db) {
             return QStringLiteral("a target row without a target");
 
     const QString contentSql =
-        QStringLiteral("SELECT s.id_element, s.kol_element, k.id_element, k.kof FROM T_sostav_udobra s"
+        QStringLiteral("SELECT s.id_element, s.kol_element, k.id_element, k.kof, e.id_total FROM T_sostav_udobra s"
                        " LEFT JOIN T_element e ON e.id_element = s.id_element LEFT JOIN t_kof k ON k.id_kof = e.id_kof"
                        " WHERE s.id_udobra = ? ORDER BY s.rowid");
     std::vector<std::vector<Content>> contents;
@@ -73,11 +74,12 @@ QString CheckState(test::SqlFile& db) {
         for (const auto& r : db.rows(contentSql, {Id(line[0])}))
             c.push_back({Id(r[0]), Number(r[1]), Id(r[2]), Number(r[3]),
                          r[3].isNull() ? Number(r[1]) : Number(r[1]) * Number(r[3]),
-                         r[2].isNull() ? Id(r[0]) : Id(r[2])});
+                         r[2].isNull() ? Id(r[0]) : Id(r[2]), Id(r[4])});
         contents.push_back(std::move(c));
     }
 
-    // The fit: content in element terms, the last matching row winning.
+    // The fit: content in element terms, the last matching row winning, then
+    // each row of a form of the element added.
     const int m = static_cast<int>(targets.size());
     const int n = static_cast<int>(lines.size());
     Matrix a(static_cast<size_t>(m) + 1, Vector(static_cast<size_t>(n) + 2, 0.0));
@@ -89,6 +91,9 @@ QString CheckState(test::SqlFile& db) {
             for (const Content& c : contents[static_cast<size_t>(i) - 1])
                 if (c.freeId == Id(t[0]))
                     entry = c.free;
+            for (const Content& c : contents[static_cast<size_t>(i) - 1])
+                if (c.total != 0 && c.total == Id(t[0]) && c.total != c.freeId)
+                    entry = entry + c.free;
             a[static_cast<size_t>(j)][static_cast<size_t>(i)] = entry;
             a[static_cast<size_t>(j)][static_cast<size_t>(n) + 1] = Number(t[1]);
         }
@@ -108,7 +113,7 @@ QString CheckState(test::SqlFile& db) {
         for (int i = 0; i < n; ++i)
             for (const Content& c : contents[static_cast<size_t>(i)]) {
                 const double share = (c.percent * 10.0) * Number(lines[static_cast<size_t>(i)][1]);
-                if (c.element == element)
+                if (c.element == element || (c.total == element && c.total != c.element))
                     sum = share + sum;
                 else if (c.yielded == element)
                     sum = share * c.factor + sum;

@@ -138,19 +138,20 @@ private slots:
         QVERIFY(calculatorCount && calculatorList);
         DataSet& list = s.data().fertilizers;
         form.show();
-        QCOMPARE(w.count->text(), QStringLiteral("35"));
-        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
+        QCOMPARE(w.count->text(), QStringLiteral("37"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("37"));
 
         const auto search = [&](const QString& text) {
             w.search->clear();
             solvane::test::TypeText(w.search, text);
             return DirectorySession::column(list, QStringLiteral("name_udobra"));
         };
-        const QStringList nitrates{"Кальциевая селитра", "Калиевая селитра", "Аммиачная селитра"};
+        const QStringList nitrates{"Кальциевая селитра", "Калиевая селитра", "Аммиачная селитра",
+                                   "Кальциевая селитра жидкая"};
         QCOMPARE(search(QStringLiteral("селитра")), nitrates);
-        QCOMPARE(w.count->text(), QStringLiteral("3"));
-        QCOMPARE(calculatorCount->text(), QStringLiteral("3"));
-        QCOMPARE(calculatorList->model()->rowCount(), 3);
+        QCOMPARE(w.count->text(), QStringLiteral("4"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("4"));
+        QCOMPARE(calculatorList->model()->rowCount(), 4);
         QCOMPARE(search(QStringLiteral("СеЛиТрА")), nitrates);
         QCOMPARE(search(QStringLiteral("калия")), (QStringList{"Монофосфат калия", "Сульфат калия", "Хлорид калия"}));
         // '%' matches any run of characters; quotes and brackets are plain text.
@@ -168,20 +169,20 @@ private slots:
 
         w.search->clear();
         QVERIFY(!list.isFiltered());
-        QCOMPARE(w.count->text(), QStringLiteral("35"));
-        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
+        QCOMPARE(w.count->text(), QStringLiteral("37"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("37"));
 
         // The count follows posts and deletes as well.
         w.listNavigator->press(NavButton::Insert);
         list.fieldByName(QStringLiteral("name_udobra"))->setAsString(QStringLiteral("Новое"));
         w.listNavigator->press(NavButton::Post);
-        QCOMPARE(w.count->text(), QStringLiteral("36"));
-        QCOMPARE(calculatorCount->text(), QStringLiteral("36"));
+        QCOMPARE(w.count->text(), QStringLiteral("38"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("38"));
         s.messages().queueAnswer(MessageAnswer::Ok);
         w.listNavigator->press(NavButton::Delete);
         QCOMPARE(s.messages().shown().back().text, QStringLiteral("Delete record?"));
-        QCOMPARE(w.count->text(), QStringLiteral("35"));
-        QCOMPARE(calculatorCount->text(), QStringLiteral("35"));
+        QCOMPARE(w.count->text(), QStringLiteral("37"));
+        QCOMPARE(calculatorCount->text(), QStringLiteral("37"));
         QVERIFY(s.errors().isEmpty());
     }
 
@@ -317,7 +318,7 @@ private slots:
                      .toInt(),
                  1);
         QCOMPARE(content.state(), DataSetState::Browse);
-        QCOMPARE(content.recordCount(), 2);
+        QCOMPARE(content.recordCount(), 3);
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(content.state(), DataSetState::Insert);
         content.cancel();
@@ -400,7 +401,7 @@ private slots:
         QTest::mouseClick(insert, Qt::LeftButton);
         QCOMPARE(list.state(), DataSetState::Browse);
         QCOMPARE(content.state(), DataSetState::Browse);
-        QCOMPARE(list.recordCount(), 34);
+        QCOMPARE(list.recordCount(), 36);
 
         // A search that matches nothing leaves no fertilizer to add to.
         w.search->setText(QStringLiteral("нет такого"));
@@ -485,7 +486,7 @@ private slots:
         QCOMPARE(s.messages().shown().front().caption, QStringLiteral("сообщение"));
         QCOMPARE(refusal(2), QStringLiteral("Удобрение «Калиевая селитра» входит в раствор «Р12» (Салат).") + rest);
         QCOMPARE(refusal(3), QStringLiteral("Удобрение «Монофосфат калия» входит в рабочий раствор.") + rest);
-        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 34);
+        QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra")).toInt(), 36);
 
         const int contentRows = s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra")).toInt();
         s.messages().queueAnswer(MessageAnswer::Ok);
@@ -493,7 +494,7 @@ private slots:
         QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM t_udobra WHERE id_udobra = 34")).toInt(), 0);
         QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra WHERE id_udobra = 34")).toInt(), 0);
         QCOMPARE(s.scalar(QStringLiteral("SELECT count(*) FROM T_sostav_udobra")).toInt(), contentRows - 1);
-        QCOMPARE(list.recordCount(), 33);
+        QCOMPARE(list.recordCount(), 35);
         QVERIFY(s.errors().isEmpty());
     }
 
@@ -550,7 +551,7 @@ private slots:
                  611);
         QVERIFY(list.isActive() && s.data().fertilizerContent.isActive());
         QCOMPARE(list.state(), DataSetState::Browse);
-        QCOMPARE(w.count->text(), QStringLiteral("34"));
+        QCOMPARE(w.count->text(), QStringLiteral("36"));
 
         // A fertilizer that cannot be stored keeps the window open.
         form.show();

@@ -7,6 +7,7 @@
 #include "calculator_fixture.h"
 #include "controls/db_navigator.h"
 #include "controls/message_service.h"
+#include "core/number_text.h"
 #include "large_screen.h"
 #include "support/grid_typing.h"
 #include "support/test_base.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -116,6 +118,32 @@ private slots:
                                                "нужного соотношения"),
                                 Qt::MatchExactly)
                     .size() == 1);
+    }
+
+    // Nitrogen given by its forms, in the fertilizers and in the counted
+    // water, counts toward N: with target rows for the three forms, N's
+    // result is their sum.
+    void formsCountTowardTheirTotal() {
+        Running r(
+            QStringLiteral("INSERT INTO t_konc (vega, cvet, id_kult, id_el) SELECT 40, 40, 1, id_element FROM T_element"
+                           " WHERE Smallname_element IN ('N-NO3', 'N-NH4', 'N-NH2');"
+                           "INSERT INTO t_water_el (id_water, id_element, kol) SELECT 1, id_element, 6.5 FROM T_element"
+                           " WHERE Smallname_element = 'N-NO3';"
+                           "UPDATE t_opt SET id_water = 1;"));
+        QVERIFY(r.open());
+        QVERIFY(r.add(kTomatoSet + QStringList{"Мочевина", "Сульфат аммония"}));
+        const auto result = [&r](const char* element) {
+            return r.sql()
+                .value(QStringLiteral("SELECT rachet FROM t_konc JOIN T_element ON id_el = id_element"
+                                      " WHERE id_kult = 1 AND Smallname_element = ?"),
+                       {QString::fromLatin1(element)})
+                .toDouble();
+        };
+        const double forms = result("N-NO3") + result("N-NH4") + result("N-NH2");
+        QVERIFY(result("N-NH2") > 0.0 && result("N-NH4") > 0.0 && result("N-NO3") > 6.5);
+        // Each result is rounded to 4 places on its own: three roundings
+        // against one differ by at most 1,5 in the last place.
+        QVERIFY2(std::fabs(result("N") - forms) <= 1.5e-4, qPrintable(QString::number(result("N") - forms)));
     }
 
     // One fertilizer with 10 % N and 20 % P against 100 mg/l of each: the
@@ -261,6 +289,46 @@ private slots:
         QVERIFY(r.program().waterProfiles().isVisible());
         QCOMPARE(r.data().waterProfiles.fieldByName(QStringLiteral("id_water"))->asInteger(), 2);
         QCOMPARE(r.data().waterElements.recordCount(), 1);
+    }
+
+    // The water's own EC under its profiles: the hard water of the EC model's
+    // worked example (Ca 1,5, Mg 0,6, Na 1, HCO3 4, Cl 0,2 and SO4 0,3
+    // mmol/l, its calcium given as CaO) reads 0,45 mS/cm at pH 7,5. The
+    // label follows the current profile and its rows.
+    void theWaterWindowShowsTheWatersOwnEc() {
+        Running r(QStringLiteral(
+            "INSERT INTO t_water (id_water, name_water) VALUES (2, 'Жёсткая');"
+            "INSERT INTO t_water_el (id_water, id_element, kol) SELECT 2, id_element, CASE Smallname_element"
+            " WHEN 'CaO' THEN 1.5 * 40.078 / 0.7147 WHEN 'Mg' THEN 0.6 * 24.305 WHEN 'Na' THEN 22.990"
+            " WHEN 'HCO3' THEN 4 * 61.017 WHEN 'Cl' THEN 0.2 * 35.45 ELSE 0.3 * 32.06 END FROM T_element"
+            " WHERE Smallname_element IN ('CaO', 'Mg', 'Na', 'HCO3', 'Cl', 'S');"
+            "UPDATE t_opt SET id_water = 2;"));
+        QVERIFY(r.open());
+        QTest::mouseClick(r.calc().findChild<QPushButton*>(QStringLiteral("WaterButton")), Qt::LeftButton);
+        WaterProfilesWindow& water = r.program().waterProfiles();
+        QVERIFY(water.isVisible());
+        auto* label = Child<QLabel>(water, QStringLiteral("WaterEcLabel"));
+        QVERIFY(label);
+        const QString hard = QStringLiteral("EC воды ≈ 0,45 мСм/см при pH 7,5");
+        QCOMPARE(label->text(), hard);
+
+        DataSet& profiles = r.data().waterProfiles;
+        QVERIFY(water.runGuarded([&profiles] { profiles.first(); }));
+        const QString tap = label->text();
+        QVERIFY2(tap.startsWith(QStringLiteral("EC воды ≈ 0,")) && tap != hard, qPrintable(tap));
+        QVERIFY(water.runGuarded([&profiles] { profiles.last(); }));
+        QCOMPARE(label->text(), hard);
+        // Without its bicarbonate the water conducts less.
+        DataSet& rows = r.data().waterElements;
+        QVERIFY(water.runGuarded([&rows] {
+            for (rows.first(); !rows.eof(); rows.next())
+                if (rows.fieldByName(QStringLiteral("name_el"))->asString() == QLatin1String("HCO3"))
+                    return rows.deleteRecord();
+        }));
+        QCOMPARE(rows.recordCount(), 5);
+        double ec = 0;
+        QVERIFY2(TryParseFloat(label->text().section(QLatin1Char(' '), 3, 3), ec) && ec > 0 && ec < 0.45,
+                 qPrintable(label->text()));
     }
 };
 

@@ -86,7 +86,7 @@ private slots:
         QVERIFY(program.launcher().isVisible());
         for (DataSet* s : program.data().dataSets())
             QVERIFY2(s->isActive(), qPrintable(s->name()));
-        QCOMPARE(program.data().fertilizers.recordCount(), 34);
+        QCOMPARE(program.data().fertilizers.recordCount(), 36);
         QCOMPARE(program.data().crops.recordCount(), 5);
         QCOMPARE(program.nameDialog().mode(), SolutionNameDialog::Mode::NewSolution);
         QVERIFY(program.messages().shown().empty());

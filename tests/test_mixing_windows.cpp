@@ -402,8 +402,8 @@ private slots:
         for (const int mode : {0, 1}) {
             QVERIFY(calc.runGuarded([&calc, mode] { calc.chooseFitMode(mode); }));
             QCOMPARE(amount(999), 1.833);
-            // Calcium nitrate alone: 15,5 % N, no phosphorus, no potassium.
-            QCOMPARE(result(1), RoundToDecimals(amount(1) * 155.0, 4));
+            // Calcium nitrate alone: 26,5 % CaO, no phosphorus, no potassium.
+            QCOMPARE(result(4), RoundToDecimals(amount(1) * 265.0 * 0.7147, 4));
             QCOMPARE(result(2), 0.0);
             QCOMPARE(result(3), 0.0);
         }
@@ -423,7 +423,7 @@ private slots:
         // The saved solution's pass counts its own live line only.
         QVERIFY(calc.runGuarded([&calc] { calc.calculateSavedSolution(); }));
         QCOMPARE(result(2), 0.0);
-        QCOMPARE(result(1), 155.0);
+        QCOMPARE(result(4), RoundToDecimals(265.0 * 0.7147, 4));
         QVERIFY(f.errors().isEmpty());
     }
 };

@@ -58,6 +58,18 @@ private slots:
         QCOMPARE(FormatNumber(value, digits), text.replace(QLatin1Char('.'), QLocale().decimalPoint()));
     }
 
+    // A measured value shows every decimal asked for, rounded half away
+    // from zero, and no "-0".
+    void formatsFixedDecimals() {
+        const QString sep = QLocale().decimalPoint();
+        const std::pair<double, const char*> cases[] = {{0.4, "0.40"},          {2.125, "2.13"}, {0.449999, "0.45"},
+                                                        {-0.001, "0.00"},       {3.0, "3.00"},   {-1.006, "-1.01"},
+                                                        {12345.678, "12345.68"}};
+        for (const auto& [value, text] : cases)
+            QCOMPARE(FormatDecimals(value, 2), QString::fromLatin1(text).replace(QLatin1Char('.'), sep));
+        QCOMPARE(FormatDecimals(2.5, 0), QStringLiteral("3"));
+    }
+
     // What a grower may type, read under ru_RU and under C; the default
     // locale reads as its own column says.
     void readsTypedNumbers_data() {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The chemistry a grower reads beside the recipe, over plain values: the acid
-// dose for hard water, the factor that brings a recipe to an EC, the cost of
+// dose for hard water, the forms of an element counted toward it, the factor that brings a recipe to an EC, the cost of
 // a tank with solids and liquids, and the ion report's shares and warnings.
 
 #include "core/acid_dose.h"
+#include "core/concentration_sums.h"
 #include "core/ec_factor.h"
 #include "core/ion_report.h"
+#include "core/solution_lines.h"
 #include "core/tank_cost.h"
 
 #include <QtTest>
@@ -16,7 +18,7 @@ using namespace solvane;
 namespace {
 
 // Element keys as a starter base numbers them.
-constexpr long long kN = 1, kP = 2, kS = 6, kNh4 = 20, kAmide = 21, kP2O5 = 30;
+constexpr long long kN = 1, kP = 2, kS = 6, kNo3 = 19, kNh4 = 20, kP2O5 = 30;
 
 const std::unordered_map<long long, Ion> kIons{
     {kN, Ion::Nitrate}, {kP, Ion::Phosphate}, {kS, Ion::Sulfate}, {kNh4, Ion::Ammonium}};
@@ -95,6 +97,29 @@ private slots:
                  QStringLiteral("Стоимость 10 л: 1,23"));
         QVERIFY(std::fabs(PricePerGram(100.0, 1.25) - 0.08) < 1e-15);
         QCOMPARE(PricePerGram(90.0, std::nullopt), 0.09);
+    }
+
+    // A form's row counts for its own row and, with factor 1, for its
+    // total's; the water's forms likewise; a row that names itself as its
+    // total (a damaged base) counts once; without forms nothing changes.
+    void formsCountTowardTheirTotal() {
+        const std::vector<ContentRow> content{{kN, 0, 1.0, 0, 0},
+                                              {kNo3, 0, 14.4, 0, kN},
+                                              {kNh4, 0, 1.1, 0, kN},
+                                              {kP2O5, kP, 10.0, 0.4364, 0},
+                                              {kS, 0, 5.0, 0, kS}};
+        QCOMPARE(ContributionPerGram(content, kN), 10.0 + 144.0 + 11.0);
+        QCOMPARE(ContributionPerGram(content, kNh4), 11.0);
+        QCOMPARE(ContributionPerGram(content, kS), 50.0);
+        const std::unordered_map<long long, double> water =
+            WaterWithFormTotals({{kNo3, 3.0}, {kNh4, 0.5}, {kS, 7.0}}, {{kNo3, kN}, {kNh4, kN}, {kS, kS}});
+        QCOMPARE(water.at(kN), 3.5);
+        QCOMPARE(water.at(kS), 7.0);
+        QCOMPARE(ConcentrationsOf({kN, kNo3, kP, kS}, {ConcentrationLine{2.0, content}}, water),
+                 (std::vector<double>{333.5, 291.0, 87.28, 107.0}));
+        QCOMPARE(ElementPercent({{kN, 1.0, 0}, {kNo3, 14.4, kN}, {kNh4, 1.1, kN}, {kS, 5.0, kS}}, kN), 16.5);
+        QCOMPARE(ElementPercent({{kS, 5.0, kS}}, kS), 5.0);
+        QCOMPARE(WaterWithFormTotals({{kN, 3.0}}, {}).at(kN), 3.0);
     }
 
     // Amide nitrogen belongs to all N; the warnings come in their order with

@@ -18,6 +18,7 @@
 #include "windows/directories/converter_window.h"
 #include "windows/directories/element_directory.h"
 #include "windows/directories/fertilizer_directory.h"
+#include "windows/directories/water_profiles_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -84,6 +85,8 @@ private slots:
         QVERIFY(stockItem);
         stockItem->trigger();
         StockSolutionsWindow& stock = p.stockSolutions();
+        WaterProfilesWindow& water = p.waterProfiles();
+        water.show();
 
         // The grids and boxes typed into, found by their object names.
         DBGrid* targetGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
@@ -93,11 +96,12 @@ private slots:
         DBGrid* contentGrid = Child<DBGrid>(fertilizers, QStringLiteral("dxDBGrid1"));
         DBGrid* listGrid = Child<DBGrid>(fertilizers, QStringLiteral("dxDBGrid2"));
         DBGrid* coefficientGrid = Child<DBGrid>(p.coefficientDirectory(), QStringLiteral("dxDBGrid1"));
+        DBGrid* waterGrid = Child<DBGrid>(water, QStringLiteral("WaterProfilesGrid"));
         NumberSpinBox* volumeBox = Child<NumberSpinBox>(stock, QStringLiteral("Edit1"));
         NumberSpinBox* concentrationBox = Child<NumberSpinBox>(stock, QStringLiteral("SpinEdit1"));
         QTimer* timer = Child<QTimer>(calc, QStringLiteral("Timer1"));
         QVERIFY(targetGrid && compositionGrid && savedLinesGrid && litresBox && contentGrid && listGrid &&
-                coefficientGrid && volumeBox && concentrationBox && timer);
+                coefficientGrid && waterGrid && volumeBox && concentrationBox && timer);
 
         const auto cellOf = [](DBGrid& grid, int column) {
             return [&grid, column] { return grid.model()->index(0, column).data().toString(); };
@@ -113,6 +117,14 @@ private slots:
         const QVariant contentKey = data.fertilizerContent.fieldByName(QStringLiteral("id_sostav_udobra"))->value();
         const QVariant fertilizerKey = data.fertilizers.fieldByName(QStringLiteral("id_udobra"))->value();
         const QVariant coefficientKey = data.coefficients.fieldByName(QStringLiteral("id_kof"))->value();
+        const QVariant waterKey = data.waterProfiles.fieldByName(QStringLiteral("id_water"))->value();
+        const auto fertilizerValue = [&s, fertilizerKey](const char* column) {
+            return [&s, fertilizerKey, column] {
+                return s.scalar(
+                    QStringLiteral("SELECT %1 FROM t_udobra WHERE id_udobra = ?").arg(QString::fromLatin1(column)),
+                    {fertilizerKey});
+            };
+        };
 
         std::vector<NumericField> fields = {
             {QStringLiteral("target"), FieldLimits::Target(), true, [&] { return EditCell(*targetGrid, 0, 1); },
@@ -137,8 +149,15 @@ private slots:
              },
              cellOf(*contentGrid, 1), posting(data.fertilizerContent)},
             {QStringLiteral("ppm"), FieldLimits::Ppm(), true, [&] { return EditCell(*listGrid, 0, 1); },
-             [&] { return s.scalar(QStringLiteral("SELECT ppm FROM t_udobra WHERE id_udobra = ?"), {fertilizerKey}); },
-             cellOf(*listGrid, 1), posting(data.fertilizers)},
+             fertilizerValue("ppm"), cellOf(*listGrid, 1), posting(data.fertilizers)},
+            {QStringLiteral("density"), FieldLimits::Density(), true, [&] { return EditCell(*listGrid, 0, 2); },
+             fertilizerValue("density"), cellOf(*listGrid, 2), posting(data.fertilizers)},
+            {QStringLiteral("price"), FieldLimits::Price(), true, [&] { return EditCell(*listGrid, 0, 4); },
+             fertilizerValue("price"), cellOf(*listGrid, 4), posting(data.fertilizers)},
+            {QStringLiteral("bicarbonate left"), FieldLimits::BicarbonateLeft(), true,
+             [&] { return EditCell(*waterGrid, 0, 1); },
+             [&] { return s.scalar(QStringLiteral("SELECT hco3_left FROM t_water WHERE id_water = ?"), {waterKey}); },
+             cellOf(*waterGrid, 1), posting(data.waterProfiles)},
             {QStringLiteral("coefficient"), FieldLimits::Coefficient(), true,
              [&] { return EditCell(*coefficientGrid, 0, 1); },
              [&] { return s.scalar(QStringLiteral("SELECT kof FROM t_kof WHERE id_kof = ?"), {coefficientKey}); },

@@ -125,6 +125,9 @@ void ConvertAccessDatabase(const QString& accessPath, const QString& newPath) {
         try {
             for (const Source& s : sources)
                 CopyRows(reader, s, db);
+            // The rows are those of a base of the first version: they gain
+            // what an upgrade would give them.
+            db.exec(UpgradeDataSql(1).toUtf8().constData());
             db.finish();
         } catch (const Error& e) {
             // What was written goes, whatever stopped the copy.

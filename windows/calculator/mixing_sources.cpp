@@ -3,6 +3,7 @@
 
 #include "core/content_terms.h"
 #include "store/database.h"
+#include "store/element_rows.h"
 
 #include <functional>
 #include <optional>
@@ -66,12 +67,15 @@ ElementTermsContent(Database& data, const std::unordered_set<long long>& fertili
     std::unordered_map<long long, std::vector<ElementShare>> content;
     DataSet& elements = data.elements;
     const QString key = QStringLiteral("id_element");
+    const auto totals = FormTotalsOf(elements);
     ForEachContentRow(data, fertilizers, [&](long long fertilizer, const QVariant& element, const QVariant& percent) {
         const ContentTerms terms =
             InElementTerms(OptionalNumber(percent), OptionalKey(element),
                            OptionalNumber(elements.lookupValue(key, element, QStringLiteral("val"))),
                            OptionalKey(elements.lookupValue(key, element, QStringLiteral("oksielement"))));
-        content[fertilizer].push_back({terms.freeid.value_or(0), terms.free.value_or(0.0)});
+        const long long counted = terms.freeid.value_or(0);
+        const auto total = totals.find(counted);
+        content[fertilizer].push_back({counted, terms.free.value_or(0.0), total == totals.end() ? 0LL : total->second});
     });
     return content;
 }
@@ -83,6 +87,7 @@ CalculationContent(Database& data, const std::unordered_set<long long>& fertiliz
     DataSet& coefficients = data.coefficients;
     const QString elementKey = QStringLiteral("id_element");
     const QString coefficientKey = QStringLiteral("id_kof");
+    const auto totals = FormTotalsOf(elements);
     ForEachContentRow(data, fertilizers, [&](long long fertilizer, const QVariant& element, const QVariant& percent) {
         const QVariant record = elements.lookupValue(elementKey, element, QStringLiteral("id_kof"));
         ContentRow c;
@@ -90,6 +95,8 @@ CalculationContent(Database& data, const std::unordered_set<long long>& fertiliz
         c.percent = percent.toDouble();
         c.yields = coefficients.lookupValue(coefficientKey, record, QStringLiteral("id_element")).toLongLong();
         c.coefficient = coefficients.lookupValue(coefficientKey, record, QStringLiteral("kof")).toDouble();
+        if (const auto total = totals.find(c.element); total != totals.end())
+            c.total = total->second;
         content[fertilizer].push_back(c);
     });
     return content;

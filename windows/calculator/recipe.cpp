@@ -20,11 +20,13 @@
 
 #include "windows/calculator/calculator_window.h"
 
+#include "core/concentration_sums.h"
 #include "controls/db_grid.h"
 #include "controls/widget_building.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/disabled_source.h"
+#include "store/element_rows.h"
 #include "store/water_profiles.h"
 #include "windows/settings/options.h"
 #include "store/row_place.h"
@@ -194,8 +196,11 @@ void CalculatorWindow::showFitChoice() {
 void CalculatorWindow::refreshWater() {
     const QVariant water = selectedWater();
     waterAmounts_.clear();
+    std::unordered_map<long long, double> profile;
     for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, water))
-        waterAmounts_[element] = amount;
+        profile[element] = amount;
+    // A form's water counts toward its total's row as well.
+    waterAmounts_ = WaterWithFormTotals(profile, FormTotalsOf(data_.elements));
     solution_.setWater(waterAmounts_);
     waterColumn_->setVisible(!water.isNull());
     if (data_.targets.isActive())

@@ -7,8 +7,10 @@
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
 #include "store/columns.h"
+#include "core/ions.h"
 #include "store/cascade.h"
 #include "store/database.h"
+#include "store/element_rows.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -58,15 +60,45 @@ void ElementDirectory::buildLayout() {
 
     DBGrid* grid = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.elementsSource, group);
     grid->setAccessibleName(QStringLiteral("Список элементов"));
-    grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
-    grid->addColumn(col::elements::shortName, QStringLiteral("Обозн."))->setWidth(60);
-    grid->addColumn(col::elements::fullName, QStringLiteral("Полное название"))->setWidth(160);
-    DBGridColumn* oxide = grid->addColumn(col::elements::oxide, QStringLiteral("Оксид"));
+    // The columns of forms and ions scroll sideways where the window is too
+    // narrow for them, the names kept readable.
+    grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
+    DBGridColumn* symbol = grid->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."));
+    symbol->setWidth(60);
+    symbol->setNarrowest(60);
+    DBGridColumn* fullName = grid->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"));
+    fullName->setWidth(160);
+    fullName->setNarrowest(120);
+    DBGridColumn* oxide = grid->addColumn(QStringLiteral("kof"), QStringLiteral("Оксид"));
     oxide->setCheck();
     oxide->setWidth(56);
-    grid->addColumn(col::elements::conversionName, QStringLiteral("Коэффициент"))
-        ->setLookup(&data_.coefficientsSource, col::coefficients::key, col::coefficients::name,
-                    col::elements::conversion, 22);
+    DBGridColumn* conversion = grid->addColumn(QStringLiteral("name_k"), QStringLiteral("Коэффициент"));
+    conversion->setLookup(&data_.coefficientsSource, QStringLiteral("id_kof"), QStringLiteral("name_kof"),
+                          QStringLiteral("id_kof"), 22);
+    conversion->setWidth(110);
+    conversion->setNarrowest(85);
+    // What an element is a form of (N-NH4 of N), and the ion it stands for.
+    DBGridColumn* total = grid->addColumn(QStringLiteral("name_total"), QStringLiteral("Форма элемента"));
+    total->setLookup(&data_.plainElementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
+                     QStringLiteral("id_total"), 22);
+    total->setEmptyEntry(true);
+    total->setWidth(110);
+    total->setNarrowest(100);
+    QStringList codes;
+    for (std::size_t i = 0; i < kIonCount; ++i)
+        codes << QString::fromLatin1(InfoOf(static_cast<Ion>(i)).code);
+    DBGridColumn* ion = grid->addColumn(QStringLiteral("ion"), QStringLiteral("Ион"));
+    ion->setPickList(codes, static_cast<int>(kIonCount) + 1);
+    ion->setEmptyEntry(true);
+    ion->setWidth(70);
+    // A change that would make a chain of forms, or an oxide part of one, is
+    // refused and nothing is stored.
+    const auto refusalOf = [this](const QString& field) {
+        return [this, field](const QVariant& value) { return ElementChangeRefusal(data_.elements, field, value); };
+    };
+    oxide->onValidate = refusalOf(QStringLiteral("kof"));
+    conversion->onValidate = refusalOf(QStringLiteral("id_kof"));
+    total->onValidate = refusalOf(QStringLiteral("id_total"));
     groupLayout->addWidget(grid, 1);
 
     connectClick(deleteButton, [this] { deleteElement(); });
@@ -74,7 +106,7 @@ void ElementDirectory::buildLayout() {
     connectClick(exitButton, [this] { close(); });
 
     // The size until the stored one is applied.
-    resize(465, 630);
+    resize(640, 630);
 }
 
 void ElementDirectory::deleteElement() {

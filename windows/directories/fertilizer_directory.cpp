@@ -83,7 +83,10 @@ void FertilizerDirectory::buildLayout() {
 
     listGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid2"), &data_.fertilizersSource, listPane);
     listGrid_->setAccessibleName(QStringLiteral("Список удобрений"));
-    listGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
+    // The columns of liquids, acids and prices beside the name and the ppm
+    // scroll sideways where the pane is too narrow for them, the names kept
+    // readable.
+    listGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
     QPalette tooltip = listGrid_->palette();
     const QPalette system = QApplication::palette();
     tooltip.setColor(QPalette::Base, system.color(QPalette::ToolTipBase));
@@ -91,10 +94,21 @@ void FertilizerDirectory::buildLayout() {
     listGrid_->setPalette(tooltip);
     nameColumn_ = listGrid_->addColumn(col::fertilizers::name, QStringLiteral("Название"));
     nameColumn_->setWidth(154);
+    nameColumn_->setNarrowest(130);
     nameColumn_->setSortMark(SortMark::Ascending);
     DBGridColumn* ppm = listGrid_->addColumn(col::fertilizers::ppm, QStringLiteral("PPM, 1г./л."));
     ppm->setWidth(74);
     ppm->setLimits(FieldLimits::Ppm());
+    // A liquid's density (a solid has none), the acid mark, the grower's price.
+    DBGridColumn* density = listGrid_->addColumn(QStringLiteral("density"), QStringLiteral("Плотность, г/мл"));
+    density->setSpin(0.001, FieldLimits::Density());
+    density->setWidth(104);
+    DBGridColumn* acid = listGrid_->addColumn(QStringLiteral("acid"), QStringLiteral("Кислота"));
+    acid->setCheck();
+    acid->setWidth(58);
+    DBGridColumn* price = listGrid_->addColumn(QStringLiteral("price"), QStringLiteral("Цена за кг (л)"));
+    price->setSpin(1, FieldLimits::Price());
+    price->setWidth(92);
     left->addWidget(listGrid_, 1);
 
     DBNavigator* listNavigator = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.fertilizersSource,

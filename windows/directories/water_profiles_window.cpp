@@ -6,24 +6,54 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
+#include "core/ec_model.h"
 #include "core/field_limits.h"
 #include "store/columns.h"
+#include "core/number_text.h"
 #include "store/database.h"
 #include "store/row_place.h"
+#include "store/water_profiles.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace solvane {
+
+// Shows the water's EC anew whenever the profiles or their rows change.
+class WaterProfilesWindow::Link : public DataLink {
+public:
+    Link(WaterProfilesWindow& window, DataSource& source) : window_(window), source_(&source) {
+        source_->addLink(this);
+    }
+    ~Link() override {
+        if (source_)
+            source_->removeLink(this);
+    }
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+    void dataEvent(DataEvent event, Field*) override {
+        if (event != DataEvent::FieldChanged && event != DataEvent::StateChanged && event != DataEvent::UpdateRecord)
+            window_.showWaterEc();
+    }
+    void dataSourceDestroyed(DataSource*) override { source_ = nullptr; }
+
+private:
+    WaterProfilesWindow& window_;
+    DataSource* source_;
+};
 
 WaterProfilesWindow::WaterProfilesWindow(Database& data, HandlerGuard& guard)
     : Form(guard, QStringLiteral("WaterProfilesWindow")), data_(data) {
     setWindowTitle(QStringLiteral("Исходная вода"));
     buildLayout();
+    profilesLink_ = std::make_unique<Link>(*this, data_.waterProfilesSource);
+    elementsLink_ = std::make_unique<Link>(*this, data_.waterElementsSource);
 }
 
 WaterProfilesWindow::~WaterProfilesWindow() = default;
@@ -43,7 +73,9 @@ void WaterProfilesWindow::buildLayout() {
     auto* profilesLayout = MakeColumn(profilesGroup_);
     profilesGrid_ = MakeGrid(g, QStringLiteral("WaterProfilesGrid"), &data_.waterProfilesSource, profilesGroup_);
     profilesGrid_->setAccessibleName(QStringLiteral("Профили воды"));
-    profilesGrid_->addColumn(col::water::name, QStringLiteral("Название"));
+    profilesGrid_->addColumn(QStringLiteral("name_water"), QStringLiteral("Название"))->setWidth(150);
+    profilesGrid_->addColumn(QStringLiteral("hco3_left"), QStringLiteral("Оставить HCO3, мг/л"))
+        ->setSpin(0.1, FieldLimits::BicarbonateLeft());
     profilesGrid_->horizontalHeader()->setStretchLastSection(true);
     profilesLayout->addWidget(profilesGrid_, 1);
     profilesNavigator_ = MakeNavigator(g, QStringLiteral("WaterProfilesNavigator"), &data_.waterProfilesSource,
@@ -69,13 +101,16 @@ void WaterProfilesWindow::buildLayout() {
     panes->addWidget(elementsGroup_, 1);
 
     auto* bottom = new QHBoxLayout;
+    waterEc_ = MakeLabel(QStringLiteral("WaterEcLabel"), QString(), this);
+    waterEc_->setAccessibleName(QStringLiteral("EC воды"));
+    bottom->addWidget(waterEc_);
     bottom->addStretch(1);
     closeButton_ = MakeButton(QStringLiteral("WaterCloseButton"), QStringLiteral("Закрыть"), this);
     bottom->addWidget(closeButton_);
     outer->addLayout(bottom);
     connectClick(closeButton_, [this] { close(); });
 
-    resize(520, 320);
+    resize(640, 340);
 }
 
 void WaterProfilesWindow::deleteProfile() {
@@ -103,6 +138,25 @@ void WaterProfilesWindow::deleteProfile() {
     if (!selected.isNull() && selected.toLongLong() == key.toLongLong())
         options.setWater(QVariant());
     profiles.deleteRecord();
+}
+
+QString WaterProfilesWindow::waterEcText() {
+    DataSet& profiles = data_.waterProfiles;
+    if (!profiles.isActive() || profiles.isEmpty() || !data_.waterElements.isActive())
+        return {};
+    const QVariant profile = profiles.fieldByName(QStringLiteral("id_water"))->value();
+    if (profile.isNull())
+        return {};
+    const double ec = SolutionEc(WaterIonSums(data_.waterElements, data_.elements, profile).mmolPerLitre, kWaterPh);
+    if (!std::isfinite(ec))
+        return QStringLiteral("EC воды не рассчитывается: концентрации слишком велики");
+    return QStringLiteral("EC воды ≈ ") + FormatDecimals(ec, 2) + QStringLiteral(" мСм/см при pH ") +
+           FormatNumber(kWaterPh);
+}
+
+// Runs inside whatever action changed the sets: a failure is that action's.
+void WaterProfilesWindow::showWaterEc() {
+    waterEc_->setText(waterEcText());
 }
 
 // The window opens on the profile the calculator counts, when there is one.

@@ -73,7 +73,8 @@ bool Click(const QWidget& window, const char* button) {
 // The program on the starter database with the classic least squares.
 class Session : public ProgramFixture {
 public:
-    Session() : ProgramFixture(Base::Starter, QStringLiteral("UPDATE t_opt SET fit_mode = 0")) {}
+    explicit Session(const QString& sql = QString())
+        : ProgramFixture(Base::Starter, QStringLiteral("UPDATE t_opt SET fit_mode = 0;") + sql) {}
 
     // Starts the program, opens the calculator (the first crop, tomato, is
     // current) and puts the fertilizers into the solution by ">"; false when
@@ -219,15 +220,17 @@ private slots:
         QCOMPARE(w.caption->text(), QStringLiteral("Раствор: рабочий состав"));
         QCOMPARE(w.concentration->number().toDouble(), 100.0);
         QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
-        QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак"}));
+        QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак", "мл в бак"}));
         QCOMPARE(Column(grid, 0), kFertilizers);
         QCOMPARE(Column(grid, 1),
                  Shown(QStringList{"0.633", "0.063", "0.292", "0.4", "0.022", "0.001", "0", "0", "0.004", "0"}));
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "Б", "Б", "А", "Б", "Б", "Б", "Б", "Б"}));
         QCOMPARE(Column(grid, 3), (QStringList{"633", "63", "292", "400", "22", "1", "0", "0", "4", "0"}));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 10 л"));
-        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 760 г на 10 л"));
-        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 10 мл раствора А и раствора Б"));
+        QCOMPARE(Column(grid, 4), QStringList(10, QString())); // no liquids
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 10 л (655 г)"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: растворить и довести водой до 10 л (760 г)"));
+        QCOMPARE(w.dose->text(),
+                 QStringLiteral("На 1 л готового раствора: по 10 мл раствора А и раствора Б, остальное вода"));
         QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия")}));
 
@@ -236,7 +239,8 @@ private slots:
         // is typed, is refused with its range once the edit ends, and the
         // results stay.
         w.concentration->setNumber(200);
-        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 5 мл раствора А и раствора Б"));
+        QCOMPARE(w.dose->text(),
+                 QStringLiteral("На 1 л готового раствора: по 5 мл раствора А и раствора Б, остальное вода"));
         w.volume->selectAll();
         QTest::keyClicks(w.volume, QStringLiteral("x0"));
         QCOMPARE(w.volume->typedText(), QStringLiteral("0"));
@@ -245,17 +249,17 @@ private slots:
         QTRY_COMPARE(s.messages(MessageKind::Error, false),
                      QStringList{QStringLiteral("Допустимо от %1 до 100000 л.").arg(FormatNumber(0.1))});
         QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 1310 г на 10 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 10 л (1310 г)"));
         w.volume->selectAll();
         QTest::keyClicks(w.volume, QStringLiteral("5"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 5 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 5 л (655 г)"));
         QCOMPARE(Column(grid, 3).at(0), QStringLiteral("633"));
 
         // Monopotassium phosphate put into tank A, as the drop-down does it.
         QVERIFY(grid->model()->setData(grid->model()->index(2, 2), QStringLiteral("А"), Qt::EditRole));
         QCOMPARE(Column(grid, 2).at(2), QStringLiteral("А"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 947 г на 5 л"));
-        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 468 г на 5 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 5 л (947 г)"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: растворить и довести водой до 5 л (468 г)"));
         QCOMPARE(Items(w.warnings).last(),
                  QStringLiteral("Бак А: кальций вместе с фосфатом или сульфатом — может выпасть осадок"));
 
@@ -296,6 +300,44 @@ private slots:
         QCOMPARE(w.caption->text(), QStringLiteral("Раствор: Томат, 11 удобрений"));
         QCOMPARE(Column(grid, 0).last(), QStringLiteral("Сульфат калия"));
         QCOMPARE(s.messages(MessageKind::Error).size(), 1);
+    }
+
+    // A liquid's grams are also shown as ml (g ÷ density), and tanks with
+    // priced fertilizers show what they cost: price per kg of a solid, per l
+    // of a liquid.
+    void liquidsAndPricesInTheTanks() {
+        Session s(QStringLiteral("UPDATE t_udobra SET price = 90 WHERE name_udobra = 'Кальциевая селитра';"
+                                 "UPDATE t_udobra SET price = 100 WHERE name_udobra = 'Кальциевая селитра жидкая';"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра жидкая")));
+        Menus(s.calc()).compositionStock->trigger();
+        const StockWidgets w(s.p().stockSolutions());
+        const auto grams = [&s](const char* name) {
+            return s.sql()
+                       .value(QStringLiteral("SELECT kol FROM t_rachet JOIN t_udobra USING (id_udobra)"
+                                             " WHERE name_udobra = ?"),
+                              {QString::fromUtf8(name)})
+                       .toDouble() *
+                   100 * 10;
+        };
+        const double solid = grams("Кальциевая селитра"), liquid = grams("Кальциевая селитра жидкая");
+        QVERIFY(solid != 0 || liquid != 0);
+        const int row = w.grid->rowCount() - 1;
+        QCOMPARE(w.grid->text(row, 0), QStringLiteral("Кальциевая селитра жидкая"));
+        QCOMPARE(w.grid->text(row, 3), FormatNumber(liquid, 4));
+        QCOMPARE(w.grid->text(row, 4), FormatNumber(liquid / 1.6, 4));
+        const QString cost = FormatNumber(
+            RoundToDecimalsSymmetric(90 * std::max(solid, 0.0) / 1000 + 100 * std::max(liquid, 0.0) / 1.6 / 1000, 2));
+        QVERIFY2(w.tankA->text().endsWith(QStringLiteral(", стоимость ") + cost + QLatin1Char(')')),
+                 qPrintable(w.tankA->text()));
+        QVERIFY(w.tankB->text().endsWith(QStringLiteral(" г, стоимость 0)")));
+        const QLabel* both = Child<QLabel>(s.p().stockSolutions(), "CostLabel");
+        QVERIFY(both);
+        QVERIFY2(both->text().startsWith(QStringLiteral("Стоимость обоих баков: ") + cost +
+                                         QStringLiteral(" (без цены: ")) &&
+                     both->text().contains(QStringLiteral("Калиевая селитра")) &&
+                     !both->text().contains(QStringLiteral("Кальциевая")),
+                 qPrintable(both->text()));
     }
 
     void analysis() {

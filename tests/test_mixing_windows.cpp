@@ -7,6 +7,7 @@
 #include "controls/db_grid.h"
 #include "controls/number_spin_box.h"
 #include "controls/text_grid.h"
+#include "core/ec_model.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "large_screen.h"
@@ -21,6 +22,8 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
+#include <QComboBox>
+#include <QLineSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -171,27 +174,33 @@ struct AnalysisWidgets {
     explicit AnalysisWidgets(const SolutionAnalysisWindow& analysis)
         : grid(Child<TextGrid>(analysis, "StringGrid1")), cations(Child<QLabel>(analysis, "Label1")),
           anions(Child<QLabel>(analysis, "Label2")), conductivity(Child<QLabel>(analysis, "Label3")),
-          counting(Child<QLabel>(analysis, "Label4")), warnings(Child<QListWidget>(analysis, "ListBox1")) {
+          counting(Child<QLabel>(analysis, "Label4")), balance(Child<QLabel>(analysis, "BalanceLabel")),
+          ammonium(Child<QLabel>(analysis, "AmmoniumLabel")), ratios(Child<QLabel>(analysis, "RatiosLabel")),
+          units(Child<QComboBox>(analysis, "UnitsBox")), warnings(Child<QListWidget>(analysis, "ListBox1")) {
         if (const QChart* chart = analysis.chart()) {
             axisX = Child<QBarCategoryAxis>(*chart, "AxisX");
             axisY = Child<QValueAxis>(*chart, "AxisY");
-            targets = Child<QBarSet>(*chart, "BarSet1");
+            targets = Child<QLineSeries>(*chart, "Series2");
             results = Child<QBarSet>(*chart, "BarSet2");
         }
     }
     bool complete() const {
-        return grid && cations && anions && conductivity && counting && warnings && axisX && axisY && targets &&
-               results;
+        return grid && cations && anions && conductivity && counting && balance && ammonium && ratios && units &&
+               warnings && axisX && axisY && targets && results;
     }
     TextGrid* grid;
     QLabel* cations;
     QLabel* anions;
     QLabel* conductivity;
     QLabel* counting;
+    QLabel* balance;
+    QLabel* ammonium;
+    QLabel* ratios;
+    QComboBox* units;
     QListWidget* warnings;
     QBarCategoryAxis* axisX = nullptr;
     QValueAxis* axisY = nullptr;
-    QBarSet* targets = nullptr;
+    QLineSeries* targets = nullptr; // the 100 % line
     QBarSet* results = nullptr;
 };
 
@@ -371,21 +380,48 @@ private slots:
                 marked << grid->text(row, 0);
         QCOMPARE(marked, (QStringList{"N", "P", "K", "Ca", "Mn", "Zn", "Cu", "Mo"}));
 
-        // The chart: one category per row, the targets and the results.
+        // The chart: one category per row with a target, the result in % of
+        // it, and the targets as one line at 100 %.
         QCOMPARE(w.axisX->categories(), elements);
-        QCOMPARE(w.targets->label(), QStringLiteral("Необходимость"));
-        QCOMPARE(w.results->label(), QStringLiteral("Расчёт"));
-        QCOMPARE(w.axisY->titleText(), QStringLiteral("мг/л"));
-        QCOMPARE(w.targets->count(), 12);
-        QCOMPARE(w.targets->at(3), 150.0);
-        QCOMPARE(w.results->at(0), 106.746);
-        QVERIFY(w.axisY->min() == 0 && w.axisY->max() >= 150);
+        QCOMPARE(w.results->label(), QStringLiteral("Расчёт, % от необходимости"));
+        QCOMPARE(w.axisY->titleText(), QStringLiteral("% от необходимости"));
+        QCOMPARE(w.results->count(), 12);
+        QCOMPARE(w.results->at(0), 106.746 / 70 * 100);
+        QCOMPARE(w.results->at(8), 0.0);
+        QCOMPARE(w.targets->count(), 2);
+        QCOMPARE(w.targets->at(0).y(), 100.0);
+        QVERIFY(w.axisY->min() == 0 && w.axisY->max() >= 152.5);
 
-        QCOMPARE(w.cations->text(), Shown(QStringLiteral("Катионы: 11.89 мг-экв/л")));
-        QCOMPARE(w.anions->text(), Shown(QStringLiteral("Анионы: 12.97 мг-экв/л")));
-        QCOMPARE(w.conductivity->text(), Shown(QStringLiteral("Расчётная ЭП: 1.24 мСм/см")));
-        QCOMPARE(w.counting->text(),
-                 QStringLiteral("Азот считается нитратным, фосфор — H2PO4, сера — SO4; ЭП ≈ (катионы + анионы) / 20."));
+        // The rows in mmol/l and meq/l of their ions: K 106,6255 mg/l is
+        // 2,7271 mmol/l, Ca 119,8874 mg/l 5,9827 meq/l; Fe has no ion.
+        w.units->setCurrentIndex(1);
+        QCOMPARE(grid->text(2, 2), Shown(QStringLiteral("2.7271")));
+        QCOMPARE(grid->text(6, 2), QString());
+        w.units->setCurrentIndex(2);
+        QCOMPARE(grid->text(3, 2), Shown(QStringLiteral("5.9827")));
+        w.units->setCurrentIndex(0);
+        QCOMPARE(grid->text(2, 2), Shown(QStringLiteral("106.6255")));
+
+        // The ions by hand from the results: calcium nitrate 0,633 g/l gives
+        // 0,633 × 11 mg/l of NH4-N, the rest of N is nitrate; S as sulfate.
+        const double ammoniumN = 0.633 * 11;
+        IonValues ions{};
+        ions[IonIndex(Ion::Nitrate)] = (106.746 - ammoniumN) / 14.007;
+        ions[IonIndex(Ion::Ammonium)] = ammoniumN / 14.007;
+        ions[IonIndex(Ion::Phosphate)] = 66.263 / 30.974;
+        ions[IonIndex(Ion::Potassium)] = 106.6255 / 39.098;
+        ions[IonIndex(Ion::Calcium)] = 119.8874 / 40.078;
+        ions[IonIndex(Ion::Magnesium)] = 38.592 / 24.305;
+        ions[IonIndex(Ion::Sulfate)] = 51.454 / 32.06;
+        QCOMPARE(w.cations->text(), Shown(QStringLiteral("Катионы: 12.38 мг-экв/л")));
+        QCOMPARE(w.anions->text(), Shown(QStringLiteral("Анионы: 12.47 мг-экв/л")));
+        QCOMPARE(w.balance->text(), Shown(QStringLiteral("Разница: 0.7 % от большей суммы")));
+        QCOMPARE(w.conductivity->text(), QStringLiteral("Ожидаемая EC: ") + FormatDecimals(SolutionEc(ions), 2) +
+                                             QStringLiteral(" мСм/см (25 °C)"));
+        QCOMPARE(w.conductivity->text(), Shown(QStringLiteral("Ожидаемая EC: 1.28 мСм/см (25 °C)")));
+        QCOMPARE(w.ammonium->text(), Shown(QStringLiteral("Аммонийный азот: 6.5 % от N")));
+        QCOMPARE(w.ratios->text(),
+                 Shown(QStringLiteral("K : Ca : Mg = 2.73 : 5.98 : 3.18 мг-экв/л; NO3 : NH4 = 7.12 : 0.5 мг-экв/л")));
         QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия"),
                               ZeroSource("Zn"), ZeroSource("Cu"), ZeroSource("Mo")}));

@@ -55,4 +55,39 @@ IonReport ReportIons(const IonReportInputs& inputs) {
     return report;
 }
 
+IonReportInputs IonInputsOf(const std::vector<SolutionLine>& lines, const std::unordered_map<long long, double>& water,
+                            const std::unordered_map<long long, Ion>& ionOfElement,
+                            const std::unordered_map<long long, long long>& totalOf) {
+    IonReportInputs inputs;
+    const auto unchargedNitrogen = [&](long long element) {
+        const auto total = totalOf.find(element);
+        return total != totalOf.end() && total->second == KeyElement::Nitrogen && element != KeyElement::Nitrogen &&
+               !ionOfElement.count(element);
+    };
+    std::vector<ConcentrationLine> counted;
+    for (const SolutionLine& line : lines) {
+        if (line.deleted || !(line.amount > 0.0))
+            continue;
+        ConcentrationLine& c = counted.emplace_back();
+        c.grams = line.amount;
+        bool plainN = false;
+        for (const ElementShare& share : line.content) {
+            c.content.push_back({share.element, 0, share.percent, 0.0, 0});
+            if (unchargedNitrogen(share.element))
+                inputs.unchargedNitrogen += share.percent * 10.0 * line.amount;
+            plainN = plainN || (share.element == KeyElement::Nitrogen && share.percent > 0.0);
+        }
+        if (plainN && !inputs.plainNitrogen.contains(line.fertilizer))
+            inputs.plainNitrogen.append(line.fertilizer);
+    }
+    for (const auto& [element, amount] : water) {
+        if (unchargedNitrogen(element))
+            inputs.unchargedNitrogen += amount;
+        if (const auto ion = ionOfElement.find(element); ion != ionOfElement.end() && ion->second == Ion::Bicarbonate)
+            inputs.unneutralisedBicarbonate = inputs.unneutralisedBicarbonate.value_or(0.0) + amount;
+    }
+    inputs.sums = IonSumsOf(counted, water, ionOfElement);
+    return inputs;
+}
+
 } // namespace solvane

@@ -6,6 +6,7 @@
 // warnings about them.
 
 #include "core/ion_sums.h"
+#include "core/solution_lines.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,5 +41,15 @@ struct IonReport {
 };
 
 IonReport ReportIons(const IonReportInputs& inputs);
+
+// The inputs for a solution's lines (in element terms; a line left out or
+// with no amount above 0 puts nothing in) and its counted water (mg/l by
+// element, as the profile holds it): each row counts for its own element's
+// ion. Uncharged nitrogen is that of the forms of N without an ion; the
+// fertilizers with a plain N row are named; the water's HCO3 is
+// unneutralised (no acid is dosed here).
+IonReportInputs IonInputsOf(const std::vector<SolutionLine>& lines, const std::unordered_map<long long, double>& water,
+                            const std::unordered_map<long long, Ion>& ionOfElement,
+                            const std::unordered_map<long long, long long>& totalOf);
 
 } // namespace solvane

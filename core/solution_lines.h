@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace solvane {
@@ -35,6 +36,8 @@ struct SolutionLine {
     QString fertilizer;                // the name as the line shows it
     double amount = 0.0;               // g per litre; an empty amount reads as 0
     std::vector<ElementShare> content; // the fertilizer's rows, in the content set's order
+    std::optional<double> density;     // g/ml of a liquid; empty for a solid
+    std::optional<double> price;       // per kg (per l of a liquid); empty for none
     // The line's fertilizer is no longer in the directory: the line counts
     // nowhere and is named as such.
     bool deleted = false;

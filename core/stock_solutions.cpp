@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/stock_solutions.h"
 
-#include "core/rounding.h"
-
 #include <algorithm>
 
 namespace solvane {
@@ -57,15 +55,22 @@ StockSolutions ComputeStockSolutions(const std::vector<SolutionLine>& lines, con
     result.grams.reserve(lines.size());
     result.millilitresPerLitre = 1000.0 / concentration;
     TankContents a, b;
+    // Priced as 1000 l of working solution whose g/l are the tank's kg.
+    std::vector<CostLine> costLinesA, costLinesB;
     for (size_t i = 0; i < lines.size(); ++i) {
         const SolutionLine& line = lines[i];
-        const double grams = RoundToDecimalsSymmetric(line.amount * concentration * volume, 2);
+        const double grams = line.amount * concentration * volume;
         result.grams.push_back(grams);
-        TankContents& tank = (i < tanks.size() && tanks[i] == Tank::A) ? a : b;
+        result.millilitres.push_back(line.density && *line.density > 0.0
+                                         ? std::optional<double>(MillilitresOf(grams, *line.density))
+                                         : std::nullopt);
+        const bool inA = i < tanks.size() && tanks[i] == Tank::A;
+        TankContents& tank = inA ? a : b;
         // Nobody weighs a negative amount: it stays out of the tank's total
         // (its warning still names the fertilizer).
         if (grams > 0.0)
             tank.total += grams;
+        (inA ? costLinesA : costLinesB).push_back({line.fertilizer, grams / 1000.0, line.density, line.price});
 
         AppendAmountWarning(line, result.warnings);
         if (line.amount <= 0.0)
@@ -82,6 +87,8 @@ StockSolutions ComputeStockSolutions(const std::vector<SolutionLine>& lines, con
     }
     result.totalA = a.total;
     result.totalB = b.total;
+    result.costA = CostOf(costLinesA);
+    result.costB = CostOf(costLinesB);
     for (Tank tank : {Tank::A, Tank::B})
         if ((tank == Tank::A ? a : b).precipitates())
             result.warnings.append(QStringLiteral("Бак ") + TankText(tank) +

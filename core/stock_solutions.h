@@ -7,9 +7,11 @@
 // millilitres of each per litre of water.
 
 #include "core/solution_lines.h"
+#include "core/tank_cost.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace solvane {
@@ -27,9 +29,14 @@ std::vector<Tank> FirstTankAssignment(const std::vector<SolutionLine>& lines,
                                       const std::vector<long long>& ironElements);
 
 struct StockSolutions {
-    std::vector<double> grams; // per line: amount × concentration × volume, RoundToDecimalsSymmetric to 2 places
-    double totalA = 0.0;       // the sum of the grams of the lines in tank A
+    std::vector<double> grams; // per line: amount × concentration × volume, unrounded (shown to 4 digits)
+    // per line: the grams of a liquid as ml (grams ÷ density); empty for a solid
+    std::vector<std::optional<double>> millilitres;
+    double totalA = 0.0; // the sum of the grams of the lines in tank A
     double totalB = 0.0;
+    // What each tank's fertilizers cost (price × kg or l in it), and the
+    // lines without a price that are left out of it.
+    SolutionCost costA, costB;
     double millilitresPerLitre = 0.0; // of each concentrate per litre of water: 1000 / concentration
     QStringList warnings;             // the lines' warnings in their order, then tank A's, then tank B's
 };

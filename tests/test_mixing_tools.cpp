@@ -21,7 +21,7 @@ constexpr long long kN = KeyElement::Nitrogen, kP = KeyElement::Phosphorus, kK =
 // Starter fertilizers in element terms (oxides converted by the starter
 // coefficients: P2O5 0.4364, K2O 0.8301, CaO 0.7147, MgO 0.6030, SO3 0.4005).
 SolutionLine Line(const char* name, double amount, std::vector<ElementShare> content) {
-    return {QString::fromUtf8(name), amount, std::move(content)};
+    return {QString::fromUtf8(name), amount, std::move(content), {}, {}};
 }
 SolutionLine CalciumNitrate(double amount) {
     return Line("Кальциевая селитра", amount, {{kN, 15.5}, {kCa, 26.5 * 0.7147}});
@@ -103,22 +103,25 @@ private slots:
                          Text("«Гипс»: отрицательное количество — это удобрение лишнее, уберите его из раствора")}));
     }
 
-    // Grams per tank rounded to 2 places (a negative amount by its magnitude),
-    // the totals per tank (a negative amount, which nobody weighs, left out)
-    // and the millilitres per litre.
+    // Grams per tank unrounded (the window shows four significant digits, so
+    // 0,4 mg of a micro element is not shown as 0), the totals per tank (a
+    // negative amount, which nobody weighs, left out) and the millilitres per
+    // litre.
     void gramsTotalsAndDose() {
         const std::vector<SolutionLine> lines = {CalciumNitrate(0.792), PotassiumPhosphate(0.123456),
                                                  Line("Аммиачная селитра", -0.238, {{kN, 34.4}}),
                                                  MagnesiumSulfate(0.0000004)};
         const std::vector<Tank> tanks = {Tank::A, Tank::B, Tank::B, Tank::A};
         StockSolutions s = ComputeStockSolutions(lines, tanks, 100, 10);
-        QCOMPARE(s.grams, (std::vector<double>{792, 123.46, -238, 0}));
-        QCOMPARE(s.totalA, 792.0);
-        QCOMPARE(s.totalB, 123.46);
+        const auto tank = [](double amount) { return amount * 100 * 10; };
+        QCOMPARE(s.grams, (std::vector<double>{tank(0.792), tank(0.123456), tank(-0.238), tank(0.0000004)}));
+        QCOMPARE(s.totalA, tank(0.792) + tank(0.0000004));
+        QCOMPARE(s.totalB, tank(0.123456));
         QCOMPARE(s.millilitresPerLitre, 10.0);
 
         s = ComputeStockSolutions(lines, tanks, 3, 0.5);
-        QCOMPARE(s.grams, (std::vector<double>{1.19, 0.19, -0.36, 0}));
+        const auto small = [](double amount) { return amount * 3 * 0.5; };
+        QCOMPARE(s.grams, (std::vector<double>{small(0.792), small(0.123456), small(-0.238), small(0.0000004)}));
         QCOMPARE(s.millilitresPerLitre, 1000.0 / 3);
 
         // A half step rounds away from zero on either side, and a tiny
@@ -208,7 +211,7 @@ private slots:
         QCOMPARE(AnalyseSolution(targets, lines, true, true).warnings, amounts + elements + QStringList{singular});
         // A fertilizer that has the element but came out at 0 g/l is named as such.
         std::vector<SolutionLine> withZinc = lines;
-        withZinc.push_back({QStringLiteral("Сульфат цинка"), 0.0, {{kZn, 22.7}}});
+        withZinc.push_back({QStringLiteral("Сульфат цинка"), 0.0, {{kZn, 22.7}}, {}, {}});
         QCOMPARE(AnalyseSolution(targets, withZinc, false, false).warnings.last(),
                  Text("«Zn»: удобрение с этим элементом получилось 0 г/л"));
     }

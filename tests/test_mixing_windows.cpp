@@ -7,6 +7,7 @@
 #include "controls/db_grid.h"
 #include "controls/number_spin_box.h"
 #include "controls/text_grid.h"
+#include "core/ec_model.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "large_screen.h"
@@ -21,6 +22,8 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
+#include <QComboBox>
+#include <QLineSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,7 +76,8 @@ bool Click(const QWidget& window, const char* button) {
 // The program on the starter database with the classic least squares.
 class Session : public ProgramFixture {
 public:
-    Session() : ProgramFixture(Base::Starter, QStringLiteral("UPDATE t_opt SET fit_mode = 0")) {}
+    explicit Session(const QString& sql = QString())
+        : ProgramFixture(Base::Starter, QStringLiteral("UPDATE t_opt SET fit_mode = 0;") + sql) {}
 
     // Starts the program, opens the calculator (the first crop, tomato, is
     // current) and puts the fertilizers into the solution by ">"; false when
@@ -170,27 +174,33 @@ struct AnalysisWidgets {
     explicit AnalysisWidgets(const SolutionAnalysisWindow& analysis)
         : grid(Child<TextGrid>(analysis, "StringGrid1")), cations(Child<QLabel>(analysis, "Label1")),
           anions(Child<QLabel>(analysis, "Label2")), conductivity(Child<QLabel>(analysis, "Label3")),
-          counting(Child<QLabel>(analysis, "Label4")), warnings(Child<QListWidget>(analysis, "ListBox1")) {
+          counting(Child<QLabel>(analysis, "Label4")), balance(Child<QLabel>(analysis, "BalanceLabel")),
+          ammonium(Child<QLabel>(analysis, "AmmoniumLabel")), ratios(Child<QLabel>(analysis, "RatiosLabel")),
+          units(Child<QComboBox>(analysis, "UnitsBox")), warnings(Child<QListWidget>(analysis, "ListBox1")) {
         if (const QChart* chart = analysis.chart()) {
             axisX = Child<QBarCategoryAxis>(*chart, "AxisX");
             axisY = Child<QValueAxis>(*chart, "AxisY");
-            targets = Child<QBarSet>(*chart, "BarSet1");
+            targets = Child<QLineSeries>(*chart, "Series2");
             results = Child<QBarSet>(*chart, "BarSet2");
         }
     }
     bool complete() const {
-        return grid && cations && anions && conductivity && counting && warnings && axisX && axisY && targets &&
-               results;
+        return grid && cations && anions && conductivity && counting && balance && ammonium && ratios && units &&
+               warnings && axisX && axisY && targets && results;
     }
     TextGrid* grid;
     QLabel* cations;
     QLabel* anions;
     QLabel* conductivity;
     QLabel* counting;
+    QLabel* balance;
+    QLabel* ammonium;
+    QLabel* ratios;
+    QComboBox* units;
     QListWidget* warnings;
     QBarCategoryAxis* axisX = nullptr;
     QValueAxis* axisY = nullptr;
-    QBarSet* targets = nullptr;
+    QLineSeries* targets = nullptr; // the 100 % line
     QBarSet* results = nullptr;
 };
 
@@ -219,15 +229,17 @@ private slots:
         QCOMPARE(w.caption->text(), QStringLiteral("Раствор: рабочий состав"));
         QCOMPARE(w.concentration->number().toDouble(), 100.0);
         QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
-        QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак"}));
+        QCOMPARE(grid->captions(), (QStringList{"Удобрение", "г/л", "Бак", "Граммов в бак", "мл в бак"}));
         QCOMPARE(Column(grid, 0), kFertilizers);
         QCOMPARE(Column(grid, 1),
                  Shown(QStringList{"0.633", "0.063", "0.292", "0.4", "0.022", "0.001", "0", "0", "0.004", "0"}));
         QCOMPARE(Column(grid, 2), (QStringList{"А", "Б", "Б", "Б", "А", "Б", "Б", "Б", "Б", "Б"}));
         QCOMPARE(Column(grid, 3), (QStringList{"633", "63", "292", "400", "22", "1", "0", "0", "4", "0"}));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 10 л"));
-        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 760 г на 10 л"));
-        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 10 мл раствора А и раствора Б"));
+        QCOMPARE(Column(grid, 4), QStringList(10, QString())); // no liquids
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 10 л (655 г)"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: растворить и довести водой до 10 л (760 г)"));
+        QCOMPARE(w.dose->text(),
+                 QStringLiteral("На 1 л готового раствора: по 10 мл раствора А и раствора Б, остальное вода"));
         QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия")}));
 
@@ -236,7 +248,8 @@ private slots:
         // is typed, is refused with its range once the edit ends, and the
         // results stay.
         w.concentration->setNumber(200);
-        QCOMPARE(w.dose->text(), QStringLiteral("На 1 л воды: по 5 мл раствора А и раствора Б"));
+        QCOMPARE(w.dose->text(),
+                 QStringLiteral("На 1 л готового раствора: по 5 мл раствора А и раствора Б, остальное вода"));
         w.volume->selectAll();
         QTest::keyClicks(w.volume, QStringLiteral("x0"));
         QCOMPARE(w.volume->typedText(), QStringLiteral("0"));
@@ -245,17 +258,17 @@ private slots:
         QTRY_COMPARE(s.messages(MessageKind::Error, false),
                      QStringList{QStringLiteral("Допустимо от %1 до 100000 л.").arg(FormatNumber(0.1))});
         QCOMPARE(w.volume->typedText(), QStringLiteral("10"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 1310 г на 10 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 10 л (1310 г)"));
         w.volume->selectAll();
         QTest::keyClicks(w.volume, QStringLiteral("5"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 655 г на 5 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 5 л (655 г)"));
         QCOMPARE(Column(grid, 3).at(0), QStringLiteral("633"));
 
         // Monopotassium phosphate put into tank A, as the drop-down does it.
         QVERIFY(grid->model()->setData(grid->model()->index(2, 2), QStringLiteral("А"), Qt::EditRole));
         QCOMPARE(Column(grid, 2).at(2), QStringLiteral("А"));
-        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: 947 г на 5 л"));
-        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: 468 г на 5 л"));
+        QCOMPARE(w.tankA->text(), QStringLiteral("Бак А: растворить и довести водой до 5 л (947 г)"));
+        QCOMPARE(w.tankB->text(), QStringLiteral("Бак Б: растворить и довести водой до 5 л (468 г)"));
         QCOMPARE(Items(w.warnings).last(),
                  QStringLiteral("Бак А: кальций вместе с фосфатом или сульфатом — может выпасть осадок"));
 
@@ -298,6 +311,44 @@ private slots:
         QCOMPARE(s.messages(MessageKind::Error).size(), 1);
     }
 
+    // A liquid's grams are also shown as ml (g ÷ density), and tanks with
+    // priced fertilizers show what they cost: price per kg of a solid, per l
+    // of a liquid.
+    void liquidsAndPricesInTheTanks() {
+        Session s(QStringLiteral("UPDATE t_udobra SET price = 90 WHERE name_udobra = 'Кальциевая селитра';"
+                                 "UPDATE t_udobra SET price = 100 WHERE name_udobra = 'Кальциевая селитра жидкая';"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра жидкая")));
+        Menus(s.calc()).compositionStock->trigger();
+        const StockWidgets w(s.p().stockSolutions());
+        const auto grams = [&s](const char* name) {
+            return s.sql()
+                       .value(QStringLiteral("SELECT kol FROM t_rachet JOIN t_udobra USING (id_udobra)"
+                                             " WHERE name_udobra = ?"),
+                              {QString::fromUtf8(name)})
+                       .toDouble() *
+                   100 * 10;
+        };
+        const double solid = grams("Кальциевая селитра"), liquid = grams("Кальциевая селитра жидкая");
+        QVERIFY(solid != 0 || liquid != 0);
+        const int row = w.grid->rowCount() - 1;
+        QCOMPARE(w.grid->text(row, 0), QStringLiteral("Кальциевая селитра жидкая"));
+        QCOMPARE(w.grid->text(row, 3), FormatNumber(liquid, 4));
+        QCOMPARE(w.grid->text(row, 4), FormatNumber(liquid / 1.6, 4));
+        const QString cost = FormatNumber(
+            RoundToDecimalsSymmetric(90 * std::max(solid, 0.0) / 1000 + 100 * std::max(liquid, 0.0) / 1.6 / 1000, 2));
+        QVERIFY2(w.tankA->text().endsWith(QStringLiteral(", стоимость ") + cost + QLatin1Char(')')),
+                 qPrintable(w.tankA->text()));
+        QVERIFY(w.tankB->text().endsWith(QStringLiteral(" г, стоимость 0)")));
+        const QLabel* both = Child<QLabel>(s.p().stockSolutions(), "CostLabel");
+        QVERIFY(both);
+        QVERIFY2(both->text().startsWith(QStringLiteral("Стоимость обоих баков: ") + cost +
+                                         QStringLiteral(" (без цены: ")) &&
+                     both->text().contains(QStringLiteral("Калиевая селитра")) &&
+                     !both->text().contains(QStringLiteral("Кальциевая")),
+                 qPrintable(both->text()));
+    }
+
     void analysis() {
         Session s;
         QVERIFY(s.open());
@@ -329,21 +380,48 @@ private slots:
                 marked << grid->text(row, 0);
         QCOMPARE(marked, (QStringList{"N", "P", "K", "Ca", "Mn", "Zn", "Cu", "Mo"}));
 
-        // The chart: one category per row, the targets and the results.
+        // The chart: one category per row with a target, the result in % of
+        // it, and the targets as one line at 100 %.
         QCOMPARE(w.axisX->categories(), elements);
-        QCOMPARE(w.targets->label(), QStringLiteral("Необходимость"));
-        QCOMPARE(w.results->label(), QStringLiteral("Расчёт"));
-        QCOMPARE(w.axisY->titleText(), QStringLiteral("мг/л"));
-        QCOMPARE(w.targets->count(), 12);
-        QCOMPARE(w.targets->at(3), 150.0);
-        QCOMPARE(w.results->at(0), 106.746);
-        QVERIFY(w.axisY->min() == 0 && w.axisY->max() >= 150);
+        QCOMPARE(w.results->label(), QStringLiteral("Расчёт, % от необходимости"));
+        QCOMPARE(w.axisY->titleText(), QStringLiteral("% от необходимости"));
+        QCOMPARE(w.results->count(), 12);
+        QCOMPARE(w.results->at(0), 106.746 / 70 * 100);
+        QCOMPARE(w.results->at(8), 0.0);
+        QCOMPARE(w.targets->count(), 2);
+        QCOMPARE(w.targets->at(0).y(), 100.0);
+        QVERIFY(w.axisY->min() == 0 && w.axisY->max() >= 152.5);
 
-        QCOMPARE(w.cations->text(), Shown(QStringLiteral("Катионы: 11.89 мг-экв/л")));
-        QCOMPARE(w.anions->text(), Shown(QStringLiteral("Анионы: 12.97 мг-экв/л")));
-        QCOMPARE(w.conductivity->text(), Shown(QStringLiteral("Расчётная ЭП: 1.24 мСм/см")));
-        QCOMPARE(w.counting->text(),
-                 QStringLiteral("Азот считается нитратным, фосфор — H2PO4, сера — SO4; ЭП ≈ (катионы + анионы) / 20."));
+        // The rows in mmol/l and meq/l of their ions: K 106,6255 mg/l is
+        // 2,7271 mmol/l, Ca 119,8874 mg/l 5,9827 meq/l; Fe has no ion.
+        w.units->setCurrentIndex(1);
+        QCOMPARE(grid->text(2, 2), Shown(QStringLiteral("2.7271")));
+        QCOMPARE(grid->text(6, 2), QString());
+        w.units->setCurrentIndex(2);
+        QCOMPARE(grid->text(3, 2), Shown(QStringLiteral("5.9827")));
+        w.units->setCurrentIndex(0);
+        QCOMPARE(grid->text(2, 2), Shown(QStringLiteral("106.6255")));
+
+        // The ions by hand from the results: calcium nitrate 0,633 g/l gives
+        // 0,633 × 11 mg/l of NH4-N, the rest of N is nitrate; S as sulfate.
+        const double ammoniumN = 0.633 * 11;
+        IonValues ions{};
+        ions[IonIndex(Ion::Nitrate)] = (106.746 - ammoniumN) / 14.007;
+        ions[IonIndex(Ion::Ammonium)] = ammoniumN / 14.007;
+        ions[IonIndex(Ion::Phosphate)] = 66.263 / 30.974;
+        ions[IonIndex(Ion::Potassium)] = 106.6255 / 39.098;
+        ions[IonIndex(Ion::Calcium)] = 119.8874 / 40.078;
+        ions[IonIndex(Ion::Magnesium)] = 38.592 / 24.305;
+        ions[IonIndex(Ion::Sulfate)] = 51.454 / 32.06;
+        QCOMPARE(w.cations->text(), Shown(QStringLiteral("Катионы: 12.38 мг-экв/л")));
+        QCOMPARE(w.anions->text(), Shown(QStringLiteral("Анионы: 12.47 мг-экв/л")));
+        QCOMPARE(w.balance->text(), Shown(QStringLiteral("Разница: 0.7 % от большей суммы")));
+        QCOMPARE(w.conductivity->text(), QStringLiteral("Ожидаемая EC: ") + FormatDecimals(SolutionEc(ions), 2) +
+                                             QStringLiteral(" мСм/см (25 °C)"));
+        QCOMPARE(w.conductivity->text(), Shown(QStringLiteral("Ожидаемая EC: 1.28 мСм/см (25 °C)")));
+        QCOMPARE(w.ammonium->text(), Shown(QStringLiteral("Аммонийный азот: 6.5 % от N")));
+        QCOMPARE(w.ratios->text(),
+                 Shown(QStringLiteral("K : Ca : Mg = 2.73 : 5.98 : 3.18 мг-экв/л; NO3 : NH4 = 7.12 : 0.5 мг-экв/л")));
         QCOMPARE(Items(w.warnings),
                  (QStringList{ZeroAmount("Сульфат цинка"), ZeroAmount("Сульфат меди"), ZeroAmount("Молибдат натрия"),
                               ZeroSource("Zn"), ZeroSource("Cu"), ZeroSource("Mo")}));

@@ -111,7 +111,8 @@ SourceLines LinesOf(Database& data, DataSet& set) {
         return result;
     const Field* name = set.fieldByName(QStringLiteral("name"));
     const Field* amount = set.fieldByName(QStringLiteral("kol"));
-    const Field* fertilizer = set.fieldByName(QStringLiteral("id_udobra"));
+    const QString keyField = QStringLiteral("id_udobra");
+    const Field* fertilizer = set.fieldByName(keyField);
     const int count = set.recordCount();
     result.lines.resize(static_cast<size_t>(count));
     result.keys.resize(static_cast<size_t>(count));
@@ -122,6 +123,8 @@ SourceLines LinesOf(Database& data, DataSet& set) {
         line.amount = set.valueAt(i, amount).toDouble();
         const QVariant key = set.valueAt(i, fertilizer);
         line.deleted = LineFertilizerGone(data, key);
+        line.density = OptionalNumber(data.fertilizers.lookupValue(keyField, key, QStringLiteral("density")));
+        line.price = OptionalNumber(data.fertilizers.lookupValue(keyField, key, QStringLiteral("price")));
         result.keys[static_cast<size_t>(i)] = key.toLongLong();
         keys.insert(result.keys[static_cast<size_t>(i)]);
     }

@@ -7,16 +7,23 @@
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
 #include "store/connection.h"
+#include "core/ec_model.h"
+#include "core/ion_report.h"
 #include "core/number_text.h"
+#include "core/rounding.h"
+#include "store/element_rows.h"
+#include "store/water_profiles.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -32,19 +39,38 @@ const QStringList kCaptions{QStringLiteral("Элемент"), QStringLiteral("Н
                             QStringLiteral("Отклонение, %")};
 // A row further than ±10 % from its target.
 const QColor kOutOfRange(255, 205, 205);
-const QColor kTargetBars(120, 160, 210);
+const QColor kTargetLine(120, 160, 210);
 const QColor kResultBars(235, 150, 60);
 
-QString OptionalNumber(const std::optional<double>& value) {
-    return value ? FormatNumber(*value) : QString();
+// The units the rows can be read in: an element's mg/l, or its ion's mmol/l
+// or meq/l (an element without an ion shows none of these).
+enum Units { MilligramsPerLitre, MillimolesPerLitre, MilliequivalentsPerLitre };
+
+QString Meq(double value) {
+    return FormatNumber(RoundToDecimalsSymmetric(value, 2));
+}
+
+// A row's figure in the units chosen; empty for none, or for an element
+// without an ion in mmol/l or meq/l.
+QString InUnits(const std::optional<double>& mgPerLitre, std::optional<Ion> ion, int units) {
+    if (!mgPerLitre)
+        return QString();
+    if (units == MilligramsPerLitre)
+        return FormatNumber(*mgPerLitre);
+    if (!ion)
+        return QString();
+    const double millimoles = *mgPerLitre / InfoOf(*ion).mass;
+    return FormatNumber(
+        RoundToDecimalsSymmetric(units == MillimolesPerLitre ? millimoles : Milliequivalents(*ion, millimoles), 4));
 }
 
 // The axis takes each category once: a second row of the same element (or
 // two rows without one) gets an invisible mark that keeps its label apart.
-QStringList Categories(const std::vector<TargetRow>& targets) {
+QStringList Categories(const std::vector<const TargetRow*>& targets) {
     QStringList categories;
     QSet<QString> seen;
-    for (const TargetRow& row : targets) {
+    for (const TargetRow* target : targets) {
+        const TargetRow& row = *target;
         QString label = row.shortName;
         while (seen.contains(label))
             label += QChar(0x200B);
@@ -97,9 +123,10 @@ AxisRange RoundRange(double low, double high) {
 } // namespace
 
 bool SolutionAnalysisWindow::View::operator==(const View& other) const {
-    return categories == other.categories && targets == other.targets && results == other.results &&
-           rows == other.rows && cations == other.cations && anions == other.anions &&
-           conductivity == other.conductivity && warnings == other.warnings;
+    return categories == other.categories && percents == other.percents && rows == other.rows &&
+           cations == other.cations && anions == other.anions && balance == other.balance &&
+           conductivity == other.conductivity && ammonium == other.ammonium && ratios == other.ratios &&
+           warnings == other.warnings;
 }
 
 SolutionAnalysisWindow::SolutionAnalysisWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator)
@@ -120,33 +147,51 @@ void SolutionAnalysisWindow::buildLayout() {
     chart_->setMargins(QMargins(4, 4, 4, 4));
     series_ = new QBarSeries(chart_);
     series_->setObjectName(QStringLiteral("Series1"));
-    targetBars_ = new QBarSet(QStringLiteral("Необходимость"), series_);
-    targetBars_->setObjectName(QStringLiteral("BarSet1"));
-    targetBars_->setColor(kTargetBars);
-    resultBars_ = new QBarSet(QStringLiteral("Расчёт"), series_);
+    resultBars_ = new QBarSet(QStringLiteral("Расчёт, % от необходимости"), series_);
     resultBars_->setObjectName(QStringLiteral("BarSet2"));
     resultBars_->setColor(kResultBars);
-    series_->append(targetBars_);
     series_->append(resultBars_);
     chart_->addSeries(series_);
+    // The target of every row is 100 %: one line across the chart.
+    targetLine_ = new QLineSeries(chart_);
+    targetLine_->setObjectName(QStringLiteral("Series2"));
+    targetLine_->setName(QStringLiteral("Необходимость, 100 %"));
+    targetLine_->setColor(kTargetLine);
+    chart_->addSeries(targetLine_);
     axisX_ = new QBarCategoryAxis(chart_);
     axisX_->setObjectName(QStringLiteral("AxisX"));
     axisY_ = new QValueAxis(chart_);
     axisY_->setObjectName(QStringLiteral("AxisY"));
-    axisY_->setTitleText(QStringLiteral("мг/л"));
+    axisY_->setTitleText(QStringLiteral("% от необходимости"));
     axisY_->setLabelFormat(QStringLiteral("%g"));
     axisY_->setRange(0, 1);
     chart_->addAxis(axisX_, Qt::AlignBottom);
     chart_->addAxis(axisY_, Qt::AlignLeft);
     series_->attachAxis(axisX_);
     series_->attachAxis(axisY_);
+    targetLine_->attachAxis(axisX_);
+    targetLine_->attachAxis(axisY_);
     chartView_ = new QChartView(chart_, this);
     chartView_->setObjectName(QStringLiteral("Chart1"));
-    chartView_->setAccessibleName(QStringLiteral("Необходимость и расчёт, мг/л"));
+    chartView_->setAccessibleName(QStringLiteral("Расчёт в процентах от необходимости"));
     chartView_->setMinimumHeight(220);
 
     auto* lower = MakePanel(QStringLiteral("PanelFigures"), this);
     auto* lowerLayout = MakeRow(lower, 0, 8);
+
+    auto* rowsColumn = MakeColumn(nullptr, 0, 4);
+    auto* unitsRow = new QHBoxLayout;
+    units_ = new QComboBox(lower);
+    units_->setObjectName(QStringLiteral("UnitsBox"));
+    units_->addItems({QStringLiteral("мг/л"), QStringLiteral("ммоль/л"), QStringLiteral("мг-экв/л")});
+    QLabel* unitsLabel = MakeLabel(QStringLiteral("UnitsLabel"), QStringLiteral("Единицы:"), lower);
+    unitsLabel->setBuddy(units_);
+    units_->setAccessibleName(QStringLiteral("Единицы"));
+    unitsRow->addWidget(unitsLabel);
+    unitsRow->addWidget(units_);
+    unitsRow->addStretch(1);
+    rowsColumn->addLayout(unitsRow);
+    connect(units_, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { Refresh(); });
 
     grid_ = new TextGrid(guard(), lower);
     grid_->setObjectName(QStringLiteral("StringGrid1"));
@@ -157,20 +202,27 @@ void SolutionAnalysisWindow::buildLayout() {
     // change would cost more than all the rest of a refresh.
     FitColumnsToCaptions(*grid_);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    lowerLayout->addWidget(grid_, 3);
+    rowsColumn->addWidget(grid_, 1);
+    lowerLayout->addLayout(rowsColumn, 3);
 
     auto* figures = MakePanel(QStringLiteral("PanelSums"), lower);
     auto* figuresLayout = MakeColumn(figures, 0, 4);
     cations_ = MakeLabel(QStringLiteral("Label1"), QString(), figures, true);
     anions_ = MakeLabel(QStringLiteral("Label2"), QString(), figures, true);
+    balance_ = MakeLabel(QStringLiteral("BalanceLabel"), QString(), figures, true);
     conductivity_ = MakeLabel(QStringLiteral("Label3"), QString(), figures, true);
-    for (QLabel* l : {cations_, anions_, conductivity_}) {
+    ammonium_ = MakeLabel(QStringLiteral("AmmoniumLabel"), QString(), figures, true);
+    ratios_ = MakeLabel(QStringLiteral("RatiosLabel"), QString(), figures, true);
+    ratios_->setWordWrap(true);
+    for (QLabel* l : {cations_, anions_, balance_, conductivity_, ammonium_, ratios_}) {
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         figuresLayout->addWidget(l);
     }
     QLabel* counting = MakeLabel(
         QStringLiteral("Label4"),
-        QStringLiteral("Азот считается нитратным, фосфор — H2PO4, сера — SO4; ЭП ≈ (катионы + анионы) / 20."), figures);
+        QStringLiteral("Ионы — по элементам справочника, вода включена; EC — по ионам, их парам и силе раствора "
+                       "при pH 5,5 и 25 °C."),
+        figures);
     counting->setWordWrap(true);
     figuresLayout->addWidget(counting);
     figuresLayout->addSpacing(6);
@@ -209,27 +261,50 @@ bool SolutionAnalysisWindow::compute() {
     result_ = AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
                               calculator_.fitMode() == 1);
 
+    // The ions of the lines and of the counted water, each row by its own
+    // element's ion; the EC from them.
+    std::unordered_map<long long, double> water;
+    for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, calculator_.selectedWater()))
+        water[element] = amount;
+    const std::unordered_map<long long, Ion> ions = IonsOfElements(data_.elements);
+    const IonReportInputs inputs = IonInputsOf(lines.lines, water, ions, FormTotalsOf(data_.elements));
+    const IonReport report = ReportIons(inputs);
+    const double ec = SolutionEc(inputs.sums.mmolPerLitre);
+
     View view;
-    view.categories = Categories(targets);
-    view.targets.reserve(targets.size());
-    view.results.reserve(targets.size());
+    const int units = units_->currentIndex();
+    std::vector<const TargetRow*> charted;
     view.rows.reserve(targets.size());
     for (size_t i = 0; i < targets.size(); ++i) {
         const TargetRow& target = targets[i];
         const AnalysisRow& row = result_.rows[i];
-        view.targets.push_back(target.vega.value_or(0.0));
-        view.results.push_back(target.rachet.value_or(0.0));
+        // Rows without a target have no percentage to draw.
+        if (target.vega.value_or(0.0) > 0.0) {
+            charted.push_back(&target);
+            view.percents.push_back(target.rachet.value_or(0.0) / *target.vega * 100.0);
+        }
+        const auto ion = ions.find(target.element);
+        const std::optional<Ion> rowIon = ion == ions.end() ? std::nullopt : std::optional<Ion>(ion->second);
         const QColor background = row.outOfRange ? kOutOfRange : QColor();
         view.rows.push_back({TextCell{target.shortName, false, {}, background},
-                             TextCell{OptionalNumber(target.vega), true, {}, background},
-                             TextCell{OptionalNumber(target.rachet), true, {}, background},
-                             TextCell{OptionalNumber(row.deviation), true, {}, background}});
+                             TextCell{InUnits(target.vega, rowIon, units), true, {}, background},
+                             TextCell{InUnits(target.rachet, rowIon, units), true, {}, background},
+                             TextCell{row.deviation ? FormatNumber(*row.deviation) : QString(), true, {}, background}});
     }
-    view.cations = QStringLiteral("Катионы: ") + FormatNumber(result_.cationsShown) + QStringLiteral(" мг-экв/л");
-    view.anions = QStringLiteral("Анионы: ") + FormatNumber(result_.anionsShown) + QStringLiteral(" мг-экв/л");
-    view.conductivity =
-        QStringLiteral("Расчётная ЭП: ") + FormatNumber(result_.conductivity) + QStringLiteral(" мСм/см");
-    view.warnings = result_.warnings;
+    view.categories = Categories(charted);
+    view.cations = QStringLiteral("Катионы: ") + Meq(inputs.sums.cations) + QStringLiteral(" мг-экв/л");
+    view.anions = QStringLiteral("Анионы: ") + Meq(inputs.sums.anions) + QStringLiteral(" мг-экв/л");
+    view.balance = QStringLiteral("Разница: ") + FormatNumber(RoundToDecimalsSymmetric(report.balancePercent, 1)) +
+                   QStringLiteral(" % от большей суммы");
+    view.conductivity = QStringLiteral("Ожидаемая EC: ") + FormatDecimals(ec, 2) + QStringLiteral(" мСм/см (25 °C)");
+    if (report.ammoniumShare)
+        view.ammonium = QStringLiteral("Аммонийный азот: ") +
+                        FormatNumber(RoundToDecimalsSymmetric(*report.ammoniumShare, 1)) + QStringLiteral(" % от N");
+    view.ratios = QStringLiteral("K : Ca : Mg = ") + Meq(report.potassium) + QStringLiteral(" : ") +
+                  Meq(report.calcium) + QStringLiteral(" : ") + Meq(report.magnesium) +
+                  QStringLiteral(" мг-экв/л; NO3 : NH4 = ") + Meq(report.nitrate) + QStringLiteral(" : ") +
+                  Meq(report.ammonium) + QStringLiteral(" мг-экв/л");
+    view.warnings = result_.warnings + report.warnings;
     return keepShown(shown_, std::move(view));
 }
 
@@ -239,17 +314,18 @@ void SolutionAnalysisWindow::apply() {
         axisX_->clear();
         axisX_->append(view.categories);
     }
-    ShowValues(targetBars_, view.targets);
-    ShowValues(resultBars_, view.results);
+    ShowValues(resultBars_, view.percents);
+    const qreal lineEnd = std::max<qreal>(0.5, static_cast<qreal>(view.percents.size()) - 0.5);
+    if (targetLine_->count() != 2 || targetLine_->at(1).x() != lineEnd)
+        targetLine_->replace(QList<QPointF>{{-0.5, 100.0}, {lineEnd, 100.0}});
     // From 0 (or the lowest bar, below 0 for a negative amount) to a round
-    // figure above the highest; the chart lays its axes out anew (measuring
-    // every label) only when the range changes.
-    double bottom = 0, top = 0;
-    for (const std::vector<double>* values : {&view.targets, &view.results})
-        for (double v : *values) {
-            bottom = std::min(bottom, v);
-            top = std::max(top, v);
-        }
+    // figure above the highest and the 100 % line; the chart lays its axes
+    // out anew (measuring every label) only when the range changes.
+    double bottom = 0, top = 100;
+    for (double v : view.percents) {
+        bottom = std::min(bottom, v);
+        top = std::max(top, v);
+    }
     // A range that still holds every bar and is at most twice the round one
     // stays, so that the scale does not jump with every change.
     const AxisRange range = RoundRange(bottom, top);
@@ -262,7 +338,10 @@ void SolutionAnalysisWindow::apply() {
     grid_->setRows(view.rows);
     cations_->setText(view.cations);
     anions_->setText(view.anions);
+    balance_->setText(view.balance);
     conductivity_->setText(view.conductivity);
+    ammonium_->setText(view.ammonium);
+    ratios_->setText(view.ratios);
     ShowLines(warnings_, view.warnings);
 }
 

@@ -13,7 +13,9 @@ class QBarSeries;
 class QBarSet;
 class QChart;
 class QChartView;
+class QComboBox;
 class QLabel;
+class QLineSeries;
 class QListWidget;
 class QValueAxis;
 
@@ -44,9 +46,9 @@ public:
 private:
     struct View {
         QStringList categories;
-        std::vector<double> targets, results;
+        std::vector<double> percents; // each row with a target: the result in % of it
         std::vector<TextRow> rows;
-        QString cations, anions, conductivity;
+        QString cations, anions, balance, conductivity, ammonium, ratios;
         QStringList warnings;
         bool operator==(const View& other) const;
     };
@@ -59,14 +61,18 @@ private:
     QChartView* chartView_ = nullptr;
     QChart* chart_ = nullptr;
     QBarSeries* series_ = nullptr;
-    QBarSet* targetBars_ = nullptr;     // "Необходимость"
-    QBarSet* resultBars_ = nullptr;     // "Расчёт"
-    QBarCategoryAxis* axisX_ = nullptr; // the elements' short names
-    QValueAxis* axisY_ = nullptr;       // "мг/л"
+    QBarSet* resultBars_ = nullptr;     // "Расчёт, % от необходимости"
+    QLineSeries* targetLine_ = nullptr; // the targets, 100 %
+    QBarCategoryAxis* axisX_ = nullptr; // the short names of the rows with a target
+    QValueAxis* axisY_ = nullptr;       // "% от необходимости"
     TextGrid* grid_ = nullptr; // "Элемент", "Необходимость", "Расчёт", "Отклонение, %"
     QLabel* cations_ = nullptr;      // "Катионы: ..."
     QLabel* anions_ = nullptr;       // "Анионы: ..."
-    QLabel* conductivity_ = nullptr; // "Расчётная ЭП: ..."
+    QLabel* balance_ = nullptr;      // "Разница: ... % от большей суммы"
+    QLabel* conductivity_ = nullptr; // "Ожидаемая EC: ..."
+    QLabel* ammonium_ = nullptr;     // "Аммонийный азот: ... % от N"
+    QLabel* ratios_ = nullptr;       // "K : Ca : Mg = ...; NO3 : NH4 = ..."
+    QComboBox* units_ = nullptr;     // "Единицы:" of the rows
     QListWidget* warnings_ = nullptr;
     SolutionAnalysis result_;
     View shown_;

@@ -14,6 +14,7 @@
 #include "core/error.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
+#include "core/rounding.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,14 +23,20 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace solvane {
 
 namespace {
 
 const QString kFile = QStringLiteral("Маточные растворы.xls");
+// The export keeps the first four; "мл в бак" is the liquids' volume.
 const QStringList kCaptions{QStringLiteral("Удобрение"), QStringLiteral("г/л"), QStringLiteral("Бак"),
-                            QStringLiteral("Граммов в бак")};
+                            QStringLiteral("Граммов в бак"), QStringLiteral("мл в бак")};
+const QStringList kExportCaptions = kCaptions.mid(0, 4);
+// A tank's grams keep four significant digits: 0,0126 g of a micro element
+// weighs what it says.
+constexpr int kTankDigits = 4;
 constexpr int kTankColumn = 2;
 constexpr int kFirstConcentration = 100;
 constexpr double kFirstVolume = 10;
@@ -43,16 +50,37 @@ TextCell NumberCell(double value, int significantDigits = 15) {
     return cell;
 }
 
-QString TankTotal(Tank tank, double grams, double volume) {
-    return QStringLiteral("Бак ") + TankText(tank) + QStringLiteral(": ") + FormatNumber(grams) +
-           QStringLiteral(" г на ") + FormatNumber(volume) + QStringLiteral(" л");
+// "Бак А: растворить и довести водой до 10 л (655 г, стоимость 12,3)": the
+// tank is made up to its volume, not topped with it; the cost of what is
+// priced, when anything is.
+QString TankTotal(Tank tank, double grams, double volume, const SolutionCost& cost, bool priced) {
+    QString text = QStringLiteral("Бак ") + TankText(tank) + QStringLiteral(": растворить и довести водой до ") +
+                   FormatNumber(volume) + QStringLiteral(" л (") + FormatNumber(grams, kTankDigits) +
+                   QStringLiteral(" г");
+    if (priced)
+        text += QStringLiteral(", стоимость ") + FormatNumber(RoundToDecimalsSymmetric(cost.perThousandLitres, 2));
+    return text + QLatin1Char(')');
+}
+
+// The cost of both tanks, with the lines left out for want of a price; empty
+// when nothing in them has a price.
+QString BothTanksCost(const SolutionCost& a, const SolutionCost& b) {
+    QStringList unpriced = a.withoutPrice;
+    for (const QString& name : b.withoutPrice)
+        if (!unpriced.contains(name))
+            unpriced.append(name);
+    QString text = QStringLiteral("Стоимость обоих баков: ") +
+                   FormatNumber(RoundToDecimalsSymmetric(a.perThousandLitres + b.perThousandLitres, 2));
+    if (!unpriced.isEmpty())
+        text += QStringLiteral(" (без цены: ") + unpriced.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return text;
 }
 
 } // namespace
 
 bool StockSolutionsWindow::View::operator==(const View& other) const {
     return caption == other.caption && rows == other.rows && tankA == other.tankA && tankB == other.tankB &&
-           dose == other.dose && warnings == other.warnings;
+           dose == other.dose && cost == other.cost && warnings == other.warnings;
 }
 
 StockSolutionsWindow::StockSolutionsWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator)
@@ -119,7 +147,8 @@ void StockSolutionsWindow::buildLayout() {
     tankA_ = MakeLabel(QStringLiteral("Label4"), QString(), this, true);
     tankB_ = MakeLabel(QStringLiteral("Label5"), QString(), this, true);
     dose_ = MakeLabel(QStringLiteral("Label6"), QString(), this);
-    for (QLabel* l : {tankA_, tankB_, dose_}) {
+    cost_ = MakeLabel(QStringLiteral("CostLabel"), QString(), this);
+    for (QLabel* l : {tankA_, tankB_, dose_, cost_}) {
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         outer->addWidget(l);
     }
@@ -182,7 +211,7 @@ void StockSolutionsWindow::exportToSpreadsheet() {
     rows.reserve(lines_.size());
     for (size_t i = 0; i < lines_.size(); ++i)
         rows.push_back({lines_[i].fertilizer, lines_[i].amount, TankText(tanks_[i]), result_.grams[i]});
-    SaveTableToXls(kCaptions, rows, kFile);
+    SaveTableToXls(kExportCaptions, rows, kFile);
     guard().messages().show(this, MessageKind::Information, QStringLiteral("Инфо"), QStringLiteral("Выгружено."),
                             MessageButtons::Ok);
 }
@@ -224,11 +253,18 @@ bool StockSolutionsWindow::compute() {
     const int amountDigits = calculator_.fitMode() == 1 ? 4 : 15;
     for (size_t i = 0; i < lines_.size(); ++i)
         view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount, amountDigits),
-                             TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i])});
-    view.tankA = TankTotal(Tank::A, result_.totalA, volume_);
-    view.tankB = TankTotal(Tank::B, result_.totalB, volume_);
-    view.dose = QStringLiteral("На 1 л воды: по ") + FormatNumber(result_.millilitresPerLitre) +
-                QStringLiteral(" мл раствора А и раствора Б");
+                             TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i], kTankDigits),
+                             result_.millilitres[i] ? NumberCell(*result_.millilitres[i], kTankDigits)
+                                                    : TextCell{QString(), true, {}, {}}});
+    // Costs show once any line has a price.
+    const bool priced = std::any_of(lines_.begin(), lines_.end(), [](const SolutionLine& l) { return l.price; });
+    view.tankA = TankTotal(Tank::A, result_.totalA, volume_, result_.costA, priced);
+    view.tankB = TankTotal(Tank::B, result_.totalB, volume_, result_.costB, priced);
+    // A litre of the ready solution holds the doses: the water makes it up.
+    view.dose = QStringLiteral("На 1 л готового раствора: по ") + FormatNumber(result_.millilitresPerLitre) +
+                QStringLiteral(" мл раствора А и раствора Б, остальное вода");
+    if (priced)
+        view.cost = BothTanksCost(result_.costA, result_.costB);
     view.warnings = leftOut + result_.warnings;
     return keepShown(shown_, std::move(view));
 }
@@ -240,6 +276,8 @@ void StockSolutionsWindow::apply() {
     tankA_->setText(view.tankA);
     tankB_->setText(view.tankB);
     dose_->setText(view.dose);
+    cost_->setText(view.cost);
+    cost_->setVisible(!view.cost.isEmpty());
     ShowLines(warnings_, view.warnings);
 }
 

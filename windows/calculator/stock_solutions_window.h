@@ -59,7 +59,7 @@ private:
     struct View {
         QString caption;
         std::vector<TextRow> rows;
-        QString tankA, tankB, dose;
+        QString tankA, tankB, dose, cost;
         QStringList warnings;
         bool operator==(const View& other) const;
     };
@@ -75,7 +75,8 @@ private:
     TextGrid* grid_ = nullptr;                  // "Удобрение", "г/л", "Бак", "Граммов в бак"
     QLabel* tankA_ = nullptr;                   // "Бак А: ..."
     QLabel* tankB_ = nullptr;                   // "Бак Б: ..."
-    QLabel* dose_ = nullptr;                    // "На 1 л воды: ..."
+    QLabel* dose_ = nullptr;                    // "На 1 л готового раствора: ..."
+    QLabel* cost_ = nullptr;                    // "Стоимость обоих баков: ..."
     QListWidget* warnings_ = nullptr;
     Source source_ = Source::Composition;
     int concentration_ = 100;

@@ -142,7 +142,7 @@ void Program::CloseTables() {
 }
 
 void Program::ApplyOptions() {
-    const Options options = ReadOptions(data_->options);
+    const Options options = data_->optionsStore().read();
     calculator_->applyOptions(options);
     launcher_->setAutoStart(options.avto);
 }

@@ -478,7 +478,14 @@ void DBGridModel::dataEvent(DataEvent event, Field*) {
     case DataEvent::Posted:
     case DataEvent::Cancelled:
     case DataEvent::Refreshed:
+    case DataEvent::RowsWritten:
+        followRows();
+        break;
     case DataEvent::Reloaded:
+        // The rows were read from the file again (after a failed action,
+        // what an open editor held was posted and rolled back): the editor
+        // goes unwritten.
+        grid_.dropEditor();
         followRows();
         break;
     }

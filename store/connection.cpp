@@ -90,6 +90,8 @@ QString StoreFailureText(int code, int extendedCode, const QString& engineText, 
 
 Connection::Connection(QString fileName) : fileName_(std::move(fileName)) {}
 
+Connection::Connection(QString fileName, ReadingOnly) : fileName_(std::move(fileName)), readingOnly_(true) {}
+
 Connection::~Connection() {
     for (DataSet* set : dataSets_)
         set->connectionGone();
@@ -110,6 +112,8 @@ void Connection::open() {
         return;
     OpenBaseOptions options;
     options.knownDamaged = damaged_;
+    options.readOnly = readingOnly_;
+    options.upgradeInMemory = readingOnly_;
     // The start-up box tells of the cells read as empty once, at the first open.
     options.listUnreadableCells = !openedBefore_;
     options.watch = &watch_;

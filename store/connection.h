@@ -47,6 +47,10 @@ class DataSet;
 class Connection {
 public:
     explicit Connection(QString fileName = QStringLiteral("base.mdb"));
+    // Opened for reading only: never written, an older schema read as
+    // upgraded in memory (the file stays as it is).
+    enum class ReadingOnly { Yes };
+    Connection(QString fileName, ReadingOnly);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -148,6 +152,7 @@ private:
     sqlite3* db_ = nullptr;
     StatementWatch watch_;
     bool readOnly_ = false;
+    bool readingOnly_ = false; // opened for reading only, whatever the file allows
     bool damaged_ = false;
     bool openedBefore_ = false;
     BaseNotes notes_;

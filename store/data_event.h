@@ -22,7 +22,8 @@ enum class DataEvent {
     Refreshed,
     DataSetChanged, // anything else: show the set as it now is
     Reloaded,       // the rows were read from the file again; the cursor stays on its row where it still exists
-    UpdateRecord    // about to post: controls write what their editors hold into the fields
+    UpdateRecord,   // about to post: controls write what their editors hold into the fields
+    RowsWritten     // rows were written by key: their values changed, rows came or went; the current row may be another
 };
 
 class DataSetObserver {

@@ -3,6 +3,8 @@
 
 #include "core/content_terms.h"
 #include "core/deletion_messages.h"
+#include "store/columns.h"
+#include "store/derived_values.h"
 
 namespace solvane {
 
@@ -125,6 +127,59 @@ void Database::declare() {
     waterElements.setMaster(&waterProfilesSource, QStringLiteral("id_water"), QStringLiteral("id_water"));
     waterElements.addLookupField(QStringLiteral("name_el"), ColumnType::Text, 10, elementKey, &elements, elementKey,
                                  QStringLiteral("Smallname_element"));
+    declareCalculatedFields();
+}
+
+// The calculated fields take what the model works out from each row's own
+// values; without a model they stay empty.
+void Database::declareCalculatedFields() {
+    namespace t = col::targets;
+    Field* const vega = targets.fieldByName(t::vega);
+    Field* const cvet = targets.fieldByName(t::cvet);
+    Field* const result = targets.fieldByName(t::result);
+    Field* const element = targets.fieldByName(t::element);
+    Field* const vegaAtStrength = targets.fieldByName(t::vegaAtStrength);
+    Field* const cvetAtStrength = targets.fieldByName(t::cvetAtStrength);
+    Field* const resultAtStrength = targets.fieldByName(t::resultAtStrength);
+    Field* const water = targets.fieldByName(t::water);
+    targets.onCalcFields = [=](DataSet&) {
+        if (!derived_)
+            return;
+        const DerivedValues::TargetFigures figures =
+            derived_->target(vega->value(), cvet->value(), result->value(), element->value());
+        vegaAtStrength->setValue(figures.vegaAtStrength);
+        cvetAtStrength->setValue(figures.cvetAtStrength);
+        resultAtStrength->setValue(figures.resultAtStrength);
+        water->setValue(figures.water);
+    };
+    Field* const amount = composition.fieldByName(col::lines::amount);
+    Field* const amountAtStrength = composition.fieldByName(col::lines::amountAtStrength);
+    composition.onCalcFields = [=](DataSet&) {
+        if (derived_)
+            amountAtStrength->setValue(derived_->lineAtStrength(amount->value()));
+    };
+    Field* const savedAmount = savedLines.fieldByName(col::savedLines::amount);
+    Field* const forLitres = savedLines.fieldByName(col::savedLines::amountForLitres);
+    savedLines.onCalcFields = [=](DataSet&) {
+        if (derived_)
+            forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
+    };
+}
+
+void Database::derivedValuesChanged(bool targetRows, bool lines, bool savedLineRows) {
+    for (const auto& [changed, set] : {std::pair{lines, &composition}, std::pair{targetRows, &targets}})
+        if (changed && set->isActive())
+            set->refresh();
+    if (savedLineRows && savedLines.isActive())
+        savedLines.refresh();
+}
+
+TableRows Database::rowsOf(const QString& table) {
+    for (DataSet* set : {&fertilizers, &fertilizerContent, &elements, &coefficients, &crops, &targets, &composition,
+                         &savedSolutions, &savedLines, &options, &waterProfiles, &waterElements})
+        if (set->tableName().compare(table, Qt::CaseInsensitive) == 0)
+            return set->isActive() ? set->rows() : TableRows();
+    return TableRows();
 }
 
 void Database::OpenTables() {

@@ -4,11 +4,14 @@
 #include "store/connection.h"
 #include "store/data_source.h"
 #include "store/dataset.h"
+#include "store/options.h"
 
 #include <functional>
 #include <vector>
 
 namespace solvane {
+
+class DerivedValues;
 
 // The open base.mdb: its one connection and every data set the windows show,
 // with the data sources their controls bind to. It is made before the windows
@@ -41,8 +44,25 @@ public:
     // Every data set, in the order they are declared (masters before details).
     std::vector<DataSet*> dataSets();
 
+    // The rows of a table as its data set holds them (none while the set is
+    // closed), for reading without moving any cursor.
+    TableRows rowsOf(const QString& table);
+
+    // The options record: the one reader and writer of t_opt.
+    OptionsStore& optionsStore() { return optionsStore_; }
+    const OptionsStore& optionsStore() const { return optionsStore_; }
+
+    // Who works out the calculated fields of the targets, the composition's
+    // lines and the saved lines (see DerivedValues); without one they stay
+    // empty. What they depend on changed: they are worked out anew (a
+    // pending change of those sets is settled first) and their controls
+    // shown them.
+    void setDerivedValues(const DerivedValues* derived) { derived_ = derived; }
+    void derivedValuesChanged(bool targets, bool lines, bool savedLines);
+
 private:
     Connection connection_;
+    const DerivedValues* derived_ = nullptr;
 
 public:
     // ---- the options record (t_opt, its first row) ----
@@ -98,6 +118,8 @@ public:
 
 private:
     void declare();
+    void declareCalculatedFields();
+    OptionsStore optionsStore_{connection_, options};
     Field* contentPercent_ = nullptr;
     Field* contentElement_ = nullptr;
     Field* contentCoefficient_ = nullptr;

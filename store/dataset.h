@@ -5,6 +5,7 @@
 #include "store/field.h"
 #include "store/filter_expression.h"
 #include "store/table_gateway.h"
+#include "store/table_rows.h"
 
 #include <QString>
 #include <QVariant>
@@ -74,6 +75,8 @@ public:
     void open();
     void close();
     bool isActive() const { return state_ != DataSetState::Inactive; }
+    // Throws the data layer's error for a closed set.
+    void requireActive() const;
     DataSetState state() const { return state_; }
     // Settles a pending change and recalculates every row's derived fields.
     void refresh();
@@ -143,6 +146,24 @@ public:
     // The position of a data field in the rows of snapshot(), which hold the
     // data fields in their declared order; -1 when there is none.
     int snapshotColumn(const QString& fieldName) const;
+    // The same rows with their keys and column names, as the model reads them.
+    TableRows rows() const;
+    // The rows shown (under the master's current row, through the filter),
+    // in their order; none while the set is closed.
+    TableRows shownRows() const;
+
+    // --- rows written by key (store/row_writes.h) ---
+    // The file's row with this key now holds these values (by column name):
+    // the set's row takes them as read, wherever its cursor stands. In memory
+    // only: the file keeps what it held (see post()).
+    void rowUpdated(long long key, const std::vector<std::pair<QString, QVariant>>& values, bool inMemoryOnly);
+    // The file holds a new row with these values (every column's).
+    void rowInserted(long long key, const std::vector<std::pair<QString, QVariant>>& values);
+    // The row with this key is gone from the file; when it was current, the
+    // cursor moves as a delete moves it.
+    void rowDeleted(long long key);
+    // Tells the controls and detail sets once, after the rows above.
+    void rowsWritten();
 
     // Field access used by Field.
     QVariant fieldValue(const Field* field);
@@ -172,7 +193,6 @@ private:
     // After reread(): the visible rows anew under the master's current key,
     // the cursor on its row where it is still visible; then Reloaded.
     void reselect();
-    void requireActive() const;
     void notify(DataEvent event, Field* field = nullptr);
     int currentRow() const; // storage index of the current row, -1 if none
     Row& rowAt(int storage) { return *rows_[static_cast<size_t>(storage)]; }
@@ -184,6 +204,12 @@ private:
     void startInsert(bool atEnd);
     void checkTextSizes(const Row& row) const;
     void removeFromVisible(int storage);
+    TableRows rowsAt(const std::vector<int>& storages) const;
+    // The storage index of the stored row with this key, -1 when none.
+    int storageOfKey(long long key) const;
+    // After the visible rows were built anew: the cursor on the row that was
+    // current (storage index), or at its place when that one is gone.
+    void keepCursorOn(int storage, int index);
     QString message(const QString& text) const { return name_ + QStringLiteral(": ") + text; }
 
     // --- derived fields (dataset_derived_fields.cpp) ---

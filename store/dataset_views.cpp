@@ -31,6 +31,7 @@ void DataSet::Observer::dataSetEvent(DataEvent event, Field* field) {
             return;
         break;
     case DataEvent::Scrolled:
+    case DataEvent::RowsWritten: // rows written by key: the master may stand on another row
         if (master->currentRow() == detail_.lastMasterRow_ && master->findField(detail_.masterFieldName_) &&
             detail_.masterKey() == detail_.lastMasterKey_)
             return;

@@ -53,10 +53,14 @@ void Field::setValue(const QVariant& value) {
 }
 
 QVariant Field::coerce(const QVariant& v) const {
+    return CoerceToColumn(type_, v);
+}
+
+QVariant CoerceToColumn(ColumnType type, const QVariant& v) {
     if (v.isNull() || !v.isValid())
         return QVariant();
     const bool isText = v.typeId() == QMetaType::QString;
-    switch (type_) {
+    switch (type) {
     case ColumnType::Boolean:
         if (isText) {
             const QString t = v.toString().trimmed();

@@ -78,4 +78,7 @@ private:
     std::function<QVariant(const QVariant& key)> lookupMissing_;
 };
 
+// Converts a value to the type of a column's field; empty stays empty.
+QVariant CoerceToColumn(ColumnType type, const QVariant& value);
+
 } // namespace solvane

@@ -8,9 +8,12 @@
 
 namespace solvane {
 
+QString RowChangedText() {
+    return QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last "
+                          "read.");
+}
+
 namespace {
-const char* const kRowChanged = "Row cannot be located for updating. Some values may have been changed since it "
-                                "was last read.";
 
 QString Quoted(const QString& name) {
     return QStringLiteral("\"%1\"").arg(name);
@@ -112,7 +115,7 @@ void TableGateway::update(Connection& connection, long long rowid, const std::ve
         QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3 AND %4")
             .arg(table_, sets.join(QStringLiteral(", ")), rowCondition(), checks.join(QStringLiteral(" AND ")));
     if (connection.write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
+        throw Error(RowChangedText());
 }
 
 void TableGateway::remove(Connection& connection, long long rowid, const std::vector<QVariant>& stored) const {
@@ -128,7 +131,7 @@ void TableGateway::remove(Connection& connection, long long rowid, const std::ve
     if (!checks.isEmpty())
         sql += QStringLiteral(" AND ") + checks.join(QStringLiteral(" AND "));
     if (connection.write(sql, params) == 0)
-        throw Error(QString::fromLatin1(kRowChanged));
+        throw Error(RowChangedText());
 }
 
 } // namespace solvane

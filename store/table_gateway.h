@@ -10,6 +10,10 @@ namespace solvane {
 
 class Connection;
 
+// What a write says when the row it names is no longer as it was read (or no
+// longer there).
+QString RowChangedText();
+
 // The SQL of one data set: reads the rows of a table (or of one query on it)
 // and writes one row at a time, named by its key. An update or a delete only
 // touches the row while it still holds what was read, and fails otherwise

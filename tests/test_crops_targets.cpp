@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QToolButton>
 #include <cmath>
+#include <sqlite3.h>
 
 using namespace solvane;
 using namespace solvane::test;
@@ -63,21 +64,23 @@ bool Trigger(const CalculatorWindow& calc, const char* action) {
     return true;
 }
 
-// Counts the deletions of target rows, and still runs the window's own handler.
+// Counts the target rows deleted from the file, by whatever way.
 class DeletionLog {
 public:
-    explicit DeletionLog(Database& data) : set_(data.targets), own_(data.targets.afterDelete) {
-        set_.afterDelete = [this](DataSet& set) {
-            ++count;
-            own_(set);
-        };
+    explicit DeletionLog(Database& data) : db_(data.connection().handle()) {
+        sqlite3_update_hook(
+            db_,
+            [](void* log, int operation, const char*, const char* table, sqlite3_int64) {
+                if (operation == SQLITE_DELETE && QLatin1String(table) == QLatin1String("t_konc"))
+                    ++static_cast<DeletionLog*>(log)->count;
+            },
+            this);
     }
-    ~DeletionLog() { set_.afterDelete = own_; }
+    ~DeletionLog() { sqlite3_update_hook(db_, nullptr, nullptr); }
     int count = 0;
 
 private:
-    DataSet& set_;
-    std::function<void(DataSet&)> own_;
+    sqlite3* db_;
 };
 
 long long TargetSequence(CalculatorFixture& f) {

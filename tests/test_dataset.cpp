@@ -3,6 +3,7 @@
 #include "store/data_source.h"
 #include "store/disabled_source.h"
 #include "store/dataset.h"
+#include "store/row_writes.h"
 #include "core/error.h"
 #include "support/test_base.h"
 #include "support/dataset_readers.h"
@@ -410,6 +411,57 @@ private slots:
         QCOMPARE(crops->recordCount(), 2);
         QCOMPARE(deleted.size(), 2);
         QCOMPARE(cropRows(), 2);
+    }
+
+    // Rows written by key reach every open set on the table in place, its
+    // cursor staying on its row (a deleted current row moves it on), and
+    // the controls are told once per write; a detail follows its master's
+    // row; a row no longer in the file stops the write.
+    void rowsWrittenByKeyKeepEverySetInLine() {
+        auto crops = fourCrops();
+        auto other = table(QStringLiteral("T_KULT2"), QStringLiteral("T_kult"));
+        other->open();
+        DataSource source(crops.get());
+        auto targets = table(QStringLiteral("T_KONC"), QStringLiteral("t_konc"));
+        targets->setMaster(&source, QStringLiteral("id_kult"), QStringLiteral("id_kult"));
+        addTarget(2, 100);
+        addTarget(3, 50);
+        targets->open();
+        Recorder controls;
+        controls.attach(source);
+        crops->setRecNo(2);
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList{QStringLiteral("100")});
+        controls.clear();
+
+        UpdateRows(*connection(), QStringLiteral("T_kult"),
+                   {{3, {{QStringLiteral("name_kult"), QStringLiteral("Чили")}}}});
+        QCOMPARE(ColumnValues(*crops, QStringLiteral("name_kult")), QStringList({"Томат", "Огурец", "Чили", "Салат"}));
+        QCOMPARE(ColumnValues(*other, QStringLiteral("name_kult")), ColumnValues(*crops, QStringLiteral("name_kult")));
+        QCOMPARE(crops->recNo(), 2);
+        QCOMPARE(controls.events, std::vector<DataEvent>{DataEvent::RowsWritten});
+        // The row is read as written: a later edit of it finds it unchanged.
+        crops->setRecNo(3);
+        crops->edit();
+        crops->fieldByName(QStringLiteral("ph"))->setAsString(QStringLiteral("6"));
+        crops->post();
+        crops->setRecNo(2);
+
+        const long long added =
+            InsertRow(*connection(), QStringLiteral("T_kult"), {{QStringLiteral("name_kult"), QStringLiteral("Лук")}});
+        QCOMPARE(crops->recordCount(), 5);
+        QCOMPARE(other->recordCount(), 5);
+        QCOMPARE(crops->recNo(), 2);
+        QCOMPARE(base().value(QStringLiteral("SELECT name_kult FROM T_kult WHERE id_kult = ?"), {added}).toString(),
+                 QStringLiteral("Лук"));
+
+        DeleteRows(*connection(), QStringLiteral("T_kult"), {2});
+        QCOMPARE(text(*crops, QStringLiteral("name_kult")), QStringLiteral("Чили"));
+        QCOMPARE(ColumnValues(*targets, QStringLiteral("vega")), QStringList{QStringLiteral("50")});
+        QCOMPARE(cropRows(), 4);
+        QVERIFY(ErrorOf([&] {
+                    DeleteRows(*connection(), QStringLiteral("T_kult"), {2});
+                }).startsWith(QStringLiteral("Row cannot be located")));
+        source.removeLink(&controls);
     }
 
     void deleteOnAnEmptySetIsRefused() {

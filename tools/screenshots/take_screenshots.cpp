@@ -17,6 +17,7 @@
 #include "controls/db_grid.h"
 #include "controls/message_service.h"
 #include "core/error.h"
+#include "store/columns.h"
 #include "store/database.h"
 #include "store/dataset.h"
 #include "store/starter_database.h"
@@ -129,7 +130,7 @@ public:
     // ">" for each fertilizer, the list's row made current first.
     void add(const QStringList& names) {
         DataSet& list = data().fertilizers;
-        Field* name = list.fieldByName(QStringLiteral("name_udobra"));
+        Field* name = list.fieldByName(col::fertilizers::name);
         for (const QString& wanted : names) {
             list.first();
             while (!list.eof() && name->asString() != wanted)
@@ -298,8 +299,8 @@ void TakeSavedSolutions(const QString& folder) {
     calc.runGuarded([&s] {
         DataSet& lines = s.data().composition;
         lines.append();
-        lines.fieldByName(QStringLiteral("id_udobra"))->setAsInteger(1);
-        lines.fieldByName(QStringLiteral("kol"))->setValue(0.5);
+        lines.fieldByName(col::lines::fertilizer)->setAsInteger(1);
+        lines.fieldByName(col::lines::amount)->setValue(0.5);
         lines.post();
     });
     s.check();

@@ -24,7 +24,7 @@ void ColourBackground(QWidget* widget, const QColor& colour) {
 
 void CalculatorWindow::applyOptions(const Options& options) {
     // 1. The holders, in ascending order; holder 2 ends with cl9.
-    const std::array<QColor, 15> holders = options.holderColours();
+    const std::array<QColor, 15> holders = HolderColours(options);
 
     // 2. The colours.
     savedAmountColumn_->setColour(holders[2]);

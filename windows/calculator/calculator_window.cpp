@@ -40,7 +40,7 @@ bool Editing(const DataSet& set) {
 } // namespace
 
 CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
-    : Form(guard, QStringLiteral("Form4")), data_(data) {
+    : Form(guard, QStringLiteral("Form4")), data_(data), solution_(data) {
     setWindowTitle(QStringLiteral("Tarvik v1.2"));
     buildLayout();
     installCalculation();
@@ -56,8 +56,7 @@ CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
 
 CalculatorWindow::~CalculatorWindow() {
     data_.connection().removeActionEndHandler(actionEndHandler_);
-    for (DataSet* set : {&data_.targets, &data_.composition, &data_.savedLines})
-        set->onCalcFields = nullptr;
+    data_.savedLines.onCalcFields = nullptr;
     for (DataSet* set : {&data_.crops, &data_.targets}) {
         set->afterPost = nullptr;
         set->afterDelete = nullptr;

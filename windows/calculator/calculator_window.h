@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/form.h"
+#include "model/working_solution.h"
 #include "store/dataset.h"
 #include "store/row_place.h"
 
@@ -197,17 +198,12 @@ private:
     void applySearchBoxWidth();
 
     // ---- handlers of the data sets and the controls ----
-    void targetCalcFields();
-    void compositionCalcFields();
     void savedLineCalcFields();
     // The current target row has no target, and the zero-target rule removes it.
     bool targetMissing() const;
     void targetPosted();
     void targetDeleted();
     void cropPosted();
-    // Deletes the current crop's target rows whose target is 0 or empty, so
-    // that the loops of a calculation run over a list in which no post deletes.
-    void removeZeroTargets();
     // A cell editor of the targets or of the composition is open, or closed:
     // a recalculation that waited for it runs.
     bool cellBeingEdited() const;
@@ -220,24 +216,23 @@ private:
     void showFitChoice();
     // The counted water's mg/l by element, read again.
     void refreshWater();
-    // The classic fit and the grower's, each writing the composition's amounts.
-    void fitClassicAmounts();
-    void fitGrowerAmounts();
-    // Posts the fitted amounts into the composition's fitted lines, in their order.
-    void postAmounts(const std::vector<double>& amounts, const std::vector<bool>& fitted);
+    // The fit the options name, writing the composition's amounts.
+    void fitAmounts(SolutionInputs& in);
+    // The composition's results posted, and the totals shown.
+    void showComposition(SolutionInputs& in);
+    void showTotals(const SolutionTotals& totals);
+    // How the classic fit always left the fertilizer list.
+    void leaveFertilizerListAsBefore();
     // Stores a choice of the fit or the water in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
-    // The concentrations of the given lines (the composition or the saved
-    // lines) posted to the current crop's target rows, one post each.
-    void postConcentrations(DataSet& lines);
-    void returnToCrop(Bookmark crop);
     void reopenLines();
     // Sets the per-litres column's caption, only when it changes (it is set
     // while the grid reads its rows).
     void setLitresCaption(const QString& caption);
 
     Database& data_;
+    WorkingSolution solution_;
     Actions actions_;
     int actionEndHandler_ = 0;
 

@@ -4,17 +4,9 @@
 // rounding, the totals strips, the strength percentage and the recalculation
 // timer.
 //
-// The sums themselves are the core's (ConcentrationsOf); this side reads the
-// rows, and posts each target row's result once.
-//
-// Re-entry. Every post of a target row runs the zero-target rule, which
-// deletes a row whose target is 0 or empty and, through the deletion, runs the
-// recipe and a nested calculation. So that every calculation is one complete
-// pass over the rows that remain, the zero-target rows are removed before the
-// results are posted (each removal may run the recipe and its own
-// calculation, which finds none left); the posts then go to a list in which no
-// post deletes anything. The nesting is bounded by the number of zero-target
-// rows.
+// The figures are the working solution's (model/working_solution.h): it reads
+// the rows, computes them and posts each target row's result once; this side
+// shows the totals and keeps the strength.
 
 #include "windows/calculator/calculator_window.h"
 
@@ -63,8 +55,6 @@ void CalculatorWindow::installCalculation() {
     calcFields_.lineKolTemp = data_.savedLines.fieldByName(QStringLiteral("kol_temp"));
     calcFields_.headerLitres = data_.savedSolutions.fieldByName(QStringLiteral("kol_l"));
     calcFields_.cropKey = data_.crops.fieldByName(QStringLiteral("id_kult"));
-    data_.targets.onCalcFields = [this](DataSet&) { targetCalcFields(); };
-    data_.composition.onCalcFields = [this](DataSet&) { compositionCalcFields(); };
     recalculationTimer_->setSingleShot(true);
     recalculationTimer_->setInterval(kRecalculationDelayMs);
 }
@@ -72,25 +62,20 @@ void CalculatorWindow::installCalculation() {
 // ---------------------------------------------------------------- calculation
 
 void CalculatorWindow::calculate() {
-    const Bookmark crop = data_.crops.isActive() ? data_.crops.bookmark() : kNoBookmark;
     data_.composition.checkBrowseMode();
-    // A target being typed is settled first (its post may delete it), then the
-    // zero-target rows go, so that no post in the loops below deletes a row.
     data_.targets.checkBrowseMode();
-    // The lists end on the rows they were on, found again by key.
-    const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
-    const RowPlace targetAt = RowPlace::of(data_.targets, kTargetKey);
-    removeZeroTargets();
-    {
-        const DisabledSource targetGrid(data_.targetsSource);
-        const DisabledSource lines(data_.compositionSource);
-        compositionShown_ = true;
-        postConcentrations(data_.composition);
-        returnToCrop(crop);
-    }
-    updateTotals();
-    lineAt.returnTo(data_.composition, kLineKey);
-    targetAt.returnTo(data_.targets, kTargetKey);
+    // A row left without a target goes, and the amounts are fitted without it.
+    const bool removed = solution_.removeMissingTargets();
+    SolutionInputs in = solution_.inputs();
+    if (removed)
+        fitAmounts(in);
+    showComposition(in);
+}
+
+void CalculatorWindow::showComposition(SolutionInputs& in) {
+    compositionShown_ = true;
+    solution_.postResults(in, in.lines);
+    showTotals(solution_.totals(in));
 }
 
 void CalculatorWindow::refreshResults() {
@@ -115,122 +100,20 @@ void CalculatorWindow::returnTo(const Place& place) {
     place.line.returnTo(data_.composition, kLineKey);
 }
 
-// What the lines (the composition or a saved solution's lines) give each
-// target row of the crop, the counted water included, rounded to 4 places:
-// one post per row.
-void CalculatorWindow::postConcentrations(DataSet& lines) {
-    const Field* amount = lines.fieldByName(QStringLiteral("kol"));
-    const Field* fertilizer = lines.fieldByName(QStringLiteral("id_udobra"));
-    std::unordered_set<long long> keys;
-    const int count = lines.recordCount();
-    for (int i = 0; i < count; ++i)
-        keys.insert(lines.valueAt(i, fertilizer).toLongLong());
-    const auto content = CalculationContent(data_, keys);
-    std::vector<ConcentrationLine> solution(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        ConcentrationLine& line = solution[static_cast<size_t>(i)];
-        line.grams = lines.valueAt(i, amount).toDouble();
-        if (const auto found = content.find(lines.valueAt(i, fertilizer).toLongLong()); found != content.end())
-            line.content = found->second;
-    }
-
-    DataSet& targets = data_.targets;
-    const Field* element = targets.fieldByName(QStringLiteral("id_el"));
-    std::vector<long long> elements;
-    for (int j = 0; j < targets.recordCount(); ++j)
-        elements.push_back(targets.valueAt(j, element).toLongLong());
-    const std::vector<double> results = ConcentrationsOf(elements, solution, waterAmounts_);
-
-    Field* const result = targets.fieldByName(QStringLiteral("rachet"));
-    size_t j = 0;
-    for (targets.first(); !targets.eof(); targets.next(), ++j) {
-        // A result that is stored already is not written again.
-        if (!result->isNull() && result->asFloat() == results[j])
-            continue;
-        targets.edit();
-        result->setAsFloat(results[j]);
-        targets.post();
-    }
-}
-
-// Back to the remembered crop, without settling a crop row being typed.
-void CalculatorWindow::returnToCrop(Bookmark crop) {
-    if (data_.crops.isActive() && data_.crops.state() == DataSetState::Browse && data_.crops.bookmarkValid(crop) &&
-        data_.crops.bookmark() != crop)
-        data_.crops.gotoBookmark(crop);
-}
-
 void CalculatorWindow::updateTotals() {
-    DataSet& options = data_.options;
-    const auto option = [&options](const char* name) {
-        return options.isActive() && !options.isEmpty() && options.fieldByName(QString::fromLatin1(name))->asBoolean();
-    };
-
+    // What is being typed counts.
     data_.targets.checkBrowseMode();
     data_.composition.checkBrowseMode();
-    // Both sets end on the rows they were on; their grids show that once.
-    const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
-    const RowPlace targetAt = RowPlace::of(data_.targets, kTargetKey);
-    const DisabledSource targetGrid(data_.targetsSource);
-    const DisabledSource lines(data_.compositionSource);
-
-    double results = 0, resultsAtStrength = 0, targets = 0, flowering = 0;
-    data_.targets.first();
-    if (option("ppm1")) {
-        Field* const result = data_.targets.fieldByName(QStringLiteral("rachet"));
-        Field* const target = data_.targets.fieldByName(QStringLiteral("vaga_calc"));
-        Field* const floweringTarget = data_.targets.fieldByName(QStringLiteral("cvet_calc"));
-        Field* const resultAtStrength = data_.targets.fieldByName(QStringLiteral("r_pr"));
-        for (; !data_.targets.eof(); data_.targets.next()) {
-            results += result->asFloat();
-            targets += target->asFloat();
-            flowering += floweringTarget->asFloat();
-            resultsAtStrength += resultAtStrength->asFloat();
-        }
-    }
-
-    double ppm = 0, ppmAtStrength = 0;
-    data_.composition.first();
-    if (option("ppm2")) {
-        Field* const figure = data_.composition.fieldByName(QStringLiteral("ppm"));
-        Field* const amount = data_.composition.fieldByName(QStringLiteral("kol"));
-        Field* const amountAtStrength = data_.composition.fieldByName(QStringLiteral("kol_pr"));
-        for (; !data_.composition.eof(); data_.composition.next()) {
-            ppm += figure->asFloat() * amount->asFloat();
-            ppmAtStrength += figure->asFloat() * amountAtStrength->asFloat();
-        }
-    }
-    lineAt.returnTo(data_.composition, kLineKey);
-    targetAt.returnTo(data_.targets, kTargetKey);
-
-    resultsTotal_->setText(TotalText(results));
-    targetsTotal_->setText(TotalText(targets));
-    floweringTotal_->setText(TotalText(flowering));
-    resultsTotalAtStrength_->setText(TotalText(resultsAtStrength));
-    ppmTotal_->setText(TotalText(ppm));
-    ppmTotalAtStrength_->setText(TotalText(ppmAtStrength));
+    showTotals(solution_.totals(solution_.inputs()));
 }
 
-// ---------------------------------------------------------------- calculated fields
-
-void CalculatorWindow::targetCalcFields() {
-    const CalculationFields& f = calcFields_;
-    if (!f.vega)
-        return;
-    const double p = strength();
-    f.vagaCalc->setAsFloat(RoundToDecimals((f.vega->asFloat() / 100.0) * p, 2));
-    f.cvetCalc->setAsFloat(RoundToDecimals((f.cvet->asFloat() / 100.0) * p, 2));
-    f.rPr->setAsFloat((f.rachet->asFloat() / 100.0) * p);
-    // What the counted source water brings of the row's element; empty without water.
-    const auto water = waterAmounts_.find(f.targetElement->asLargeInt());
-    f.water->setValue(water == waterAmounts_.end() ? QVariant() : QVariant(water->second));
-}
-
-void CalculatorWindow::compositionCalcFields() {
-    const CalculationFields& f = calcFields_;
-    if (!f.kol)
-        return;
-    f.kolPr->setAsFloat((f.kol->asFloat() / 100.0) * strength());
+void CalculatorWindow::showTotals(const SolutionTotals& totals) {
+    resultsTotal_->setText(TotalText(totals.result));
+    targetsTotal_->setText(TotalText(totals.target));
+    floweringTotal_->setText(TotalText(totals.floweringTarget));
+    resultsTotalAtStrength_->setText(TotalText(totals.resultAtStrength));
+    ppmTotal_->setText(TotalText(totals.ppm));
+    ppmTotalAtStrength_->setText(TotalText(totals.ppmAtStrength));
 }
 
 // ---------------------------------------------------------------- strength
@@ -260,6 +143,7 @@ void CalculatorWindow::strengthSliderMoved() {
         strengthBox_->setText(QString::number(p));
     }
     strengthGroup_->setTitle(StrengthCaption(p));
+    solution_.setStrength(p);
     data_.composition.refresh();
     data_.targets.refresh();
     updateTotals();
@@ -278,6 +162,7 @@ void CalculatorWindow::strengthTextChanged() {
             strengthSliderMoved();
     }
     strengthGroup_->setTitle(StrengthCaption(strength()));
+    solution_.setStrength(strength());
     data_.composition.refresh();
     data_.targets.refresh();
     updateTotals();

@@ -130,22 +130,4 @@ void CalculatorWindow::openAnalysis() {
     actions_.openAnalysis();
 }
 
-// Each deletion runs the recipe, which comes back here and removes the rest
-// before it calculates; where the cursor is afterwards is therefore unknown,
-// and the search starts from the first row again.
-void CalculatorWindow::removeZeroTargets() {
-    for (;;) {
-        bool found = false;
-        for (data_.targets.first(); !data_.targets.eof(); data_.targets.next()) {
-            if (targetMissing()) {
-                found = true;
-                break;
-            }
-        }
-        if (!found)
-            return;
-        data_.targets.deleteRecord();
-    }
-}
-
 } // namespace solvane

@@ -20,14 +20,10 @@
 
 #include "windows/calculator/calculator_window.h"
 
-#include "core/classic_recipe.h"
 #include "core/concentration_sums.h"
-#include "core/contribution.h"
-#include "core/grower_fit.h"
-#include "windows/calculator/mixing_sources.h"
-#include "core/rounding.h"
 #include "controls/db_grid.h"
 #include "controls/widget_building.h"
+#include "store/columns.h"
 #include "store/database.h"
 #include "store/disabled_source.h"
 #include "store/element_rows.h"
@@ -48,8 +44,6 @@ namespace solvane {
 
 namespace {
 
-constexpr int kClassicFit = 0;
-constexpr int kGrowerFit = 1;
 // The grower's amounts show with four significant digits; the classic ones
 // with up to fifteen, as every number.
 constexpr int kGrowerDigits = 4;
@@ -63,160 +57,41 @@ DataSet* OptionsRow(Database& data) {
 } // namespace
 
 void CalculatorWindow::buildRecipe() {
-    // The grids stay on the rows the user was on: the walks below move the
-    // cursors, and the rows are found again by key at the end.
     data_.composition.checkBrowseMode();
     data_.targets.checkBrowseMode();
-    const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
-    const RowPlace targetAt = RowPlace::of(data_.targets, kTargetKey);
-
-    // Rows with no target are never fitted: they go first (each removal runs
-    // this recipe again, which finds none left), so the amounts do not depend
-    // on how many such rows came and went.
-    removeZeroTargets();
-
-    if (fitMode() == kGrowerFit)
-        fitGrowerAmounts();
-    else
-        fitClassicAmounts();
-
-    calculate();
-    lineAt.returnTo(data_.composition, kLineKey);
-    targetAt.returnTo(data_.targets, kTargetKey);
+    // Rows with no target are never fitted: they go first, so that the
+    // amounts do not depend on how many such rows came and went.
+    solution_.removeMissingTargets();
+    SolutionInputs in = solution_.inputs();
+    fitAmounts(in);
+    showComposition(in);
 }
 
-void CalculatorWindow::fitClassicAmounts() {
+void CalculatorWindow::fitAmounts(SolutionInputs& in) {
+    if (fitMode() != kGrowerFit)
+        leaveFertilizerListAsBefore();
+    singularValueLeftOut_ = solution_.fit(in);
+}
+
+// The fertilizer list ends as the classic fit always left it: filtering off,
+// the filter text on the last line's key, the list on its first record. Its
+// grids show that once.
+void CalculatorWindow::leaveFertilizerListAsBefore() {
     DataSet& fertilizers = data_.fertilizers;
-    DataSet& composition = data_.composition;
-    DataSet& targets = data_.targets;
-    const int n = composition.recordCount();
-    const int m = targets.recordCount();
+    const int n = data_.composition.recordCount();
     if (n > 0) {
-        // What the list's filter below settles.
         fertilizers.checkBrowseMode();
         data_.fertilizerContent.checkBrowseMode();
     }
-    // Pending edits are settled now; the grids of the sets changed below
-    // show the outcome once, at the end.
-    const DisabledSource lines(data_.compositionSource);
-    const DisabledSource targetGrid(data_.targetsSource);
     const DisabledSource list(data_.fertilizersSource);
     const DisabledSource contentGrid(data_.fertilizerContentSource);
-
-    // The targets, less what the counted water brings: it is not asked of the fertilizers.
-    const Field* targetElement = targets.fieldByName(QStringLiteral("id_el"));
-    const Field* target = targets.fieldByName(QStringLiteral("vega"));
-    std::vector<long long> elements;
-    std::vector<double> wanted;
-    for (int j = 0; j < m; ++j) {
-        elements.push_back(targets.valueAt(j, targetElement).toLongLong());
-        const double vega = targets.valueAt(j, target).toDouble();
-        const auto water = waterAmounts_.find(elements.back());
-        wanted.push_back(water == waterAmounts_.end() ? vega : vega - water->second);
-    }
-
-    // Each line's content in element terms; a line without a fertilizer reads
-    // as key 0: no fertilizer, no content. A line whose fertilizer was
-    // deleted is no unknown of the fit.
-    const Field* lineFertilizer = composition.fieldByName(QStringLiteral("id_udobra"));
-    std::vector<long long> keys;
-    std::vector<bool> fitted;
-    for (int i = 0; i < n; ++i) {
-        const QVariant key = composition.valueAt(i, lineFertilizer);
-        keys.push_back(key.toLongLong());
-        fitted.push_back(!LineFertilizerGone(data_, key));
-    }
-    const auto content = ElementTermsContent(data_, {keys.begin(), keys.end()});
-    std::vector<std::vector<ElementShare>> shares;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (!fitted[i])
-            continue;
-        const auto found = content.find(keys[i]);
-        shares.push_back(found == content.end() ? std::vector<ElementShare>() : found->second);
-    }
-
-    // The fertilizer list ends as the program always left it: filtering off,
-    // the filter text on the last line's key, the list on its first record.
     if (n > 0) {
-        fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(keys.back()));
+        const QVariant last = data_.composition.valueAt(n - 1, lineFertilizer_);
+        fertilizers.setFilter(QString(col::fertilizers::key) + QLatin1Char('=') + QString::number(last.toLongLong()));
         if (!fertilizers.isFiltered())
             fertilizers.first();
     }
     fertilizers.setFiltered(false);
-
-    const ClassicRecipe recipe = FitClassicRecipe(elements, wanted, shares);
-    singularValueLeftOut_ = recipe.singularValueLeftOut;
-    postAmounts(recipe.amounts, fitted);
-}
-
-void CalculatorWindow::fitGrowerAmounts() {
-    singularValueLeftOut_ = false;
-    const DisabledSource lines(data_.compositionSource);
-
-    // The fitted rows: a target above 0 and a weight above 0 (empty counts 1).
-    const Field* targetElement = data_.targets.fieldByName(QStringLiteral("id_el"));
-    const Field* target = data_.targets.fieldByName(QStringLiteral("vega"));
-    const Field* weight = data_.targets.fieldByName(QStringLiteral("weight"));
-    std::vector<GrowerFitRow> rows;
-    std::vector<long long> rowElements;
-    for (int j = 0; j < data_.targets.recordCount(); ++j) {
-        const double t = data_.targets.valueAt(j, target).toDouble();
-        const QVariant w = data_.targets.valueAt(j, weight);
-        const double wj = w.isNull() ? 1.0 : w.toDouble();
-        if (!(t > 0.0) || !(wj > 0.0))
-            continue;
-        const long long element = data_.targets.valueAt(j, targetElement).toLongLong();
-        const auto water = waterAmounts_.find(element);
-        rows.push_back({t, wj, water == waterAmounts_.end() ? 0.0 : water->second});
-        rowElements.push_back(element);
-    }
-
-    // Each line's contribution to each fitted row, counted as the
-    // calculation counts it, and its limits.
-    const Field* lineFertilizer = data_.composition.fieldByName(QStringLiteral("id_udobra"));
-    const Field* minimum = data_.composition.fieldByName(QStringLiteral("kol_min"));
-    const Field* maximum = data_.composition.fieldByName(QStringLiteral("kol_max"));
-    const int n = data_.composition.recordCount();
-    std::unordered_set<long long> keys;
-    std::vector<bool> fitted;
-    for (int i = 0; i < n; ++i) {
-        const QVariant key = data_.composition.valueAt(i, lineFertilizer);
-        keys.insert(key.toLongLong());
-        // A line whose fertilizer was deleted is no unknown of the fit.
-        fitted.push_back(!LineFertilizerGone(data_, key));
-    }
-    const auto content = CalculationContent(data_, keys);
-    std::vector<GrowerFitLine> fitLines;
-    for (int i = 0; i < n; ++i) {
-        if (!fitted[static_cast<size_t>(i)])
-            continue;
-        GrowerFitLine& line = fitLines.emplace_back();
-        const auto found = content.find(data_.composition.valueAt(i, lineFertilizer).toLongLong());
-        line.contribution.reserve(rowElements.size());
-        for (const long long element : rowElements)
-            line.contribution.push_back(found == content.end() ? 0.0 : ContributionPerGram(found->second, element));
-        const QVariant low = data_.composition.valueAt(i, minimum);
-        const QVariant high = data_.composition.valueAt(i, maximum);
-        line.lower = low.isNull() ? 0.0 : std::max(0.0, low.toDouble());
-        line.upper = high.isNull() ? std::numeric_limits<double>::infinity() : high.toDouble();
-    }
-
-    postAmounts(FitGrowerAmounts(rows, fitLines), fitted);
-}
-
-void CalculatorWindow::postAmounts(const std::vector<double>& amounts, const std::vector<bool>& fitted) {
-    DataSet& composition = data_.composition;
-    Field* const amount = composition.fieldByName(QStringLiteral("kol"));
-    size_t i = 0;
-    size_t line = 0;
-    for (composition.first(); !composition.eof() && i < amounts.size(); composition.next(), ++line) {
-        // A line left out of the fit keeps the amount it has.
-        if (line < fitted.size() && !fitted[line])
-            continue;
-        composition.edit();
-        amount->setAsFloat(amounts[i++]);
-        composition.post();
-    }
 }
 
 // ---------------------------------------------------------------- the fit and the water chosen
@@ -326,6 +201,7 @@ void CalculatorWindow::refreshWater() {
         profile[element] = amount;
     // A form's water counts toward its total's row as well.
     waterAmounts_ = WaterWithFormTotals(profile, FormTotalsOf(data_.elements));
+    solution_.setWater(waterAmounts_);
     waterColumn_->setVisible(!water.isNull());
     if (data_.targets.isActive())
         data_.targets.refresh();

@@ -3,13 +3,6 @@
 // (through the name dialog), renaming and deleting, the concentrations of a
 // saved solution, its amounts for a chosen number of litres, and the export
 // of its lines and of the concentrations to spreadsheet files.
-//
-// Re-entry. The pass posts target rows, and every post runs the zero-target
-// rule, whose deletion runs the recipe and a calculation from the
-// composition. The zero-target rows are therefore removed before the pass
-// (each removal may run the recipe and its calculation); the posts then go to
-// a list in which no post deletes anything, and their result is that of one
-// complete pass over the remaining rows.
 
 #include "windows/calculator/calculator_window.h"
 
@@ -73,18 +66,15 @@ void CalculatorWindow::deleteSavedSolution() {
 void CalculatorWindow::calculateSavedSolution() {
     data_.savedLines.checkBrowseMode();
     data_.targets.checkBrowseMode();
-    removeZeroTargets();
-    {
-        const DisabledSource targetGrid(data_.targetsSource);
-        const Bookmark crop = data_.crops.isActive() ? data_.crops.bookmark() : kNoBookmark;
-
-        compositionShown_ = false;
-        postConcentrations(data_.savedLines);
-        returnToCrop(crop);
-
-        setLitresCaption(QStringLiteral("Кол-во, г/") + FormatNumber(litres()) + QStringLiteral(" л."));
-        reopenLines();
-    }
+    // A row left without a target goes, and the amounts are fitted without it.
+    const bool removed = solution_.removeMissingTargets();
+    SolutionInputs in = solution_.inputs();
+    if (removed)
+        fitAmounts(in);
+    compositionShown_ = false;
+    solution_.postResults(in, solution_.savedLines());
+    setLitresCaption(QStringLiteral("Кол-во, г/") + FormatNumber(litres()) + QStringLiteral(" л."));
+    reopenLines();
     updateTotals();
 }
 

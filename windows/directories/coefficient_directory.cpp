@@ -6,6 +6,7 @@
 #include "controls/db_navigator.h"
 #include "controls/widget_building.h"
 #include "core/field_limits.h"
+#include "store/columns.h"
 #include "store/database.h"
 
 #include <QGroupBox>
@@ -38,8 +39,8 @@ void CoefficientDirectory::buildLayout() {
 
     DBGrid* grid = MakeGrid(g, QStringLiteral("dxDBGrid1"), records, group);
     grid->setAccessibleName(QStringLiteral("Список коэффициентов"));
-    grid->addColumn(QStringLiteral("name_kof"), QStringLiteral("Название коэффициента"))->setWidth(170);
-    grid->addColumn(QStringLiteral("kof"), QStringLiteral("Значение коэффц."))
+    grid->addColumn(col::coefficients::name, QStringLiteral("Название коэффициента"))->setWidth(170);
+    grid->addColumn(col::coefficients::factor, QStringLiteral("Значение коэффц."))
         ->setSpin(0.01, FieldLimits::Coefficient());
     groupLayout->addWidget(grid, 1);
 
@@ -51,9 +52,8 @@ void CoefficientDirectory::buildLayout() {
     auto* elementBox = new DBLookupCombo(g, side);
     elementBox->setObjectName(QStringLiteral("DBLookupComboBox1"));
     elementBox->setAccessibleName(QStringLiteral("Коэффициент пересчета элемента"));
-    elementBox->setDataSource(records, QStringLiteral("id_element"));
-    elementBox->setListSource(&data_.plainElementsSource, QStringLiteral("id_element"),
-                              QStringLiteral("Smallname_element"));
+    elementBox->setDataSource(records, col::coefficients::element);
+    elementBox->setListSource(&data_.plainElementsSource, col::elements::key, col::elements::shortName);
     label3->setBuddy(elementBox);
     QLabel* label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Внимание!"), side, true);
     QPalette warning = label4->palette();

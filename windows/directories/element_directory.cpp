@@ -6,6 +6,7 @@
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "controls/widget_building.h"
+#include "store/columns.h"
 #include "core/ions.h"
 #include "store/cascade.h"
 #include "store/database.h"
@@ -110,7 +111,7 @@ void ElementDirectory::buildLayout() {
 
 void ElementDirectory::deleteElement() {
     DataSet& elements = data_.elements;
-    const int key = elements.fieldByName(QStringLiteral("id_element"))->asInteger();
+    const int key = elements.fieldByName(col::elements::key)->asInteger();
     MessageService& messages = guard().messages();
     if (key >= kFirstKeyElement && key <= kLastKeyElement) {
         messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
@@ -126,7 +127,7 @@ void ElementDirectory::deleteElement() {
         const ElementUse use = ElementUsage(data_.connection(), key);
         if (use.any()) {
             messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
-                          ElementRefusal(elements.fieldByName(QStringLiteral("Smallname_element"))->asString(), use),
+                          ElementRefusal(elements.fieldByName(col::elements::shortName)->asString(), use),
                           MessageButtons::Ok);
             return;
         }

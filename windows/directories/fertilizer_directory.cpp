@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
+#include "store/columns.h"
 #include "store/cascade.h"
 #include "store/database.h"
 #include "windows/directories/fertilizer_list.h"
@@ -91,11 +92,11 @@ void FertilizerDirectory::buildLayout() {
     tooltip.setColor(QPalette::Base, system.color(QPalette::ToolTipBase));
     tooltip.setColor(QPalette::Text, system.color(QPalette::ToolTipText));
     listGrid_->setPalette(tooltip);
-    nameColumn_ = listGrid_->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Название"));
+    nameColumn_ = listGrid_->addColumn(col::fertilizers::name, QStringLiteral("Название"));
     nameColumn_->setWidth(154);
     nameColumn_->setNarrowest(130);
     nameColumn_->setSortMark(SortMark::Ascending);
-    DBGridColumn* ppm = listGrid_->addColumn(QStringLiteral("ppm"), QStringLiteral("PPM, 1г./л."));
+    DBGridColumn* ppm = listGrid_->addColumn(col::fertilizers::ppm, QStringLiteral("PPM, 1г./л."));
     ppm->setWidth(74);
     ppm->setLimits(FieldLimits::Ppm());
     // A liquid's density (a solid has none), the acid mark, the grower's price.
@@ -137,11 +138,10 @@ void FertilizerDirectory::buildLayout() {
     contentGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.fertilizerContentSource, contentGroup);
     contentGrid_->setAccessibleName(QStringLiteral("Содержание элементов в удобрении"));
     contentGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
-    const QString elementKey = QStringLiteral("id_element");
-    DBGridColumn* element = contentGrid_->addColumn(QStringLiteral("name_element"), QStringLiteral("Название"));
-    element->setLookup(&data_.elementsSource, elementKey, QStringLiteral("Smallname_element"), elementKey, 19);
+    DBGridColumn* element = contentGrid_->addColumn(col::content::elementName, QStringLiteral("Название"));
+    element->setLookup(&data_.elementsSource, col::elements::key, col::elements::shortName, col::content::element, 19);
     element->setWidth(110);
-    contentGrid_->addColumn(QStringLiteral("kol_element"), QStringLiteral("Кол-во, %"))
+    contentGrid_->addColumn(col::content::percent, QStringLiteral("Кол-во, %"))
         ->setSpin(0.0001, FieldLimits::Content(), 100);
     right->addWidget(contentGrid_, 1);
     converterButton_ = MakeButton(QStringLiteral("Button1"), QStringLiteral("КОНВЕРТЕР"), contentGroup, true);
@@ -247,12 +247,11 @@ void FertilizerDirectory::deleteFertilizer() {
         return;
     }
     Connection& connection = data_.connection();
-    const long long key = list.fieldByName(QStringLiteral("id_udobra"))->asLargeInt();
+    const long long key = list.fieldByName(col::fertilizers::key)->asLargeInt();
     const FertilizerUse use = FertilizerUsage(connection, key);
     if (use.any()) {
         messages.show(this, MessageKind::Warning, QStringLiteral("сообщение"),
-                      FertilizerRefusal(list.fieldByName(QStringLiteral("name_udobra"))->asString(), use),
-                      MessageButtons::Ok);
+                      FertilizerRefusal(list.fieldByName(col::fertilizers::name)->asString(), use), MessageButtons::Ok);
         return;
     }
     if (!messages.confirmDelete(this))

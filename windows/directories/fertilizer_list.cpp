@@ -2,6 +2,7 @@
 #include "windows/directories/fertilizer_list.h"
 
 #include "controls/db_grid.h"
+#include "store/columns.h"
 #include "store/dataset.h"
 
 namespace solvane {
@@ -11,16 +12,16 @@ void SearchFertilizers(DataSet& fertilizers, const QString& text) {
         fertilizers.setFiltered(false);
         return;
     }
-    fertilizers.setFilter(QStringLiteral("name_udobra like %") + text + QStringLiteral("%"));
+    fertilizers.setFilter(QString(col::fertilizers::name) + QStringLiteral(" like %") + text + QStringLiteral("%"));
     fertilizers.setFiltered(true);
 }
 
 void ToggleNameSort(DataSet& fertilizers, DBGridColumn& names) {
     if (names.sortMark() == SortMark::Ascending) {
-        fertilizers.setSort(QStringLiteral("name_udobra DESC"));
+        fertilizers.setSort(QString(col::fertilizers::name) + QStringLiteral(" DESC"));
         names.setSortMark(SortMark::Descending);
     } else {
-        fertilizers.setSort(QStringLiteral("name_udobra ASC"));
+        fertilizers.setSort(QString(col::fertilizers::name) + QStringLiteral(" ASC"));
         names.setSortMark(SortMark::Ascending);
     }
 }

@@ -8,6 +8,7 @@
 #include "controls/widget_building.h"
 #include "core/ec_model.h"
 #include "core/field_limits.h"
+#include "store/columns.h"
 #include "core/number_text.h"
 #include "store/database.h"
 #include "store/row_place.h"
@@ -87,11 +88,11 @@ void WaterProfilesWindow::buildLayout() {
     auto* elementsLayout = MakeColumn(elementsGroup_);
     elementsGrid_ = MakeGrid(g, QStringLiteral("WaterElementsGrid"), &data_.waterElementsSource, elementsGroup_);
     elementsGrid_->setAccessibleName(QStringLiteral("Элементы воды"));
-    DBGridColumn* element = elementsGrid_->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
-    element->setLookup(&data_.plainElementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
-                       QStringLiteral("id_element"), 12);
+    DBGridColumn* element = elementsGrid_->addColumn(col::waterElements::elementName, QStringLiteral("Элемент"));
+    element->setLookup(&data_.plainElementsSource, col::elements::key, col::elements::shortName,
+                       col::waterElements::element, 12);
     element->setWidth(80);
-    elementsGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("мг/л"))->setSpin(0.1, FieldLimits::Target());
+    elementsGrid_->addColumn(col::waterElements::amount, QStringLiteral("мг/л"))->setSpin(0.1, FieldLimits::Target());
     elementsGrid_->horizontalHeader()->setStretchLastSection(true);
     elementsLayout->addWidget(elementsGrid_, 1);
     elementsNavigator_ = MakeNavigator(g, QStringLiteral("WaterElementsNavigator"), &data_.waterElementsSource,
@@ -120,8 +121,8 @@ void WaterProfilesWindow::deleteProfile() {
             profiles.cancel();
         return;
     }
-    const QString name = profiles.fieldByName(QStringLiteral("name_water"))->asString();
-    const QVariant key = profiles.fieldByName(QStringLiteral("id_water"))->value();
+    const QString name = profiles.fieldByName(col::water::name)->asString();
+    const QVariant key = profiles.fieldByName(col::water::key)->value();
     if (guard().messages().show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"),
                                 QStringLiteral("Удалить профиль воды «%1»?").arg(name),
                                 MessageButtons::YesNo) != MessageAnswer::Yes)
@@ -132,15 +133,10 @@ void WaterProfilesWindow::deleteProfile() {
         profileElements.first();
         profileElements.deleteRecord();
     }
-    DataSet& options = data_.options;
-    if (options.isActive() && !options.isEmpty()) {
-        Field* selected = options.fieldByName(QStringLiteral("id_water"));
-        if (!selected->isNull() && selected->value().toLongLong() == key.toLongLong()) {
-            options.edit();
-            selected->setValue(QVariant());
-            options.post();
-        }
-    }
+    OptionsStore& options = data_.optionsStore();
+    const QVariant selected = options.water();
+    if (!selected.isNull() && selected.toLongLong() == key.toLongLong())
+        options.setWater(QVariant());
     profiles.deleteRecord();
 }
 
@@ -165,12 +161,9 @@ void WaterProfilesWindow::showWaterEc() {
 
 // The window opens on the profile the calculator counts, when there is one.
 void WaterProfilesWindow::FormShow() {
-    DataSet& options = data_.options;
-    if (!options.isActive() || options.isEmpty())
-        return;
-    const QVariant inUse = options.fieldByName(QStringLiteral("id_water"))->value();
+    const QVariant inUse = data_.optionsStore().water();
     if (!inUse.isNull())
-        RowPlace{inUse, data_.waterProfiles.recNo()}.returnTo(data_.waterProfiles, QStringLiteral("id_water"));
+        RowPlace{inUse, data_.waterProfiles.recNo()}.returnTo(data_.waterProfiles, col::water::key);
 }
 
 void WaterProfilesWindow::FormClose() {

@@ -1,37 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/settings/options.h"
 
-#include "store/dataset.h"
 #include "windows/settings/colours.h"
 
 #include <QApplication>
 
 namespace solvane {
 
-Options ReadOptions(DataSet& set) {
-    // Only the first row counts; an empty table reads as a record of empty fields.
-    set.first();
-    auto boolean = [&set](const char* name) { return set.fieldByName(QLatin1String(name))->asBoolean(); };
-    Options r;
-    r.c21 = boolean("c21");
-    r.c22 = boolean("c22");
-    r.c31 = boolean("c31");
-    r.c32 = boolean("c32");
-    r.c34 = boolean("c34");
-    r.avto = boolean("avto");
-    r.ppm1 = boolean("ppm1");
-    r.ppm2 = boolean("ppm2");
-    r.kult = boolean("kult");
-    r.maxim = set.fieldByName(QStringLiteral("maxim"))->asInteger();
-    for (int n = 1; n <= 14; ++n)
-        r.cl[static_cast<size_t>(n)] = set.fieldByName(QStringLiteral("cl%1").arg(n))->asLargeInt();
-    return r;
-}
-
-std::array<QColor, 15> Options::holderColours() const {
+std::array<QColor, 15> HolderColours(const Options& options) {
     std::array<long long, 15> holders{};
     for (int n = 1; n <= 14; ++n) {
-        const long long colour = cl[static_cast<size_t>(n)];
+        const long long colour = options.cl[static_cast<size_t>(n)];
         holders[static_cast<size_t>(n)] = colour;
         switch (n) {
         case 1:

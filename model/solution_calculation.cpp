@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/solution_calculation.h"
+
+#include "core/classic_recipe.h"
+#include "core/concentration_sums.h"
+#include "core/grower_fit.h"
+#include "core/rounding.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace solvane {
+
+namespace {
+
+std::unordered_set<long long> FertilizerKeys(const std::vector<LineRecord>& lines) {
+    std::unordered_set<long long> keys;
+    for (const LineRecord& line : lines)
+        keys.insert(line.fertilizer.value_or(0));
+    return keys;
+}
+
+double WaterOf(const SolutionInputs& inputs, long long element) {
+    const auto found = inputs.water.find(element);
+    return found == inputs.water.end() ? 0.0 : found->second;
+}
+
+// The classic fit: the least-squares solve of the content matrix, the
+// targets less what the counted water brings.
+FittedAmounts FitClassic(const SolutionInputs& inputs, const Directories& directories,
+                         const std::vector<bool>& fitted) {
+    std::vector<long long> elements;
+    std::vector<double> wanted;
+    for (const TargetRecord& row : inputs.targets) {
+        elements.push_back(row.element.value_or(0));
+        const double vega = row.vega.value_or(0.0);
+        const auto water = inputs.water.find(elements.back());
+        wanted.push_back(water == inputs.water.end() ? vega : vega - water->second);
+    }
+    const auto content = directories.elementTermsContent(FertilizerKeys(inputs.lines));
+    std::vector<std::vector<ElementShare>> shares;
+    for (size_t i = 0; i < inputs.lines.size(); ++i) {
+        if (!fitted[i])
+            continue;
+        const auto found = content.find(inputs.lines[i].fertilizer.value_or(0));
+        shares.push_back(found == content.end() ? std::vector<ElementShare>() : found->second);
+    }
+    const ClassicRecipe recipe = FitClassicRecipe(elements, wanted, shares);
+    FittedAmounts out;
+    out.singularValueLeftOut = recipe.singularValueLeftOut;
+    out.amounts.assign(recipe.amounts.begin(), recipe.amounts.end());
+    return out;
+}
+
+// The grower's fit: the fitted rows (a target and a weight above 0, an empty
+// weight counting 1), each line's contribution and limits.
+FittedAmounts FitGrower(const SolutionInputs& inputs, const Directories& directories, const std::vector<bool>& fitted) {
+    std::vector<GrowerFitRow> rows;
+    std::vector<long long> rowElements;
+    for (const TargetRecord& row : inputs.targets) {
+        const double t = row.vega.value_or(0.0);
+        const double w = row.weight.value_or(1.0);
+        if (!(t > 0.0) || !(w > 0.0))
+            continue;
+        const long long element = row.element.value_or(0);
+        rows.push_back({t, w, WaterOf(inputs, element)});
+        rowElements.push_back(element);
+    }
+    const auto content = directories.calculationContent(FertilizerKeys(inputs.lines));
+    std::vector<GrowerFitLine> fitLines;
+    for (size_t i = 0; i < inputs.lines.size(); ++i) {
+        if (!fitted[i])
+            continue;
+        const LineRecord& record = inputs.lines[i];
+        GrowerFitLine& line = fitLines.emplace_back();
+        const auto found = content.find(record.fertilizer.value_or(0));
+        line.contribution.reserve(rowElements.size());
+        for (const long long element : rowElements)
+            line.contribution.push_back(found == content.end() ? 0.0 : ContributionPerGram(found->second, element));
+        line.lower = record.minimum ? std::max(0.0, *record.minimum) : 0.0;
+        line.upper = record.maximum ? *record.maximum : std::numeric_limits<double>::infinity();
+    }
+    FittedAmounts out;
+    const std::vector<double> amounts = FitGrowerAmounts(rows, fitLines);
+    out.amounts.assign(amounts.begin(), amounts.end());
+    return out;
+}
+
+} // namespace
+
+int FitModeOf(int stored) {
+    return stored == kGrowerFit ? kGrowerFit : kClassicFit;
+}
+
+double TargetAtStrength(const std::optional<double>& target, int strength) {
+    return RoundToDecimals((target.value_or(0.0) / 100.0) * strength, 2);
+}
+
+double AtStrength(const std::optional<double>& value, int strength) {
+    return (value.value_or(0.0) / 100.0) * strength;
+}
+
+double ForLitres(const std::optional<double>& amount, double litres) {
+    return amount.value_or(0.0) * litres;
+}
+
+bool TargetMissing(const TargetRecord& row, bool writable) {
+    return row.vega.value_or(0.0) == 0.0 && !row.vegaReadAsEmpty && writable;
+}
+
+FittedAmounts FitAmounts(const SolutionInputs& inputs) {
+    const Directories directories(inputs);
+    // A line whose fertilizer was deleted is no unknown of the fit.
+    std::vector<bool> fitted;
+    for (const LineRecord& line : inputs.lines)
+        fitted.push_back(!directories.lineFertilizerGone(line.fertilizer));
+    const FittedAmounts solved = FitModeOf(inputs.options.fitMode) == kGrowerFit
+                                     ? FitGrower(inputs, directories, fitted)
+                                     : FitClassic(inputs, directories, fitted);
+    // Each solved amount goes to the next fitted line; the others keep theirs.
+    FittedAmounts out;
+    out.singularValueLeftOut = solved.singularValueLeftOut;
+    size_t next = 0;
+    for (size_t line = 0; line < inputs.lines.size(); ++line) {
+        const bool takes = fitted[line] && next < solved.amounts.size();
+        out.amounts.push_back(takes ? solved.amounts[next++] : inputs.lines[line].amount);
+        out.fitted.push_back(takes);
+    }
+    return out;
+}
+
+std::vector<double> Concentrations(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {
+    const Directories directories(inputs);
+    const auto content = directories.calculationContent(FertilizerKeys(lines));
+    std::vector<ConcentrationLine> solution(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        solution[i].grams = lines[i].amount.value_or(0.0);
+        if (const auto found = content.find(lines[i].fertilizer.value_or(0)); found != content.end())
+            solution[i].content = found->second;
+    }
+    std::vector<long long> elements;
+    for (const TargetRecord& row : inputs.targets)
+        elements.push_back(row.element.value_or(0));
+    return ConcentrationsOf(elements, solution, inputs.water);
+}
+
+SolutionTotals TotalsOf(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets,
+                        const std::vector<LineRecord>& composition) {
+    SolutionTotals totals;
+    const int p = inputs.strength;
+    if (inputs.options.ppm1) {
+        for (const TargetRecord& row : targets) {
+            totals.result += row.result.value_or(0.0);
+            totals.target += TargetAtStrength(row.vega, p);
+            totals.floweringTarget += TargetAtStrength(row.cvet, p);
+            totals.resultAtStrength += AtStrength(row.result, p);
+        }
+    }
+    if (inputs.options.ppm2) {
+        const Directories directories(inputs);
+        for (const LineRecord& line : composition) {
+            const double figure = directories.linePpm(line.fertilizer);
+            totals.ppm += figure * line.amount.value_or(0.0);
+            totals.ppmAtStrength += figure * AtStrength(line.amount, p);
+        }
+    }
+    return totals;
+}
+
+std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {
+    const Directories directories(inputs);
+    const auto shares = directories.elementTermsContent(FertilizerKeys(lines));
+    std::vector<SolutionLine> out(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out[i].fertilizer = directories.lineName(lines[i].fertilizer);
+        out[i].amount = lines[i].amount.value_or(0.0);
+        out[i].deleted = directories.lineFertilizerGone(lines[i].fertilizer);
+        if (const auto found = shares.find(lines[i].fertilizer.value_or(0)); found != shares.end())
+            out[i].content = found->second;
+    }
+    return out;
+}
+
+std::vector<TargetRow> AnalysisTargets(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets) {
+    const Directories directories(inputs);
+    std::vector<TargetRow> rows;
+    rows.reserve(targets.size());
+    for (const TargetRecord& row : targets)
+        rows.emplace_back(row.element.value_or(0), directories.elementName(row.element), row.vega, row.result,
+                          row.weight);
+    return rows;
+}
+
+SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
+    SolutionOutcome out;
+    auto& targets = inputs.targets;
+    targets.erase(std::remove_if(targets.begin(), targets.end(),
+                                 [&](const TargetRecord& row) { return TargetMissing(row, pass.writable); }),
+                  targets.end());
+    out.compositionShown = !pass.savedLines;
+    if (pass.fit) {
+        const FittedAmounts fitted = FitAmounts(inputs);
+        for (size_t i = 0; i < inputs.lines.size(); ++i)
+            inputs.lines[i].amount = fitted.amounts[i];
+        out.singularValueLeftOut = fitted.singularValueLeftOut;
+    }
+    out.lines = pass.savedLines ? *pass.savedLines : inputs.lines;
+    const std::vector<double> results = Concentrations(inputs, out.lines);
+    for (size_t j = 0; j < targets.size(); ++j)
+        targets[j].result = results[j];
+    out.targets = targets;
+    out.totals = TotalsOf(inputs, targets, inputs.lines);
+    out.analysis =
+        AnalyseSolution(AnalysisTargets(inputs, targets), MixingLines(inputs, out.lines), out.compositionShown,
+                        out.singularValueLeftOut, FitModeOf(inputs.options.fitMode) == kGrowerFit);
+    return out;
+}
+
+} // namespace solvane

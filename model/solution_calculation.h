@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The working solution computed over plain values, as the calculator does it
+// after every change: the zero-target rule, the fit of the amounts (classic
+// or the grower's), the concentrations of the target rows, the figures at the
+// strength, the totals strips and the analysis. The same sums in the same
+// order, the same rounding, so that every figure is the calculator's, bit for
+// bit. Nothing is read or written here: the inputs are a snapshot.
+
+#include "core/solution_analysis.h"
+#include "model/solution_inputs.h"
+
+#include <optional>
+#include <vector>
+
+namespace solvane {
+
+// The fits, as t_opt.fit_mode holds them.
+constexpr int kClassicFit = 0;
+constexpr int kGrowerFit = 1;
+// The fit the stored value names: the grower's for 1, the classic one for any other.
+int FitModeOf(int stored);
+
+// ---- the derived figures of one row
+
+// A target at the strength (vaga_calc, cvet_calc): rounded to 2 places.
+double TargetAtStrength(const std::optional<double>& target, int strength);
+// A result (r_pr) or an amount (kol_pr) at the strength.
+double AtStrength(const std::optional<double>& value, int strength);
+// A saved line's amount for the litres (kol_temp).
+double ForLitres(const std::optional<double>& amount, double litres);
+
+// ---- the rules
+
+// The zero-target rule: a row without a target (0 or empty) does not stay. A
+// stored target that reads as empty (not a number) is not a missing one, and
+// a base that cannot be written keeps every row.
+bool TargetMissing(const TargetRecord& row, bool writable);
+
+struct FittedAmounts {
+    // Each line's amount after the fit, in the lines' order; a line left out
+    // of the fit (its fertilizer deleted) keeps the one it had.
+    std::vector<std::optional<double>> amounts;
+    std::vector<bool> fitted;          // the fit gave the line its amount
+    bool singularValueLeftOut = false; // the classic solve left out a singular value
+};
+// The fit the options name, of inputs.lines to inputs.targets, the water counted.
+FittedAmounts FitAmounts(const SolutionInputs& inputs);
+
+// Each target row's concentration from the lines, the water included, rounded
+// to 4 places.
+std::vector<double> Concentrations(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
+
+// The totals strips: each a sum as the strips show it (0 while its option is off).
+struct SolutionTotals {
+    double result = 0, target = 0, floweringTarget = 0, resultAtStrength = 0;
+    double ppm = 0, ppmAtStrength = 0;
+};
+// targets: the rows with their results; composition: the working lines (the
+// ppm strip always sums the composition, whichever lines the rows show).
+SolutionTotals TotalsOf(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets,
+                        const std::vector<LineRecord>& composition);
+
+// The lines as the mixing tools read them, with their content in element terms.
+std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
+// The target rows as the analysis reads them.
+std::vector<TargetRow> AnalysisTargets(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets);
+
+// ---- one pass
+
+struct SolutionPass {
+    bool fit = false; // fit the amounts first, as after a change
+    // A saved solution's lines to show instead of the composition's (the
+    // saved-solution pass); the composition is then neither fitted nor judged.
+    std::optional<std::vector<LineRecord>> savedLines;
+    bool writable = true; // whether the zero-target rule removes rows
+};
+
+struct SolutionOutcome {
+    std::vector<LineRecord> lines;     // the lines shown: their amounts after the fit
+    std::vector<TargetRecord> targets; // the rows that stay, their results set
+    bool singularValueLeftOut = false;
+    bool compositionShown = true;
+    SolutionTotals totals;
+    SolutionAnalysis analysis;
+};
+SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass);
+
+} // namespace solvane

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/working_solution.h"
+
+#include "store/columns.h"
+#include "store/database.h"
+#include "store/row_writes.h"
+#include "store/table_rows.h"
+
+namespace solvane {
+
+namespace {
+
+std::optional<double> Number(const QVariant& v) {
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+bool Same(const std::optional<double>& a, const std::optional<double>& b) {
+    return a.has_value() == b.has_value() && (!a || *a == *b);
+}
+
+} // namespace
+
+WorkingSolution::WorkingSolution(Database& data, QObject* parent) : QObject(parent), data_(data) {
+    data_.setDerivedValues(this);
+}
+
+WorkingSolution::~WorkingSolution() {
+    data_.setDerivedValues(nullptr);
+}
+
+SolutionInputs WorkingSolution::inputs() const {
+    SolutionInputs in;
+    in.fertilizers = FertilizerRecords(data_.rowsOf(col::fertilizers::table));
+    in.content = ContentRecords(data_.rowsOf(col::content::table));
+    in.elements = ElementRecords(data_.rowsOf(col::elements::table));
+    in.coefficients = CoefficientRecords(data_.rowsOf(col::coefficients::table));
+    in.targets = TargetRecords(data_.targets.shownRows());
+    in.lines = LineRecords(data_.composition.shownRows());
+    if (data_.options.isActive())
+        in.options = data_.optionsStore().read();
+    in.options.fitMode = data_.optionsStore().fitMode();
+    in.water = water_;
+    in.strength = strength_;
+    return in;
+}
+
+std::vector<LineRecord> WorkingSolution::compositionLines() const {
+    return LineRecords(data_.composition.shownRows());
+}
+
+std::vector<LineRecord> WorkingSolution::savedLines() const {
+    std::vector<LineRecord> lines;
+    for (const SavedLineRecord& saved : SavedLineRecords(data_.savedLines.shownRows()))
+        lines.push_back({saved.key, saved.fertilizer, saved.amount, std::nullopt, std::nullopt});
+    return lines;
+}
+
+bool WorkingSolution::removeMissingTargets() {
+    const bool writable = data_.connection().writable();
+    std::vector<long long> missing;
+    for (const TargetRecord& row : TargetRecords(data_.targets.shownRows()))
+        if (TargetMissing(row, writable))
+            missing.push_back(row.key);
+    DeleteRows(data_.connection(), col::targets::table, missing);
+    return !missing.empty();
+}
+
+bool WorkingSolution::fit(SolutionInputs& in) {
+    const FittedAmounts fitted = FitAmounts(in);
+    // Every fitted amount is written, as the fit found it: a line gone from
+    // the file behind the program's back stops the action.
+    std::vector<RowUpdate> written;
+    for (size_t i = 0; i < in.lines.size(); ++i) {
+        if (!fitted.fitted[i])
+            continue;
+        written.push_back({in.lines[i].key, {{col::lines::amount, fitted.amounts[i].value_or(0.0)}}});
+        in.lines[i].amount = fitted.amounts[i];
+    }
+    UpdateRows(data_.connection(), col::lines::table, written);
+    if (!written.empty())
+        emit compositionChanged();
+    return fitted.singularValueLeftOut;
+}
+
+void WorkingSolution::postResults(SolutionInputs& in, const std::vector<LineRecord>& lines) {
+    const std::vector<double> results = Concentrations(in, lines);
+    std::vector<RowUpdate> changed;
+    for (size_t j = 0; j < in.targets.size(); ++j) {
+        if (!Same(in.targets[j].result, results[j]))
+            changed.push_back({in.targets[j].key, {{col::targets::result, results[j]}}});
+        in.targets[j].result = results[j];
+    }
+    UpdateRows(data_.connection(), col::targets::table, changed);
+    emit resultsPosted();
+}
+
+SolutionTotals WorkingSolution::totals(const SolutionInputs& in) const {
+    return TotalsOf(in, in.targets, in.lines);
+}
+
+DerivedValues::TargetFigures WorkingSolution::target(const QVariant& vega, const QVariant& cvet, const QVariant& result,
+                                                     const QVariant& element) const {
+    TargetFigures figures;
+    figures.vegaAtStrength = TargetAtStrength(Number(vega), strength_);
+    figures.cvetAtStrength = TargetAtStrength(Number(cvet), strength_);
+    figures.resultAtStrength = AtStrength(Number(result), strength_);
+    const auto water = water_.find(element.isNull() ? 0 : element.toLongLong());
+    if (water != water_.end())
+        figures.water = water->second;
+    return figures;
+}
+
+QVariant WorkingSolution::lineAtStrength(const QVariant& amount) const {
+    return AtStrength(Number(amount), strength_);
+}
+
+QVariant WorkingSolution::savedLineForLitres(const QVariant& amount) const {
+    return ForLitres(Number(amount), litres_);
+}
+
+} // namespace solvane

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The working solution of the open base: what the calculator shows, read
+// from the data sets without moving any cursor, computed over plain values
+// (model/solution_calculation.h) and posted by key, each result once, in the
+// running action's transaction. It gives the calculated fields of the target
+// rows, the composition and the saved lines their values (the strength, the
+// water counted, the litres), and announces what it posted.
+
+#include "model/solution_calculation.h"
+#include "store/derived_values.h"
+
+#include <QObject>
+
+namespace solvane {
+
+class Database;
+
+class WorkingSolution : public QObject, public DerivedValues {
+    Q_OBJECT
+
+public:
+    explicit WorkingSolution(Database& data, QObject* parent = nullptr);
+    ~WorkingSolution() override;
+
+    // What the calculation is made of now: the directories, the current
+    // crop's target rows, the composition's lines, the options (the fit as
+    // the options store gives it), the water counted and the strength.
+    SolutionInputs inputs() const;
+    // The composition's lines, in the grid's order.
+    std::vector<LineRecord> compositionLines() const;
+    // The current saved solution's lines (none without one).
+    std::vector<LineRecord> savedLines() const;
+
+    int strength() const { return strength_; }
+    void setStrength(int percent) { strength_ = percent; }
+    // The mg/l of each element the counted water brings.
+    void setWater(std::unordered_map<long long, double> amounts) { water_ = std::move(amounts); }
+    void setLitres(double litres) { litres_ = litres; }
+
+    // The zero-target rule over the current crop's rows: those without a
+    // target are deleted. True when any was.
+    bool removeMissingTargets();
+    // The steps of a pass, over inputs read once (inputs()), which they keep
+    // in line with what they post.
+    // Fits the composition's amounts with the options' fit and posts them.
+    // True when the classic solve left out a singular value.
+    bool fit(SolutionInputs& in);
+    // Posts each target row's result from the lines (the composition's, or a
+    // saved solution's), where it changed.
+    void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
+    // The totals strips.
+    SolutionTotals totals(const SolutionInputs& in) const;
+
+    // DerivedValues
+    TargetFigures target(const QVariant& vega, const QVariant& cvet, const QVariant& result,
+                         const QVariant& element) const override;
+    QVariant lineAtStrength(const QVariant& amount) const override;
+    QVariant savedLineForLitres(const QVariant& amount) const override;
+
+signals:
+    // The composition's amounts were posted by a fit.
+    void compositionChanged();
+    // The target rows' results were posted.
+    void resultsPosted();
+
+private:
+    Database& data_;
+    int strength_ = 100;
+    double litres_ = 0.0;
+    std::unordered_map<long long, double> water_;
+};
+
+} // namespace solvane

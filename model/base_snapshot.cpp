@@ -52,6 +52,7 @@ SolutionInputs InputsFor(const BaseSnapshot& snapshot, long long crop) {
             inputs.targets.push_back(row);
     inputs.lines = snapshot.composition;
     inputs.water = WaterAmounts(snapshot.waterElements, snapshot.common.elements, CountedWater(snapshot));
+    inputs.sourceWater = ProfileWater(snapshot.waterElements, CountedWater(snapshot));
     return inputs;
 }
 

@@ -2,6 +2,7 @@
 #include "model/solution_calculation.h"
 
 #include "core/classic_recipe.h"
+#include "core/ec_model.h"
 #include "core/concentration_sums.h"
 #include "core/grower_fit.h"
 #include "core/rounding.h"
@@ -213,7 +214,17 @@ SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
     out.analysis =
         AnalyseSolution(AnalysisTargets(inputs, targets), MixingLines(inputs, out.lines), out.compositionShown,
                         out.singularValueLeftOut, FitModeOf(inputs.options.fitMode) == kGrowerFit);
+    out.ions = IonsOfSolution(inputs, out.lines);
     return out;
+}
+
+SolutionIons IonsOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {
+    SolutionIons ions;
+    ions.inputs = IonInputsOf(MixingLines(inputs, lines), inputs.sourceWater, IonsOf(inputs.elements),
+                              FormTotals(inputs.elements));
+    ions.report = ReportIons(ions.inputs);
+    ions.ec = SolutionEc(ions.inputs.sums.mmolPerLitre);
+    return ions;
 }
 
 } // namespace solvane

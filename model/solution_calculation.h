@@ -8,6 +8,7 @@
 // order, the same rounding, so that every figure is the calculator's, bit for
 // bit. Nothing is read or written here: the inputs are a snapshot.
 
+#include "core/ion_report.h"
 #include "core/solution_analysis.h"
 #include "model/solution_inputs.h"
 
@@ -67,6 +68,15 @@ std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::v
 // The target rows as the analysis reads them.
 std::vector<TargetRow> AnalysisTargets(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets);
 
+// The ions of the lines and of the source water, what growers read from them,
+// and the EC a meter should read (pH 5.5, 25 °C), as the analysis shows them.
+struct SolutionIons {
+    IonReportInputs inputs;
+    IonReport report;
+    double ec = 0.0; // mS/cm
+};
+SolutionIons IonsOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
+
 // ---- one pass
 
 struct SolutionPass {
@@ -84,6 +94,7 @@ struct SolutionOutcome {
     bool compositionShown = true;
     SolutionTotals totals;
     SolutionAnalysis analysis;
+    SolutionIons ions;
 };
 SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass);
 

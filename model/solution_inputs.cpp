@@ -24,15 +24,6 @@ const Record* Find(const std::unordered_map<long long, const Record*>& index, co
     return found == index.end() ? nullptr : found->second;
 }
 
-// The element each form counts toward, by the form's key (the first row of a key).
-std::unordered_map<long long, long long> FormTotals(const std::vector<ElementRecord>& elements) {
-    std::unordered_map<long long, long long> totals;
-    for (const ElementRecord& element : elements)
-        if (element.total)
-            totals.emplace(element.key, *element.total);
-    return totals;
-}
-
 long long TotalOf(const std::unordered_map<long long, long long>& totals, long long element) {
     const auto found = totals.find(element);
     return found == totals.end() ? 0 : found->second;
@@ -101,8 +92,24 @@ Directories::calculationContent(const std::unordered_set<long long>& fertilizers
     return content;
 }
 
-std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElementRecord>& rows,
-                                                   const std::vector<ElementRecord>& elements,
+// The element each form counts toward, by the form's key (the first row of a key).
+std::unordered_map<long long, long long> FormTotals(const std::vector<ElementRecord>& elements) {
+    std::unordered_map<long long, long long> totals;
+    for (const ElementRecord& element : elements)
+        if (element.total)
+            totals.emplace(element.key, *element.total);
+    return totals;
+}
+
+std::unordered_map<long long, Ion> IonsOf(const std::vector<ElementRecord>& elements) {
+    std::unordered_map<long long, Ion> ions;
+    for (const ElementRecord& element : elements)
+        if (const std::optional<Ion> ion = IonFromCode(element.ion.toStdString()))
+            ions.emplace(element.key, *ion);
+    return ions;
+}
+
+std::unordered_map<long long, double> ProfileWater(const std::vector<WaterElementRecord>& rows,
                                                    const std::optional<long long>& profile) {
     std::unordered_map<long long, double> sums;
     if (!profile)
@@ -110,7 +117,13 @@ std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElemen
     for (const WaterElementRecord& row : rows)
         if (row.profile.value_or(0) == *profile && row.element)
             sums[*row.element] += row.amount.value_or(0.0);
-    return WaterWithFormTotals(sums, FormTotals(elements));
+    return sums;
+}
+
+std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElementRecord>& rows,
+                                                   const std::vector<ElementRecord>& elements,
+                                                   const std::optional<long long>& profile) {
+    return WaterWithFormTotals(ProfileWater(rows, profile), FormTotals(elements));
 }
 
 } // namespace solvane

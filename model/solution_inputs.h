@@ -7,6 +7,7 @@
 // computation (model/solution_calculation.h) never reads anything else.
 
 #include "core/contribution.h"
+#include "core/ions.h"
 #include "core/solution_lines.h"
 #include "store/options.h"
 #include "store/records.h"
@@ -26,8 +27,12 @@ struct SolutionInputs {
     // The crop's target rows and the solution's lines, in the grids' order.
     std::vector<TargetRecord> targets;
     std::vector<LineRecord> lines;
-    // The mg/l of each element the counted source water brings (none without water).
+    // The mg/l of each element the counted source water brings (none without
+    // water), a form's also counted toward its total, as the sums take it.
     std::unordered_map<long long, double> water;
+    // The same water as the profile holds it, each element once: the ions
+    // count it so.
+    std::unordered_map<long long, double> sourceWater;
     Options options;
     int strength = 100; // % of the full solution
 };
@@ -73,6 +78,14 @@ private:
 // The mg/l each element of the water profile brings (rows of one element add
 // up), over the profile's rows, each form's also counted toward the element
 // it is a form of; nothing for no profile.
+// The profile's mg/l per element as it holds them (rows of one element add up).
+std::unordered_map<long long, double> ProfileWater(const std::vector<WaterElementRecord>& rows,
+                                                   const std::optional<long long>& profile);
+// The element each form counts toward, by the form's key.
+std::unordered_map<long long, long long> FormTotals(const std::vector<ElementRecord>& elements);
+// The ion of each element that has one the program knows.
+std::unordered_map<long long, Ion> IonsOf(const std::vector<ElementRecord>& elements);
+
 std::unordered_map<long long, double> WaterAmounts(const std::vector<WaterElementRecord>& rows,
                                                    const std::vector<ElementRecord>& elements,
                                                    const std::optional<long long>& profile);

@@ -46,6 +46,7 @@ inline constexpr QLatin1String fullName{"fullname_element"};
 inline constexpr QLatin1String oxide{"kof"};
 inline constexpr QLatin1String conversion{"id_kof"};
 inline constexpr QLatin1String total{"id_total"}; // the element this one is a form of (N for N-NO3)
+inline constexpr QLatin1String ion{"ion"};        // the ion it is in solution ("NO3-", "K+", ...)
 // The element's conversion record: its name, factor and the element it yields.
 inline constexpr QLatin1String conversionName{"name_k"};
 inline constexpr QLatin1String coefficient{"val"};

@@ -64,12 +64,12 @@ std::vector<ElementRecord> ElementRecords(const TableRows& rows) {
     const Reader r(rows);
     namespace e = col::elements;
     const int shortName = r.column(e::shortName), fullName = r.column(e::fullName), oxide = r.column(e::oxide),
-              conversion = r.column(e::conversion), total = r.column(e::total);
+              conversion = r.column(e::conversion), total = r.column(e::total), ion = r.column(e::ion);
     std::vector<ElementRecord> out;
     out.reserve(rows.rows().size());
     for (const TableRows::Row& row : rows.rows())
         out.push_back({row.key, Reader::text(row, shortName), Reader::text(row, fullName), Reader::boolean(row, oxide),
-                       Reader::key(row, conversion), Reader::key(row, total)});
+                       Reader::key(row, conversion), Reader::key(row, total), Reader::text(row, ion)});
     return out;
 }
 

@@ -32,6 +32,7 @@ struct ElementRecord { // T_element
     bool oxide = false;
     std::optional<long long> conversion; // its record in t_kof
     std::optional<long long> total;      // the element this one is a form of
+    QString ion;                         // the ion's code, empty for none
 };
 
 struct CoefficientRecord { // t_kof

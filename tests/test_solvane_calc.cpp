@@ -185,9 +185,8 @@ private slots:
         QCOMPARE(shown(totals, "ppm"), Label(calc, "Label10"));
         QCOMPARE(shown(totals, "ppm_at_strength"), Label(calc, "Label11"));
 
-        // The analysis window, opened as the grower opens it: its warnings.
-        // (Its ion sums and EC come from the ion model, which the tool does
-        // not report yet.)
+        // The analysis window, opened as the grower opens it: its ion sums,
+        // its EC and its warnings.
         SolutionAnalysisWindow& analysis = f.program().analysis();
         analysis.open();
         const QJsonObject figures = report[QStringLiteral("analysis")].toObject();
@@ -199,9 +198,16 @@ private slots:
         QStringList shownWarnings;
         for (int i = 0; i < shownList->count(); ++i)
             shownWarnings << shownList->item(i)->text();
-        // The window adds the ion model's own warnings to these.
-        for (const QString& warning : warnings)
-            QVERIFY2(shownWarnings.contains(warning), qPrintable(warning));
+        QCOMPARE(warnings, shownWarnings);
+        const auto figure = [&figures](const char* name) {
+            return figures[QString::fromLatin1(name)].toObject()[QStringLiteral("shown")].toString();
+        };
+        QCOMPARE(QStringLiteral("Катионы: ") + figure("cations") + QStringLiteral(" мг-экв/л"),
+                 Child<QLabel>(analysis, "Label1")->text());
+        QCOMPARE(QStringLiteral("Анионы: ") + figure("anions") + QStringLiteral(" мг-экв/л"),
+                 Child<QLabel>(analysis, "Label2")->text());
+        QCOMPARE(QStringLiteral("Ожидаемая EC: ") + figure("ec") + QStringLiteral(" мСм/см (25 °C)"),
+                 Child<QLabel>(analysis, "Label3")->text());
     }
 
     // A saved solution is shown as the saved-solution pass shows it (its

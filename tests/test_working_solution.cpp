@@ -15,9 +15,10 @@ constexpr long long kN = 1, kK = 3, kK2O = 4;
 
 SolutionInputs Inputs() {
     SolutionInputs in;
-    in.elements = {{kN, QStringLiteral("N"), QStringLiteral("Азот"), false, std::nullopt, std::nullopt},
-                   {kK, QStringLiteral("K"), QStringLiteral("Калий"), false, std::nullopt, std::nullopt},
-                   {kK2O, QStringLiteral("K2O"), QStringLiteral("Оксид калия"), true, 7, std::nullopt}};
+    in.elements = {
+        {kN, QStringLiteral("N"), QStringLiteral("Азот"), false, std::nullopt, std::nullopt, QStringLiteral("NO3-")},
+        {kK, QStringLiteral("K"), QStringLiteral("Калий"), false, std::nullopt, std::nullopt, QStringLiteral("K+")},
+        {kK2O, QStringLiteral("K2O"), QStringLiteral("Оксид калия"), true, 7, std::nullopt, QString()}};
     in.coefficients = {{7, QStringLiteral("K2O → K"), 0.83, kK}};
     in.fertilizers = {{1, QStringLiteral("Азотное"), 800.6}, {2, QStringLiteral("Калийное"), 1200}};
     in.content = {{1, 1, kN, 15.0}, {2, 2, kK2O, 50.0}};

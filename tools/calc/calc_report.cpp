@@ -160,15 +160,36 @@ ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& i
     totals.add(QStringLiteral("ppm_at_strength"), Total(t.ppmAtStrength));
     report.add(QStringLiteral("totals"), std::move(totals));
 
-    // The analysis as its window shows it; the ions and the conductivity
-    // model's figures join it as members of their own.
+    // The analysis as its window shows it: the sums of the ions in meq/l,
+    // the EC a meter should read, each ion, the ammonium share of N, and the
+    // warnings (the rows' first, then the ions').
     const SolutionAnalysis& a = outcome.analysis;
+    const SolutionIons& ions = outcome.ions;
+    const auto meq = [](double value) {
+        return ReportValue::figure(value, FormatNumber(RoundToDecimalsSymmetric(value, 2)));
+    };
     ReportValue analysis = ReportValue::object();
-    analysis.add(QStringLiteral("cations"), ReportValue::figure(a.cations, FormatNumber(a.cationsShown)));
-    analysis.add(QStringLiteral("anions"), ReportValue::figure(a.anions, FormatNumber(a.anionsShown)));
-    analysis.add(QStringLiteral("ec"), Shown(a.conductivity));
+    analysis.add(QStringLiteral("cations"), meq(ions.inputs.sums.cations));
+    analysis.add(QStringLiteral("anions"), meq(ions.inputs.sums.anions));
+    analysis.add(QStringLiteral("ec"), ReportValue::figure(ions.ec, FormatDecimals(ions.ec, 2)));
+    ReportValue byIon = ReportValue::object();
+    for (std::size_t i = 0; i < kIonCount; ++i) {
+        const Ion ion = static_cast<Ion>(i);
+        const double mmol = ions.inputs.sums.mmolPerLitre[i];
+        ReportValue figures = ReportValue::object();
+        figures.add(QStringLiteral("mmol_per_l"),
+                    ReportValue::figure(mmol, FormatNumber(RoundToDecimalsSymmetric(mmol, 4))));
+        figures.add(QStringLiteral("meq_per_l"), meq(Milliequivalents(ion, mmol)));
+        byIon.add(QString::fromLatin1(InfoOf(ion).code.data(), static_cast<int>(InfoOf(ion).code.size())),
+                  std::move(figures));
+    }
+    analysis.add(QStringLiteral("ions"), std::move(byIon));
+    const std::optional<double> share = ions.report.ammoniumShare;
+    analysis.add(QStringLiteral("nh4_share"),
+                 share ? ReportValue::figure(*share, FormatNumber(RoundToDecimalsSymmetric(*share, 1)))
+                       : ReportValue::null());
     ReportValue warnings = ReportValue::list();
-    for (const QString& warning : a.warnings)
+    for (const QString& warning : a.warnings + ions.report.warnings)
         warnings.add(ReportValue::text(warning));
     analysis.add(QStringLiteral("warnings"), std::move(warnings));
     report.add(QStringLiteral("analysis"), std::move(analysis));

@@ -176,6 +176,10 @@ std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::v
         out[i].fertilizer = directories.lineName(lines[i].fertilizer);
         out[i].amount = lines[i].amount.value_or(0.0);
         out[i].deleted = directories.lineFertilizerGone(lines[i].fertilizer);
+        if (const FertilizerRecord* fertilizer = directories.fertilizer(lines[i].fertilizer)) {
+            out[i].density = fertilizer->density;
+            out[i].price = fertilizer->price;
+        }
         if (const auto found = shares.find(lines[i].fertilizer.value_or(0)); found != shares.end())
             out[i].content = found->second;
     }
@@ -215,7 +219,16 @@ SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
         AnalyseSolution(AnalysisTargets(inputs, targets), MixingLines(inputs, out.lines), out.compositionShown,
                         out.singularValueLeftOut, FitModeOf(inputs.options.fitMode) == kGrowerFit);
     out.ions = IonsOfSolution(inputs, out.lines);
+    out.cost = CostOfSolution(inputs, out.lines);
     return out;
+}
+
+SolutionCost CostOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {
+    std::vector<CostLine> priced;
+    for (const SolutionLine& line : MixingLines(inputs, lines))
+        if (!line.deleted && !line.fertilizer.isEmpty())
+            priced.push_back({line.fertilizer, line.amount, line.density, line.price});
+    return CostOf(priced);
 }
 
 SolutionIons IonsOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {

@@ -10,6 +10,7 @@
 
 #include "core/ion_report.h"
 #include "core/solution_analysis.h"
+#include "core/tank_cost.h"
 #include "model/solution_inputs.h"
 
 #include <optional>
@@ -77,6 +78,10 @@ struct SolutionIons {
 };
 SolutionIons IonsOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
 
+// What 1000 l of the solution costs, the lines without a price named (a line
+// whose fertilizer is gone counts nowhere).
+SolutionCost CostOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
+
 // ---- one pass
 
 struct SolutionPass {
@@ -95,6 +100,7 @@ struct SolutionOutcome {
     SolutionTotals totals;
     SolutionAnalysis analysis;
     SolutionIons ions;
+    SolutionCost cost;
 };
 SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass);
 

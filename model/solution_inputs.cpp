@@ -109,6 +109,10 @@ std::unordered_map<long long, Ion> IonsOf(const std::vector<ElementRecord>& elem
     return ions;
 }
 
+const FertilizerRecord* Directories::fertilizer(const std::optional<long long>& key) const {
+    return Find(fertilizers_, key);
+}
+
 std::unordered_map<long long, double> ProfileWater(const std::vector<WaterElementRecord>& rows,
                                                    const std::optional<long long>& profile) {
     std::unordered_map<long long, double> sums;

@@ -45,6 +45,9 @@ public:
 
     // The fertilizer is in the directory.
     bool fertilizerExists(long long key) const { return fertilizers_.count(key) > 0; }
+    // The line's fertilizer's record; none for a line without one or whose
+    // fertilizer is gone.
+    const FertilizerRecord* fertilizer(const std::optional<long long>& key) const;
     // A line's fertilizer key that names no fertilizer of the directory: the
     // line counts nowhere (an empty key is a line without a fertilizer).
     bool lineFertilizerGone(const std::optional<long long>& key) const { return key && !fertilizerExists(*key); }

@@ -40,6 +40,7 @@ SolutionInputs WorkingSolution::inputs() const {
         in.options = data_.optionsStore().read();
     in.options.fitMode = data_.optionsStore().fitMode();
     in.water = water_;
+    in.sourceWater = sourceWater_;
     in.strength = strength_;
     return in;
 }

@@ -37,6 +37,8 @@ public:
     void setStrength(int percent) { strength_ = percent; }
     // The mg/l of each element the counted water brings.
     void setWater(std::unordered_map<long long, double> amounts) { water_ = std::move(amounts); }
+    // The same water as the profile holds it (the ions count it so).
+    void setSourceWater(std::unordered_map<long long, double> amounts) { sourceWater_ = std::move(amounts); }
     void setLitres(double litres) { litres_ = litres; }
 
     // The zero-target rule over the current crop's rows: those without a
@@ -70,6 +72,7 @@ private:
     int strength_ = 100;
     double litres_ = 0.0;
     std::unordered_map<long long, double> water_;
+    std::unordered_map<long long, double> sourceWater_;
 };
 
 } // namespace solvane

@@ -16,7 +16,9 @@ namespace fertilizers {
 inline constexpr QLatin1String table{"t_udobra"};
 inline constexpr QLatin1String key{"id_udobra"};
 inline constexpr QLatin1String name{"name_udobra"};
-inline constexpr QLatin1String ppm{"ppm"}; // mg/l of salts that 1 g/l gives
+inline constexpr QLatin1String ppm{"ppm"};         // mg/l of salts that 1 g/l gives
+inline constexpr QLatin1String density{"density"}; // g/ml of a liquid, empty for a solid
+inline constexpr QLatin1String price{"price"};     // per kg (per l of a liquid), empty for none
 } // namespace fertilizers
 
 // T_sostav_udobra: a fertilizer's content, one row per element or oxide.

@@ -41,11 +41,14 @@ private:
 
 std::vector<FertilizerRecord> FertilizerRecords(const TableRows& rows) {
     const Reader r(rows);
-    const int name = r.column(col::fertilizers::name), ppm = r.column(col::fertilizers::ppm);
+    namespace f = col::fertilizers;
+    const int name = r.column(f::name), ppm = r.column(f::ppm), density = r.column(f::density),
+              price = r.column(f::price);
     std::vector<FertilizerRecord> out;
     out.reserve(rows.rows().size());
     for (const TableRows::Row& row : rows.rows())
-        out.push_back({row.key, Reader::text(row, name), Reader::number(row, ppm)});
+        out.push_back({row.key, Reader::text(row, name), Reader::number(row, ppm), Reader::number(row, density),
+                       Reader::number(row, price)});
     return out;
 }
 

@@ -16,6 +16,8 @@ struct FertilizerRecord { // t_udobra
     long long key = 0;
     QString name;
     std::optional<double> ppm;
+    std::optional<double> density; // g/ml of a liquid
+    std::optional<double> price;   // per kg (per l of a liquid)
 };
 
 struct ContentRecord { // T_sostav_udobra

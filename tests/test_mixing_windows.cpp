@@ -340,6 +340,9 @@ private slots:
         QVERIFY2(w.tankA->text().endsWith(QStringLiteral(", стоимость ") + cost + QLatin1Char(')')),
                  qPrintable(w.tankA->text()));
         QVERIFY(w.tankB->text().endsWith(QStringLiteral(" г, стоимость 0)")));
+        // Ten litres at 100 times are 1000 l of solution: the calculator's cost.
+        const QLabel* perThousand = Child<QLabel>(s.calc(), "CostLabel");
+        QVERIFY(perThousand && perThousand->text().startsWith(QStringLiteral("Стоимость 1000 л: ") + cost + " ("));
         const QLabel* both = Child<QLabel>(s.p().stockSolutions(), "CostLabel");
         QVERIFY(both);
         QVERIFY2(both->text().startsWith(QStringLiteral("Стоимость обоих баков: ") + cost +

@@ -208,6 +208,7 @@ private slots:
                  Child<QLabel>(analysis, "Label2")->text());
         QCOMPARE(QStringLiteral("Ожидаемая EC: ") + figure("ec") + QStringLiteral(" мСм/см (25 °C)"),
                  Child<QLabel>(analysis, "Label3")->text());
+        QCOMPARE(QStringLiteral("EC ≈ ") + figure("ec") + QStringLiteral(" мСм/см"), Label(calc, "EcLabel"));
     }
 
     // A saved solution is shown as the saved-solution pass shows it (its

@@ -20,7 +20,7 @@ SolutionInputs Inputs() {
         {kK, QStringLiteral("K"), QStringLiteral("Калий"), false, std::nullopt, std::nullopt, QStringLiteral("K+")},
         {kK2O, QStringLiteral("K2O"), QStringLiteral("Оксид калия"), true, 7, std::nullopt, QString()}};
     in.coefficients = {{7, QStringLiteral("K2O → K"), 0.83, kK}};
-    in.fertilizers = {{1, QStringLiteral("Азотное"), 800.6}, {2, QStringLiteral("Калийное"), 1200}};
+    in.fertilizers = {{1, QStringLiteral("Азотное"), 800.6, {}, {}}, {2, QStringLiteral("Калийное"), 1200, {}, {}}};
     in.content = {{1, 1, kN, 15.0}, {2, 2, kK2O, 50.0}};
     TargetRecord n{10, 1, kN, 150.0, 200.0, std::nullopt, std::nullopt};
     TargetRecord zero{11, 1, kK, 0.0, 30.0, 5.0, std::nullopt};

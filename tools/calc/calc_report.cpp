@@ -134,6 +134,23 @@ ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& i
         line.add(QStringLiteral("g_per_l"), Shown(record.amount, digits));
         if (request.litres)
             line.add(QStringLiteral("grams"), Shown(ForLitres(record.amount, *request.litres), digits));
+        // A liquid is also dosed by volume; a priced line has its cost.
+        const FertilizerRecord* fertilizer = directories.fertilizer(record.fertilizer);
+        if (fertilizer && fertilizer->density && *fertilizer->density > 0.0) {
+            const auto ml = [&](const std::optional<double>& grams) {
+                return grams ? std::optional<double>(MillilitresOf(*grams, *fertilizer->density)) : std::nullopt;
+            };
+            line.add(QStringLiteral("ml_per_l"), Shown(ml(record.amount), kGrowerDigits));
+            if (request.litres)
+                line.add(QStringLiteral("ml"), Shown(ml(ForLitres(record.amount, *request.litres)), kGrowerDigits));
+        }
+        if (fertilizer && fertilizer->price) {
+            const SolutionCost cost =
+                CostOf({{fertilizer->name, record.amount.value_or(0.0), fertilizer->density, fertilizer->price}});
+            line.add(QStringLiteral("cost_per_1000_l"),
+                     ReportValue::figure(cost.perThousandLitres,
+                                         FormatNumber(RoundToDecimalsSymmetric(cost.perThousandLitres, 2))));
+        }
         lines.add(std::move(line));
     }
     report.add(QStringLiteral("lines"), std::move(lines));
@@ -193,6 +210,16 @@ ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& i
         warnings.add(ReportValue::text(warning));
     analysis.add(QStringLiteral("warnings"), std::move(warnings));
     report.add(QStringLiteral("analysis"), std::move(analysis));
+
+    ReportValue cost = ReportValue::object();
+    cost.add(QStringLiteral("per_1000_l"),
+             ReportValue::figure(outcome.cost.perThousandLitres,
+                                 FormatNumber(RoundToDecimalsSymmetric(outcome.cost.perThousandLitres, 2))));
+    ReportValue unpriced = ReportValue::list();
+    for (const QString& name : outcome.cost.withoutPrice)
+        unpriced.add(ReportValue::text(name));
+    cost.add(QStringLiteral("without_price"), std::move(unpriced));
+    report.add(QStringLiteral("cost"), std::move(cost));
     return report;
 }
 

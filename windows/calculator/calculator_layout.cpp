@@ -351,6 +351,19 @@ void CalculatorWindow::buildLayout() {
         mglSums->addWidget(totalLabel(l), 1);
     mglStrip_->hide();
     upperLayout->addWidget(mglStrip_);
+    // What a meter should read and what the tank costs, after every recipe
+    // and calculation.
+    auto* figuresRow = new QHBoxLayout;
+    figuresRow->setContentsMargins(4, 0, 4, 0);
+    ecLabel_ = MakeLabel(QStringLiteral("EcLabel"), QString(), upper, true);
+    costLabel_ = MakeLabel(QStringLiteral("CostLabel"), QString(), upper);
+    costLabel_->setWordWrap(true);
+    costLabel_->hide();
+    for (QLabel* l : {ecLabel_, costLabel_}) {
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        figuresRow->addWidget(l, l == costLabel_ ? 1 : 0);
+    }
+    upperLayout->addLayout(figuresRow);
     // The strips sit in the narrow right half: one point smaller than the
     // window's text, so that they take little of it.
     for (QWidget* strip : {ppmStrip_, mglStrip_}) {

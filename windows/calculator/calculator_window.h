@@ -221,6 +221,9 @@ private:
     // The composition's results posted, and the totals shown.
     void showComposition(SolutionInputs& in);
     void showTotals(const SolutionTotals& totals);
+    // The EC and the cost of the lines shown (the composition's for 1000 l,
+    // or a saved solution's for its litres), under the totals.
+    void showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres);
     // How the classic fit always left the fertilizer list.
     void leaveFertilizerListAsBefore();
     // Stores a choice of the fit or the water in the options record, or for
@@ -305,6 +308,8 @@ private:
     QWidget* ppmStrip_ = nullptr;
     QLabel* ppmTotal_ = nullptr;
     QLabel* ppmTotalAtStrength_ = nullptr;
+    QLabel* ecLabel_ = nullptr;   // "EC ≈ 2,13 мСм/см"
+    QLabel* costLabel_ = nullptr; // "Стоимость 1000 л: 123,45 (без цены: ...)", once a line has a price
     QWidget* mglStrip_ = nullptr;
     QLabel* resultsTotal_ = nullptr;
     QLabel* resultsTotalAtStrength_ = nullptr;

@@ -25,6 +25,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <unordered_set>
 
 namespace solvane {
@@ -76,6 +77,7 @@ void CalculatorWindow::showComposition(SolutionInputs& in) {
     compositionShown_ = true;
     solution_.postResults(in, in.lines);
     showTotals(solution_.totals(in));
+    showSolutionFigures(in, in.lines, 1000.0);
 }
 
 void CalculatorWindow::refreshResults() {
@@ -104,7 +106,25 @@ void CalculatorWindow::updateTotals() {
     // What is being typed counts.
     data_.targets.checkBrowseMode();
     data_.composition.checkBrowseMode();
-    showTotals(solution_.totals(solution_.inputs()));
+    const SolutionInputs in = solution_.inputs();
+    showTotals(solution_.totals(in));
+    if (compositionShown_)
+        showSolutionFigures(in, in.lines, 1000.0);
+    else
+        showSolutionFigures(in, solution_.savedLines(), litres());
+}
+
+void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines,
+                                           double litres) {
+    ecLabel_->setText(QStringLiteral("EC ≈ ") + FormatDecimals(IonsOfSolution(in, lines).ec, 2) +
+                      QStringLiteral(" мСм/см"));
+    // The cost once the grower has priced anything: without prices it
+    // would only list every fertilizer.
+    const SolutionCost cost = CostOfSolution(in, lines);
+    const bool priced = std::any_of(in.fertilizers.begin(), in.fertilizers.end(),
+                                    [](const FertilizerRecord& f) { return f.price.has_value(); });
+    costLabel_->setVisible(priced && litres > 0.0);
+    costLabel_->setText(priced && litres > 0.0 ? CostText(cost, litres) : QString());
 }
 
 void CalculatorWindow::showTotals(const SolutionTotals& totals) {

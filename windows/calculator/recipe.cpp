@@ -202,6 +202,7 @@ void CalculatorWindow::refreshWater() {
     // A form's water counts toward its total's row as well.
     waterAmounts_ = WaterWithFormTotals(profile, FormTotalsOf(data_.elements));
     solution_.setWater(waterAmounts_);
+    solution_.setSourceWater(profile);
     waterColumn_->setVisible(!water.isNull());
     if (data_.targets.isActive())
         data_.targets.refresh();

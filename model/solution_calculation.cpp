@@ -2,6 +2,7 @@
 #include "model/solution_calculation.h"
 
 #include "core/classic_recipe.h"
+#include "core/ec_factor.h"
 #include "core/ec_model.h"
 #include "core/concentration_sums.h"
 #include "core/grower_fit.h"
@@ -221,6 +222,19 @@ SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
     out.ions = IonsOfSolution(inputs, out.lines);
     out.cost = CostOfSolution(inputs, out.lines);
     return out;
+}
+
+std::optional<double> EcTargetFactor(const SolutionInputs& inputs, double ec) {
+    SolutionInputs scaled = inputs;
+    return FactorForEc(ec, [&](double factor) {
+        for (size_t j = 0; j < scaled.targets.size(); ++j)
+            if (inputs.targets[j].vega)
+                scaled.targets[j].vega = *inputs.targets[j].vega * factor;
+        const FittedAmounts fitted = FitAmounts(scaled);
+        for (size_t i = 0; i < scaled.lines.size() && i < fitted.amounts.size(); ++i)
+            scaled.lines[i].amount = fitted.amounts[i];
+        return IonsOfSolution(scaled, scaled.lines).ec;
+    });
 }
 
 SolutionCost CostOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {

@@ -78,6 +78,12 @@ struct SolutionIons {
 };
 SolutionIons IonsOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
 
+// The one factor on every target (vega) that brings the EC of the recipe
+// fitted to them, with the inputs' fit and water, to ec (mS/cm): by
+// bisection over refits in memory (FactorForEc). None when no factor from
+// 0.1 to 10 reaches it.
+std::optional<double> EcTargetFactor(const SolutionInputs& inputs, double ec);
+
 // What 1000 l of the solution costs, the lines without a price named (a line
 // whose fertilizer is gone counts nowhere).
 SolutionCost CostOfSolution(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);

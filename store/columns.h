@@ -70,6 +70,7 @@ inline constexpr QLatin1String table{"T_kult"};
 inline constexpr QLatin1String key{"id_kult"};
 inline constexpr QLatin1String name{"name_kult"};
 inline constexpr QLatin1String ph{"ph"};
+inline constexpr QLatin1String ec{"ec"}; // mS/cm the crop's solution should have, empty for none
 } // namespace crops
 
 // t_konc: the crops' target rows.

@@ -146,6 +146,44 @@ private slots:
         QVERIFY2(std::fabs(result("N") - forms) <= 1.5e-4, qPrintable(QString::number(result("N") - forms)));
     }
 
+    // "Под EC" on tomato at 2,5 mS/cm: every target times one factor, the
+    // refitted recipe at that EC; an EC no factor reaches changes nothing.
+    void targetsForTheCropsEc() {
+        Running r(QStringLiteral("UPDATE T_kult SET ec = 2.5 WHERE id_kult = 1;"));
+        QVERIFY(r.open());
+        QVERIFY(r.add(kTomatoSet));
+        const QString targets = QStringLiteral("SELECT vega FROM t_konc WHERE id_kult = 1 ORDER BY id_konc");
+        const auto before = r.sql().rows(targets);
+        auto* button = Child<QPushButton>(r.calc(), QStringLiteral("EcFitButton"));
+        const auto* label = Child<QLabel>(r.calc(), QStringLiteral("EcLabel"));
+        QVERIFY(button && label && button->isEnabled());
+        QVERIFY(label->text().endsWith(QStringLiteral(" из 2,50 мСм/см")));
+        r.program().messages().queueAnswer(MessageAnswer::Yes);
+        QTest::mouseClick(button, Qt::LeftButton);
+        const auto after = r.sql().rows(targets);
+        QCOMPARE(after.size(), before.size());
+        const double factor = after[0][0].toDouble() / before[0][0].toDouble();
+        QVERIFY2(factor > 1.05, qPrintable(QString::number(factor)));
+        for (size_t i = 0; i < after.size(); ++i)
+            QVERIFY(std::fabs(after[i][0].toDouble() - before[i][0].toDouble() * factor) <=
+                    1e-9 * after[i][0].toDouble());
+        const QString question = r.program().messages().shown().back().text;
+        QCOMPARE(question, QStringLiteral("Умножить цели культуры на ") + FormatDecimals(factor, 2) +
+                               QStringLiteral(", чтобы EC стала 2,50 мСм/см?"));
+        double reached = 0;
+        QVERIFY(TryParseFloat(label->text().section(QLatin1Char(' '), 2, 2), reached));
+        QVERIFY2(std::fabs(reached - 2.5) <= 0.01, qPrintable(label->text()));
+
+        DataSet& crops = r.data().crops;
+        crops.edit();
+        crops.fieldByName(QStringLiteral("ec"))->setValue(19.0);
+        crops.post();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(r.program().messages().shown().back().text,
+                 QStringLiteral("EC 19,00 мСм/см недостижима этими удобрениями"));
+        QCOMPARE(r.sql().rows(targets), after);
+    }
+
     // One fertilizer with 10 % N and 20 % P against 100 mg/l of each: the
     // fit minimises w_N² (g − 1)² + w_P² (2g − 1)², so g = 0.6; each knob
     // moves the optimum where the formula says.

@@ -11,6 +11,7 @@
 #include "controls/widget_building.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
+#include "store/columns.h"
 #include "store/database.h"
 #include "windows/directories/fertilizer_list.h"
 
@@ -356,13 +357,19 @@ void CalculatorWindow::buildLayout() {
     auto* figuresRow = new QHBoxLayout;
     figuresRow->setContentsMargins(4, 0, 4, 0);
     ecLabel_ = MakeLabel(QStringLiteral("EcLabel"), QString(), upper, true);
+    ecFitButton_ = MakeButton(QStringLiteral("EcFitButton"), QStringLiteral("Под EC"), upper);
+    ecFitButton_->setToolTip(QStringLiteral("Умножить цели культуры на один множитель так, чтобы EC раствора стала "
+                                            "EC культуры"));
+    ecFitButton_->setEnabled(false);
+    connectClick(ecFitButton_, [this] { fitTargetsToCropEc(); });
     costLabel_ = MakeLabel(QStringLiteral("CostLabel"), QString(), upper);
     costLabel_->setWordWrap(true);
     costLabel_->hide();
-    for (QLabel* l : {ecLabel_, costLabel_}) {
-        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        figuresRow->addWidget(l, l == costLabel_ ? 1 : 0);
-    }
+    ecLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    costLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figuresRow->addWidget(ecLabel_);
+    figuresRow->addWidget(ecFitButton_);
+    figuresRow->addWidget(costLabel_, 1);
     upperLayout->addLayout(figuresRow);
     // The strips sit in the narrow right half: one point smaller than the
     // window's text, so that they take little of it.
@@ -404,6 +411,7 @@ void CalculatorWindow::buildLayout() {
     cropGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid6"), &data_.cropsSource, cropRow);
     cropGrid_->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
     cropGrid_->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
+    cropGrid_->addColumn(col::crops::ec, QStringLiteral("EC"))->setWidth(60);
     cropGrid_->horizontalHeader()->setStretchLastSection(false);
     cropGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     cropGrid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);

@@ -224,6 +224,11 @@ private:
     // The EC and the cost of the lines shown (the composition's for 1000 l,
     // or a saved solution's for its litres), under the totals.
     void showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres);
+    // The current crop's EC, when it has one above 0.
+    std::optional<double> cropEc() const;
+    // "Под EC": the crop's targets times the one factor that brings the
+    // fitted recipe's EC to the crop's, after the grower agrees; then the recipe.
+    void fitTargetsToCropEc();
     // How the classic fit always left the fertilizer list.
     void leaveFertilizerListAsBefore();
     // Stores a choice of the fit or the water in the options record, or for
@@ -308,7 +313,8 @@ private:
     QWidget* ppmStrip_ = nullptr;
     QLabel* ppmTotal_ = nullptr;
     QLabel* ppmTotalAtStrength_ = nullptr;
-    QLabel* ecLabel_ = nullptr;   // "EC ≈ 2,13 мСм/см"
+    QLabel* ecLabel_ = nullptr;          // "EC ≈ 2,13 мСм/см"
+    QPushButton* ecFitButton_ = nullptr; // "Под EC"
     QLabel* costLabel_ = nullptr; // "Стоимость 1000 л: 123,45 (без цены: ...)", once a line has a price
     QWidget* mglStrip_ = nullptr;
     QLabel* resultsTotal_ = nullptr;

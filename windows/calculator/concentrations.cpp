@@ -11,17 +11,22 @@
 #include "windows/calculator/calculator_window.h"
 
 #include "controls/db_grid.h"
+#include "controls/handler_guard.h"
+#include "controls/message_service.h"
 #include "core/concentration_sums.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "store/columns.h"
 #include "store/database.h"
 #include "store/disabled_source.h"
 #include "store/row_place.h"
+#include "store/row_writes.h"
 #include "windows/calculator/mixing_sources.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -116,8 +121,11 @@ void CalculatorWindow::updateTotals() {
 
 void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines,
                                            double litres) {
+    const std::optional<double> wanted = cropEc();
     ecLabel_->setText(QStringLiteral("EC ≈ ") + FormatDecimals(IonsOfSolution(in, lines).ec, 2) +
+                      (wanted ? QStringLiteral(" из ") + FormatDecimals(*wanted, 2) : QString()) +
                       QStringLiteral(" мСм/см"));
+    ecFitButton_->setEnabled(wanted.has_value() && compositionShown_ && !in.lines.empty());
     // The cost once the grower has priced anything: without prices it
     // would only list every fertilizer.
     const SolutionCost cost = CostOfSolution(in, lines);
@@ -125,6 +133,46 @@ void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::
                                     [](const FertilizerRecord& f) { return f.price.has_value(); });
     costLabel_->setVisible(priced && litres > 0.0);
     costLabel_->setText(priced && litres > 0.0 ? CostText(cost, litres) : QString());
+}
+
+std::optional<double> CalculatorWindow::cropEc() const {
+    const DataSet& crops = data_.crops;
+    if (!crops.isActive() || crops.isEmpty())
+        return std::nullopt;
+    const Field* ec = crops.fieldByName(col::crops::ec);
+    if (!ec || ec->value().isNull() || !(ec->value().toDouble() > 0.0))
+        return std::nullopt;
+    return ec->value().toDouble();
+}
+
+void CalculatorWindow::fitTargetsToCropEc() {
+    const std::optional<double> wanted = cropEc();
+    if (!wanted)
+        return;
+    data_.composition.checkBrowseMode();
+    data_.targets.checkBrowseMode();
+    const SolutionInputs in = solution_.inputs();
+    const std::optional<double> factor = EcTargetFactor(in, *wanted);
+    MessageService& messages = guard().messages();
+    const QString ec = FormatDecimals(*wanted, 2) + QStringLiteral(" мСм/см");
+    if (!factor) {
+        messages.show(this, MessageKind::Warning, QStringLiteral("Под EC"),
+                      QStringLiteral("EC ") + ec + QStringLiteral(" недостижима этими удобрениями"),
+                      MessageButtons::Ok);
+        return;
+    }
+    if (messages.show(this, MessageKind::Confirmation, QStringLiteral("Под EC"),
+                      QStringLiteral("Умножить цели культуры на ") + FormatDecimals(*factor, 2) +
+                          QStringLiteral(", чтобы EC стала ") + ec + QLatin1Char('?'),
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    // The targets times the factor, unrounded, as one write; then the recipe.
+    std::vector<RowUpdate> rows;
+    for (const TargetRecord& target : in.targets)
+        if (target.vega)
+            rows.push_back({target.key, {{QString(col::targets::vega), *target.vega * *factor}}});
+    UpdateRows(data_.connection(), col::targets::table, rows);
+    buildRecipe();
 }
 
 void CalculatorWindow::showTotals(const SolutionTotals& totals) {

@@ -361,6 +361,7 @@ void CalculatorWindow::buildLayout() {
     ecFitButton_->setToolTip(QStringLiteral("Умножить цели культуры на один множитель так, чтобы EC раствора стала "
                                             "EC культуры"));
     ecFitButton_->setEnabled(false);
+    ecFitButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connectClick(ecFitButton_, [this] { fitTargetsToCropEc(); });
     costLabel_ = MakeLabel(QStringLiteral("CostLabel"), QString(), upper);
     costLabel_->setWordWrap(true);
@@ -370,6 +371,7 @@ void CalculatorWindow::buildLayout() {
     figuresRow->addWidget(ecLabel_);
     figuresRow->addWidget(ecFitButton_);
     figuresRow->addWidget(costLabel_, 1);
+    figuresRow->addStretch(0);
     upperLayout->addLayout(figuresRow);
     // The strips sit in the narrow right half: one point smaller than the
     // window's text, so that they take little of it.

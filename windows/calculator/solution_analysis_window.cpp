@@ -52,7 +52,7 @@ QString Meq(double value) {
 
 // A row's figure in the units chosen; empty for none, or for an element
 // without an ion in mmol/l or meq/l.
-QString InUnits(const std::optional<double>& mgPerLitre, std::optional<Ion> ion, int units) {
+QString InUnits(const std::optional<double>& mgPerLitre, const Ion* ion, int units) {
     if (!mgPerLitre)
         return QString();
     if (units == MilligramsPerLitre)
@@ -284,7 +284,7 @@ bool SolutionAnalysisWindow::compute() {
             view.percents.push_back(target.rachet.value_or(0.0) / *target.vega * 100.0);
         }
         const auto ion = ions.find(target.element);
-        const std::optional<Ion> rowIon = ion == ions.end() ? std::nullopt : std::optional<Ion>(ion->second);
+        const Ion* rowIon = ion == ions.end() ? nullptr : &ion->second;
         const QColor background = row.outOfRange ? kOutOfRange : QColor();
         view.rows.push_back({TextCell{target.shortName, false, {}, background},
                              TextCell{InUnits(target.vega, rowIon, units), true, {}, background},

@@ -77,6 +77,9 @@ public:
     // The last classic recipe left out a singular value: the fertilizers
     // cannot reach every target independently of the others.
     bool singularValueLeftOut() const { return singularValueLeftOut_; }
+    // The ions, their report and the EC of the lines the target rows show
+    // (the composition's or the saved solution's), the source water included.
+    SolutionIons shownIons() const;
     // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
     // weights, limits), 0 the classic least squares. From the options record;
     // without one, the choice made in this run.

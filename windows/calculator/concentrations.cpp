@@ -135,6 +135,11 @@ void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::
     costLabel_->setText(priced && litres > 0.0 ? CostText(cost, litres) : QString());
 }
 
+SolutionIons CalculatorWindow::shownIons() const {
+    const SolutionInputs in = solution_.inputs();
+    return IonsOfSolution(in, compositionShown_ ? in.lines : solution_.savedLines());
+}
+
 std::optional<double> CalculatorWindow::cropEc() const {
     const DataSet& crops = data_.crops;
     if (!crops.isActive() || crops.isEmpty())

@@ -7,12 +7,10 @@
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
 #include "store/connection.h"
-#include "core/ec_model.h"
 #include "core/ion_report.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "store/element_rows.h"
-#include "store/water_profiles.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -261,15 +259,13 @@ bool SolutionAnalysisWindow::compute() {
     result_ = AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
                               calculator_.fitMode() == 1);
 
-    // The ions of the lines and of the counted water, each row by its own
-    // element's ion; the EC from them.
-    std::unordered_map<long long, double> water;
-    for (const auto& [element, amount] : WaterOfProfile(data_.waterElements, calculator_.selectedWater()))
-        water[element] = amount;
+    // The ions, their report and the EC as the model gives them; the
+    // elements' ions for the rows' units.
+    const SolutionIons shown = calculator_.shownIons();
+    const IonReportInputs& inputs = shown.inputs;
+    const IonReport& report = shown.report;
+    const double ec = shown.ec;
     const std::unordered_map<long long, Ion> ions = IonsOfElements(data_.elements);
-    const IonReportInputs inputs = IonInputsOf(lines.lines, water, ions, FormTotalsOf(data_.elements));
-    const IonReport report = ReportIons(inputs);
-    const double ec = SolutionEc(inputs.sums.mmolPerLitre);
 
     View view;
     const int units = units_->currentIndex();

@@ -49,9 +49,10 @@ inline NumberLimits TankVolume() {
 inline NumberLimits Concentration() {
     return {2, 1000, QString(), true};
 }
-// The fit the calculator uses: 0 the classic one, 1 the grower's.
+// The fit the calculator uses: 0 the classic one, 1 the grower's, 2 the
+// cheapest within the tolerances.
 inline NumberLimits FitMode() {
-    return {0, 1, QString(), true};
+    return {0, 2, QString(), true};
 }
 // The density of a liquid fertilizer, g per ml: from the lightest solvents
 // (0,5) to beyond the densest acids growers buy (96 % sulfuric acid, 1,84).

@@ -91,7 +91,7 @@ FittedAmounts FitGrower(const SolutionInputs& inputs, const Directories& directo
 } // namespace
 
 int FitModeOf(int stored) {
-    return stored == kGrowerFit ? kGrowerFit : kClassicFit;
+    return stored == kGrowerFit || stored == kCheapestFit ? stored : kClassicFit;
 }
 
 double TargetAtStrength(const std::optional<double>& target, int strength) {

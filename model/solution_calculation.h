@@ -21,7 +21,9 @@ namespace solvane {
 // The fits, as t_opt.fit_mode holds them.
 constexpr int kClassicFit = 0;
 constexpr int kGrowerFit = 1;
-// The fit the stored value names: the grower's for 1, the classic one for any other.
+constexpr int kCheapestFit = 2;
+// The fit the stored value names: the grower's for 1, the cheapest for 2, the
+// classic one for any other.
 int FitModeOf(int stored);
 
 // ---- the derived figures of one row

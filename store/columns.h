@@ -19,6 +19,7 @@ inline constexpr QLatin1String name{"name_udobra"};
 inline constexpr QLatin1String ppm{"ppm"};         // mg/l of salts that 1 g/l gives
 inline constexpr QLatin1String density{"density"}; // g/ml of a liquid, empty for a solid
 inline constexpr QLatin1String price{"price"};     // per kg (per l of a liquid), empty for none
+inline constexpr QLatin1String acid{"acid"};       // 1 for an acid that may neutralise the water's HCO3
 } // namespace fertilizers
 
 // T_sostav_udobra: a fertilizer's content, one row per element or oxide.
@@ -83,6 +84,7 @@ inline constexpr QLatin1String crop{"id_kult"};
 inline constexpr QLatin1String element{"id_el"};
 inline constexpr QLatin1String result{"rachet"}; // mg/l the solution gives
 inline constexpr QLatin1String weight{"weight"};
+inline constexpr QLatin1String tolerance{"tolerance"}; // %, how far the cheapest fit may stray
 // The element's short name, the targets and the result at the strength, and
 // what the counted water brings.
 inline constexpr QLatin1String elementName{"name_el"};
@@ -149,6 +151,7 @@ inline constexpr std::array<QLatin1String, 15> colours{
 inline constexpr QLatin1String fitMode{"fit_mode"};
 inline constexpr QLatin1String water{"id_water"};
 inline constexpr QLatin1String lastCrop{"id_kult_last"};
+inline constexpr QLatin1String acid{"id_acid"}; // the acid for the water's HCO3, null for none
 } // namespace options
 
 // t_water: the source water profiles.
@@ -156,6 +159,7 @@ namespace water {
 inline constexpr QLatin1String table{"t_water"};
 inline constexpr QLatin1String key{"id_water"};
 inline constexpr QLatin1String name{"name_water"};
+inline constexpr QLatin1String bicarbonateLeft{"hco3_left"}; // mg/l of HCO3 the acid leaves
 } // namespace water
 
 // t_water_el: the mg/l of each element a profile brings.

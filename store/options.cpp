@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kClassicFit = 0;
 constexpr int kGrowerFit = 1;
+constexpr int kCheapestFit = 2;
 
 bool Boolean(const QVariant& v) {
     if (v.isNull())
@@ -58,6 +59,7 @@ Options ReadOptions(const TableRows& rows) {
     r.fitMode = static_cast<int>(Integer(value(o::fitMode)));
     r.water = value(o::water);
     r.lastCrop = value(o::lastCrop);
+    r.acid = value(o::acid);
     return r;
 }
 
@@ -74,7 +76,7 @@ int OptionsStore::fitMode() const {
     const Options options = current();
     if (!options.present)
         return sessionFitMode_;
-    return options.fitMode == kGrowerFit ? kGrowerFit : kClassicFit;
+    return options.fitMode == kGrowerFit || options.fitMode == kCheapestFit ? options.fitMode : kClassicFit;
 }
 
 QVariant OptionsStore::water() const {
@@ -85,6 +87,11 @@ QVariant OptionsStore::water() const {
 QVariant OptionsStore::lastCrop() const {
     const Options options = current();
     return options.present ? options.lastCrop : sessionCrop_;
+}
+
+QVariant OptionsStore::acid() const {
+    const Options options = current();
+    return options.present ? options.acid : sessionAcid_;
 }
 
 void OptionsStore::setFitMode(int mode) {
@@ -106,6 +113,13 @@ void OptionsStore::setLastCrop(const QVariant& crop) {
         store(col::options::lastCrop, crop);
     else
         sessionCrop_ = crop;
+}
+
+void OptionsStore::setAcid(const QVariant& fertilizer) {
+    if (current().present)
+        store(col::options::acid, fertilizer);
+    else
+        sessionAcid_ = fertilizer;
 }
 
 void OptionsStore::store(const QString& column, const QVariant& value) {

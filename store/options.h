@@ -21,6 +21,7 @@ struct Options {
     int fitMode = 0;                // fit_mode as stored
     QVariant water;                 // id_water: the source water counted
     QVariant lastCrop;              // id_kult_last: the crop in use
+    QVariant acid;                  // id_acid: the acid for the water's HCO3, null for none
     bool present = false;           // the table has a row
     long long rowKey = 0;           // the row's rowid
 };
@@ -41,18 +42,21 @@ public:
     // layer's error.
     Options read() const;
 
-    // The fit the recipe uses: 1 the grower's (fit_mode 1), 0 the classic
-    // one (any other value).
+    // The fit the recipe uses: 1 the grower's (fit_mode 1), 2 the cheapest
+    // within the tolerances (fit_mode 2), 0 the classic one (any other value).
     int fitMode() const;
     // The water profile chosen, null for none (the profile's key as stored,
     // whether or not the profile is there).
     QVariant water() const;
     // The crop in use, null when none was remembered.
     QVariant lastCrop() const;
+    // The acid chosen for the water's HCO3, null for none.
+    QVariant acid() const;
 
     void setFitMode(int mode);
     void setWater(const QVariant& profile);
     void setLastCrop(const QVariant& crop);
+    void setAcid(const QVariant& fertilizer);
 
 private:
     // The record, or one of empty fields while the set is closed.
@@ -65,6 +69,7 @@ private:
     int sessionFitMode_ = 0;
     QVariant sessionWater_;
     QVariant sessionCrop_;
+    QVariant sessionAcid_;
 };
 
 } // namespace solvane

@@ -43,12 +43,12 @@ std::vector<FertilizerRecord> FertilizerRecords(const TableRows& rows) {
     const Reader r(rows);
     namespace f = col::fertilizers;
     const int name = r.column(f::name), ppm = r.column(f::ppm), density = r.column(f::density),
-              price = r.column(f::price);
+              price = r.column(f::price), acid = r.column(f::acid);
     std::vector<FertilizerRecord> out;
     out.reserve(rows.rows().size());
     for (const TableRows::Row& row : rows.rows())
         out.push_back({row.key, Reader::text(row, name), Reader::number(row, ppm), Reader::number(row, density),
-                       Reader::number(row, price)});
+                       Reader::number(row, price), Reader::boolean(row, acid)});
     return out;
 }
 
@@ -101,13 +101,14 @@ std::vector<TargetRecord> TargetRecords(const TableRows& rows) {
     const Reader r(rows);
     namespace t = col::targets;
     const int crop = r.column(t::crop), element = r.column(t::element), vega = r.column(t::vega),
-              cvet = r.column(t::cvet), result = r.column(t::result), weight = r.column(t::weight);
+              cvet = r.column(t::cvet), result = r.column(t::result), weight = r.column(t::weight),
+              tolerance = r.column(t::tolerance);
     std::vector<TargetRecord> out;
     out.reserve(rows.rows().size());
     for (const TableRows::Row& row : rows.rows())
         out.push_back({row.key, Reader::key(row, crop), Reader::key(row, element), Reader::number(row, vega),
                        Reader::number(row, cvet), Reader::number(row, result), Reader::number(row, weight),
-                       TableRows::readAsEmpty(row, vega)});
+                       TableRows::readAsEmpty(row, vega), Reader::number(row, tolerance)});
     return out;
 }
 
@@ -149,11 +150,11 @@ std::vector<SavedLineRecord> SavedLineRecords(const TableRows& rows) {
 }
 
 std::vector<WaterProfileRecord> WaterProfileRecords(const TableRows& rows) {
-    const int name = rows.column(col::water::name);
+    const int name = rows.column(col::water::name), left = rows.column(col::water::bicarbonateLeft);
     std::vector<WaterProfileRecord> out;
     out.reserve(rows.rows().size());
     for (const TableRows::Row& row : rows.rows())
-        out.push_back({row.key, Reader::text(row, name)});
+        out.push_back({row.key, Reader::text(row, name), Reader::number(row, left)});
     return out;
 }
 

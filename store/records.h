@@ -18,6 +18,7 @@ struct FertilizerRecord { // t_udobra
     std::optional<double> ppm;
     std::optional<double> density; // g/ml of a liquid
     std::optional<double> price;   // per kg (per l of a liquid)
+    bool acid = false;             // may be chosen to neutralise the water's HCO3
 };
 
 struct ContentRecord { // T_sostav_udobra
@@ -60,6 +61,7 @@ struct TargetRecord { // t_konc
     std::optional<double> weight;
     // The stored target is not a number and reads as empty: it is no missing target.
     bool vegaReadAsEmpty = false;
+    std::optional<double> tolerance{}; // %, how far the cheapest fit may stray
 };
 
 struct LineRecord { // t_rachet
@@ -88,6 +90,7 @@ struct SavedLineRecord { // t_save_rar
 struct WaterProfileRecord { // t_water
     long long key = 0;
     QString name;
+    std::optional<double> bicarbonateLeft; // mg/l of HCO3 the acid leaves
 };
 
 struct WaterElementRecord { // t_water_el

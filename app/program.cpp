@@ -117,7 +117,9 @@ void Program::connectWindows() {
     actions.closingSequence = closing;
     actions.endProgram = [this] { launcher_->close(); };
     calculator_->setActions(std::move(actions));
-    nameDialog_->setStrengthText([this] { return calculator_->strengthText(); });
+    nameDialog_->setSavedWith([this] {
+        return SolutionNameDialog::SavedWith{calculator_->strengthText(), calculator_->addedLines()};
+    });
     waterProfiles_->setOnClosed([this] { calculator_->waterProfilesChanged(); });
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/base_snapshot.h"
 
+#include "model/acid_line.h"
 #include "store/columns.h"
 #include "store/table_rows.h"
 
@@ -53,6 +54,10 @@ SolutionInputs InputsFor(const BaseSnapshot& snapshot, long long crop) {
     inputs.lines = snapshot.composition;
     inputs.water = WaterAmounts(snapshot.waterElements, snapshot.common.elements, CountedWater(snapshot));
     inputs.sourceWater = ProfileWater(snapshot.waterElements, CountedWater(snapshot));
+    for (const WaterProfileRecord& profile : snapshot.waterProfiles)
+        if (profile.key == CountedWater(snapshot))
+            inputs.bicarbonateLeft = profile.bicarbonateLeft;
+    ApplyAcid(inputs);
     return inputs;
 }
 

@@ -125,8 +125,12 @@ FittedAmounts FitAmounts(const SolutionInputs& inputs) {
     size_t next = 0;
     for (size_t line = 0; line < inputs.lines.size(); ++line) {
         const bool takes = fitted[line] && next < solved.amounts.size();
-        out.amounts.push_back(takes ? solved.amounts[next++] : inputs.lines[line].amount);
-        out.fitted.push_back(takes);
+        const std::optional<double> amount = takes ? solved.amounts[next++] : inputs.lines[line].amount;
+        // A derived line (the acid's) counts in the fit at its own amount,
+        // which the program sets, not the fit.
+        const bool derived = inputs.lines[line].derived;
+        out.amounts.push_back(derived ? inputs.lines[line].amount : amount);
+        out.fitted.push_back(takes && !derived);
     }
     return out;
 }
@@ -169,12 +173,17 @@ SolutionTotals TotalsOf(const SolutionInputs& inputs, const std::vector<TargetRe
     return totals;
 }
 
+QString LineName(const Directories& directories, const LineRecord& line) {
+    const QString name = directories.lineName(line.fertilizer);
+    return line.derived ? name + QStringLiteral(" (кислота)") : name;
+}
+
 std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::vector<LineRecord>& lines) {
     const Directories directories(inputs);
     const auto shares = directories.elementTermsContent(FertilizerKeys(lines));
     std::vector<SolutionLine> out(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        out[i].fertilizer = directories.lineName(lines[i].fertilizer);
+        out[i].fertilizer = LineName(directories, lines[i]);
         out[i].amount = lines[i].amount.value_or(0.0);
         out[i].deleted = directories.lineFertilizerGone(lines[i].fertilizer);
         if (const FertilizerRecord* fertilizer = directories.fertilizer(lines[i].fertilizer)) {

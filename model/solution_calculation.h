@@ -66,6 +66,10 @@ struct SolutionTotals {
 SolutionTotals TotalsOf(const SolutionInputs& inputs, const std::vector<TargetRecord>& targets,
                         const std::vector<LineRecord>& composition);
 
+// The name a line shows: its fertilizer's (or the deleted one's words), the
+// acid's line the program adds marked as such.
+QString LineName(const Directories& directories, const LineRecord& line);
+
 // The lines as the mixing tools read them, with their content in element terms.
 std::vector<SolutionLine> MixingLines(const SolutionInputs& inputs, const std::vector<LineRecord>& lines);
 // The target rows as the analysis reads them.

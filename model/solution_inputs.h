@@ -33,6 +33,11 @@ struct SolutionInputs {
     // The same water as the profile holds it, each element once: the ions
     // count it so.
     std::unordered_map<long long, double> sourceWater;
+    // The HCO3 the acid leaves in the counted water, mg/l; empty: the default.
+    std::optional<double> bicarbonateLeft;
+    // The line under "Кислота:" once the acid is applied (ApplyAcid): its
+    // dose, or why it is 0.
+    QString acidLabel;
     Options options;
     int strength = 100; // % of the full solution
 };

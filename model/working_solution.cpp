@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/working_solution.h"
 
+#include "model/acid_line.h"
+#include "core/tank_cost.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/row_writes.h"
@@ -39,9 +41,15 @@ SolutionInputs WorkingSolution::inputs() const {
     if (data_.options.isActive())
         in.options = data_.optionsStore().read();
     in.options.fitMode = data_.optionsStore().fitMode();
+    in.options.acid = data_.optionsStore().acid();
     in.water = water_;
     in.sourceWater = sourceWater_;
     in.strength = strength_;
+    if (!in.options.water.isNull())
+        for (const WaterProfileRecord& profile : WaterProfileRecords(data_.rowsOf(col::water::table)))
+            if (profile.key == in.options.water.toLongLong())
+                in.bicarbonateLeft = profile.bicarbonateLeft;
+    ApplyAcid(in);
     return in;
 }
 
@@ -117,6 +125,13 @@ QVariant WorkingSolution::lineAtStrength(const QVariant& amount) const {
 
 QVariant WorkingSolution::savedLineForLitres(const QVariant& amount) const {
     return ForLitres(Number(amount), litres_);
+}
+
+QVariant WorkingSolution::millilitres(const QVariant& grams, const QVariant& density) const {
+    const std::optional<double> perMl = Number(density);
+    if (!perMl || !(*perMl > 0.0))
+        return {};
+    return MillilitresOf(Number(grams).value_or(0.0), *perMl);
 }
 
 } // namespace solvane

@@ -60,6 +60,7 @@ public:
                          const QVariant& element) const override;
     QVariant lineAtStrength(const QVariant& amount) const override;
     QVariant savedLineForLitres(const QVariant& amount) const override;
+    QVariant millilitres(const QVariant& grams, const QVariant& density) const override;
 
 signals:
     // The composition's amounts were posted by a fit.

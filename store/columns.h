@@ -106,6 +106,9 @@ inline constexpr QLatin1String maximum{"kol_max"};
 inline constexpr QLatin1String name{"name"};
 inline constexpr QLatin1String ppm{"ppm"};
 inline constexpr QLatin1String amountAtStrength{"kol_pr"};
+// The fertilizer's density, and the amount in ml per litre (a liquid's).
+inline constexpr QLatin1String density{"density"};
+inline constexpr QLatin1String millilitres{"ml"};
 } // namespace lines
 
 // t_head_rar: the saved solutions.
@@ -128,6 +131,9 @@ inline constexpr QLatin1String solution{"id_head_rar"};
 // The amount for the chosen litres, and the fertilizer's name.
 inline constexpr QLatin1String amountForLitres{"kol_temp"};
 inline constexpr QLatin1String name{"name"};
+// The fertilizer's density, and a liquid's ml for the chosen litres.
+inline constexpr QLatin1String density{"density"};
+inline constexpr QLatin1String millilitresForLitres{"ml_temp"};
 } // namespace savedLines
 
 // t_opt: the options record (its first row).

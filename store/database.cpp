@@ -101,6 +101,9 @@ void Database::declare() {
         .addLookupField(QStringLiteral("name"), ColumnType::Text, 50, fertilizerKey, &fertilizers, fertilizerKey,
                         QStringLiteral("name_udobra"))
         ->setLookupMissing(deletedName);
+    savedLines.addLookupField(QStringLiteral("density"), ColumnType::Double, 0, fertilizerKey, &fertilizers,
+                              fertilizerKey, QStringLiteral("density"));
+    savedLines.addCalculatedField(QStringLiteral("ml_temp"), ColumnType::Double);
 
     composition.setTable(QStringLiteral("t_rachet"));
     composition
@@ -110,6 +113,9 @@ void Database::declare() {
     composition.addCalculatedField(QStringLiteral("kol_pr"), ColumnType::Double);
     composition.addLookupField(QStringLiteral("ppm"), ColumnType::Integer, 0, fertilizerKey, &fertilizers,
                                fertilizerKey, QStringLiteral("ppm"));
+    composition.addLookupField(QStringLiteral("density"), ColumnType::Double, 0, fertilizerKey, &fertilizers,
+                               fertilizerKey, QStringLiteral("density"));
+    composition.addCalculatedField(QStringLiteral("ml"), ColumnType::Double);
 
     components.setTable(QStringLiteral("T_sostav_udobra"));
     components.addLookupField(QStringLiteral("name"), ColumnType::Text, 20, elementKey, &elements, elementKey,
@@ -154,15 +160,23 @@ void Database::declareCalculatedFields() {
     };
     Field* const amount = composition.fieldByName(col::lines::amount);
     Field* const amountAtStrength = composition.fieldByName(col::lines::amountAtStrength);
+    Field* const density = composition.fieldByName(col::lines::density);
+    Field* const millilitres = composition.fieldByName(col::lines::millilitres);
     composition.onCalcFields = [=](DataSet&) {
-        if (derived_)
-            amountAtStrength->setValue(derived_->lineAtStrength(amount->value()));
+        if (!derived_)
+            return;
+        amountAtStrength->setValue(derived_->lineAtStrength(amount->value()));
+        millilitres->setValue(derived_->millilitres(amount->value(), density->value()));
     };
     Field* const savedAmount = savedLines.fieldByName(col::savedLines::amount);
     Field* const forLitres = savedLines.fieldByName(col::savedLines::amountForLitres);
+    Field* const savedDensity = savedLines.fieldByName(col::savedLines::density);
+    Field* const millilitresForLitres = savedLines.fieldByName(col::savedLines::millilitresForLitres);
     savedLines.onCalcFields = [=](DataSet&) {
-        if (derived_)
-            forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
+        if (!derived_)
+            return;
+        forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
+        millilitresForLitres->setValue(derived_->millilitres(forLitres->value(), savedDensity->value()));
     };
 }
 

@@ -70,6 +70,8 @@ struct LineRecord { // t_rachet
     std::optional<double> amount;
     std::optional<double> minimum;
     std::optional<double> maximum;
+    // A line the program adds (the acid's), never stored in the table.
+    bool derived = false;
 };
 
 struct SolutionRecord { // t_head_rar

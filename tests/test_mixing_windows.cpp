@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -350,6 +351,131 @@ private slots:
                      both->text().contains(QStringLiteral("Калиевая селитра")) &&
                      !both->text().contains(QStringLiteral("Кальциевая")),
                  qPrintable(both->text()));
+    }
+
+    // The EC of two more solutions of starter fertilizers, saved with fixed
+    // amounts and calculated as saved solutions: the analysis shows what the
+    // model gives for their ions worked out by hand (g/l × % × 10 × the
+    // oxide's factor, ÷ the ion's mass).
+    void theEcOfSavedSolutions() {
+        Session s(QStringLiteral(
+            "INSERT INTO t_head_rar (id_head_rar, name_rar, id_konc, kol_l, konc) VALUES (1, 'А', 1, 1, 100),"
+            " (2, 'Б', 1, 1, 100);"
+            "INSERT INTO t_save_rar (id_head_rar, id_udobra, kol) SELECT 1, id_udobra, CASE name_udobra"
+            " WHEN 'Кальциевая селитра' THEN 0.8 WHEN 'Калиевая селитра' THEN 0.4 WHEN 'Монофосфат калия' THEN 0.15"
+            " ELSE 0.5 END FROM t_udobra WHERE name_udobra IN ('Кальциевая селитра', 'Калиевая селитра',"
+            " 'Монофосфат калия', 'Сульфат магния');"
+            "INSERT INTO t_save_rar (id_head_rar, id_udobra, kol) SELECT 2, id_udobra, CASE name_udobra"
+            " WHEN 'Калиевая селитра' THEN 0.6 WHEN 'Сульфат аммония' THEN 0.1 WHEN 'Монофосфат калия' THEN 0.2"
+            " WHEN 'Сульфат магния' THEN 0.4 ELSE 0.05 END FROM t_udobra WHERE name_udobra IN ('Калиевая селитра',"
+            " 'Сульфат аммония', 'Монофосфат калия', 'Сульфат магния', 'Хлорид калия');"));
+        QVERIFY(s.open());
+        const auto mmol = [](double mgPerLitre, Ion ion) { return mgPerLitre / InfoOf(ion).mass; };
+        IonValues first{}, second{};
+        first[IonIndex(Ion::Nitrate)] = mmol(0.8 * 144 + 0.4 * 137, Ion::Nitrate);
+        first[IonIndex(Ion::Ammonium)] = mmol(0.8 * 11, Ion::Ammonium);
+        first[IonIndex(Ion::Calcium)] = mmol(0.8 * 265 * 0.7147, Ion::Calcium);
+        first[IonIndex(Ion::Potassium)] = mmol((0.4 * 463 + 0.15 * 340) * 0.8301, Ion::Potassium);
+        first[IonIndex(Ion::Phosphate)] = mmol(0.15 * 520 * 0.4364, Ion::Phosphate);
+        first[IonIndex(Ion::Magnesium)] = mmol(0.5 * 160 * 0.6030, Ion::Magnesium);
+        first[IonIndex(Ion::Sulfate)] = mmol(0.5 * 320 * 0.4005, Ion::Sulfate);
+        second[IonIndex(Ion::Nitrate)] = mmol(0.6 * 137, Ion::Nitrate);
+        second[IonIndex(Ion::Ammonium)] = mmol(0.1 * 212, Ion::Ammonium);
+        second[IonIndex(Ion::Potassium)] = mmol((0.6 * 463 + 0.2 * 340 + 0.05 * 600) * 0.8301, Ion::Potassium);
+        second[IonIndex(Ion::Phosphate)] = mmol(0.2 * 520 * 0.4364, Ion::Phosphate);
+        second[IonIndex(Ion::Magnesium)] = mmol(0.4 * 160 * 0.6030, Ion::Magnesium);
+        second[IonIndex(Ion::Sulfate)] = mmol(0.1 * 242 + 0.4 * 320 * 0.4005, Ion::Sulfate);
+        second[IonIndex(Ion::Chloride)] = mmol(0.05 * 452, Ion::Chloride);
+        DataSet& headers = s.data().savedSolutions;
+        headers.first();
+        for (const auto& [ions, shown] : {std::pair{first, "1,84"}, std::pair{second, "1,50"}}) {
+            QVERIFY(s.calc().runGuarded([&s] { s.calc().calculateSavedSolution(); }));
+            Menus(s.calc()).analysis->trigger();
+            const AnalysisWidgets w(s.p().analysis());
+            QCOMPARE(w.conductivity->text(), QStringLiteral("Ожидаемая EC: ") + FormatDecimals(SolutionEc(ions), 2) +
+                                                 QStringLiteral(" мСм/см (25 °C)"));
+            QCOMPARE(w.conductivity->text(), QStringLiteral("Ожидаемая EC: %1 мСм/см (25 °C)").arg(shown));
+            headers.next();
+        }
+    }
+
+    // Hard water with nitric acid: the dose neutralises the HCO3 down to its
+    // residue, the acid's line stands under the composition fixed at the
+    // dose, the fit and the results count its nitrogen, the dose follows the
+    // water, the stock tanks and a saved solution take the line, liquids
+    // show their ml, an acid without acidity is refused, and the classic fit
+    // has no acid.
+    void theAcidForHardWater() {
+        Session s(
+            QStringLiteral("UPDATE t_opt SET fit_mode = 1, id_water = 1, id_acid = (SELECT id_udobra FROM t_udobra"
+                           " WHERE name_udobra = 'Азотная кислота 60 %');"
+                           "INSERT INTO t_water_el (id_water, id_element, kol) SELECT 1, id_element, 183 FROM T_element"
+                           " WHERE Smallname_element = 'HCO3';"
+                           "UPDATE t_udobra SET acid = 1 WHERE name_udobra = 'Хлорид калия';"));
+        QVERIFY(s.open());
+        QVERIFY(s.add(QStringLiteral("Кальциевая селитра жидкая")));
+        CalculatorWindow& calc = s.calc();
+        const QLabel* dose = Child<QLabel>(calc, "AcidDoseLabel");
+        const auto* acidRow = Child<QTableWidget>(calc, "AcidLineRow");
+        auto* acidBox = Child<QComboBox>(calc, "AcidBox");
+        QVERIFY(dose && acidRow && acidBox);
+        QCOMPARE(dose->text(), QStringLiteral("0,1926 мл/л (19,26 мл на 100 л) — остаток HCO3 30,5 мг/л"));
+        QVERIFY(!acidRow->isHidden());
+        QCOMPARE(acidRow->item(0, 0)->text(), QStringLiteral("Азотная кислота 60 % (кислота)"));
+        QCOMPARE(acidRow->item(0, 1)->text(), QStringLiteral("0,2632"));
+        QCOMPARE(acidRow->item(0, acidRow->columnCount() - 1)->text(), QStringLiteral("0,1926"));
+        // N's result is the stored lines' N, the acid's and nothing else (the water has none).
+        const QString nitrogenOfLines =
+            QStringLiteral("SELECT SUM(kol * kol_element * 10) FROM t_rachet JOIN T_sostav_udobra USING (id_udobra)"
+                           " JOIN T_element USING (id_element) WHERE Smallname_element IN ('N', 'N-NO3', 'N-NH4')");
+        const QString nitrogenResult = QStringLiteral("SELECT rachet FROM t_konc JOIN T_element ON id_el = id_element"
+                                                      " WHERE id_kult = 1 AND Smallname_element = 'N'");
+        const double acidGrams = (183 - 30.5) / 61.017 / (13.3 * 10 / 14.007);
+        QVERIFY(std::fabs(s.sql().value(nitrogenResult).toDouble() -
+                          (s.sql().value(nitrogenOfLines).toDouble() + acidGrams * 133)) <= 1e-4);
+        // The liquid's ml per litre in the composition.
+        DBGrid* composition = Child<DBGrid>(calc, "dxDBGrid2");
+        const int mlColumn = composition->columnCount() - 1;
+        QCOMPARE(composition->model()->headerData(mlColumn, Qt::Horizontal).toString(), QStringLiteral("мл/л"));
+        const int last = composition->model()->rowCount() - 1;
+        const double liquid = s.sql()
+                                  .value(QStringLiteral("SELECT kol FROM t_rachet JOIN t_udobra USING (id_udobra)"
+                                                        " WHERE name_udobra = 'Кальциевая селитра жидкая'"))
+                                  .toDouble();
+        QCOMPARE(composition->model()->index(last, mlColumn).data().toString(), FormatNumber(liquid / 1.6, 4));
+        QVERIFY(composition->model()->index(0, mlColumn).data().toString().isEmpty());
+
+        // The stock tanks and a saved solution take the acid's line.
+        Menus(calc).compositionStock->trigger();
+        const StockWidgets w(s.p().stockSolutions());
+        QCOMPARE(Column(w.grid, 0).last(), QStringLiteral("Азотная кислота 60 % (кислота)"));
+        QVERIFY(s.save(QStringLiteral("С кислотой")));
+        QVERIFY(std::fabs(s.sql()
+                              .value(QStringLiteral("SELECT kol FROM t_save_rar JOIN t_udobra USING (id_udobra)"
+                                                    " WHERE name_udobra = 'Азотная кислота 60 %'"))
+                              .toDouble() -
+                          acidGrams) <= 1e-12);
+
+        // Without the water the dose is 0 and the fit gives the nitrogen to the salts.
+        const double before = s.sql().value(nitrogenOfLines).toDouble();
+        QVERIFY(calc.runGuarded([&calc] { calc.chooseWater(QVariant()); }));
+        QCOMPARE(dose->text(), QStringLiteral("В воде нет гидрокарбонатов"));
+        QCOMPARE(acidRow->item(0, 1)->text(), QStringLiteral("0"));
+        QVERIFY(s.sql().value(nitrogenOfLines).toDouble() > before + 1.0);
+
+        // An "acid" that gives no H⁺ is refused and the choice stays.
+        acidBox->setCurrentIndex(acidBox->findText(QStringLiteral("Хлорид калия")));
+        emit acidBox->activated(acidBox->currentIndex());
+        QCOMPARE(s.messages(MessageKind::Error, false).last(),
+                 QStringLiteral("«Хлорид калия» не даёт кислотности: в нём нет N, P или S"));
+        QCOMPARE(acidBox->currentText(), QStringLiteral("Азотная кислота 60 %"));
+
+        // The classic fit has no limits and no acid.
+        auto* fit = Child<QComboBox>(calc, "FitModeBox");
+        fit->setCurrentIndex(fit->findData(0));
+        emit fit->activated(fit->currentIndex());
+        QVERIFY(!acidBox->isEnabled());
+        QVERIFY(acidRow->isHidden() && dose->text().isEmpty());
     }
 
     void analysis() {

@@ -130,7 +130,7 @@ ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& i
     ReportValue lines = ReportValue::list();
     for (const LineRecord& record : outcome.lines) {
         ReportValue line = ReportValue::object();
-        line.add(QStringLiteral("fertilizer"), ReportValue::text(directories.lineName(record.fertilizer)));
+        line.add(QStringLiteral("fertilizer"), ReportValue::text(LineName(directories, record)));
         line.add(QStringLiteral("g_per_l"), Shown(record.amount, digits));
         if (request.litres)
             line.add(QStringLiteral("grams"), Shown(ForLitres(record.amount, *request.litres), digits));

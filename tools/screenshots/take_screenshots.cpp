@@ -243,6 +243,21 @@ void TakeGrowerFit(const QString& folder) {
     s.save(s.program().waterProfiles(), "water_profiles.png");
 }
 
+// The tomato set with "Водопровод (пример)" given 183 mg/l of HCO3 and
+// nitric acid to neutralise it: the acid's dose and its line.
+void TakeAcid(const QString& folder) {
+    Scene s(folder, Scene::Base::Starter,
+            QStringLiteral("UPDATE t_opt SET id_water = 1, id_acid = (SELECT id_udobra FROM t_udobra"
+                           " WHERE name_udobra = 'Азотная кислота 60 %');"
+                           "INSERT INTO t_water_el (id_water, id_element, kol) SELECT 1, id_element, 183"
+                           " FROM T_element WHERE Smallname_element = 'HCO3'"));
+    s.openCalculator();
+    s.add({"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия", "Сульфат магния", "Сульфат калия",
+           "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка", "Сульфат меди", "Борная кислота",
+           "Молибдат натрия"});
+    s.save(s.calc(), "acid.png");
+}
+
 // The calculator in colours of the options (amber, light steel blue, cream,
 // light grey, sky blue, salmon, green; the record holds them as 0x00BBGGRR),
 // with a saved solution and three lines in the composition.
@@ -345,8 +360,8 @@ int main(int argc, char** argv) {
     try {
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("cannot make the folder %1").arg(folder));
-        for (void (*scene)(const QString&) :
-             {TakeDirectories, TakeStockSolutions, TakeAnalysis, TakeGrowerFit, TakeColours, TakeSavedSolutions})
+        for (void (*scene)(const QString&) : {TakeDirectories, TakeStockSolutions, TakeAnalysis, TakeGrowerFit,
+                                              TakeAcid, TakeColours, TakeSavedSolutions})
             scene(folder);
     } catch (const Error& e) {
         std::fprintf(stderr, "solvane-screenshots: %s\n", qPrintable(e.message()));

@@ -13,6 +13,7 @@
 #include "core/number_text.h"
 #include "store/columns.h"
 #include "store/database.h"
+#include "windows/calculator/added_line_row.h"
 #include "windows/directories/fertilizer_list.h"
 
 #include <QAction>
@@ -188,6 +189,12 @@ void CalculatorWindow::buildLayout() {
         limit->setSpin(0.01, FieldLimits::Amount());
         limit->setWidth(40);
     }
+    // A liquid's amount in ml; empty for a solid.
+    millilitresColumn_ = compositionGrid_->addColumn(col::lines::millilitres, QStringLiteral("мл/л"));
+    millilitresColumn_->setReadOnly(true);
+    millilitresColumn_->setWidth(54);
+    millilitresColumn_->setSignificantDigits(4);
+    millilitresColumn_->setVisible(false);
     minimumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, true); };
     maximumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, false); };
     // Without scroll bars every column must stay in sight: the name takes
@@ -202,6 +209,10 @@ void CalculatorWindow::buildLayout() {
         MakeMenuItem(compositionMenu_, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
     compositionGrid_->setContextMenu(compositionMenu_);
     compositionLayout->addWidget(compositionGrid_, 1);
+    // The acid's line, which the program adds and sets, under the stored ones.
+    acidLineRow_ = new AddedLineRow(*compositionGrid_, QStringLiteral("AcidLineRow"), groupComposition);
+    acidLineRow_->setAccessibleName(QStringLiteral("Кислота в составе"));
+    compositionLayout->addWidget(acidLineRow_);
 
     auto* compositionButtons = MakePanel(QStringLiteral("PanelSave"), groupComposition);
     auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
@@ -267,6 +278,13 @@ void CalculatorWindow::buildLayout() {
     savedAmountColumn_->setSpin(0.01, FieldLimits::SavedAmount());
     litresAmountColumn_ = savedLinesGrid_->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
     litresAmountColumn_->setReadOnly(true);
+    litresMillilitresColumn_ =
+        savedLinesGrid_->addColumn(col::savedLines::millilitresForLitres, QStringLiteral("мл/1 л."));
+    litresMillilitresColumn_->setReadOnly(true);
+    litresMillilitresColumn_->setSignificantDigits(4);
+    // The spreadsheet keeps its three columns.
+    litresMillilitresColumn_->setExported(false);
+    litresMillilitresColumn_->setVisible(false);
     savedLinesMenu_ = MakeMenu(QStringLiteral("PopupMenu4"), this);
     recalculateItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
     exportItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
@@ -493,6 +511,8 @@ void CalculatorWindow::wireControls() {
             [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });
     connect(waterBox_, &QComboBox::activated, this,
             [this] { runGuarded([this] { chooseWater(waterBox_->currentData()); }); });
+    connect(acidBox_, &QComboBox::activated, this,
+            [this] { runGuarded([this] { chooseAcid(acidBox_->currentData()); }); });
     connectClick(waterButton_, [this] { actions_.openWaterProfiles(); });
     compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
     targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };

@@ -27,6 +27,7 @@ class QWidget;
 
 namespace solvane {
 
+class AddedLineRow;
 class Database;
 class DBGrid;
 class DBGridColumn;
@@ -34,6 +35,7 @@ class DBNavigator;
 class DBSpinBox;
 class Splitter;
 struct Options;
+struct SourceLines;
 
 // The calculator "Tarvik v1.2": the working composition, the current crop's
 // targets with the concentrations the composition gives, the crops, and the
@@ -80,6 +82,13 @@ public:
     // The ions, their report and the EC of the lines the target rows show
     // (the composition's or the saved solution's), the source water included.
     SolutionIons shownIons() const;
+    // The lines the mixing windows read, with their fertilizers' content:
+    // the composition's with the acid's line the program adds, or the
+    // current saved solution's (none without one).
+    SourceLines mixingLines(bool composition) const;
+    // The lines the program adds to the composition (the acid's), which
+    // "Сохранить" saves with it.
+    std::vector<LineRecord> addedLines() const;
     // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
     // weights, limits), 0 the classic least squares. From the options record;
     // without one, the choice made in this run.
@@ -165,6 +174,9 @@ public:
     // is one) and the recipe and the calculation run again.
     void chooseFitMode(int mode);
     void chooseWater(const QVariant& profile);
+    // "Кислота:" chosen: an acid that gives no acidity is refused; otherwise
+    // it is stored and the recipe runs again.
+    void chooseAcid(const QVariant& fertilizer);
     // The water window closed: the list is read again, and the recipe and
     // the calculation run again when the counted water changed.
     void waterProfilesChanged();
@@ -219,6 +231,13 @@ private:
     void showFitChoice();
     // The counted water's mg/l by element, read again.
     void refreshWater();
+    // "Кислота:" lists the base's acids, on the one chosen, enabled under
+    // the fits that know fixed amounts.
+    void showAcidChoice();
+    // The acid's dose under "Кислота:" and its line under the composition.
+    void showAcidLine(const SolutionInputs& in);
+    // The saved lines' ml column, shown when a line is of a liquid.
+    void showSavedMillilitres();
     // The fit the options name, writing the composition's amounts.
     void fitAmounts(SolutionInputs& in);
     // The composition's results posted, and the totals shown.
@@ -280,6 +299,10 @@ private:
     QComboBox* fitModeBox_ = nullptr;
     QComboBox* waterBox_ = nullptr;
     QPushButton* waterButton_ = nullptr;
+    QComboBox* acidBox_ = nullptr;
+    QLabel* acidDose_ = nullptr; // "0,1926 мл/л (19,26 мл на 100 л) — остаток HCO3 30,5 мг/л"
+    AddedLineRow* acidLineRow_ = nullptr;
+    DBGridColumn* millilitresColumn_ = nullptr;
     DBGrid* compositionGrid_ = nullptr;
     DBGridColumn* amountColumn_ = nullptr;
     DBGridColumn* minimumColumn_ = nullptr;
@@ -298,6 +321,7 @@ private:
     DBGrid* savedLinesGrid_ = nullptr;
     DBGridColumn* savedAmountColumn_ = nullptr;
     DBGridColumn* litresAmountColumn_ = nullptr;
+    DBGridColumn* litresMillilitresColumn_ = nullptr;
     QMenu* savedLinesMenu_ = nullptr;
     QAction* recalculateItem_ = nullptr;
     QAction* exportItem_ = nullptr;
@@ -347,6 +371,8 @@ private:
         Field* kolPr = nullptr;
         Field* lineKol = nullptr;      // savedLines.kol
         Field* lineKolTemp = nullptr;  // savedLines.kol_temp
+        Field* lineDensity = nullptr;  // savedLines.density
+        Field* lineMlTemp = nullptr;   // savedLines.ml_temp
         Field* headerLitres = nullptr; // savedSolutions.kol_l
         Field* cropKey = nullptr;      // crops.id_kult
     } calcFields_;

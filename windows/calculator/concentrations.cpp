@@ -59,6 +59,8 @@ void CalculatorWindow::installCalculation() {
     calcFields_.kolPr = data_.composition.fieldByName(QStringLiteral("kol_pr"));
     calcFields_.lineKol = data_.savedLines.fieldByName(QStringLiteral("kol"));
     calcFields_.lineKolTemp = data_.savedLines.fieldByName(QStringLiteral("kol_temp"));
+    calcFields_.lineDensity = data_.savedLines.fieldByName(col::savedLines::density);
+    calcFields_.lineMlTemp = data_.savedLines.fieldByName(col::savedLines::millilitresForLitres);
     calcFields_.headerLitres = data_.savedSolutions.fieldByName(QStringLiteral("kol_l"));
     calcFields_.cropKey = data_.crops.fieldByName(QStringLiteral("id_kult"));
     recalculationTimer_->setSingleShot(true);
@@ -83,6 +85,7 @@ void CalculatorWindow::showComposition(SolutionInputs& in) {
     solution_.postResults(in, in.lines);
     showTotals(solution_.totals(in));
     showSolutionFigures(in, in.lines, 1000.0);
+    showAcidLine(in);
 }
 
 void CalculatorWindow::refreshResults() {
@@ -113,6 +116,7 @@ void CalculatorWindow::updateTotals() {
     data_.composition.checkBrowseMode();
     const SolutionInputs in = solution_.inputs();
     showTotals(solution_.totals(in));
+    showAcidLine(in);
     if (compositionShown_)
         showSolutionFigures(in, in.lines, 1000.0);
     else
@@ -125,7 +129,7 @@ void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::
     ecLabel_->setText(QStringLiteral("EC ≈ ") + FormatDecimals(IonsOfSolution(in, lines).ec, 2) +
                       (wanted ? QStringLiteral(" из ") + FormatDecimals(*wanted, 2) : QString()) +
                       QStringLiteral(" мСм/см"));
-    ecFitButton_->setEnabled(wanted.has_value() && compositionShown_ && !in.lines.empty());
+    ecFitButton_->setEnabled(wanted.has_value() && compositionShown_ && !solution_.compositionLines().empty());
     // The cost once the grower has priced anything: without prices it
     // would only list every fertilizer.
     const SolutionCost cost = CostOfSolution(in, lines);

@@ -190,6 +190,7 @@ void CalculatorWindow::showFitChoice() {
         waterBox_->setCurrentIndex(selected.isNull() ? 0 : std::max(0, waterBox_->findData(selected)));
     }
     refreshWater();
+    showAcidChoice();
     applyFitState();
 }
 
@@ -213,6 +214,8 @@ void CalculatorWindow::applyFitState() {
     // The classic fit knows no weights and no limits.
     for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
         column->setEnabled(grower);
+    // Nor the acid, whose line is an amount fixed at its dose.
+    acidBox_->setEnabled(fitMode() != kClassicFit);
     // The grower's unrounded amounts, and the saved lines made of them, show
     // four significant digits.
     for (DBGridColumn* column : {amountColumn_, savedAmountColumn_, litresAmountColumn_})
@@ -259,6 +262,22 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     grid->addWidget(waterLabel, 1, 0);
     grid->addWidget(waterBox_, 1, 1);
     grid->addWidget(waterButton_, 1, 2);
+    // The acid for the water's HCO3 under the water, its dose beside it.
+    auto* acidLabel = MakeLabel(QStringLiteral("LabelAcid"), QStringLiteral("Кислота:"), panel);
+    acidBox_ = new QComboBox(panel);
+    acidBox_->setObjectName(QStringLiteral("AcidBox"));
+    acidBox_->setAccessibleName(QStringLiteral("Кислота:"));
+    acidBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    acidLabel->setBuddy(acidBox_);
+    acidDose_ = MakeLabel(QStringLiteral("AcidDoseLabel"), QString(), panel);
+    acidDose_->setAccessibleName(QStringLiteral("Доза кислоты"));
+    // The dose takes the width the drop-downs leave and wraps there: it
+    // never widens the working area.
+    acidDose_->setWordWrap(true);
+    acidDose_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(acidLabel, 2, 0);
+    grid->addWidget(acidBox_, 2, 1);
+    grid->addWidget(acidDose_, 2, 2, 1, 2);
     grid->setColumnStretch(3, 1);
     layout->addWidget(panel);
 }

@@ -90,6 +90,10 @@ double CalculatorWindow::litres() const {
 void CalculatorWindow::setLitresCaption(const QString& caption) {
     if (litresAmountColumn_ && litresAmountColumn_->caption() != caption)
         litresAmountColumn_->setCaption(caption);
+    // A liquid's ml for the same litres.
+    const QString millilitres = QStringLiteral("мл/") + FormatNumber(litres()) + QStringLiteral(" л.");
+    if (litresMillilitresColumn_ && litresMillilitresColumn_->caption() != millilitres)
+        litresMillilitresColumn_->setCaption(millilitres);
 }
 
 void CalculatorWindow::litresChanged() {
@@ -107,6 +111,7 @@ void CalculatorWindow::litresChanged() {
 void CalculatorWindow::reopenLines() {
     data_.savedLines.close();
     data_.savedLines.open();
+    showSavedMillilitres();
     if (!data_.savedLines.isEmpty())
         calcFields_.lineKolTemp->value();
 }
@@ -116,6 +121,7 @@ void CalculatorWindow::savedLineCalcFields() {
     if (!f.lineKol)
         return;
     f.lineKolTemp->setAsFloat(f.lineKol->asFloat() * litres());
+    f.lineMlTemp->setValue(solution_.millilitres(f.lineKolTemp->value(), f.lineDensity->value()));
     if (data_.savedSolutions.isActive())
         setLitresCaption(QStringLiteral("Кол-во г./") + OptionalNumber(f.headerLitres) + QStringLiteral("л."));
 }

@@ -212,7 +212,8 @@ void SolutionAnalysisWindow::buildLayout() {
     ammonium_ = MakeLabel(QStringLiteral("AmmoniumLabel"), QString(), figures, true);
     ratios_ = MakeLabel(QStringLiteral("RatiosLabel"), QString(), figures, true);
     ratios_->setWordWrap(true);
-    for (QLabel* l : {cations_, anions_, balance_, conductivity_, ammonium_, ratios_}) {
+    bicarbonate_ = MakeLabel(QStringLiteral("BicarbonateLabel"), QString(), figures, true);
+    for (QLabel* l : {cations_, anions_, balance_, conductivity_, ammonium_, ratios_, bicarbonate_}) {
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         figuresLayout->addWidget(l);
     }
@@ -255,7 +256,7 @@ bool SolutionAnalysisWindow::compute() {
     // Only the composition's amounts are judged; the content of the lines
     // shown tells an element no fertilizer has from one whose fertilizer
     // came out at 0 g/l.
-    const SourceLines lines = composition ? CompositionLines(data_) : SavedSolutionLines(data_);
+    const SourceLines lines = calculator_.mixingLines(composition);
     result_ = AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
                               calculator_.fitMode() == 1);
 
@@ -300,6 +301,12 @@ bool SolutionAnalysisWindow::compute() {
                   Meq(report.calcium) + QStringLiteral(" : ") + Meq(report.magnesium) +
                   QStringLiteral(" мг-экв/л; NO3 : NH4 = ") + Meq(report.nitrate) + QStringLiteral(" : ") +
                   Meq(report.ammonium) + QStringLiteral(" мг-экв/л");
+    // The water's HCO3 as it counts: what the acid leaves, or all of it.
+    if (inputs.unneutralisedBicarbonate)
+        view.bicarbonate = (calculator_.addedLines().empty() ? QStringLiteral("HCO3 воды: ")
+                                                             : QStringLiteral("HCO3 после кислоты: ")) +
+                           FormatNumber(RoundToDecimalsSymmetric(*inputs.unneutralisedBicarbonate, 1)) +
+                           QStringLiteral(" мг/л");
     view.warnings = result_.warnings + report.warnings;
     return keepShown(shown_, std::move(view));
 }
@@ -338,6 +345,8 @@ void SolutionAnalysisWindow::apply() {
     conductivity_->setText(view.conductivity);
     ammonium_->setText(view.ammonium);
     ratios_->setText(view.ratios);
+    bicarbonate_->setText(view.bicarbonate);
+    bicarbonate_->setVisible(!view.bicarbonate.isEmpty());
     ShowLines(warnings_, view.warnings);
 }
 

@@ -48,7 +48,7 @@ private:
         QStringList categories;
         std::vector<double> percents; // each row with a target: the result in % of it
         std::vector<TextRow> rows;
-        QString cations, anions, balance, conductivity, ammonium, ratios;
+        QString cations, anions, balance, conductivity, ammonium, ratios, bicarbonate;
         QStringList warnings;
         bool operator==(const View& other) const;
     };
@@ -72,6 +72,7 @@ private:
     QLabel* conductivity_ = nullptr; // "Ожидаемая EC: ..."
     QLabel* ammonium_ = nullptr;     // "Аммонийный азот: ... % от N"
     QLabel* ratios_ = nullptr;       // "K : Ca : Mg = ...; NO3 : NH4 = ..."
+    QLabel* bicarbonate_ = nullptr;  // "HCO3 после кислоты: 30,5 мг/л", with a water that has it
     QComboBox* units_ = nullptr;     // "Единицы:" of the rows
     QListWidget* warnings_ = nullptr;
     SolutionAnalysis result_;

@@ -221,14 +221,14 @@ bool StockSolutionsWindow::compute() {
     SourceLines source;
     if (source_ == Source::Composition) {
         view.caption = QStringLiteral("Раствор: рабочий состав");
-        source = CompositionLines(data_);
+        source = calculator_.mixingLines(true);
     } else {
         DataSet& heads = data_.savedSolutions;
         const QString name = heads.isActive() && !heads.isEmpty()
                                  ? heads.fieldByName(QStringLiteral("name_rar"))->asString()
                                  : QString();
         view.caption = QStringLiteral("Раствор: ") + name;
-        source = SavedSolutionLines(data_);
+        source = calculator_.mixingLines(false);
     }
     // A line whose fertilizer was deleted goes into no tank; the warnings say so.
     QStringList leftOut;

@@ -48,8 +48,8 @@ SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
 
 SolutionNameDialog::~SolutionNameDialog() = default;
 
-void SolutionNameDialog::setStrengthText(std::function<QString()> strengthText) {
-    strengthText_ = std::move(strengthText);
+void SolutionNameDialog::setSavedWith(std::function<SavedWith()> savedWith) {
+    savedWith_ = std::move(savedWith);
 }
 
 // A new solution starts from an empty name; a rename shows the name, all of
@@ -130,7 +130,8 @@ void SolutionNameDialog::rename(const QString& name) {
 void SolutionNameDialog::saveNew(const QString& name) {
     // Read before anything is appended, so that an unreadable strength
     // leaves no half-made header behind.
-    const int strength = ParseInteger(strengthText_ ? strengthText_() : QStringLiteral("100"));
+    const SavedWith with = savedWith_ ? savedWith_() : SavedWith{QStringLiteral("100"), {}};
+    const int strength = ParseInteger(with.strengthText);
 
     DataSet& headers = data_.savedSolutions;
     headers.append();
@@ -152,6 +153,14 @@ void SolutionNameDialog::saveNew(const QString& name) {
         lineHeader->setValue(header);
         lineFertilizer->setValue(rowFertilizer->value());
         lineAmount->setValue(rowAmount->value());
+        lines.post();
+    }
+    // The acid's line is saved as an ordinary line.
+    for (const LineRecord& added : with.addedLines) {
+        lines.append();
+        lineHeader->setValue(header);
+        lineFertilizer->setValue(added.fertilizer ? QVariant(*added.fertilizer) : QVariant());
+        lineAmount->setValue(added.amount.value_or(0.0));
         lines.post();
     }
 }

@@ -3,7 +3,10 @@
 
 #include "controls/form.h"
 
+#include "store/records.h"
+
 #include <functional>
+#include <vector>
 
 class QLineEdit;
 
@@ -24,9 +27,14 @@ public:
     SolutionNameDialog(Database& data, HandlerGuard& guard);
     ~SolutionNameDialog() override;
 
-    // The strength percentage a new solution is saved with, as the
-    // calculator's strength box holds it.
-    void setStrengthText(std::function<QString()> strengthText);
+    // What a new solution is saved with besides the composition's rows: the
+    // strength percentage as the calculator's strength box holds it, and the
+    // lines the program adds to the composition (the acid's).
+    struct SavedWith {
+        QString strengthText;
+        std::vector<LineRecord> addedLines;
+    };
+    void setSavedWith(std::function<SavedWith()> savedWith);
 
     Mode mode() const { return mode_; }
     // Back to saving new solutions (the launcher does it each time it is shown).
@@ -53,7 +61,7 @@ private:
     void rename(const QString& name);
 
     Database& data_;
-    std::function<QString()> strengthText_;
+    std::function<SavedWith()> savedWith_;
     Mode mode_ = Mode::NewSolution;
     QLineEdit* nameBox_ = nullptr;
 };

@@ -77,12 +77,15 @@ public:
     // The last classic recipe left out a singular value: the fertilizers
     // cannot reach every target independently of the others.
     bool singularValueLeftOut() const { return singularValueLeftOut_; }
+    // Why the last fit, the cheapest, gave way to the grower's; empty when it did not.
+    const QString& fitMessage() const { return solution_.fitMessage(); }
     // The ions, their report and the EC of the lines the target rows show
     // (the composition's or the saved solution's), the source water included.
     SolutionIons shownIons() const;
     // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
-    // weights, limits), 0 the classic least squares. From the options record;
-    // without one, the choice made in this run.
+    // weights, limits), 2 the cheapest within the tolerances, 0 the classic
+    // least squares. From the options record; without one, the choice made
+    // in this run.
     int fitMode() const;
     // The source water counted, or null for none.
     QVariant selectedWater() const;
@@ -221,6 +224,8 @@ private:
     void refreshWater();
     // The fit the options name, writing the composition's amounts.
     void fitAmounts(SolutionInputs& in);
+    // The last fit's message under "Подбор:", hidden while it has none.
+    void showFitMessage();
     // The composition's results posted, and the totals shown.
     void showComposition(SolutionInputs& in);
     void showTotals(const SolutionTotals& totals);
@@ -251,8 +256,8 @@ private:
     bool compositionShown_ = true;
     bool singularValueLeftOut_ = false;
     bool recalculationWaiting_ = false;
-    // The choices of a run whose base has no options record.
-    int sessionFitMode_ = 0;
+    // The choices of a run whose base has no options record (the fit's is
+    // the options store's).
     QVariant sessionWater_;
     QVariant sessionCrop_;
     // The counted water's mg/l by element; empty without water.
@@ -278,6 +283,7 @@ private:
     QPushButton* calculateButton_ = nullptr;
     QPushButton* recipeButton_ = nullptr;
     QComboBox* fitModeBox_ = nullptr;
+    QLabel* fitMessage_ = nullptr; // "Укажите цену для: ...", "Допуски недостижимы для: ..."
     QComboBox* waterBox_ = nullptr;
     QPushButton* waterButton_ = nullptr;
     DBGrid* compositionGrid_ = nullptr;
@@ -307,6 +313,7 @@ private:
     DBGridColumn* targetColumn_ = nullptr;
     DBGridColumn* resultColumn_ = nullptr;
     DBGridColumn* weightColumn_ = nullptr;
+    DBGridColumn* toleranceColumn_ = nullptr; // "Допуск, %", under the cheapest fit
     DBGridColumn* waterColumn_ = nullptr;
     QMenu* targetMenu_ = nullptr;
     QAction* addTargetItem_ = nullptr;

@@ -246,7 +246,8 @@ void TakeGrowerFit(const QString& folder) {
 
 // Lettuce with twelve starter fertilizers at a grower's prices per kg: fitted
 // by the grower's fit, then by the cheapest within the default 10 %, chosen
-// in "Подбор:" as a grower does.
+// in "Подбор:" as a grower does. The calculator is widened by the width of
+// the column "Допуск, %" so that both show every column of the targets.
 void TakeCheapestFit(const QString& folder) {
     Scene s(folder, Scene::Base::Starter,
             QStringLiteral("UPDATE t_udobra SET price = CASE name_udobra WHEN 'Кальциевая селитра' THEN 90"
@@ -259,6 +260,7 @@ void TakeCheapestFit(const QString& folder) {
                            "UPDATE t_opt SET fit_mode = 1,"
                            " id_kult_last = (SELECT id_kult FROM T_kult WHERE name_kult = 'Салат')"));
     s.openCalculator();
+    s.calc().resize(s.calc().width() + 64, s.calc().height());
     s.add({"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия", "Сульфат магния", "Сульфат калия",
            "Аммиачная селитра", "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка", "Сульфат меди",
            "Борная кислота", "Молибдат натрия"});

@@ -97,6 +97,8 @@ FitProblem GrowerProblem(const SolutionInputs& inputs, const Directories& direct
         if (const FertilizerRecord* fertilizer = directories.fertilizer(record.fertilizer);
             fertilizer && fertilizer->price)
             line.price = PricePerGram(*fertilizer->price, fertilizer->density);
+        else if (!record.fertilizer)
+            line.price = 0.0; // a line without a fertilizer buys nothing
     }
     return problem;
 }

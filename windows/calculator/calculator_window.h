@@ -239,7 +239,7 @@ private:
     void fitTargetsToCropEc();
     // How the classic fit always left the fertilizer list.
     void leaveFertilizerListAsBefore();
-    // Stores a choice of the fit or the water in the options record, or for
+    // Stores a choice of the water or the crop in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
     void reopenLines();

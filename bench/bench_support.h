@@ -24,7 +24,7 @@ struct Size {
     int targets;
     int missing; // plain elements without a target row
     int rounds;  // how often the composition is built up
-    int fit = 0; // the options' fit: 0 the classic least squares, 1 the grower's
+    int fit = 0; // the options' fit: 0 the classic least squares, 1 the grower's, 2 the cheapest
 };
 
 inline void Exec(sqlite3* db, const QString& sql) {
@@ -38,7 +38,8 @@ inline void Exec(sqlite3* db, const QString& sql) {
 // Plain elements 1..E (E = targets + missing), three oxides converting to
 // elements 1, 2 and 3, fertilizers with three content rows each (one of them
 // an oxide for every third fertilizer), one crop with a target for each of
-// the first `targets` elements.
+// the first `targets` elements. Under the cheapest fit every fertilizer has a
+// price, from 40 to 439 per kg.
 inline void BuildDatabase(const QString& file, const Size& size) {
     CreateEmptyDatabase(file);
     sqlite3* db = nullptr;
@@ -62,6 +63,9 @@ inline void BuildDatabase(const QString& file, const Size& size) {
         Exec(db, QStringLiteral("INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (%1, 'Удобрение %1', %2)")
                      .arg(f)
                      .arg(100 + 7 * f));
+        if (size.fit == 2)
+            Exec(db,
+                 QStringLiteral("UPDATE t_udobra SET price = %1 WHERE id_udobra = %2").arg(40 + (37 * f) % 400).arg(f));
         const int a = (f - 1) % size.targets + 1;
         const int b = (f * 5) % size.targets + 1;
         const int c = f % 3 == 0 ? elements + 1 + (f / 3) % 3 : (f * 11) % elements + 1;

@@ -2,6 +2,7 @@
 #include "core/solution_analysis.h"
 
 #include "core/deletion_messages.h"
+#include "core/number_text.h"
 #include "core/rounding.h"
 
 #include <algorithm>
@@ -24,10 +25,18 @@ constexpr double kSulfur = 16.03;
 
 constexpr long long kKeyElements = 6;
 
+// How far, in %, a row's shown deviation may go before it is marked: its own
+// tolerance (empty or not above 0: the default) when the fit judges by it.
+double RowBound(const TargetRow& target, const FitJudgement& fit) {
+    if (!fit.ownTolerances || !target.tolerance || !(*target.tolerance > 0.0))
+        return kMarkedDeviation;
+    return *target.tolerance;
+}
+
 } // namespace
 
 SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const std::vector<SolutionLine>& lines,
-                                 bool compositionShown, bool singularValueLeftOut, bool growerFit) {
+                                 bool compositionShown, bool singularValueLeftOut, const FitJudgement& fit) {
     SolutionAnalysis result;
     result.rows.reserve(targets.size());
 
@@ -47,7 +56,8 @@ SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const st
         AnalysisRow row;
         if (vega != 0.0) {
             row.deviation = RoundToDecimalsSymmetric((rachet - vega) / vega * 100.0, 1);
-            row.outOfRange = *row.deviation > kMarkedDeviation || *row.deviation < -kMarkedDeviation;
+            const double bound = RowBound(target, fit);
+            row.outOfRange = *row.deviation > bound || *row.deviation < -bound;
         }
         result.rows.push_back(row);
 
@@ -67,14 +77,16 @@ SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const st
         }
     }
 
-    if (growerFit)
+    if (!fit.message.isEmpty())
+        result.warnings.append(fit.message);
+    if (fit.namesRowsBeyond)
         for (size_t i = 0; i < targets.size(); ++i) {
             const TargetRow& target = targets[i];
             const bool fitted = target.vega.value_or(0.0) > 0.0 && target.weight.value_or(1.0) > 0.0;
             if (fitted && result.rows[i].outOfRange)
-                result.warnings.append(
-                    Quoted(target.shortName) +
-                    QStringLiteral(": вне пределов ±10 % — удобрения раствора не дают нужного соотношения"));
+                result.warnings.append(Quoted(target.shortName) + QStringLiteral(": вне пределов ±") +
+                                       FormatNumber(RowBound(target, fit)) +
+                                       QStringLiteral(" % — удобрения раствора не дают нужного соотношения"));
         }
 
     result.cations = key[KeyElement::Potassium] / kPotassium + key[KeyElement::Calcium] / kCalcium +

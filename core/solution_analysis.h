@@ -18,21 +18,25 @@ namespace solvane {
 // A target row of the current crop, as the concentration grid shows it.
 struct TargetRow {
     TargetRow(long long element = 0, QString shortName = {}, std::optional<double> vega = {},
-              std::optional<double> rachet = {}, std::optional<double> weight = {})
-        : element(element), shortName(std::move(shortName)), vega(vega), rachet(rachet), weight(weight) {}
+              std::optional<double> rachet = {}, std::optional<double> weight = {},
+              std::optional<double> tolerance = {})
+        : element(element), shortName(std::move(shortName)), vega(vega), rachet(rachet), weight(weight),
+          tolerance(tolerance) {}
 
     long long element;
     QString shortName;
-    std::optional<double> vega;   // empty: no target typed
-    std::optional<double> rachet; // empty reads as 0, as everywhere in the calculator
-    std::optional<double> weight; // the row's weight in the grower's fit; empty counts 1
+    std::optional<double> vega;      // empty: no target typed
+    std::optional<double> rachet;    // empty reads as 0, as everywhere in the calculator
+    std::optional<double> weight;    // the row's weight in the grower's fit; empty counts 1
+    std::optional<double> tolerance; // %, the row's tolerance in the cheapest fit; empty counts 10
 };
 
 struct AnalysisRow {
     // (rachet − vega) / vega × 100, RoundToDecimalsSymmetric to 1 place; empty
     // where vega is 0 or empty.
     std::optional<double> deviation;
-    // The deviation, as shown, is beyond ±10 %.
+    // The deviation, as shown, is beyond ±10 % (beyond the row's own
+    // tolerance when the fit judges by it).
     bool outOfRange = false;
 };
 
@@ -49,18 +53,28 @@ struct SolutionAnalysis {
     double conductivity = 0.0;
     // The lines left out (their fertilizer deleted) and the lines' amount
     // warnings (only with compositionShown), then the
-    // elements that no fertilizer gives, then the fitted rows beyond ±10 %,
-    // then the singular-value message.
+    // elements that no fertilizer gives, then the fit's message, then the
+    // fitted rows beyond ±10 % (or their own tolerance), then the
+    // singular-value message.
     QStringList warnings;
+};
+
+// How the fit that made the amounts reads the rows.
+struct FitJudgement {
+    // The grower's fit or the cheapest one made the amounts: a fitted row (a
+    // target and a weight above 0) beyond its bound is named as a ratio the
+    // fertilizers cannot give.
+    bool namesRowsBeyond = false;
+    // Each row's bound is its own tolerance (the cheapest fit's), not ±10 %.
+    bool ownTolerances = false;
+    // What the fit had to say (why the cheapest fit gave way); empty for nothing.
+    QString message;
 };
 
 // lines: the composition's lines; their amounts are judged only when
 // compositionShown says that the rows hold the composition's concentrations.
 // singularValueLeftOut: the last recipe's solve left out a singular value.
-// growerFit: the grower's fit made the amounts, and a fitted row (a target
-// and a weight above 0) beyond ±10 % is named as a ratio the fertilizers
-// cannot give.
 SolutionAnalysis AnalyseSolution(const std::vector<TargetRow>& targets, const std::vector<SolutionLine>& lines,
-                                 bool compositionShown, bool singularValueLeftOut, bool growerFit = false);
+                                 bool compositionShown, bool singularValueLeftOut, const FitJudgement& fit = {});
 
 } // namespace solvane

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "model/solution_calculation.h"
 
+#include "core/cheapest_fit.h"
 #include "core/classic_recipe.h"
 #include "core/ec_factor.h"
 #include "core/ec_model.h"
@@ -14,6 +15,9 @@
 namespace solvane {
 
 namespace {
+
+// A row without a tolerance of its own may stray 10 %, as t_konc's default.
+constexpr double kDefaultTolerance = 10.0;
 
 std::unordered_set<long long> FertilizerKeys(const std::vector<LineRecord>& lines) {
     std::unordered_set<long long> keys;
@@ -54,37 +58,96 @@ FittedAmounts FitClassic(const SolutionInputs& inputs, const Directories& direct
     return out;
 }
 
-// The grower's fit: the fitted rows (a target and a weight above 0, an empty
-// weight counting 1), each line's contribution and limits.
-FittedAmounts FitGrower(const SolutionInputs& inputs, const Directories& directories, const std::vector<bool>& fitted) {
+// The rows and lines of the grower's fit and of the cheapest one: the fitted
+// rows (a target and a weight above 0, an empty weight counting 1, an empty
+// tolerance 10 %), each fitted line's contribution, limits and price per
+// gram, with the element of each row and the input line of each fit line.
+struct FitProblem {
     std::vector<GrowerFitRow> rows;
     std::vector<long long> rowElements;
+    std::vector<GrowerFitLine> lines;
+    std::vector<size_t> inputLines;
+};
+
+FitProblem GrowerProblem(const SolutionInputs& inputs, const Directories& directories,
+                         const std::vector<bool>& fitted) {
+    FitProblem problem;
     for (const TargetRecord& row : inputs.targets) {
         const double t = row.vega.value_or(0.0);
         const double w = row.weight.value_or(1.0);
         if (!(t > 0.0) || !(w > 0.0))
             continue;
         const long long element = row.element.value_or(0);
-        rows.push_back({t, w, WaterOf(inputs, element)});
-        rowElements.push_back(element);
+        problem.rows.push_back({t, w, WaterOf(inputs, element), row.tolerance.value_or(kDefaultTolerance)});
+        problem.rowElements.push_back(element);
     }
     const auto content = directories.calculationContent(FertilizerKeys(inputs.lines));
-    std::vector<GrowerFitLine> fitLines;
     for (size_t i = 0; i < inputs.lines.size(); ++i) {
         if (!fitted[i])
             continue;
         const LineRecord& record = inputs.lines[i];
-        GrowerFitLine& line = fitLines.emplace_back();
+        GrowerFitLine& line = problem.lines.emplace_back();
+        problem.inputLines.push_back(i);
         const auto found = content.find(record.fertilizer.value_or(0));
-        line.contribution.reserve(rowElements.size());
-        for (const long long element : rowElements)
+        line.contribution.reserve(problem.rowElements.size());
+        for (const long long element : problem.rowElements)
             line.contribution.push_back(found == content.end() ? 0.0 : ContributionPerGram(found->second, element));
         line.lower = record.minimum ? std::max(0.0, *record.minimum) : 0.0;
         line.upper = record.maximum ? *record.maximum : std::numeric_limits<double>::infinity();
+        if (const FertilizerRecord* fertilizer = directories.fertilizer(record.fertilizer);
+            fertilizer && fertilizer->price)
+            line.price = PricePerGram(*fertilizer->price, fertilizer->density);
+        else if (!record.fertilizer)
+            line.price = 0.0; // a line without a fertilizer buys nothing
     }
+    return problem;
+}
+
+FittedAmounts GrowerAmounts(const FitProblem& problem) {
     FittedAmounts out;
-    const std::vector<double> amounts = FitGrowerAmounts(rows, fitLines);
+    const std::vector<double> amounts = FitGrowerAmounts(problem.rows, problem.lines);
     out.amounts.assign(amounts.begin(), amounts.end());
+    return out;
+}
+
+// The names, each once, in the given order.
+QString NameList(const QStringList& names) {
+    QStringList once;
+    for (const QString& name : names)
+        if (!once.contains(name))
+            once.append(name);
+    return once.join(QStringLiteral(", "));
+}
+
+// The cheapest fit. When it cannot run (a line to fit has no price, the
+// tolerances cannot all be met, the programs fail) the grower's fit gives
+// the amounts, and the message says why.
+FittedAmounts FitCheapest(const SolutionInputs& inputs, const Directories& directories,
+                          const std::vector<bool>& fitted) {
+    const FitProblem problem = GrowerProblem(inputs, directories, fitted);
+    const CheapestFitResult cheapest = FitCheapestAmounts(problem.rows, problem.lines);
+    if (cheapest.status == CheapestFitStatus::Fitted) {
+        FittedAmounts out;
+        out.amounts.assign(cheapest.amounts.begin(), cheapest.amounts.end());
+        return out;
+    }
+    QStringList names;
+    for (const size_t line : cheapest.unpricedLines)
+        names.append(directories.lineName(inputs.lines[problem.inputLines[line]].fertilizer));
+    for (const size_t row : cheapest.unmetRows)
+        names.append(directories.elementName(problem.rowElements[row]));
+    FittedAmounts out = GrowerAmounts(problem);
+    switch (cheapest.status) {
+    case CheapestFitStatus::MissingPrice:
+        out.fitMessage = QStringLiteral("Укажите цену для: ") + NameList(names);
+        break;
+    case CheapestFitStatus::OutOfTolerance:
+        out.fitMessage = QStringLiteral("Допуски недостижимы для: ") + NameList(names);
+        break;
+    default:
+        out.fitMessage = QStringLiteral("Самый дешёвый состав найти не удалось: подобрано без учёта цен");
+        break;
+    }
     return out;
 }
 
@@ -92,6 +155,15 @@ FittedAmounts FitGrower(const SolutionInputs& inputs, const Directories& directo
 
 int FitModeOf(int stored) {
     return stored == kGrowerFit || stored == kCheapestFit ? stored : kClassicFit;
+}
+
+FitJudgement FitJudgementOf(int stored, const QString& fitMessage) {
+    const int fit = FitModeOf(stored);
+    return {fit != kClassicFit, fit == kCheapestFit, fit == kCheapestFit ? fitMessage : QString()};
+}
+
+int AmountDigits(int stored) {
+    return FitModeOf(stored) == kClassicFit ? kAllAmountDigits : kFittedAmountDigits;
 }
 
 double TargetAtStrength(const std::optional<double>& target, int strength) {
@@ -116,12 +188,14 @@ FittedAmounts FitAmounts(const SolutionInputs& inputs) {
     std::vector<bool> fitted;
     for (const LineRecord& line : inputs.lines)
         fitted.push_back(!directories.lineFertilizerGone(line.fertilizer));
-    const FittedAmounts solved = FitModeOf(inputs.options.fitMode) == kGrowerFit
-                                     ? FitGrower(inputs, directories, fitted)
-                                     : FitClassic(inputs, directories, fitted);
+    const int fit = FitModeOf(inputs.options.fitMode);
+    const FittedAmounts solved = fit == kGrowerFit     ? GrowerAmounts(GrowerProblem(inputs, directories, fitted))
+                                 : fit == kCheapestFit ? FitCheapest(inputs, directories, fitted)
+                                                       : FitClassic(inputs, directories, fitted);
     // Each solved amount goes to the next fitted line; the others keep theirs.
     FittedAmounts out;
     out.singularValueLeftOut = solved.singularValueLeftOut;
+    out.fitMessage = solved.fitMessage;
     size_t next = 0;
     for (size_t line = 0; line < inputs.lines.size(); ++line) {
         const bool takes = fitted[line] && next < solved.amounts.size();
@@ -202,7 +276,7 @@ std::vector<TargetRow> AnalysisTargets(const SolutionInputs& inputs, const std::
     rows.reserve(targets.size());
     for (const TargetRecord& row : targets)
         rows.emplace_back(row.element.value_or(0), directories.elementName(row.element), row.vega, row.result,
-                          row.weight);
+                          row.weight, row.tolerance);
     return rows;
 }
 
@@ -218,6 +292,7 @@ SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
         for (size_t i = 0; i < inputs.lines.size(); ++i)
             inputs.lines[i].amount = fitted.amounts[i];
         out.singularValueLeftOut = fitted.singularValueLeftOut;
+        out.fitMessage = fitted.fitMessage;
     }
     out.lines = pass.savedLines ? *pass.savedLines : inputs.lines;
     const std::vector<double> results = Concentrations(inputs, out.lines);
@@ -227,7 +302,7 @@ SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass) {
     out.totals = TotalsOf(inputs, targets, inputs.lines);
     out.analysis =
         AnalyseSolution(AnalysisTargets(inputs, targets), MixingLines(inputs, out.lines), out.compositionShown,
-                        out.singularValueLeftOut, FitModeOf(inputs.options.fitMode) == kGrowerFit);
+                        out.singularValueLeftOut, FitJudgementOf(inputs.options.fitMode, out.fitMessage));
     out.ions = IonsOfSolution(inputs, out.lines);
     out.cost = CostOfSolution(inputs, out.lines);
     return out;

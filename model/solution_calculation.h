@@ -25,6 +25,16 @@ constexpr int kCheapestFit = 2;
 // The fit the stored value names: the grower's for 1, the cheapest for 2, the
 // classic one for any other.
 int FitModeOf(int stored);
+// How the analysis reads the rows under the stored fit: the grower's and the
+// cheapest fit name the fitted rows beyond their bound, the cheapest one
+// judges each row by its own tolerance and brings its message.
+FitJudgement FitJudgementOf(int stored, const QString& fitMessage = {});
+// The significant digits an amount shows with under the stored fit: the
+// grower's and the cheapest fit's unrounded amounts four, the classic fit's
+// fifteen, as every number.
+constexpr int kFittedAmountDigits = 4;
+constexpr int kAllAmountDigits = 15;
+int AmountDigits(int stored);
 
 // ---- the derived figures of one row
 
@@ -48,6 +58,9 @@ struct FittedAmounts {
     std::vector<std::optional<double>> amounts;
     std::vector<bool> fitted;          // the fit gave the line its amount
     bool singularValueLeftOut = false; // the classic solve left out a singular value
+    // Why the cheapest fit gave way to the grower's (a line without a price,
+    // tolerances out of reach); empty when it ran, and under the other fits.
+    QString fitMessage;
 };
 // The fit the options name, of inputs.lines to inputs.targets, the water counted.
 FittedAmounts FitAmounts(const SolutionInputs& inputs);
@@ -113,6 +126,7 @@ struct SolutionOutcome {
     SolutionAnalysis analysis;
     SolutionIons ions;
     SolutionCost cost;
+    QString fitMessage; // the fit's message (FittedAmounts::fitMessage); empty without a fit
 };
 SolutionOutcome WorkOut(SolutionInputs inputs, const SolutionPass& pass);
 

@@ -76,6 +76,7 @@ bool WorkingSolution::removeMissingTargets() {
 
 bool WorkingSolution::fit(SolutionInputs& in) {
     const FittedAmounts fitted = FitAmounts(in);
+    fitMessage_ = fitted.fitMessage;
     // Every fitted amount is written, as the fit found it: a line gone from
     // the file behind the program's back stops the action.
     std::vector<RowUpdate> written;

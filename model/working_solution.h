@@ -49,6 +49,9 @@ public:
     // Fits the composition's amounts with the options' fit and posts them.
     // True when the classic solve left out a singular value.
     bool fit(SolutionInputs& in);
+    // The last fit's message (why the cheapest fit gave way to the grower's);
+    // empty when it had none.
+    const QString& fitMessage() const { return fitMessage_; }
     // Posts each target row's result from the lines (the composition's, or a
     // saved solution's), where it changed.
     void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
@@ -72,6 +75,7 @@ private:
     Database& data_;
     int strength_ = 100;
     double litres_ = 0.0;
+    QString fitMessage_;
     std::unordered_map<long long, double> water_;
     std::unordered_map<long long, double> sourceWater_;
 };

@@ -260,6 +260,83 @@ private slots:
         QVERIFY(sql.value(QStringLiteral("SELECT min(kol) FROM t_rachet")).toDouble() >= 0.0);
     }
 
+    // The cheapest fit on the starter lettuce with the grower's prices at the
+    // default 10 %: it costs less than the grower's fit and keeps every
+    // fitted row within its tolerance; a line without a price, and the
+    // tomato's vegetative targets that the usual salts cannot meet, leave the
+    // grower's fit in its place with the message under "Подбор:".
+    void theCheapestFit() {
+        const QString prices = QStringLiteral(
+            "UPDATE t_udobra SET price = CASE name_udobra WHEN 'Кальциевая селитра' THEN 90"
+            " WHEN 'Калиевая селитра' THEN 180 WHEN 'Монофосфат калия' THEN 350 WHEN 'Сульфат магния' THEN 60"
+            " WHEN 'Сульфат калия' THEN 150 WHEN 'Аммиачная селитра' THEN 50 WHEN 'Хелат железа (Fe-EDTA)' THEN 1200"
+            " WHEN 'Сульфат марганца' THEN 250 WHEN 'Сульфат цинка' THEN 200 WHEN 'Сульфат меди' THEN 300"
+            " WHEN 'Борная кислота' THEN 150 WHEN 'Молибдат натрия' THEN 3000 END;");
+        const QString amounts = QStringLiteral("SELECT kol FROM t_rachet ORDER BY id_rachet");
+        const QString cost = QStringLiteral("SELECT sum(kol * price) FROM t_rachet JOIN t_udobra USING (id_udobra)");
+        {
+            Running r(prices + QStringLiteral("UPDATE t_opt SET fit_mode = 1, id_kult_last = "
+                                              "(SELECT id_kult FROM T_kult WHERE name_kult = 'Салат');"));
+            QVERIFY(r.open());
+            CalculatorWindow& calc = r.calc();
+            QVERIFY(r.add(kTomatoSet + QStringList{QStringLiteral("Аммиачная селитра")}));
+            SqlFile& sql = r.sql();
+            const auto grower = sql.rows(amounts);
+            const double growerCost = sql.value(cost).toDouble();
+            QComboBox* fit = Box(calc, "FitModeBox");
+            ChooseNext(fit);
+            ChooseNext(fit);
+            QCOMPARE(fit->currentText(), QStringLiteral("Дешевле всего в пределах допуска"));
+            QCOMPARE(sql.value(QStringLiteral("SELECT fit_mode FROM t_opt")).toInt(), 2);
+            auto* message = Child<QLabel>(calc, QStringLiteral("LabelFitMessage"));
+            QVERIFY(message && message->isHidden());
+            QVERIFY(Grid(calc, "dxDBGrid3")->columnByField(QStringLiteral("tolerance"))->isVisible());
+            QCOMPARE(Grid(calc, "dxDBGrid2")->columnByField(QStringLiteral("kol"))->significantDigits(), 4);
+            const double cheapestCost = sql.value(cost).toDouble();
+            QVERIFY2(cheapestCost < growerCost, qPrintable(QStringLiteral("%1 %2").arg(cheapestCost).arg(growerCost)));
+            // Within 10 % to 1e-7 of the target, beyond the result's rounding to 4 places.
+            const auto rows = sql.rows(QStringLiteral("SELECT vega, rachet FROM t_konc WHERE id_kult = 2"));
+            QCOMPARE(rows.size(), size_t(13));
+            for (const auto& row : rows) {
+                const double target = row.at(0).toDouble(), result = row.at(1).toDouble();
+                QVERIFY2(std::fabs(result - target) <= (0.1 + 1e-7) * target + 5e-5, qPrintable(row.at(1).toString()));
+            }
+
+            // Potassium sulfate loses its price: the grower's amounts, and the message.
+            DataSet& list = r.data().fertilizers;
+            QVERIFY(calc.runGuarded([&] {
+                for (list.first(); list.fieldByName(QStringLiteral("name_udobra"))->asString() != "Сульфат калия";)
+                    list.next();
+                list.edit();
+                list.fieldByName(QStringLiteral("price"))->setValue(QVariant());
+                list.post();
+                calc.buildRecipe();
+            }));
+            QCOMPARE(message->text(), QStringLiteral("Укажите цену для: Сульфат калия"));
+            QVERIFY(message->isVisible());
+            QCOMPARE(sql.rows(amounts), grower);
+            calc.openAnalysis();
+            auto* warnings = Child<QListWidget>(r.program().analysis(), QStringLiteral("ListBox1"));
+            QVERIFY(warnings && warnings->findItems(message->text(), Qt::MatchExactly).size() == 1);
+            r.program().analysis().close();
+        }
+        // Tomato's vegetative N 70 against Ca 150: calcium nitrate, the set's
+        // one source of calcium, brings 0,82 mg/l of N with each mg/l of Ca;
+        // the least relative violation leaves N at 77 and Ca far below 135.
+        Running tomato(prices + QStringLiteral("UPDATE t_opt SET fit_mode = 2;"));
+        QVERIFY(tomato.open());
+        QVERIFY(tomato.add(kTomatoSet));
+        auto* unmet = Child<QLabel>(tomato.calc(), QStringLiteral("LabelFitMessage"));
+        QCOMPARE(unmet->text(), QStringLiteral("Допуски недостижимы для: Ca"));
+        // A wider tolerance on nitrogen, typed in its column, lets the fit run.
+        DBGrid* targets = Grid(tomato.calc(), "dxDBGrid3");
+        tomato.calc().setRecalculationDelay(0);
+        QVERIFY(TypeIntoCell(*targets, 0, 4, QStringLiteral("100")));
+        QTRY_VERIFY(unmet->isHidden());
+        QCOMPARE(tomato.sql().value(QStringLiteral("SELECT tolerance FROM t_konc WHERE id_konc = 1")).toDouble(),
+                 100.0);
+    }
+
     // A base written before the grower's fit opens with the classic fit, and
     // its recipe is the classic recipe of a new base set to it.
     void anOldBaseKeepsItsFit() {

@@ -158,6 +158,21 @@ private slots:
                 QCOMPARE(*a.rows[i].deviation, *deviations[i]);
             QVERIFY2(a.rows[i].outOfRange == marked[i], row);
         }
+
+        // The cheapest fit marks a row beyond its own tolerance (none: 10 %)
+        // and names it after the fit's message.
+        std::vector<TargetRow> own = targets;
+        own[0].tolerance = 10.5;
+        own[1].tolerance = 5.0;
+        const SolutionAnalysis cheapest =
+            AnalyseSolution(own, {}, false, false, {true, true, Text("Допуски недостижимы для: P")});
+        QCOMPARE(cheapest.rows[0].outOfRange, false);
+        QCOMPARE(cheapest.rows[1].outOfRange, true);
+        QCOMPARE(cheapest.rows[2].outOfRange, true);
+        QCOMPARE(cheapest.warnings.mid(2, 3),
+                 (QStringList{Text("Допуски недостижимы для: P"),
+                              Text("«P»: вне пределов ±5 % — удобрения раствора не дают нужного соотношения"),
+                              Text("«K»: вне пределов ±10 % — удобрения раствора не дают нужного соотношения")}));
     }
 
     // The ion sums read the key elements by key (a missing row counts 0, of

@@ -12,8 +12,8 @@ namespace solvane {
 
 namespace {
 
-// The grower's amounts show four significant digits, the classic ones up to fifteen.
-constexpr int kGrowerDigits = 4;
+// A liquid's millilitres show four significant digits.
+constexpr int kMillilitreDigits = 4;
 
 QString JsonText(const QString& text) {
     QString out = QStringLiteral("\"");
@@ -120,7 +120,7 @@ QString ReportValue::json(int indent) const {
 
 ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& inputs, const SolutionOutcome& outcome) {
     const Directories directories(inputs);
-    const int digits = request.fitMode == kGrowerFit ? kGrowerDigits : 15;
+    const int digits = AmountDigits(request.fitMode);
     ReportValue report = ReportValue::object();
     report.add(QStringLiteral("crop"), ReportValue::text(request.crop));
     report.add(QStringLiteral("solution"),
@@ -140,9 +140,9 @@ ReportValue SolutionReport(const ReportRequest& request, const SolutionInputs& i
             const auto ml = [&](const std::optional<double>& grams) {
                 return grams ? std::optional<double>(MillilitresOf(*grams, *fertilizer->density)) : std::nullopt;
             };
-            line.add(QStringLiteral("ml_per_l"), Shown(ml(record.amount), kGrowerDigits));
+            line.add(QStringLiteral("ml_per_l"), Shown(ml(record.amount), kMillilitreDigits));
             if (request.litres)
-                line.add(QStringLiteral("ml"), Shown(ml(ForLitres(record.amount, *request.litres)), kGrowerDigits));
+                line.add(QStringLiteral("ml"), Shown(ml(ForLitres(record.amount, *request.litres)), kMillilitreDigits));
         }
         if (fertilizer && fertilizer->price) {
             const SolutionCost cost =

@@ -35,6 +35,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -258,6 +259,34 @@ void TakeAcid(const QString& folder) {
     s.save(s.calc(), "acid.png");
 }
 
+// Lettuce with twelve starter fertilizers at a grower's prices per kg: fitted
+// by the grower's fit, then by the cheapest within the default 10 %, chosen
+// in "Подбор:" as a grower does. The calculator is widened by the width of
+// the column "Допуск, %" so that both show every column of the targets.
+void TakeCheapestFit(const QString& folder) {
+    Scene s(folder, Scene::Base::Starter,
+            QStringLiteral("UPDATE t_udobra SET price = CASE name_udobra WHEN 'Кальциевая селитра' THEN 90"
+                           " WHEN 'Калиевая селитра' THEN 180 WHEN 'Монофосфат калия' THEN 350"
+                           " WHEN 'Сульфат магния' THEN 60 WHEN 'Сульфат калия' THEN 150"
+                           " WHEN 'Аммиачная селитра' THEN 50 WHEN 'Хелат железа (Fe-EDTA)' THEN 1200"
+                           " WHEN 'Сульфат марганца' THEN 250 WHEN 'Сульфат цинка' THEN 200"
+                           " WHEN 'Сульфат меди' THEN 300 WHEN 'Борная кислота' THEN 150"
+                           " WHEN 'Молибдат натрия' THEN 3000 END;"
+                           "UPDATE t_opt SET fit_mode = 1,"
+                           " id_kult_last = (SELECT id_kult FROM T_kult WHERE name_kult = 'Салат')"));
+    s.openCalculator();
+    s.calc().resize(s.calc().width() + 64, s.calc().height());
+    s.add({"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия", "Сульфат магния", "Сульфат калия",
+           "Аммиачная селитра", "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка", "Сульфат меди",
+           "Борная кислота", "Молибдат натрия"});
+    s.save(s.calc(), "lettuce_grower_fit.png");
+    auto& fit = Find<QComboBox>(s.calc(), "FitModeBox");
+    fit.setCurrentIndex(fit.findData(2));
+    emit fit.activated(fit.currentIndex());
+    s.check();
+    s.save(s.calc(), "lettuce_cheapest_fit.png");
+}
+
 // The calculator in colours of the options (amber, light steel blue, cream,
 // light grey, sky blue, salmon, green; the record holds them as 0x00BBGGRR),
 // with a saved solution and three lines in the composition.
@@ -361,7 +390,7 @@ int main(int argc, char** argv) {
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("cannot make the folder %1").arg(folder));
         for (void (*scene)(const QString&) : {TakeDirectories, TakeStockSolutions, TakeAnalysis, TakeGrowerFit,
-                                              TakeAcid, TakeColours, TakeSavedSolutions})
+                                              TakeAcid, TakeCheapestFit, TakeColours, TakeSavedSolutions})
             scene(folder);
     } catch (const Error& e) {
         std::fprintf(stderr, "solvane-screenshots: %s\n", qPrintable(e.message()));

@@ -320,12 +320,21 @@ void CalculatorWindow::buildLayout() {
     weightColumn_->setSpin(0.1, FieldLimits::Weight());
     weightColumn_->setWidth(34);
     weightColumn_->setExported(false);
+    // How far the cheapest fit may let each row stray, in % of its target.
+    toleranceColumn_ = targetGrid_->addColumn(col::targets::tolerance, QStringLiteral("Допуск, %"));
+    toleranceColumn_->setSpin(1, FieldLimits::Tolerance());
+    toleranceColumn_->setWidth(60);
+    toleranceColumn_->setExported(false);
+    toleranceColumn_->setVisible(false);
     waterColumn_ = targetGrid_->addColumn(QStringLiteral("voda"), QStringLiteral("Вода"));
     waterColumn_->setReadOnly(true);
     waterColumn_->setWidth(48);
     waterColumn_->setExported(false);
     waterColumn_->setVisible(false);
     elementColumn_->setWidth(54);
+    // The short names stay readable ("N-NH4"): with the weight, the tolerance
+    // and the water beside them the grid scrolls sideways instead.
+    elementColumn_->setNarrowest(54);
     targetColumn_->setWidth(166);
     resultColumn_->setWidth(68);
     targetMenu_ = MakeMenu(QStringLiteral("PopupMenu1"), this);
@@ -504,8 +513,8 @@ void CalculatorWindow::wireControls() {
     // Typing a target or an amount arms the recalculation.
     amountColumn_->onChange = [this] { armRecalculation(); };
     targetColumn_->onChange = [this] { armRecalculation(); };
-    // An edit of a weight or of a limit refits, as an amount's does.
-    for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
+    // An edit of a weight, a tolerance or a limit refits, as an amount's does.
+    for (DBGridColumn* column : {weightColumn_, toleranceColumn_, minimumColumn_, maximumColumn_})
         column->onChange = [this] { armRecalculation(); };
     connect(fitModeBox_, &QComboBox::activated, this,
             [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });

@@ -79,6 +79,8 @@ public:
     // The last classic recipe left out a singular value: the fertilizers
     // cannot reach every target independently of the others.
     bool singularValueLeftOut() const { return singularValueLeftOut_; }
+    // Why the last fit, the cheapest, gave way to the grower's; empty when it did not.
+    const QString& fitMessage() const { return solution_.fitMessage(); }
     // The ions, their report and the EC of the lines the target rows show
     // (the composition's or the saved solution's), the source water included.
     SolutionIons shownIons() const;
@@ -90,8 +92,9 @@ public:
     // "Сохранить" saves with it.
     std::vector<LineRecord> addedLines() const;
     // The fit the recipe uses: 1 the grower's (amounts ≥ 0, relative error,
-    // weights, limits), 0 the classic least squares. From the options record;
-    // without one, the choice made in this run.
+    // weights, limits), 2 the cheapest within the tolerances, 0 the classic
+    // least squares. From the options record; without one, the choice made
+    // in this run.
     int fitMode() const;
     // The source water counted, or null for none.
     QVariant selectedWater() const;
@@ -240,6 +243,8 @@ private:
     void showSavedMillilitres();
     // The fit the options name, writing the composition's amounts.
     void fitAmounts(SolutionInputs& in);
+    // The last fit's message under "Подбор:", hidden while it has none.
+    void showFitMessage();
     // The composition's results posted, and the totals shown.
     void showComposition(SolutionInputs& in);
     void showTotals(const SolutionTotals& totals);
@@ -253,7 +258,7 @@ private:
     void fitTargetsToCropEc();
     // How the classic fit always left the fertilizer list.
     void leaveFertilizerListAsBefore();
-    // Stores a choice of the fit or the water in the options record, or for
+    // Stores a choice of the water or the crop in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
     void reopenLines();
@@ -270,8 +275,8 @@ private:
     bool compositionShown_ = true;
     bool singularValueLeftOut_ = false;
     bool recalculationWaiting_ = false;
-    // The choices of a run whose base has no options record.
-    int sessionFitMode_ = 0;
+    // The choices of a run whose base has no options record (the fit's is
+    // the options store's).
     QVariant sessionWater_;
     QVariant sessionCrop_;
     // The counted water's mg/l by element; empty without water.
@@ -297,6 +302,7 @@ private:
     QPushButton* calculateButton_ = nullptr;
     QPushButton* recipeButton_ = nullptr;
     QComboBox* fitModeBox_ = nullptr;
+    QLabel* fitMessage_ = nullptr; // "Укажите цену для: ...", "Допуски недостижимы для: ..."
     QComboBox* waterBox_ = nullptr;
     QPushButton* waterButton_ = nullptr;
     QComboBox* acidBox_ = nullptr;
@@ -331,6 +337,7 @@ private:
     DBGridColumn* targetColumn_ = nullptr;
     DBGridColumn* resultColumn_ = nullptr;
     DBGridColumn* weightColumn_ = nullptr;
+    DBGridColumn* toleranceColumn_ = nullptr; // "Допуск, %", under the cheapest fit
     DBGridColumn* waterColumn_ = nullptr;
     QMenu* targetMenu_ = nullptr;
     QAction* addTargetItem_ = nullptr;

@@ -2,6 +2,7 @@
 #include "windows/calculator/mixing_sources.h"
 
 #include "core/content_terms.h"
+#include "store/columns.h"
 #include "store/database.h"
 
 namespace solvane {
@@ -37,6 +38,7 @@ std::vector<TargetRow> CurrentTargets(Database& data) {
     const Field* vega = set.fieldByName(QStringLiteral("vega"));
     const Field* rachet = set.fieldByName(QStringLiteral("rachet"));
     const Field* weight = set.fieldByName(QStringLiteral("weight"));
+    const Field* tolerance = set.fieldByName(col::targets::tolerance);
     const auto optional = [](const QVariant& value) {
         return value.isNull() ? std::optional<double>() : std::optional<double>(value.toDouble());
     };
@@ -49,6 +51,7 @@ std::vector<TargetRow> CurrentTargets(Database& data) {
         row.vega = optional(set.valueAt(i, vega));
         row.rachet = optional(set.valueAt(i, rachet));
         row.weight = optional(set.valueAt(i, weight));
+        row.tolerance = optional(set.valueAt(i, tolerance));
         targets.push_back(row);
     }
     return targets;

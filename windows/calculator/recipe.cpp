@@ -15,6 +15,9 @@
 //   concentrations the calculation then shows, water included, with every
 //   amount within its line's limits (never below 0); the amounts are stored
 //   unrounded.
+// - the cheapest (fit 2) minimises the cost of the amounts, within the same
+//   limits, with every fitted row within its tolerance; when it cannot run
+//   the grower's fit gives the amounts and the label under "Подбор:" says why.
 //
 // It also holds the choice of the fit and of the source water.
 
@@ -44,11 +47,6 @@ namespace solvane {
 
 namespace {
 
-// The grower's amounts show with four significant digits; the classic ones
-// with up to fifteen, as every number.
-constexpr int kGrowerDigits = 4;
-constexpr int kAllDigits = 15;
-
 DataSet* OptionsRow(Database& data) {
     DataSet& options = data.options;
     return options.isActive() && !options.isEmpty() ? &options : nullptr;
@@ -68,9 +66,17 @@ void CalculatorWindow::buildRecipe() {
 }
 
 void CalculatorWindow::fitAmounts(SolutionInputs& in) {
-    if (fitMode() != kGrowerFit)
+    if (fitMode() == kClassicFit)
         leaveFertilizerListAsBefore();
     singularValueLeftOut_ = solution_.fit(in);
+    showFitMessage();
+}
+
+void CalculatorWindow::showFitMessage() {
+    const QString& message = solution_.fitMessage();
+    fitMessage_->setText(message);
+    fitMessage_->setAccessibleDescription(message);
+    fitMessage_->setVisible(!message.isEmpty());
 }
 
 // The fertilizer list ends as the classic fit always left it: filtering off,
@@ -97,9 +103,7 @@ void CalculatorWindow::leaveFertilizerListAsBefore() {
 // ---------------------------------------------------------------- the fit and the water chosen
 
 int CalculatorWindow::fitMode() const {
-    if (DataSet* options = OptionsRow(data_))
-        return options->fieldByName(QStringLiteral("fit_mode"))->asInteger() == kGrowerFit ? kGrowerFit : kClassicFit;
-    return sessionFitMode_;
+    return data_.optionsStore().fitMode();
 }
 
 QVariant CalculatorWindow::selectedWater() const {
@@ -120,8 +124,6 @@ void CalculatorWindow::storeChoice(const QString& column, const QVariant& value)
         options->edit();
         options->fieldByName(column)->setValue(value);
         options->post();
-    } else if (column == QLatin1String("fit_mode")) {
-        sessionFitMode_ = value.toInt();
     } else if (column == QLatin1String("id_kult_last")) {
         sessionCrop_ = value;
     } else {
@@ -151,7 +153,7 @@ void CalculatorWindow::openOnRememberedCrop() {
 }
 
 void CalculatorWindow::chooseFitMode(int mode) {
-    storeChoice(QStringLiteral("fit_mode"), mode);
+    data_.optionsStore().setFitMode(mode);
     applyFitState();
     fitModeBox_->setToolTip(fitModeBox_->currentText());
     buildRecipe();
@@ -210,16 +212,18 @@ void CalculatorWindow::refreshWater() {
 }
 
 void CalculatorWindow::applyFitState() {
-    const bool grower = fitMode() == kGrowerFit;
-    // The classic fit knows no weights and no limits.
+    const int fit = fitMode();
+    // The classic fit knows no weights and no limits; only the cheapest
+    // knows tolerances.
     for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
-        column->setEnabled(grower);
+        column->setEnabled(fit != kClassicFit);
+    toleranceColumn_->setVisible(fit == kCheapestFit);
     // Nor the acid, whose line is an amount fixed at its dose.
-    acidBox_->setEnabled(fitMode() != kClassicFit);
-    // The grower's unrounded amounts, and the saved lines made of them, show
+    acidBox_->setEnabled(fit != kClassicFit);
+    // The fitted unrounded amounts, and the saved lines made of them, show
     // four significant digits.
     for (DBGridColumn* column : {amountColumn_, savedAmountColumn_, litresAmountColumn_})
-        column->setSignificantDigits(grower ? kGrowerDigits : kAllDigits);
+        column->setSignificantDigits(AmountDigits(fit));
 }
 
 QString CalculatorWindow::amountLimitRefusal(const QVariant& value, bool minimum) const {
@@ -245,6 +249,7 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     fitModeBox_->setAccessibleName(QStringLiteral("Подбор:"));
     fitModeBox_->addItem(QStringLiteral("Без отрицательных, по относительной ошибке"), kGrowerFit);
     fitModeBox_->addItem(QStringLiteral("Классический (МНК)"), kClassicFit);
+    fitModeBox_->addItem(QStringLiteral("Дешевле всего в пределах допуска"), kCheapestFit);
     // Each drop-down is as wide as its longest item, which it shows whole.
     fitModeBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     fitLabel->setBuddy(fitModeBox_);
@@ -257,11 +262,17 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     waterButton_ =
         MakeHintedButton(QStringLiteral("WaterButton"), QStringLiteral("..."), QStringLiteral("Исходная вода"), panel);
     waterButton_->setFixedWidth(24);
+    // Why the cheapest fit gave way, under the fit, while it has a reason.
+    fitMessage_ = MakeLabel(QStringLiteral("LabelFitMessage"), QString(), panel);
+    fitMessage_->setAccessibleName(QStringLiteral("Сообщение подбора"));
+    fitMessage_->setWordWrap(true);
+    fitMessage_->setVisible(false);
     grid->addWidget(fitLabel, 0, 0);
     grid->addWidget(fitModeBox_, 0, 1, 1, 2);
-    grid->addWidget(waterLabel, 1, 0);
-    grid->addWidget(waterBox_, 1, 1);
-    grid->addWidget(waterButton_, 1, 2);
+    grid->addWidget(fitMessage_, 1, 1, 1, 3);
+    grid->addWidget(waterLabel, 2, 0);
+    grid->addWidget(waterBox_, 2, 1);
+    grid->addWidget(waterButton_, 2, 2);
     // The acid for the water's HCO3 under the water, its dose beside it.
     auto* acidLabel = MakeLabel(QStringLiteral("LabelAcid"), QStringLiteral("Кислота:"), panel);
     acidBox_ = new QComboBox(panel);
@@ -275,9 +286,9 @@ void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
     // never widens the working area.
     acidDose_->setWordWrap(true);
     acidDose_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    grid->addWidget(acidLabel, 2, 0);
-    grid->addWidget(acidBox_, 2, 1);
-    grid->addWidget(acidDose_, 2, 2, 1, 2);
+    grid->addWidget(acidLabel, 3, 0);
+    grid->addWidget(acidBox_, 3, 1);
+    grid->addWidget(acidDose_, 3, 2, 1, 2);
     grid->setColumnStretch(3, 1);
     layout->addWidget(panel);
 }

@@ -35,7 +35,8 @@ namespace {
 
 const QStringList kCaptions{QStringLiteral("Элемент"), QStringLiteral("Необходимость"), QStringLiteral("Расчёт"),
                             QStringLiteral("Отклонение, %")};
-// A row further than ±10 % from its target.
+// A row further from its target than ±10 % (than its own tolerance under the
+// cheapest fit).
 const QColor kOutOfRange(255, 205, 205);
 const QColor kTargetLine(120, 160, 210);
 const QColor kResultBars(235, 150, 60);
@@ -257,8 +258,10 @@ bool SolutionAnalysisWindow::compute() {
     // shown tells an element no fertilizer has from one whose fertilizer
     // came out at 0 g/l.
     const SourceLines lines = calculator_.mixingLines(composition);
-    result_ = AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
-                              calculator_.fitMode() == 1);
+    // The fit's message concerns the composition's amounts.
+    result_ =
+        AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
+                        FitJudgementOf(calculator_.fitMode(), composition ? calculator_.fitMessage() : QString()));
 
     // The ions, their report and the EC as the model gives them; the
     // elements' ions for the rows' units.

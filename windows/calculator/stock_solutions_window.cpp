@@ -249,8 +249,8 @@ bool StockSolutionsWindow::compute() {
     result_ = ComputeStockSolutions(lines_, tanks_, concentration_, volume_);
 
     view.rows.reserve(lines_.size());
-    // The grower's unrounded amounts show as the composition shows them.
-    const int amountDigits = calculator_.fitMode() == 1 ? 4 : 15;
+    // The fitted unrounded amounts show as the composition shows them.
+    const int amountDigits = AmountDigits(calculator_.fitMode());
     for (size_t i = 0; i < lines_.size(); ++i)
         view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount, amountDigits),
                              TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i], kTankDigits),

@@ -21,6 +21,7 @@
 #include "store/database.h"
 #include "store/dataset.h"
 #include "store/starter_database.h"
+#include "controls/splitter.h"
 #include "windows/calculator/calculator_window.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
@@ -245,7 +246,9 @@ void TakeGrowerFit(const QString& folder) {
 }
 
 // The tomato set with "Водопровод (пример)" given 183 mg/l of HCO3 and
-// nitric acid to neutralise it: the acid's dose and its line.
+// nitric acid to neutralise it: the acid's dose and its line. The
+// calculator is widened so that the composition's names show beside its
+// "мл/л".
 void TakeAcid(const QString& folder) {
     Scene s(folder, Scene::Base::Starter,
             QStringLiteral("UPDATE t_opt SET id_water = 1, id_acid = (SELECT id_udobra FROM t_udobra"
@@ -253,6 +256,8 @@ void TakeAcid(const QString& folder) {
                            "INSERT INTO t_water_el (id_water, id_element, kol) SELECT 1, id_element, 183"
                            " FROM T_element WHERE Smallname_element = 'HCO3'"));
     s.openCalculator();
+    s.calc().resize(s.calc().width() + 200, s.calc().height());
+    s.calc().splitters()[0]->setPosition(s.calc().splitters()[0]->position() + 200);
     s.add({"Кальциевая селитра", "Калиевая селитра", "Монофосфат калия", "Сульфат магния", "Сульфат калия",
            "Хелат железа (Fe-EDTA)", "Сульфат марганца", "Сульфат цинка", "Сульфат меди", "Борная кислота",
            "Молибдат натрия"});

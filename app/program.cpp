@@ -161,14 +161,10 @@ void Program::showBaseNotes() {
 
 void Program::storeTypedValues() {
     Connection& connection = data_->connection();
-    // A post's handlers may leave another set with a pending change: a second
-    // pass stores that too.
-    for (int pass = 0; pass < 2; ++pass) {
-        const std::vector<DataSet*> sets = connection.dataSets();
-        for (DataSet* set : sets)
-            if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
-                set->checkBrowseMode();
-    }
+    const std::vector<DataSet*> sets = connection.dataSets();
+    for (DataSet* set : sets)
+        if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
+            set->checkBrowseMode();
     if (calculator_->recalculationPending())
         calculator_->recalculate();
     connection.commitPending();

@@ -64,6 +64,25 @@ std::vector<LineRecord> WorkingSolution::savedLines() const {
     return lines;
 }
 
+bool WorkingSolution::addLine(long long fertilizer) {
+    for (const LineRecord& line : compositionLines())
+        if (line.fertilizer == fertilizer)
+            return false;
+    InsertRow(data_.connection(), col::lines::table, {{col::lines::fertilizer, fertilizer}});
+    return true;
+}
+
+void WorkingSolution::removeLine(long long line) {
+    DeleteRows(data_.connection(), col::lines::table, {line});
+}
+
+void WorkingSolution::clearLines() {
+    std::vector<long long> keys;
+    for (const LineRecord& line : compositionLines())
+        keys.push_back(line.key);
+    DeleteRows(data_.connection(), col::lines::table, keys);
+}
+
 bool WorkingSolution::removeMissingTargets() {
     const bool writable = data_.connection().writable();
     std::vector<long long> missing;

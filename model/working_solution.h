@@ -41,6 +41,16 @@ public:
     void setSourceWater(std::unordered_map<long long, double> amounts) { sourceWater_ = std::move(amounts); }
     void setLitres(double litres) { litres_ = litres; }
 
+    // The composition's lines, changed by key in the running action's
+    // transaction (the data sets follow without their cursors being walked).
+    // ">": a line for the fertilizer unless the composition has one; true
+    // when one was added.
+    bool addLine(long long fertilizer);
+    // "<": the line goes.
+    void removeLine(long long line);
+    // "X": every line goes.
+    void clearLines();
+
     // The zero-target rule over the current crop's rows: those without a
     // target are deleted. True when any was.
     bool removeMissingTargets();

@@ -50,6 +50,8 @@ inline constexpr QLatin1String oxide{"kof"};
 inline constexpr QLatin1String conversion{"id_kof"};
 inline constexpr QLatin1String total{"id_total"}; // the element this one is a form of (N for N-NO3)
 inline constexpr QLatin1String ion{"ion"};        // the ion it is in solution ("NO3-", "K+", ...)
+// The short name of the element it is a form of.
+inline constexpr QLatin1String totalName{"name_total"};
 // The element's conversion record: its name, factor and the element it yields.
 inline constexpr QLatin1String conversionName{"name_k"};
 inline constexpr QLatin1String coefficient{"val"};

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The working solution over plain records, without windows or a base: the
 // zero-target rule, the lines a fit leaves alone, the figures at the
-// strength, and the totals, which always sum the composition.
+// strength, and the totals, which always sum the composition. Then the
+// composition's lines changed by key on a starter base, without windows.
 
 #include "model/solution_calculation.h"
+#include "model/working_solution.h"
+#include "store/database.h"
+#include "store/starter_database.h"
+#include "support/test_base.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace solvane;
@@ -82,6 +88,33 @@ private slots:
             QCOMPARE(*fitted.amounts[2], 0.25);
             QVERIFY(std::fabs(*fitted.amounts[0] - 1.0) < 1e-9); // N 150 from 15 %
         }
+    }
+
+    // ">" adds a fertilizer once, "<" takes a line by key, "X" takes them
+    // all; the data set and the file follow.
+    void compositionLinesByKey() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("base.mdb"));
+        CreateStarterDatabase(file);
+        Database data(file);
+        data.OpenTables();
+        WorkingSolution solution(data);
+        QVERIFY(solution.addLine(1));
+        QVERIFY(!solution.addLine(1));
+        QVERIFY(solution.addLine(3));
+        std::vector<LineRecord> lines = solution.compositionLines();
+        QCOMPARE(lines.size(), size_t(2));
+        QCOMPARE(*lines[0].fertilizer, 1);
+        QCOMPARE(*lines[1].fertilizer, 3);
+        solution.removeLine(lines[0].key);
+        lines = solution.compositionLines();
+        QCOMPARE(lines.size(), size_t(1));
+        QCOMPARE(*lines[0].fertilizer, 3);
+        QVERIFY(solution.addLine(2));
+        solution.clearLines();
+        QVERIFY(solution.compositionLines().empty());
+        QCOMPARE(data.composition.recordCount(), 0);
+        QCOMPARE(test::SqlFile(file).value(QStringLiteral("SELECT COUNT(*) FROM t_rachet")).toInt(), 0);
     }
 };
 

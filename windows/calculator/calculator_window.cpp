@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/calculator/calculator_window.h"
+#include "store/columns.h"
 
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
@@ -88,17 +89,7 @@ void CalculatorWindow::addToComposition() {
     data_.composition.checkBrowseMode();
     const RowPlace lineAt = RowPlace::of(data_.composition, kLineKey);
 
-    data_.composition.setFilter(QStringLiteral("id_udobra=") + QString::number(key));
-    data_.composition.setFiltered(true);
-    if (data_.composition.isEmpty()) {
-        data_.composition.setFiltered(false);
-        data_.composition.append();
-        lineFertilizer_->setAsInteger(key);
-        data_.composition.post();
-    }
-    data_.composition.setFiltered(false);
-    if (Editing(data_.composition))
-        data_.composition.post();
+    solution_.addLine(key);
     data_.composition.close();
     data_.composition.open();
     // The composition stays on the line it was on (on the new one when it was empty).
@@ -109,17 +100,21 @@ void CalculatorWindow::addToComposition() {
     buildRecipe();
 }
 
+// What was being typed into the line goes with it.
 void CalculatorWindow::removeFromComposition() {
-    if (data_.composition.recordCount() >= 1)
-        data_.composition.deleteRecord();
-    data_.composition.last();
+    DataSet& lines = data_.composition;
+    if (Editing(lines))
+        lines.cancel();
+    if (lines.recordCount() >= 1)
+        solution_.removeLine(lines.fieldByName(kLineKey)->asLargeInt());
+    lines.last();
     buildRecipe();
 }
 
 void CalculatorWindow::clearComposition() {
-    data_.composition.first();
-    while (!data_.composition.isEmpty())
-        data_.composition.deleteRecord();
+    if (Editing(data_.composition))
+        data_.composition.cancel();
+    solution_.clearLines();
     data_.composition.close();
     data_.composition.open();
     buildRecipe();
@@ -148,7 +143,7 @@ void CalculatorWindow::fertilizerListClicked() {
 }
 
 void CalculatorWindow::fertilizerHeaderClicked() {
-    ToggleNameSort(data_.fertilizers, *fertilizerGrid_->columnByField(QStringLiteral("name_udobra")));
+    ToggleNameSort(data_.fertilizers, *fertilizerGrid_->columnByField(col::fertilizers::name));
 }
 
 void CalculatorWindow::openElementDirectory() {
@@ -177,7 +172,8 @@ void CalculatorWindow::FormShow() {
         // Kept as the program always did: each key filtered on and off,
         // leaving the list unfiltered on its first record.
         for (data_.composition.first(); !data_.composition.eof(); data_.composition.next()) {
-            fertilizers.setFilter(QStringLiteral("id_udobra=") + QString::number(lineFertilizer_->asLargeInt()));
+            fertilizers.setFilter(QString(col::fertilizers::key) + QLatin1Char('=') +
+                                  QString::number(lineFertilizer_->asLargeInt()));
             fertilizers.setFiltered(true);
             fertilizers.setFiltered(false);
         }
@@ -192,7 +188,7 @@ void CalculatorWindow::FormClose() {
         actions_.closingSequence();
     // With "open the calculator at start-up" set, closing it ends the program.
     DataSet& options = data_.options;
-    if (options.isActive() && !options.isEmpty() && options.fieldByName(QStringLiteral("avto"))->asBoolean() &&
+    if (options.isActive() && !options.isEmpty() && options.fieldByName(col::options::autoStart)->asBoolean() &&
         actions_.endProgram)
         actions_.endProgram();
 }

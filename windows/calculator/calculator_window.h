@@ -2,6 +2,7 @@
 #pragma once
 
 #include "controls/form.h"
+#include "store/columns.h"
 #include "model/working_solution.h"
 #include "store/dataset.h"
 #include "store/row_place.h"
@@ -391,8 +392,8 @@ private:
     Field* contentName_ = nullptr;    // fertilizerContent.name_element
     Field* contentPercent_ = nullptr; // fertilizerContent.kol_element
     // The keys by which the lists find their rows again.
-    const QString kLineKey = QStringLiteral("id_rachet");
-    const QString kTargetKey = QStringLiteral("id_konc");
+    const QString kLineKey = col::lines::key;
+    const QString kTargetKey = col::targets::key;
 };
 
 } // namespace solvane

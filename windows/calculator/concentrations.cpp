@@ -47,22 +47,22 @@ QString TotalText(double sum) {
 } // namespace
 
 void CalculatorWindow::installCalculation() {
-    calcFields_.vega = data_.targets.fieldByName(QStringLiteral("vega"));
-    calcFields_.cvet = data_.targets.fieldByName(QStringLiteral("cvet"));
-    calcFields_.rachet = data_.targets.fieldByName(QStringLiteral("rachet"));
-    calcFields_.vagaCalc = data_.targets.fieldByName(QStringLiteral("vaga_calc"));
-    calcFields_.cvetCalc = data_.targets.fieldByName(QStringLiteral("cvet_calc"));
-    calcFields_.rPr = data_.targets.fieldByName(QStringLiteral("r_pr"));
-    calcFields_.targetElement = data_.targets.fieldByName(QStringLiteral("id_el"));
-    calcFields_.water = data_.targets.fieldByName(QStringLiteral("voda"));
-    calcFields_.kol = data_.composition.fieldByName(QStringLiteral("kol"));
-    calcFields_.kolPr = data_.composition.fieldByName(QStringLiteral("kol_pr"));
-    calcFields_.lineKol = data_.savedLines.fieldByName(QStringLiteral("kol"));
-    calcFields_.lineKolTemp = data_.savedLines.fieldByName(QStringLiteral("kol_temp"));
+    calcFields_.vega = data_.targets.fieldByName(col::targets::vega);
+    calcFields_.cvet = data_.targets.fieldByName(col::targets::cvet);
+    calcFields_.rachet = data_.targets.fieldByName(col::targets::result);
+    calcFields_.vagaCalc = data_.targets.fieldByName(col::targets::vegaAtStrength);
+    calcFields_.cvetCalc = data_.targets.fieldByName(col::targets::cvetAtStrength);
+    calcFields_.rPr = data_.targets.fieldByName(col::targets::resultAtStrength);
+    calcFields_.targetElement = data_.targets.fieldByName(col::targets::element);
+    calcFields_.water = data_.targets.fieldByName(col::targets::water);
+    calcFields_.kol = data_.composition.fieldByName(col::lines::amount);
+    calcFields_.kolPr = data_.composition.fieldByName(col::lines::amountAtStrength);
+    calcFields_.lineKol = data_.savedLines.fieldByName(col::savedLines::amount);
+    calcFields_.lineKolTemp = data_.savedLines.fieldByName(col::savedLines::amountForLitres);
     calcFields_.lineDensity = data_.savedLines.fieldByName(col::savedLines::density);
     calcFields_.lineMlTemp = data_.savedLines.fieldByName(col::savedLines::millilitresForLitres);
-    calcFields_.headerLitres = data_.savedSolutions.fieldByName(QStringLiteral("kol_l"));
-    calcFields_.cropKey = data_.crops.fieldByName(QStringLiteral("id_kult"));
+    calcFields_.headerLitres = data_.savedSolutions.fieldByName(col::solutions::litres);
+    calcFields_.cropKey = data_.crops.fieldByName(col::crops::key);
     recalculationTimer_->setSingleShot(true);
     recalculationTimer_->setInterval(kRecalculationDelayMs);
 }
@@ -98,15 +98,14 @@ void CalculatorWindow::refreshResults() {
 }
 
 CalculatorWindow::Place CalculatorWindow::place() {
-    return {RowPlace::of(data_.crops, QStringLiteral("id_kult")),
-            RowPlace::of(data_.savedSolutions, QStringLiteral("id_head_rar")),
+    return {RowPlace::of(data_.crops, col::crops::key), RowPlace::of(data_.savedSolutions, col::solutions::key),
             RowPlace::of(data_.composition, kLineKey)};
 }
 
 void CalculatorWindow::returnTo(const Place& place) {
     // The crop first: its saved solutions follow it.
-    place.crop.returnTo(data_.crops, QStringLiteral("id_kult"));
-    place.solution.returnTo(data_.savedSolutions, QStringLiteral("id_head_rar"));
+    place.crop.returnTo(data_.crops, col::crops::key);
+    place.solution.returnTo(data_.savedSolutions, col::solutions::key);
     place.line.returnTo(data_.composition, kLineKey);
 }
 

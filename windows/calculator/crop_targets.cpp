@@ -3,6 +3,7 @@
 // target list, the zero-target rule and the rows added and deleted.
 
 #include "windows/calculator/calculator_window.h"
+#include "store/columns.h"
 
 #include "controls/db_navigator.h"
 #include "controls/handler_guard.h"
@@ -51,7 +52,7 @@ void CalculatorWindow::deleteCrop() {
         return;
     }
     const long long key = calcFields_.cropKey->asLargeInt();
-    const QString question = CropDeletionQuestion(crops.fieldByName(QStringLiteral("name_kult"))->asString(), contents);
+    const QString question = CropDeletionQuestion(crops.fieldByName(col::crops::name)->asString(), contents);
     if (messages.show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
                       MessageButtons::YesNo) != MessageAnswer::Yes)
         return;

@@ -20,8 +20,8 @@ std::vector<long long> IronElements(Database& data) {
     DataSet& elements = data.elements;
     if (!elements.isActive())
         return iron;
-    const int keyColumn = elements.snapshotColumn(QStringLiteral("id_element"));
-    const int nameColumn = elements.snapshotColumn(QStringLiteral("Smallname_element"));
+    const int keyColumn = elements.snapshotColumn(col::elements::key);
+    const int nameColumn = elements.snapshotColumn(col::elements::shortName);
     for (const std::vector<QVariant>& row : elements.snapshot())
         if (IsIronShortName(Cell(row, nameColumn).toString()))
             iron.push_back(Cell(row, keyColumn).toLongLong());
@@ -33,11 +33,11 @@ std::vector<TargetRow> CurrentTargets(Database& data) {
     DataSet& set = data.targets;
     if (!set.isActive())
         return targets;
-    const Field* element = set.fieldByName(QStringLiteral("id_el"));
-    const Field* shortName = set.fieldByName(QStringLiteral("name_el"));
-    const Field* vega = set.fieldByName(QStringLiteral("vega"));
-    const Field* rachet = set.fieldByName(QStringLiteral("rachet"));
-    const Field* weight = set.fieldByName(QStringLiteral("weight"));
+    const Field* element = set.fieldByName(col::targets::element);
+    const Field* shortName = set.fieldByName(col::targets::elementName);
+    const Field* vega = set.fieldByName(col::targets::vega);
+    const Field* rachet = set.fieldByName(col::targets::result);
+    const Field* weight = set.fieldByName(col::targets::weight);
     const Field* tolerance = set.fieldByName(col::targets::tolerance);
     const auto optional = [](const QVariant& value) {
         return value.isNull() ? std::optional<double>() : std::optional<double>(value.toDouble());

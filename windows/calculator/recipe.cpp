@@ -109,7 +109,7 @@ int CalculatorWindow::fitMode() const {
 QVariant CalculatorWindow::selectedWater() const {
     QVariant profile = sessionWater_;
     if (DataSet* options = OptionsRow(data_))
-        profile = options->fieldByName(QStringLiteral("id_water"))->value();
+        profile = options->fieldByName(col::options::water)->value();
     if (profile.isNull())
         return {};
     // A profile that is no longer there counts as none.
@@ -124,7 +124,7 @@ void CalculatorWindow::storeChoice(const QString& column, const QVariant& value)
         options->edit();
         options->fieldByName(column)->setValue(value);
         options->post();
-    } else if (column == QLatin1String("id_kult_last")) {
+    } else if (column == col::options::lastCrop) {
         sessionCrop_ = value;
     } else {
         sessionWater_ = value;
@@ -136,7 +136,7 @@ void CalculatorWindow::rememberCrop() {
     if (!crops.isActive() || crops.isEmpty() || crops.state() == DataSetState::Insert)
         return;
     const QVariant crop = calcFields_.cropKey->value();
-    const QString column = QStringLiteral("id_kult_last");
+    const QString column = col::options::lastCrop;
     QVariant remembered = OptionsRow(data_) ? OptionsRow(data_)->fieldByName(column)->value() : sessionCrop_;
     // Nothing remembered stands for the first crop; the record is written
     // only when the crop changed.
@@ -147,9 +147,9 @@ void CalculatorWindow::rememberCrop() {
 }
 
 void CalculatorWindow::openOnRememberedCrop() {
-    const QString column = QStringLiteral("id_kult_last");
+    const QString column = col::options::lastCrop;
     const QVariant remembered = OptionsRow(data_) ? OptionsRow(data_)->fieldByName(column)->value() : sessionCrop_;
-    RowPlace{remembered, 1}.returnTo(data_.crops, QStringLiteral("id_kult"));
+    RowPlace{remembered, 1}.returnTo(data_.crops, col::crops::key);
 }
 
 void CalculatorWindow::chooseFitMode(int mode) {
@@ -160,7 +160,7 @@ void CalculatorWindow::chooseFitMode(int mode) {
 }
 
 void CalculatorWindow::chooseWater(const QVariant& profile) {
-    storeChoice(QStringLiteral("id_water"), profile);
+    storeChoice(col::options::water, profile);
     refreshWater();
     buildRecipe();
 }
@@ -229,8 +229,7 @@ void CalculatorWindow::applyFitState() {
 QString CalculatorWindow::amountLimitRefusal(const QVariant& value, bool minimum) const {
     if (value.isNull() || !data_.composition.isActive() || data_.composition.isEmpty())
         return {};
-    const QVariant other =
-        data_.composition.fieldByName(minimum ? QStringLiteral("kol_max") : QStringLiteral("kol_min"))->value();
+    const QVariant other = data_.composition.fieldByName(minimum ? col::lines::maximum : col::lines::minimum)->value();
     if (other.isNull())
         return {};
     const bool above = minimum ? value.toDouble() > other.toDouble() : other.toDouble() > value.toDouble();

@@ -5,6 +5,7 @@
 // of its lines and of the concentrations to spreadsheet files.
 
 #include "windows/calculator/calculator_window.h"
+#include "store/columns.h"
 
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
@@ -37,7 +38,7 @@ void CalculatorWindow::saveComposition() {
 
 void CalculatorWindow::renameSavedSolution() {
     const QString name = data_.savedSolutions.isActive() && !data_.savedSolutions.isEmpty()
-                             ? data_.savedSolutions.fieldByName(QStringLiteral("name_rar"))->asString()
+                             ? data_.savedSolutions.fieldByName(col::solutions::name)->asString()
                              : QString();
     actions_.askNameForRename(name);
 }
@@ -53,7 +54,7 @@ void CalculatorWindow::deleteSavedSolution() {
     }
     lines.checkBrowseMode();
     Connection& connection = data_.connection();
-    const long long key = headers.fieldByName(QStringLiteral("id_head_rar"))->asLargeInt();
+    const long long key = headers.fieldByName(col::solutions::key)->asLargeInt();
     AllOrNothing(connection, {&headers, &lines}, [&] {
         DeleteSolutionLines(connection, key);
         headers.deleteRecord();

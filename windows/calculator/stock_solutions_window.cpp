@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/calculator/stock_solutions_window.h"
+#include "store/columns.h"
 
 #include "store/database.h"
 #include "windows/calculator/calculator_window.h"
@@ -224,9 +225,8 @@ bool StockSolutionsWindow::compute() {
         source = calculator_.mixingLines(true);
     } else {
         DataSet& heads = data_.savedSolutions;
-        const QString name = heads.isActive() && !heads.isEmpty()
-                                 ? heads.fieldByName(QStringLiteral("name_rar"))->asString()
-                                 : QString();
+        const QString name =
+            heads.isActive() && !heads.isEmpty() ? heads.fieldByName(col::solutions::name)->asString() : QString();
         view.caption = QStringLiteral("Раствор: ") + name;
         source = calculator_.mixingLines(false);
     }

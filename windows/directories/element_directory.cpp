@@ -63,31 +63,31 @@ void ElementDirectory::buildLayout() {
     // The columns of forms and ions scroll sideways where the window is too
     // narrow for them, the names kept readable.
     grid->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
-    DBGridColumn* symbol = grid->addColumn(QStringLiteral("Smallname_element"), QStringLiteral("Обозн."));
+    DBGridColumn* symbol = grid->addColumn(col::elements::shortName, QStringLiteral("Обозн."));
     symbol->setWidth(60);
     symbol->setNarrowest(60);
-    DBGridColumn* fullName = grid->addColumn(QStringLiteral("fullname_element"), QStringLiteral("Полное название"));
+    DBGridColumn* fullName = grid->addColumn(col::elements::fullName, QStringLiteral("Полное название"));
     fullName->setWidth(160);
     fullName->setNarrowest(120);
-    DBGridColumn* oxide = grid->addColumn(QStringLiteral("kof"), QStringLiteral("Оксид"));
+    DBGridColumn* oxide = grid->addColumn(col::elements::oxide, QStringLiteral("Оксид"));
     oxide->setCheck();
     oxide->setWidth(56);
-    DBGridColumn* conversion = grid->addColumn(QStringLiteral("name_k"), QStringLiteral("Коэффициент"));
-    conversion->setLookup(&data_.coefficientsSource, QStringLiteral("id_kof"), QStringLiteral("name_kof"),
-                          QStringLiteral("id_kof"), 22);
+    DBGridColumn* conversion = grid->addColumn(col::elements::conversionName, QStringLiteral("Коэффициент"));
+    conversion->setLookup(&data_.coefficientsSource, col::coefficients::key, col::coefficients::name,
+                          col::elements::conversion, 22);
     conversion->setWidth(110);
     conversion->setNarrowest(85);
     // What an element is a form of (N-NH4 of N), and the ion it stands for.
-    DBGridColumn* total = grid->addColumn(QStringLiteral("name_total"), QStringLiteral("Форма элемента"));
-    total->setLookup(&data_.plainElementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
-                     QStringLiteral("id_total"), 22);
+    DBGridColumn* total = grid->addColumn(col::elements::totalName, QStringLiteral("Форма элемента"));
+    total->setLookup(&data_.plainElementsSource, col::elements::key, col::elements::shortName, col::elements::total,
+                     22);
     total->setEmptyEntry(true);
     total->setWidth(110);
     total->setNarrowest(100);
     QStringList codes;
     for (std::size_t i = 0; i < kIonCount; ++i)
         codes << QString::fromLatin1(InfoOf(static_cast<Ion>(i)).code);
-    DBGridColumn* ion = grid->addColumn(QStringLiteral("ion"), QStringLiteral("Ион"));
+    DBGridColumn* ion = grid->addColumn(col::elements::ion, QStringLiteral("Ион"));
     ion->setPickList(codes, static_cast<int>(kIonCount) + 1);
     ion->setEmptyEntry(true);
     ion->setWidth(70);
@@ -96,9 +96,9 @@ void ElementDirectory::buildLayout() {
     const auto refusalOf = [this](const QString& field) {
         return [this, field](const QVariant& value) { return ElementChangeRefusal(data_.elements, field, value); };
     };
-    oxide->onValidate = refusalOf(QStringLiteral("kof"));
-    conversion->onValidate = refusalOf(QStringLiteral("id_kof"));
-    total->onValidate = refusalOf(QStringLiteral("id_total"));
+    oxide->onValidate = refusalOf(col::elements::oxide);
+    conversion->onValidate = refusalOf(col::elements::conversion);
+    total->onValidate = refusalOf(col::elements::total);
     groupLayout->addWidget(grid, 1);
 
     connectClick(deleteButton, [this] { deleteElement(); });

@@ -2,6 +2,7 @@
 #include "windows/directories/fertilizer_directory.h"
 
 #include "controls/db_grid.h"
+#include "controls/db_record_count.h"
 #include "controls/db_navigator.h"
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
@@ -40,13 +41,10 @@ constexpr int kInitialSplitterPosition = 309;
 FertilizerDirectory::FertilizerDirectory(Database& data, HandlerGuard& guard)
     : Form(guard, QStringLiteral("Form2")), data_(data) {
     setWindowTitle(QStringLiteral("Справочник удобрений"));
-    data_.fertilizersSource.onDataChange = [this](Field*) { listChanged(); };
     buildLayout();
 }
 
-FertilizerDirectory::~FertilizerDirectory() {
-    data_.fertilizersSource.onDataChange = nullptr;
-}
+FertilizerDirectory::~FertilizerDirectory() = default;
 
 void FertilizerDirectory::setConverter(std::function<void()> showConverter) {
     showConverter_ = std::move(showConverter);
@@ -100,13 +98,13 @@ void FertilizerDirectory::buildLayout() {
     ppm->setWidth(74);
     ppm->setLimits(FieldLimits::Ppm());
     // A liquid's density (a solid has none), the acid mark, the grower's price.
-    DBGridColumn* density = listGrid_->addColumn(QStringLiteral("density"), QStringLiteral("Плотность, г/мл"));
+    DBGridColumn* density = listGrid_->addColumn(col::fertilizers::density, QStringLiteral("Плотность, г/мл"));
     density->setSpin(0.001, FieldLimits::Density());
     density->setWidth(104);
-    DBGridColumn* acid = listGrid_->addColumn(QStringLiteral("acid"), QStringLiteral("Кислота"));
+    DBGridColumn* acid = listGrid_->addColumn(col::fertilizers::acid, QStringLiteral("Кислота"));
     acid->setCheck();
     acid->setWidth(58);
-    DBGridColumn* price = listGrid_->addColumn(QStringLiteral("price"), QStringLiteral("Цена за кг (л)"));
+    DBGridColumn* price = listGrid_->addColumn(col::fertilizers::price, QStringLiteral("Цена за кг (л)"));
     price->setSpin(1, FieldLimits::Price());
     price->setWidth(92);
     left->addWidget(listGrid_, 1);
@@ -120,8 +118,12 @@ void FertilizerDirectory::buildLayout() {
     auto* countRow = new QHBoxLayout;
     countRow->setSpacing(0);
     countRow->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Всего удобрений:   "), listPane));
-    countLabel_ = MakeLabel(QStringLiteral("Label3"), QStringLiteral("0"), listPane);
+    // The count follows the list through its source, whoever changes it.
+    countLabel_ = new DBRecordCount(listPane);
+    countLabel_->setObjectName(QStringLiteral("Label3"));
     countLabel_->setAccessibleName(QStringLiteral("Всего удобрений"));
+    countLabel_->setDataSource(&data_.fertilizersSource);
+    connect(countLabel_, &DBRecordCount::countChanged, this, &FertilizerDirectory::countChanged);
     countRow->addWidget(countLabel_);
     countRow->addStretch(1);
     left->addLayout(countRow);
@@ -193,14 +195,6 @@ void FertilizerDirectory::searchTextChanged() {
 void FertilizerDirectory::listHeaderClicked() {
     // Any header sorts by name.
     ToggleNameSort(data_.fertilizers, *nameColumn_);
-}
-
-void FertilizerDirectory::listChanged() {
-    if (!data_.fertilizers.isActive())
-        return;
-    const QString count = FormatInteger(data_.fertilizers.recordCount());
-    countLabel_->setText(count);
-    emit countChanged(count);
 }
 
 void FertilizerDirectory::contentClicked() {

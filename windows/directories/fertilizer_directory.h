@@ -17,6 +17,7 @@ class Database;
 class DBGrid;
 class DBGridColumn;
 class DBNavigator;
+class DBRecordCount;
 class Splitter;
 enum class NavButton;
 
@@ -61,7 +62,6 @@ protected:
 private:
     void buildLayout();
     void splitterMoved();
-    void listChanged();
     void setSearchBoxWidth(int width);
 
     Database& data_;
@@ -73,7 +73,7 @@ private:
     QLineEdit* searchBox_ = nullptr;
     DBGrid* listGrid_ = nullptr;
     DBGridColumn* nameColumn_ = nullptr;
-    QLabel* countLabel_ = nullptr;
+    DBRecordCount* countLabel_ = nullptr;
     DBNavigator* contentNavigator_ = nullptr;
     DBGrid* contentGrid_ = nullptr;
     QPushButton* converterButton_ = nullptr;

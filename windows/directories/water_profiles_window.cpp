@@ -73,8 +73,8 @@ void WaterProfilesWindow::buildLayout() {
     auto* profilesLayout = MakeColumn(profilesGroup_);
     profilesGrid_ = MakeGrid(g, QStringLiteral("WaterProfilesGrid"), &data_.waterProfilesSource, profilesGroup_);
     profilesGrid_->setAccessibleName(QStringLiteral("Профили воды"));
-    profilesGrid_->addColumn(QStringLiteral("name_water"), QStringLiteral("Название"))->setWidth(150);
-    profilesGrid_->addColumn(QStringLiteral("hco3_left"), QStringLiteral("Оставить HCO3, мг/л"))
+    profilesGrid_->addColumn(col::water::name, QStringLiteral("Название"))->setWidth(150);
+    profilesGrid_->addColumn(col::water::bicarbonateLeft, QStringLiteral("Оставить HCO3, мг/л"))
         ->setSpin(0.1, FieldLimits::BicarbonateLeft());
     profilesGrid_->horizontalHeader()->setStretchLastSection(true);
     profilesLayout->addWidget(profilesGrid_, 1);
@@ -144,7 +144,7 @@ QString WaterProfilesWindow::waterEcText() {
     DataSet& profiles = data_.waterProfiles;
     if (!profiles.isActive() || profiles.isEmpty() || !data_.waterElements.isActive())
         return {};
-    const QVariant profile = profiles.fieldByName(QStringLiteral("id_water"))->value();
+    const QVariant profile = profiles.fieldByName(col::water::key)->value();
     if (profile.isNull())
         return {};
     const double ec = SolutionEc(WaterIonSums(data_.waterElements, data_.elements, profile).mmolPerLitre, kWaterPh);

@@ -63,10 +63,6 @@ CalculatorWindow::~CalculatorWindow() {
     }
 }
 
-void CalculatorWindow::setActions(Actions actions) {
-    actions_ = std::move(actions);
-}
-
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {
     return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
 }
@@ -152,22 +148,22 @@ void CalculatorWindow::fertilizerHeaderClicked() {
 }
 
 void CalculatorWindow::openElementDirectory() {
-    actions_.openElements();
+    relay([this] { emit elementsRequested(); });
 }
 
 void CalculatorWindow::openFertilizerDirectory() {
-    actions_.openFertilizers();
+    relay([this] { emit fertilizersRequested(); });
 }
 
 // The mixing tools read the results: they are worked out from what is stored first.
 void CalculatorWindow::openStockSolutionsOfComposition() {
     refreshResults();
-    actions_.openStockSolutions(false);
+    relay([this] { emit stockSolutionsRequested(false); });
 }
 
 void CalculatorWindow::openStockSolutionsOfSavedSolution() {
     refreshResults();
-    actions_.openStockSolutions(true);
+    relay([this] { emit stockSolutionsRequested(true); });
 }
 
 void CalculatorWindow::FormShow() {
@@ -188,13 +184,11 @@ void CalculatorWindow::FormShow() {
 }
 
 void CalculatorWindow::FormClose() {
-    if (actions_.closingSequence)
-        actions_.closingSequence();
+    relay([this] { emit closing(); });
     // With "open the calculator at start-up" set, closing it ends the program.
     DataSet& options = data_.options;
-    if (options.isActive() && !options.isEmpty() && options.fieldByName(QStringLiteral("avto"))->asBoolean() &&
-        actions_.endProgram)
-        actions_.endProgram();
+    if (options.isActive() && !options.isEmpty() && options.fieldByName(QStringLiteral("avto"))->asBoolean())
+        relay([this] { emit endRequested(); });
 }
 
 } // namespace solvane

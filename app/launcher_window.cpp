@@ -52,30 +52,24 @@ LauncherWindow::LauncherWindow(HandlerGuard& guard) : Form(guard, QStringLiteral
 
 LauncherWindow::~LauncherWindow() = default;
 
-void LauncherWindow::setActions(Actions actions) {
-    actions_ = std::move(actions);
-}
-
 void LauncherWindow::FormShow() {
-    if (actions_.shown)
-        actions_.shown();
+    relay([this] { emit shown(); });
 }
 
 void LauncherWindow::FormClose() {
-    if (actions_.closing)
-        actions_.closing();
+    relay([this] { emit closing(); });
 }
 
 void LauncherWindow::openElements() {
-    actions_.openElements();
+    relay([this] { emit elementsRequested(); });
 }
 
 void LauncherWindow::openFertilizers() {
-    actions_.openFertilizers();
+    relay([this] { emit fertilizersRequested(); });
 }
 
 void LauncherWindow::openCalculator() {
-    actions_.openCalculator();
+    relay([this] { emit calculatorRequested(); });
 }
 
 void LauncherWindow::setAutoStart(bool on) {

@@ -3,8 +3,6 @@
 
 #include "controls/form.h"
 
-#include <functional>
-
 class QPushButton;
 class QTimer;
 
@@ -16,20 +14,8 @@ namespace solvane {
 class LauncherWindow : public Form {
     Q_OBJECT
 public:
-    // What the launcher runs: when shown (every data set opened, the options
-    // applied), when closed (the program ends), and for each button (the
-    // sizes loaded, the window shown).
-    struct Actions {
-        std::function<void()> shown;
-        std::function<void()> closing;
-        std::function<void()> openElements;
-        std::function<void()> openFertilizers;
-        std::function<void()> openCalculator;
-    };
-
     explicit LauncherWindow(HandlerGuard& guard);
     ~LauncherWindow() override;
-    void setActions(Actions actions);
 
     // "Элементы", "Удобрения", "Калькулятор", as a click runs them.
     void openElements();
@@ -41,12 +27,21 @@ public:
     // The timer's tick.
     void autoStartDue();
 
+signals:
+    // Shown (every data set is to be opened, the options applied), closing
+    // (the program is to end), and one request per button (the sizes loaded,
+    // the window shown). Emitted through the handler guard's relay.
+    void shown();
+    void closing();
+    void elementsRequested();
+    void fertilizersRequested();
+    void calculatorRequested();
+
 protected:
     void FormShow() override;
     void FormClose() override;
 
 private:
-    Actions actions_;
     QTimer* autoStartTimer_ = nullptr;
 };
 

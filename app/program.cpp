@@ -26,7 +26,8 @@ namespace solvane {
 // every window, running the calculator's closing sequence (which saves its
 // size) and, when that fails (a folder that cannot be written), cancelling
 // the end, so the program could not be left.
-Program::Program() : quit([] { QCoreApplication::exit(0); }) {
+Program::Program() {
+    connect(this, &Program::ending, this, [] { QCoreApplication::exit(0); });
     data_ = std::make_unique<Database>();
     messages_.setConnection(&data_->connection());
     guard_.setConnection(&data_->connection());
@@ -68,59 +69,76 @@ Program::~Program() {
     data_.reset();
 }
 
+namespace {
+
+// Joins a window's request to what answers it. The answer runs inside the
+// guard's carry, so that its failure reaches the window's action (which
+// emitted the request through relay) without passing through Qt.
+template <typename Sender, typename Signal, typename Handler>
+void Answer(HandlerGuard& guard, Sender* sender, Signal signal, Handler handler) {
+    QObject::connect(sender, signal, sender,
+                     [&guard, handler](const auto&... request) { guard.carry([&] { handler(request...); }); });
+}
+
+} // namespace
+
 void Program::connectWindows() {
     data_->afterOpenTables = [this] { LoadSizes(rememberedWindows()); };
-    // Each launcher button loads the sizes before it shows its window.
-    const auto opening = [this](Form* window) {
-        return [this, window] {
-            LoadSizes(rememberedWindows());
-            window->showWindow();
-        };
-    };
-    launcher_->setActions({[this] {
-                               showBaseNotes();
-                               nameDialog_->resetMode();
-                               OpenTables();
-                               ApplyOptions();
-                               calculator_->openOnRememberedCrop();
-                           },
-                           [this] {
-                               storeTypedValues();
-                               calculator_->rememberCrop();
-                               for (Form* window : forms())
-                                   window->keepPlace();
-                               CloseTables();
-                               if (quit)
-                                   quit();
-                           },
-                           opening(elements_.get()), opening(fertilizers_.get()), opening(calculator_.get())});
+    Answer(guard_, launcher_.get(), &LauncherWindow::shown, [this] {
+        showBaseNotes();
+        nameDialog_->resetMode();
+        OpenTables();
+        ApplyOptions();
+        calculator_->openOnRememberedCrop();
+    });
+    Answer(guard_, launcher_.get(), &LauncherWindow::closing, [this] {
+        storeTypedValues();
+        calculator_->rememberCrop();
+        for (Form* window : forms())
+            window->keepPlace();
+        CloseTables();
+        emit ending();
+    });
+    // Each launcher button, and the calculator's "E" and "U", load the sizes
+    // before they show their window.
+    const auto showingSized = [this](Form* window) { return [this, window] { showSized(window); }; };
+    Answer(guard_, launcher_.get(), &LauncherWindow::elementsRequested, showingSized(elements_.get()));
+    Answer(guard_, launcher_.get(), &LauncherWindow::fertilizersRequested, showingSized(fertilizers_.get()));
+    Answer(guard_, launcher_.get(), &LauncherWindow::calculatorRequested, showingSized(calculator_.get()));
 
     const auto closing = [this] { closingSequence(); };
-    fertilizers_->setClosingSequence(closing);
-    fertilizers_->setConverter([this] { converter_->showWindow(); });
+    Answer(guard_, fertilizers_.get(), &FertilizerDirectory::closing, closing);
+    Answer(guard_, fertilizers_.get(), &FertilizerDirectory::converterRequested, [this] { converter_->showWindow(); });
     QObject::connect(fertilizers_.get(), &FertilizerDirectory::countChanged, calculator_.get(),
                      [this](const QString& count) { calculator_->showFertilizerCount(count); });
-    elements_->setClosingSequence(closing);
-    elements_->setCoefficientDirectory([this] { coefficients_->showWindow(); });
+    Answer(guard_, elements_.get(), &ElementDirectory::closing, closing);
+    Answer(guard_, elements_.get(), &ElementDirectory::coefficientsRequested, [this] { coefficients_->showWindow(); });
 
-    CalculatorWindow::Actions actions;
-    actions.openElements = [this] { launcher_->openElements(); };
-    actions.openFertilizers = [this] { launcher_->openFertilizers(); };
-    actions.openStockSolutions = [this](bool savedSolution) {
+    CalculatorWindow* calculator = calculator_.get();
+    Answer(guard_, calculator, &CalculatorWindow::elementsRequested, showingSized(elements_.get()));
+    Answer(guard_, calculator, &CalculatorWindow::fertilizersRequested, showingSized(fertilizers_.get()));
+    Answer(guard_, calculator, &CalculatorWindow::stockSolutionsRequested, [this](bool savedSolution) {
         stockSolutions_->open(savedSolution ? StockSolutionsWindow::Source::SavedSolution
                                             : StockSolutionsWindow::Source::Composition);
-    };
-    actions.openAnalysis = [this] { analysis_->open(); };
-    actions.openWaterProfiles = [this] { waterProfiles_->showWindow(); };
-    actions.askNameForNew = [this] { nameDialog_->askForNewSolution(); };
-    actions.askNameForRename = [this](const QString& name) { nameDialog_->askForNewName(name); };
-    actions.closingSequence = closing;
-    actions.endProgram = [this] { launcher_->close(); };
-    calculator_->setActions(std::move(actions));
-    nameDialog_->setSavedWith([this] {
-        return SolutionNameDialog::SavedWith{calculator_->strengthText(), calculator_->addedLines()};
     });
-    waterProfiles_->setOnClosed([this] { calculator_->waterProfilesChanged(); });
+    Answer(guard_, calculator, &CalculatorWindow::analysisRequested, [this] { analysis_->open(); });
+    Answer(guard_, calculator, &CalculatorWindow::waterProfilesRequested, [this] { waterProfiles_->showWindow(); });
+    Answer(guard_, calculator, &CalculatorWindow::newSolutionNameRequested,
+           [this] { nameDialog_->askForNewSolution(); });
+    Answer(guard_, calculator, &CalculatorWindow::renameRequested,
+           [this](const QString& name) { nameDialog_->askForNewName(name); });
+    Answer(guard_, calculator, &CalculatorWindow::closing, closing);
+    Answer(guard_, calculator, &CalculatorWindow::endRequested, [this] { launcher_->close(); });
+    Answer(guard_, nameDialog_.get(), &SolutionNameDialog::newSolutionSaving, [this] {
+        nameDialog_->supplySavedWith({calculator_->strengthText(), calculator_->addedLines()});
+    });
+    Answer(guard_, waterProfiles_.get(), &WaterProfilesWindow::waterProfilesClosed,
+           [this] { calculator_->waterProfilesChanged(); });
+}
+
+void Program::showSized(Form* window) {
+    LoadSizes(rememberedWindows());
+    window->showWindow();
 }
 
 std::vector<Form*> Program::forms() const {

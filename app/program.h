@@ -6,7 +6,7 @@
 #include "windows/settings/window_places.h"
 #include "windows/settings/window_sizes.h"
 
-#include <functional>
+#include <QObject>
 #include <memory>
 #include <vector>
 
@@ -31,12 +31,14 @@ class WaterProfilesWindow;
 // calculator, name dialog, coefficient directory, options window,
 // converter, the stock concentrates, the solution analysis and the water
 // profiles), none shown while they are created, and what each asks of the
-// others. Opening the base (its connection and its element and coefficient
-// sets) failing throws Error and no window remains.
-class Program {
+// others: the windows' requests are signals, which connectWindows() joins
+// to what answers them. Opening the base (its connection and its element
+// and coefficient sets) failing throws Error and no window remains.
+class Program : public QObject {
+    Q_OBJECT
 public:
     Program();
-    ~Program();
+    ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -83,11 +85,15 @@ public:
     // stood and works its results out again.
     void closingSequence();
 
-    // Ends the event loop; tests replace it to watch for the end.
-    std::function<void()> quit;
+signals:
+    // The program ends (the launcher closed). Connected from the start to
+    // ending the event loop; tests disconnect that to watch for the end.
+    void ending();
 
 private:
     void connectWindows();
+    // A window that size.ini remembers shown, the sizes loaded first.
+    void showSized(Form* window);
 
     MessageService messages_;
     HandlerGuard guard_{messages_};

@@ -95,7 +95,7 @@ inline void BuildDatabase(const QString& file, const Size& size) {
 // program that answers its boxes silently and never ends by itself.
 inline CalculatorWindow& StartCalculator(Program& program) {
     program.messages().setMode(MessageService::Mode::Headless);
-    program.quit = [] {};
+    QObject::disconnect(&program, &Program::ending, nullptr, nullptr);
     program.launcher().show();
     program.calculator().show();
     return program.calculator();

@@ -21,6 +21,10 @@ bool Form::runGuarded(const std::function<void()>& handler) {
     return guard_.run(this, handler);
 }
 
+void Form::relay(const std::function<void()>& emission) {
+    guard_.relay(emission);
+}
+
 void Form::connectClick(QAbstractButton* button, std::function<void()> handler) {
     connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler)] { runGuarded(handler); });
 }

@@ -36,6 +36,9 @@ public:
     HandlerGuard& guard() const { return guard_; }
     // Runs a handler as one user action of this window (see HandlerGuard).
     bool runGuarded(const std::function<void()>& handler);
+    // Emits one of this window's requests to the rest of the program through
+    // the guard's relay: a receiver's failure stops the running action.
+    void relay(const std::function<void()>& emission);
     // Makes a user's click on the button run the handler as one action.
     void connectClick(QAbstractButton* button, std::function<void()> handler);
     // Shows the window, or brings it to the front when it is already shown.

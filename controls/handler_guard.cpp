@@ -7,11 +7,13 @@
 #include "store/dataset.h"
 #include "core/error.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace solvane {
 
@@ -84,6 +86,36 @@ void HandlerGuard::reportLater(QWidget* parent, const QString& message) {
         parent->setProperty(kPending, false);
         run(parent, [&message] { throw Error(message); });
     });
+}
+
+void HandlerGuard::relay(const std::function<void()>& emission) {
+    // A relay inside a receiver keeps its own failure apart from the one it runs in.
+    const std::exception_ptr outer = std::exchange(carried_, nullptr);
+    std::exception_ptr failure;
+    {
+        ++relaying_;
+        const auto restore = qScopeGuard([this, &outer, &failure] {
+            --relaying_;
+            failure = std::exchange(carried_, outer);
+        });
+        emission();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void HandlerGuard::carry(const std::function<void()>& receiver) noexcept {
+    if (relaying_ == 0) {
+        run(nullptr, receiver);
+        return;
+    }
+    if (carried_)
+        return;
+    try {
+        receiver();
+    } catch (...) {
+        carried_ = std::current_exception();
+    }
 }
 
 } // namespace solvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -36,9 +37,22 @@ public:
     // before it is shown come to one box.
     void reportLater(QWidget* parent, const QString& message);
 
+    // A window asks the rest of the program for something by a Qt signal,
+    // whose receivers may fail like any handler; but no exception may pass
+    // through Qt's signal machinery. So the window emits inside relay(), each
+    // receiver runs inside carry(), which keeps its failure instead of
+    // throwing it, and relay() throws the kept failure once the emission has
+    // returned: the window's action stops as if it had called the receiver
+    // itself. After a failure the signal's further receivers do not run.
+    void relay(const std::function<void()>& emission);
+    // A receiver reached outside any relay() runs as an action of its own.
+    void carry(const std::function<void()>& receiver) noexcept;
+
 private:
     MessageService& messages_;
     Connection* connection_ = nullptr;
+    int relaying_ = 0;
+    std::exception_ptr carried_;
 };
 
 } // namespace solvane

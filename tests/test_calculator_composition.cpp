@@ -439,7 +439,7 @@ private slots:
             CalculatorFixture f(Rows(QStringLiteral("UPDATE t_opt SET avto = %1;").arg(avto ? 1 : 0)));
             f.start();
             int ends = 0;
-            f.program().quit = [&ends] { ++ends; };
+            QObject::connect(&f.program(), &Program::ending, [&ends] { ++ends; });
             QVERIFY(f.calc().isVisible());
             QVERIFY(f.calc().close());
             QVERIFY(!f.calc().isVisible());

@@ -598,6 +598,42 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
         grid.viewport()->repaint();
     }
+
+    // A request's receiver that fails stops the action that emitted it, as
+    // a direct call would, without its exception passing through Qt; the
+    // receivers after it do not run, and the next request starts clean.
+    void aFailingReceiverStopsTheActionThatRelayedTheRequest() {
+        HandlerGuard& guard = base->guard;
+        QObject window;
+        int reached = 0;
+        bool fail = true;
+        QObject::connect(&window, &QObject::objectNameChanged, [&](const QString&) {
+            guard.carry([&] {
+                ++reached;
+                if (fail)
+                    throw Error(QStringLiteral("окно не открыть"));
+            });
+        });
+        QObject::connect(&window, &QObject::objectNameChanged,
+                         [&](const QString&) { guard.carry([&] { reached += 10; }); });
+        bool after = false;
+        QVERIFY(!guard.run(nullptr, [&] {
+            guard.relay([&] { window.setObjectName(QStringLiteral("a")); });
+            after = true;
+        }));
+        QCOMPARE(reached, 1);
+        QVERIFY(!after);
+        QCOMPARE(base->messages.shown().size(), size_t(1));
+        QCOMPARE(base->messages.shown().back().text, QStringLiteral("окно не открыть"));
+
+        fail = false;
+        QVERIFY(guard.run(nullptr, [&] { guard.relay([&] { window.setObjectName(QStringLiteral("b")); }); }));
+        QCOMPARE(reached, 12);
+        // Emitted outside a relay, the receiver is an action of its own.
+        fail = true;
+        window.setObjectName(QStringLiteral("c"));
+        QCOMPARE(base->messages.shown().size(), size_t(2));
+    }
 };
 
 QTEST_MAIN(ControlsGridTest)

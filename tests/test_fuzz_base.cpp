@@ -91,7 +91,7 @@ private slots:
             }
             ++started;
             program->messages().setMode(MessageService::Mode::Headless);
-            program->quit = [] {};
+            QObject::disconnect(program.get(), &Program::ending, nullptr, nullptr);
             // What a grower does first: the launcher, the calculator, ">",
             // a target typed, the calculator closed. After a report of
             // damage, the files must stay as they then are.

@@ -76,7 +76,7 @@ std::unique_ptr<Program> Start(QString* refusal = nullptr) {
     try {
         auto program = std::make_unique<Program>();
         program->messages().setMode(MessageService::Mode::Headless);
-        program->quit = [] {};
+        QObject::disconnect(program.get(), &Program::ending, nullptr, nullptr);
         program->launcher().show();
         return program;
     } catch (const Error& e) {

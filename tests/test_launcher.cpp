@@ -148,7 +148,7 @@ private slots:
         fixture.start();
         Program& program = fixture.program();
         int quits = 0;
-        program.quit = [&] { ++quits; };
+        QObject::connect(&program, &Program::ending, [&] { ++quits; });
         program.launcher().close();
         QCOMPARE(quits, 1);
         for (DataSet* s : program.data().dataSets())

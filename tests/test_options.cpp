@@ -23,7 +23,7 @@ namespace {
 struct Session : test::ProgramFixture {
     explicit Session(const QString& optionsUpdate = QString()) : ProgramFixture(Base::Starter, optionsUpdate) {
         start();
-        program().quit = [this] { ++quits; };
+        QObject::connect(&program(), &Program::ending, [this] { ++quits; });
     }
     Program& p() { return program(); }
     CalculatorWindow& calc() { return program().calculator(); }

@@ -21,7 +21,7 @@ ProgramFixture::~ProgramFixture() {
 void ProgramFixture::start(bool showLauncher) {
     program_ = std::make_unique<Program>();
     program_->messages().setMode(MessageService::Mode::Headless);
-    program_->quit = [] {};
+    QObject::disconnect(program_.get(), &Program::ending, nullptr, nullptr);
     if (showLauncher)
         program_->launcher().show();
 }

@@ -102,7 +102,7 @@ public:
             run(file, sql);
         program_ = std::make_unique<Program>();
         program_->messages().setMode(MessageService::Mode::Headless);
-        program_->quit = [] {};
+        QObject::disconnect(program_.get(), &Program::ending, nullptr, nullptr);
         program_->launcher().show();
         check();
     }

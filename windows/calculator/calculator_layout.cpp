@@ -522,7 +522,7 @@ void CalculatorWindow::wireControls() {
             [this] { runGuarded([this] { chooseWater(waterBox_->currentData()); }); });
     connect(acidBox_, &QComboBox::activated, this,
             [this] { runGuarded([this] { chooseAcid(acidBox_->currentData()); }); });
-    connectClick(waterButton_, [this] { actions_.openWaterProfiles(); });
+    connectClick(waterButton_, [this] { relay([this] { emit waterProfilesRequested(); }); });
     compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
     targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };
     // A click in the saved solutions' names, and any key released there.

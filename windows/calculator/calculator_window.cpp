@@ -64,10 +64,6 @@ CalculatorWindow::~CalculatorWindow() {
     }
 }
 
-void CalculatorWindow::setActions(Actions actions) {
-    actions_ = std::move(actions);
-}
-
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {
     return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
 }
@@ -147,22 +143,22 @@ void CalculatorWindow::fertilizerHeaderClicked() {
 }
 
 void CalculatorWindow::openElementDirectory() {
-    actions_.openElements();
+    relay([this] { emit elementsRequested(); });
 }
 
 void CalculatorWindow::openFertilizerDirectory() {
-    actions_.openFertilizers();
+    relay([this] { emit fertilizersRequested(); });
 }
 
 // The mixing tools read the results: they are worked out from what is stored first.
 void CalculatorWindow::openStockSolutionsOfComposition() {
     refreshResults();
-    actions_.openStockSolutions(false);
+    relay([this] { emit stockSolutionsRequested(false); });
 }
 
 void CalculatorWindow::openStockSolutionsOfSavedSolution() {
     refreshResults();
-    actions_.openStockSolutions(true);
+    relay([this] { emit stockSolutionsRequested(true); });
 }
 
 void CalculatorWindow::FormShow() {
@@ -184,13 +180,11 @@ void CalculatorWindow::FormShow() {
 }
 
 void CalculatorWindow::FormClose() {
-    if (actions_.closingSequence)
-        actions_.closingSequence();
+    relay([this] { emit closing(); });
     // With "open the calculator at start-up" set, closing it ends the program.
     DataSet& options = data_.options;
-    if (options.isActive() && !options.isEmpty() && options.fieldByName(col::options::autoStart)->asBoolean() &&
-        actions_.endProgram)
-        actions_.endProgram();
+    if (options.isActive() && !options.isEmpty() && options.fieldByName(col::options::autoStart)->asBoolean())
+        relay([this] { emit endRequested(); });
 }
 
 } // namespace solvane

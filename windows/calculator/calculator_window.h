@@ -46,22 +46,8 @@ struct SourceLines;
 class CalculatorWindow : public Form {
     Q_OBJECT
 public:
-    // What the calculator asks of the rest of the program.
-    struct Actions {
-        std::function<void()> openElements;           // "E": as the launcher's "Элементы"
-        std::function<void()> openFertilizers;        // "U": as the launcher's "Удобрения"
-        std::function<void(bool)> openStockSolutions; // of the saved solution (true) or the composition
-        std::function<void()> openAnalysis;
-        std::function<void()> openWaterProfiles;
-        std::function<void()> askNameForNew;                  // "Сохранить"
-        std::function<void(const QString&)> askNameForRename; // "изменить название"
-        std::function<void()> closingSequence;                // sizes saved, every data set read again
-        std::function<void()> endProgram;                     // closing with "avto" set
-    };
-
     CalculatorWindow(Database& data, HandlerGuard& guard);
     ~CalculatorWindow() override;
-    void setActions(Actions actions);
 
     // ---- what the rest of the program reads or sets ----
     // The options record carried over: colours, shown columns and strips,
@@ -197,6 +183,19 @@ public:
     // "Выгрузить в EXCEL"
     void exportToSpreadsheets();
 
+signals:
+    // What the calculator asks of the rest of the program, emitted through
+    // the handler guard's relay.
+    void elementsRequested();                         // "E": as the launcher's "Элементы"
+    void fertilizersRequested();                      // "U": as the launcher's "Удобрения"
+    void stockSolutionsRequested(bool savedSolution); // of the saved solution (true) or the composition
+    void analysisRequested();
+    void waterProfilesRequested();
+    void newSolutionNameRequested();           // "Сохранить"
+    void renameRequested(const QString& name); // "изменить название"
+    void closing();                            // sizes saved, every data set read again
+    void endRequested();                       // closing with "avto" set
+
 protected:
     void FormShow() override;
     void FormClose() override;
@@ -269,7 +268,6 @@ private:
 
     Database& data_;
     WorkingSolution solution_;
-    Actions actions_;
     int actionEndHandler_ = 0;
 
     // ---- state ----

@@ -128,7 +128,7 @@ void CalculatorWindow::deleteTargetRow() {
 
 void CalculatorWindow::openAnalysis() {
     refreshResults();
-    actions_.openAnalysis();
+    relay([this] { emit analysisRequested(); });
 }
 
 } // namespace solvane

@@ -33,14 +33,14 @@ QString OptionalNumber(const Field* field) {
 // ---------------------------------------------------------------- save, rename, delete
 
 void CalculatorWindow::saveComposition() {
-    actions_.askNameForNew();
+    relay([this] { emit newSolutionNameRequested(); });
 }
 
 void CalculatorWindow::renameSavedSolution() {
     const QString name = data_.savedSolutions.isActive() && !data_.savedSolutions.isEmpty()
                              ? data_.savedSolutions.fieldByName(col::solutions::name)->asString()
                              : QString();
-    actions_.askNameForRename(name);
+    relay([this, &name] { emit renameRequested(name); });
 }
 
 // The header goes with its lines, in one transaction, without a question.

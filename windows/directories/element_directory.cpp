@@ -27,14 +27,6 @@ ElementDirectory::ElementDirectory(Database& data, HandlerGuard& guard)
 
 ElementDirectory::~ElementDirectory() = default;
 
-void ElementDirectory::setCoefficientDirectory(std::function<void()> showCoefficients) {
-    showCoefficients_ = std::move(showCoefficients);
-}
-
-void ElementDirectory::setClosingSequence(std::function<void()> closingSequence) {
-    closingSequence_ = std::move(closingSequence);
-}
-
 void ElementDirectory::buildLayout() {
     HandlerGuard& g = guard();
     auto* outer = MakeColumn(this, 4, kStyleSpacing);
@@ -138,13 +130,11 @@ void ElementDirectory::deleteElement() {
 }
 
 void ElementDirectory::openCoefficients() {
-    if (showCoefficients_)
-        showCoefficients_();
+    relay([this] { emit coefficientsRequested(); });
 }
 
 void ElementDirectory::FormClose() {
-    if (closingSequence_)
-        closingSequence_();
+    relay([this] { emit closing(); });
 }
 
 } // namespace solvane

@@ -3,8 +3,6 @@
 
 #include "controls/form.h"
 
-#include <functional>
-
 namespace solvane {
 
 class Database;
@@ -19,11 +17,6 @@ public:
     ElementDirectory(Database& data, HandlerGuard& guard);
     ~ElementDirectory() override;
 
-    // What "коэффициэнты" shows, and what closing the window runs (the
-    // closing sequence).
-    void setCoefficientDirectory(std::function<void()> showCoefficients);
-    void setClosingSequence(std::function<void()> closingSequence);
-
     // The keys of the elements that can never be deleted.
     static constexpr int kFirstKeyElement = 1;
     static constexpr int kLastKeyElement = 6;
@@ -33,6 +26,12 @@ public:
     // "коэффициэнты": shows the coefficient directory.
     void openCoefficients();
 
+signals:
+    // "коэффициэнты": the coefficient directory is to be shown.
+    void coefficientsRequested();
+    // The window closes: the closing sequence is to run.
+    void closing();
+
 protected:
     void FormClose() override;
 
@@ -40,8 +39,6 @@ private:
     void buildLayout();
 
     Database& data_;
-    std::function<void()> showCoefficients_;
-    std::function<void()> closingSequence_;
 };
 
 } // namespace solvane

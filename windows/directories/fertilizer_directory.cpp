@@ -46,14 +46,6 @@ FertilizerDirectory::FertilizerDirectory(Database& data, HandlerGuard& guard)
 
 FertilizerDirectory::~FertilizerDirectory() = default;
 
-void FertilizerDirectory::setConverter(std::function<void()> showConverter) {
-    showConverter_ = std::move(showConverter);
-}
-
-void FertilizerDirectory::setClosingSequence(std::function<void()> closingSequence) {
-    closingSequence_ = std::move(closingSequence);
-}
-
 void FertilizerDirectory::buildLayout() {
     HandlerGuard& g = guard();
     auto* outer = MakeColumn(this, 4, kStyleSpacing);
@@ -262,13 +254,11 @@ void FertilizerDirectory::deleteFertilizer() {
 }
 
 void FertilizerDirectory::openConverter() {
-    if (showConverter_)
-        showConverter_();
+    relay([this] { emit converterRequested(); });
 }
 
 void FertilizerDirectory::FormClose() {
-    if (closingSequence_)
-        closingSequence_();
+    relay([this] { emit closing(); });
 }
 
 } // namespace solvane

@@ -3,8 +3,6 @@
 
 #include "controls/form.h"
 
-#include <functional>
-
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -29,11 +27,6 @@ public:
     FertilizerDirectory(Database& data, HandlerGuard& guard);
     ~FertilizerDirectory() override;
 
-    // What "КОНВЕРТЕР" shows, and what closing the window runs (the closing
-    // sequence: sizes saved, every data set read again).
-    void setConverter(std::function<void()> showConverter);
-    void setClosingSequence(std::function<void()> closingSequence);
-
     // The bar between the list and the content, whose position size.ini keeps.
     Splitter* listSplitter() const { return splitter_; }
 
@@ -53,6 +46,11 @@ public:
 signals:
     // The number of listed fertilizers, as the count labels show it.
     void countChanged(const QString& count);
+    // "КОНВЕРТЕР": the converter is to be shown.
+    void converterRequested();
+    // The window closes: the closing sequence is to run (sizes saved, every
+    // data set read again).
+    void closing();
 
 protected:
     void FormShow() override;
@@ -65,8 +63,6 @@ private:
     void setSearchBoxWidth(int width);
 
     Database& data_;
-    std::function<void()> showConverter_;
-    std::function<void()> closingSequence_;
     QGroupBox* listGroup_ = nullptr;
     Splitter* splitter_ = nullptr;
     QWidget* searchRow_ = nullptr;

@@ -58,10 +58,6 @@ WaterProfilesWindow::WaterProfilesWindow(Database& data, HandlerGuard& guard)
 
 WaterProfilesWindow::~WaterProfilesWindow() = default;
 
-void WaterProfilesWindow::setOnClosed(std::function<void()> onClosed) {
-    onClosed_ = std::move(onClosed);
-}
-
 void WaterProfilesWindow::buildLayout() {
     HandlerGuard& g = guard();
     auto* outer = MakeColumn(this, 6, 6);
@@ -169,8 +165,7 @@ void WaterProfilesWindow::FormShow() {
 void WaterProfilesWindow::FormClose() {
     data_.waterElements.checkBrowseMode();
     data_.waterProfiles.checkBrowseMode();
-    if (onClosed_)
-        onClosed_();
+    relay([this] { emit waterProfilesClosed(); });
 }
 
 } // namespace solvane

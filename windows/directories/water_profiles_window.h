@@ -4,7 +4,6 @@
 #include "controls/form.h"
 
 #include <QVariant>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -31,9 +30,6 @@ public:
     WaterProfilesWindow(Database& data, HandlerGuard& guard);
     ~WaterProfilesWindow() override;
 
-    // What closing the window runs: the calculator reads the profiles again.
-    void setOnClosed(std::function<void()> onClosed);
-
     // Deletes the current profile after asking, with its elements; a profile
     // the options select is no longer selected.
     void deleteProfile();
@@ -42,6 +38,10 @@ public:
     // of its stored rows: "EC воды ≈ 0,45 мСм/см при pH 7,5"; empty without
     // a profile.
     QString waterEcText();
+
+signals:
+    // The window closes: the calculator is to read the profiles again.
+    void waterProfilesClosed();
 
 protected:
     void FormShow() override;
@@ -53,7 +53,6 @@ private:
     void showWaterEc();
 
     Database& data_;
-    std::function<void()> onClosed_;
     QGroupBox* profilesGroup_ = nullptr;
     QGroupBox* elementsGroup_ = nullptr;
     DBGrid* profilesGrid_ = nullptr;

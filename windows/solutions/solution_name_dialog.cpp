@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace solvane {
 
@@ -48,8 +49,8 @@ SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
 
 SolutionNameDialog::~SolutionNameDialog() = default;
 
-void SolutionNameDialog::setSavedWith(std::function<SavedWith()> savedWith) {
-    savedWith_ = std::move(savedWith);
+void SolutionNameDialog::supplySavedWith(SavedWith with) {
+    savedWith_ = std::move(with);
 }
 
 // A new solution starts from an empty name; a rename shows the name, all of
@@ -130,7 +131,9 @@ void SolutionNameDialog::rename(const QString& name) {
 void SolutionNameDialog::saveNew(const QString& name) {
     // Read before anything is appended, so that an unreadable strength
     // leaves no half-made header behind.
-    const SavedWith with = savedWith_ ? savedWith_() : SavedWith{QStringLiteral("100"), {}};
+    savedWith_ = SavedWith{QStringLiteral("100"), {}};
+    relay([this] { emit newSolutionSaving(); });
+    const SavedWith with = std::exchange(savedWith_, SavedWith{});
     const int strength = ParseInteger(with.strengthText);
 
     DataSet& headers = data_.savedSolutions;

@@ -5,7 +5,6 @@
 
 #include "store/records.h"
 
-#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -29,12 +28,18 @@ public:
 
     // What a new solution is saved with besides the composition's rows: the
     // strength percentage as the calculator's strength box holds it, and the
-    // lines the program adds to the composition (the acid's).
+    // lines the program adds to the composition (the acid's). They are
+    // asked for by newSolutionSaving() when "Сохранить" saves, not when the
+    // dialog opens: the dialog does not block the calculator, whose strength
+    // and recipe may change while a name is typed, and the saved lines are
+    // the composition's of that moment too.
     struct SavedWith {
         QString strengthText;
         std::vector<LineRecord> addedLines;
     };
-    void setSavedWith(std::function<SavedWith()> savedWith);
+    // What the receiver of newSolutionSaving() hands over; without one a
+    // solution is saved at 100 % with no added lines.
+    void supplySavedWith(SavedWith with);
 
     Mode mode() const { return mode_; }
     // Back to saving new solutions (the launcher does it each time it is shown).
@@ -53,6 +58,11 @@ public:
     // Enter acts as "Сохранить", Escape as "Отмена"; returns whether the key was one of them.
     bool nameKeyPressed(int key);
 
+signals:
+    // A new solution is being saved, before anything is appended: the
+    // receiver supplies what it is saved with (supplySavedWith).
+    void newSolutionSaving();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -61,7 +71,7 @@ private:
     void rename(const QString& name);
 
     Database& data_;
-    std::function<SavedWith()> savedWith_;
+    SavedWith savedWith_;
     Mode mode_ = Mode::NewSolution;
     QLineEdit* nameBox_ = nullptr;
 };

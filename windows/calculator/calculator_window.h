@@ -206,6 +206,15 @@ private:
     void buildLayout();
     // "Подбор:" and "Вода:" above the fertilizer list and the composition.
     void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
+    // The panes, each into its splitter; buildLayout() calls them in the
+    // order of the tab stops.
+    void buildFertilizerPane();
+    void buildCompositionPane();
+    void buildSavedSolutionsPane(QObject* hints);
+    void buildConcentrationsPane();
+    void buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout);
+    void buildCropPane();
+    void buildStrengthChoice(QVBoxLayout* cropLayout);
     void wireControls();
     void wireDataSets();
     // Installs the calculated-field handlers and sets up the recalculation timer.

@@ -14,6 +14,7 @@
 #include "store/columns.h"
 #include "store/database.h"
 #include "windows/calculator/added_line_row.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/directories/fertilizer_list.h"
 
 #include <QAction>
@@ -448,65 +449,16 @@ void CalculatorWindow::buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayou
     }
 }
 
-// The crops with their navigators, under the strength.
+// The crops under the strength. The calculator keeps the widgets its
+// handlers read; the crops' delete is its own.
 void CalculatorWindow::buildCropPane() {
-    HandlerGuard& g = guard();
-    cropGroup_ = MakeGroup(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), concentrationSplitter_);
-    concentrationSplitter_->addWidget(cropGroup_);
-    auto* cropLayout = MakeColumn(cropGroup_);
-
-    buildStrengthChoice(cropLayout);
-
-    auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), cropGroup_);
-    auto* cropRowLayout = MakeRow(cropRow, 0, 2);
-    cropGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid6"), &data_.cropsSource, cropRow);
-    cropGrid_->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
-    cropGrid_->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
-    cropGrid_->addColumn(col::crops::ec, QStringLiteral("EC"))->setWidth(60);
-    cropGrid_->horizontalHeader()->setStretchLastSection(false);
-    cropGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    cropGrid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
-    cropRowLayout->addWidget(cropGrid_, 1);
-
-    cropNavigators_ = MakePanel(QStringLiteral("CropNavigators"), cropRow);
-    auto* navigatorLayout = MakeColumn(cropNavigators_, 0, 2);
-    const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
-        auto* navigator = MakeNavigator(g, name, &data_.cropsSource, {which}, cropNavigators_);
-        navigator->setHint(which, hint);
-        navigatorLayout->addWidget(navigator);
-        return navigator;
-    };
-    cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
-    cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"))->deleteAction =
-        [this] { deleteCrop(); };
-    cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
-    navigatorLayout->addStretch(1);
-    cropRowLayout->addWidget(cropNavigators_);
-    cropLayout->addWidget(cropRow, 1);
-}
-
-// "Концентрация: 100%": the strength's slider and percentage box, built hidden.
-void CalculatorWindow::buildStrengthChoice(QVBoxLayout* cropLayout) {
-    strengthGroup_ = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), cropGroup_);
-    auto* strengthLayout = MakeRow(strengthGroup_);
-    strengthSlider_ = new QSlider(Qt::Horizontal, strengthGroup_);
-    strengthSlider_->setObjectName(QStringLiteral("RxSlider1"));
-    strengthSlider_->setRange(0, 250);
-    strengthSlider_->setSingleStep(1);
-    strengthSlider_->setPageStep(1);
-    strengthSlider_->setValue(100);
-    strengthSlider_->setToolTip(QStringLiteral("Процентная концентрация"));
-    strengthSlider_->setAccessibleName(QStringLiteral("Процентная концентрация"));
-    strengthLayout->addWidget(strengthSlider_, 1);
-    strengthEditPanel_ = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
-    auto* strengthEditLayout = MakeRow(strengthEditPanel_, 0, 0);
-    strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel_,
-                            QStringLiteral("100"));
-    strengthBox_->setMaximumWidth(48);
-    strengthEditLayout->addWidget(strengthBox_);
-    strengthLayout->addWidget(strengthEditPanel_);
-    strengthGroup_->hide();
-    cropLayout->addWidget(strengthGroup_);
+    cropPane_ = new CropPane(guard(), data_.cropsSource, concentrationSplitter_);
+    concentrationSplitter_->addWidget(cropPane_);
+    cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
+    strengthGroup_ = cropPane_->strengthGroup();
+    strengthSlider_ = cropPane_->strengthSlider();
+    strengthBox_ = cropPane_->strengthBox();
+    cropGrid_ = cropPane_->grid();
 }
 
 void CalculatorWindow::wireControls() {

@@ -28,6 +28,7 @@ class QWidget;
 namespace solvane {
 
 class AddedLineRow;
+class CropPane;
 class Database;
 class DBGrid;
 class DBGridColumn;
@@ -214,7 +215,6 @@ private:
     void buildConcentrationsPane();
     void buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout);
     void buildCropPane();
-    void buildStrengthChoice(QVBoxLayout* cropLayout);
     void wireControls();
     void wireDataSets();
     // Installs the calculated-field handlers and sets up the recalculation timer.
@@ -364,13 +364,11 @@ private:
     QLabel* resultsTotalAtStrength_ = nullptr;
     QLabel* targetsTotal_ = nullptr;
     QLabel* floweringTotal_ = nullptr;
-    QGroupBox* cropGroup_ = nullptr;
+    CropPane* cropPane_ = nullptr; // "Культура:"; the four below are its
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;
-    QWidget* strengthEditPanel_ = nullptr;
     QLineEdit* strengthBox_ = nullptr;
     DBGrid* cropGrid_ = nullptr;
-    QWidget* cropNavigators_ = nullptr;
     QTimer* recalculationTimer_ = nullptr;
 
     // Fields read by the handlers, resolved once.

@@ -37,10 +37,12 @@ private:
     void buildStrength(QVBoxLayout* layout);
     void buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout);
 
+    // "Концентрация: 100%"
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;
     QWidget* strengthEditPanel_ = nullptr;
     QLineEdit* strengthBox_ = nullptr;
+    // The crops' row.
     DBGrid* grid_ = nullptr;
     QWidget* navigators_ = nullptr;
     DBNavigator* deleteNavigator_ = nullptr;

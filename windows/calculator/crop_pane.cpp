@@ -22,6 +22,14 @@ CropPane::CropPane(HandlerGuard& guard, DataSource& crops, QWidget* parent)
     buildCrops(guard, crops, layout);
 }
 
+QWidget* CropPane::strengthEditPanel() const {
+    return strengthBox_->parentWidget();
+}
+
+QWidget* CropPane::navigators() const {
+    return deleteNavigator_->parentWidget();
+}
+
 void CropPane::buildStrength(QVBoxLayout* layout) {
     strengthGroup_ = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), this);
     auto* strengthLayout = MakeRow(strengthGroup_);
@@ -34,13 +42,13 @@ void CropPane::buildStrength(QVBoxLayout* layout) {
     strengthSlider_->setToolTip(QStringLiteral("Процентная концентрация"));
     strengthSlider_->setAccessibleName(QStringLiteral("Процентная концентрация"));
     strengthLayout->addWidget(strengthSlider_, 1);
-    strengthEditPanel_ = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
-    auto* strengthEditLayout = MakeRow(strengthEditPanel_, 0, 0);
-    strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel_,
+    auto* strengthEditPanel = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
+    auto* strengthEditLayout = MakeRow(strengthEditPanel, 0, 0);
+    strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel,
                             QStringLiteral("100"));
     strengthBox_->setMaximumWidth(48);
     strengthEditLayout->addWidget(strengthBox_);
-    strengthLayout->addWidget(strengthEditPanel_);
+    strengthLayout->addWidget(strengthEditPanel);
     strengthGroup_->hide();
     layout->addWidget(strengthGroup_);
 }
@@ -57,10 +65,10 @@ void CropPane::buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* l
     grid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
     cropRowLayout->addWidget(grid_, 1);
 
-    navigators_ = MakePanel(QStringLiteral("CropNavigators"), cropRow);
-    auto* navigatorLayout = MakeColumn(navigators_, 0, 2);
+    auto* navigators = MakePanel(QStringLiteral("CropNavigators"), cropRow);
+    auto* navigatorLayout = MakeColumn(navigators, 0, 2);
     const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
-        auto* navigator = MakeNavigator(guard, name, &crops, {which}, navigators_);
+        auto* navigator = MakeNavigator(guard, name, &crops, {which}, navigators);
         navigator->setHint(which, hint);
         navigatorLayout->addWidget(navigator);
         return navigator;
@@ -70,7 +78,7 @@ void CropPane::buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* l
         cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"));
     cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
     navigatorLayout->addStretch(1);
-    cropRowLayout->addWidget(navigators_);
+    cropRowLayout->addWidget(navigators);
     layout->addWidget(cropRow, 1);
 }
 

@@ -25,11 +25,11 @@ public:
     QGroupBox* strengthGroup() const { return strengthGroup_; }
     QSlider* strengthSlider() const { return strengthSlider_; }
     // The panel around the percentage box, which takes the strength's colour.
-    QWidget* strengthEditPanel() const { return strengthEditPanel_; }
+    QWidget* strengthEditPanel() const;
     QLineEdit* strengthBox() const { return strengthBox_; }
     DBGrid* grid() const { return grid_; }
     // The column of the three navigators, shown with the grid.
-    QWidget* navigators() const { return navigators_; }
+    QWidget* navigators() const;
     // The navigator whose button deletes the current crop.
     DBNavigator* deleteNavigator() const { return deleteNavigator_; }
 
@@ -40,11 +40,9 @@ private:
     // "Концентрация: 100%"
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;
-    QWidget* strengthEditPanel_ = nullptr;
     QLineEdit* strengthBox_ = nullptr;
     // The crops' row.
     DBGrid* grid_ = nullptr;
-    QWidget* navigators_ = nullptr;
     DBNavigator* deleteNavigator_ = nullptr;
 };
 

@@ -47,16 +47,23 @@ struct Crop {
     Targets cvet;
 };
 
-} // namespace
+// The keys the elements were given, by short name, in the order they were added.
+class ElementKeys {
+public:
+    void add(const QString& symbol, long long id) { ids_.emplace_back(symbol, id); }
+    long long of(const char* symbol) const { return of(QString::fromUtf8(symbol)); }
+    long long of(const QString& symbol) const {
+        for (const auto& p : ids_)
+            if (p.first == symbol)
+                return p.second;
+        throw Error(QStringLiteral("Нет элемента %1").arg(symbol));
+    }
 
-void CreateEmptyDatabase(const QString& path) {
-    NewDatabase db(path);
-    db.finish();
-}
+private:
+    std::vector<std::pair<QString, long long>> ids_;
+};
 
-void CreateStarterDatabase(const QString& path) {
-    NewDatabase db(path);
-
+ElementKeys AddElements(NewDatabase& db) {
     // The key elements 1 to 6 come first, then the micro-elements; the
     // oxides follow them, then the forms of nitrogen and the ions of water
     // and of the chlorides. Nitrogen given as plain N counts as nitrate;
@@ -69,20 +76,14 @@ void CreateStarterDatabase(const QString& path) {
     const Element later[] = {{"N-NO3", "Нитратный азот", "NO3-", "N"}, {"N-NH4", "Аммонийный азот", "NH4+", "N"},
                              {"N-NH2", "Амидный азот", nullptr, "N"},  {"Na", "Натрий", "Na+", nullptr},
                              {"Cl", "Хлор", "Cl-", nullptr},           {"HCO3", "Гидрокарбонаты", "HCO3-", nullptr}};
-    std::vector<std::pair<QString, long long>> ids;
-    auto idOf = [&](const QString& symbol) {
-        for (const auto& p : ids)
-            if (p.first == symbol)
-                return p.second;
-        throw Error(QStringLiteral("Нет элемента %1").arg(symbol));
-    };
+    ElementKeys ids;
     auto addElements = [&](const auto& elements) {
         for (const Element& e : elements)
-            ids.emplace_back(QString::fromUtf8(e.symbol),
-                             db.insert("INSERT INTO T_element (Smallname_element, fullname_element, kof, ion, "
-                                       "id_total) VALUES (?, ?, 0, ?, ?)",
-                                       {QString::fromUtf8(e.symbol), QString::fromUtf8(e.name), Text(e.ion),
-                                        e.total ? QVariant(idOf(QString::fromUtf8(e.total))) : QVariant()}));
+            ids.add(QString::fromUtf8(e.symbol),
+                    db.insert("INSERT INTO T_element (Smallname_element, fullname_element, kof, ion, "
+                              "id_total) VALUES (?, ?, 0, ?, ?)",
+                              {QString::fromUtf8(e.symbol), QString::fromUtf8(e.name), Text(e.ion),
+                               e.total ? QVariant(ids.of(e.total)) : QVariant()}));
     };
     addElements(plain);
     const struct {
@@ -98,14 +99,17 @@ void CreateStarterDatabase(const QString& path) {
                   {"SO3", "Оксид серы", "SO3 → S", 0.4005, "S"}};
     for (const auto& o : oxides) {
         const long long kof = db.insert("INSERT INTO t_kof (name_kof, kof, id_element) VALUES (?, ?, ?)",
-                                        {QString::fromUtf8(o.kofName), o.kof, idOf(QString::fromUtf8(o.yields))});
-        ids.emplace_back(
+                                        {QString::fromUtf8(o.kofName), o.kof, ids.of(o.yields)});
+        ids.add(
             QString::fromUtf8(o.symbol),
             db.insert("INSERT INTO T_element (Smallname_element, fullname_element, kof, id_kof) VALUES (?, ?, 1, ?)",
                       {QString::fromUtf8(o.symbol), QString::fromUtf8(o.name), kof}));
     }
     addElements(later);
+    return ids;
+}
 
+void AddFertilizers(NewDatabase& db, const ElementKeys& ids) {
     // Nitrogen is given by its forms, as the labels give it, and never also
     // as plain N: a form counts toward N as well. Each fertilizer's N stays
     // what its label, or its formula, gives in all. Salts without a label
@@ -164,9 +168,11 @@ void CreateStarterDatabase(const QString& path) {
             {QString::fromUtf8(f.name), f.ppm, f.density ? QVariant(*f.density) : QVariant(), f.acid ? 1 : 0});
         for (const Content& c : f.content)
             db.insert("INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (?, ?, ?)",
-                      {idOf(QString::fromUtf8(c.element)), id, c.percent});
+                      {ids.of(c.element), id, c.percent});
     }
+}
 
+void AddCrops(NewDatabase& db, const ElementKeys& ids) {
     // The last, N-NH4, where the crop's source gives its ammonium: lettuce
     // (Resh: N 180 as 165 nitrate and 15 ammonium).
     const char* targetOrder[] = {"N", "P", "K", "Ca", "Mg", "S", "Fe", "Mn", "Zn", "B", "Cu", "Mo", "N-NH4"};
@@ -189,9 +195,11 @@ void CreateStarterDatabase(const QString& path) {
             if (c.vega[i] || c.cvet[i])
                 db.insert("INSERT INTO t_konc (vega, cvet, id_kult, id_el) VALUES (?, ?, ?, ?)",
                           {c.vega[i] ? QVariant(*c.vega[i]) : QVariant(), c.cvet[i] ? QVariant(*c.cvet[i]) : QVariant(),
-                           id, idOf(QString::fromUtf8(targetOrder[i]))});
+                           id, ids.of(targetOrder[i])});
     }
+}
 
+void AddOptions(NewDatabase& db) {
     // Every column shown, both totals strips and the crop pane; no auto-start.
     QString columns, marks;
     std::vector<QVariant> values;
@@ -213,7 +221,9 @@ void CreateStarterDatabase(const QString& path) {
         add(QStringLiteral("cl%1").arg(i + 1), static_cast<qlonglong>(static_cast<int>(colours[i])));
     const QByteArray sql = QStringLiteral("INSERT INTO t_opt (%1) VALUES (%2)").arg(columns, marks).toUtf8();
     db.insert(sql.constData(), values);
+}
 
+void AddTapWater(NewDatabase& db, const ElementKeys& ids) {
     // An example of tap water, not selected.
     const long long water =
         db.insert("INSERT INTO t_water (name_water) VALUES (?)", {QStringLiteral("Водопровод (пример)")});
@@ -223,7 +233,23 @@ void CreateStarterDatabase(const QString& path) {
     } tapWater[] = {{"Ca", 40}, {"Mg", 10}, {"S", 15}, {"Fe", 0.1}};
     for (const auto& w : tapWater)
         db.insert("INSERT INTO t_water_el (id_water, id_element, kol) VALUES (?, ?, ?)",
-                  {water, idOf(QString::fromUtf8(w.element)), w.mgPerLitre});
+                  {water, ids.of(w.element), w.mgPerLitre});
+}
+
+} // namespace
+
+void CreateEmptyDatabase(const QString& path) {
+    NewDatabase db(path);
+    db.finish();
+}
+
+void CreateStarterDatabase(const QString& path) {
+    NewDatabase db(path);
+    const ElementKeys ids = AddElements(db);
+    AddFertilizers(db, ids);
+    AddCrops(db, ids);
+    AddOptions(db);
+    AddTapWater(db, ids);
     db.finish();
 }
 

@@ -14,6 +14,7 @@
 #include "store/columns.h"
 #include "store/database.h"
 #include "windows/calculator/added_line_row.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/directories/fertilizer_list.h"
 
 #include <QAction>
@@ -98,11 +99,35 @@ void CalculatorWindow::buildLayout() {
     workSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, workArea);
     workAreaLayout->addWidget(workSplitter_, 1);
 
+    // The panes are built in the order of the tab stops.
+    buildFertilizerPane();
+    buildCompositionPane();
+    buildSavedSolutionsPane(hints);
+    buildConcentrationsPane();
+    buildCropPane();
+
+    // Every pane keeps the minimum its contents need (the grids their header
+    // and three rows), so the window cannot be made smaller than that and no
+    // bar can crush a pane.
+    for (Splitter* s : {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_})
+        s->setHint(kSplitterHint);
+
+    // Set up by installCalculation().
+    recalculationTimer_ = new QTimer(this);
+    recalculationTimer_->setObjectName(QStringLiteral("Timer1"));
+
+    wireControls();
+    resize(936, 738);
+    applyInitialProportions();
+}
+
+// The fertilizer list with its search box and count, and the button column beside it.
+void CalculatorWindow::buildFertilizerPane() {
+    HandlerGuard& g = guard();
     auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), workSplitter_);
     auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
     workSplitter_->addWidget(fertilizerSide);
 
-    // ---- fertilizer pane ----
     auto* groupFertilizers =
         MakeGroup(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
     fertilizerSideLayout->addWidget(groupFertilizers, 1);
@@ -136,7 +161,7 @@ void CalculatorWindow::buildLayout() {
     countLayout->addStretch(1);
     fertilizerLayout->addWidget(countStrip);
 
-    // ---- button column ----
+    // The button column.
     auto* buttons = MakePanel(QStringLiteral("PanelButtons"), fertilizerSide);
     auto* buttonLayout = MakeColumn(buttons, 2, 4);
     fertilizerSideLayout->addWidget(buttons);
@@ -167,8 +192,11 @@ void CalculatorWindow::buildLayout() {
     buttonLayout->addWidget(optionsButton_);
     buttonLayout->addStretch(1);
     buttonLayout->addWidget(clearButton_);
+}
 
-    // ---- composition ----
+// The working composition with its menu, the acid's line and "Сохранить".
+void CalculatorWindow::buildCompositionPane() {
+    HandlerGuard& g = guard();
     auto* groupComposition =
         MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), workSplitter_);
     workSplitter_->addWidget(groupComposition);
@@ -226,8 +254,11 @@ void CalculatorWindow::buildLayout() {
     compositionButtonLayout->addWidget(recipeButton_);
     compositionButtonLayout->addStretch(1);
     compositionLayout->addWidget(compositionButtons);
+}
 
-    // ---- saved solutions ----
+// The saved solutions' names with the litres box | the saved solution's lines.
+void CalculatorWindow::buildSavedSolutionsPane(QObject* hints) {
+    HandlerGuard& g = guard();
     savedGroup_ = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), leftSplitter_);
     leftSplitter_->addWidget(savedGroup_);
     auto* savedLayout = MakeColumn(savedGroup_, 2, 0);
@@ -291,8 +322,12 @@ void CalculatorWindow::buildLayout() {
     savedStockItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
     savedLinesGrid_->setContextMenu(savedLinesMenu_);
     linesLayout->addWidget(savedLinesGrid_);
+}
 
-    // ---- concentrations ----
+// The current crop's targets with what the composition gives, its menu and
+// navigator, over the totals strips and the EC and cost row.
+void CalculatorWindow::buildConcentrationsPane() {
+    HandlerGuard& g = guard();
     auto* groupConcentrations = MakeGroup(QStringLiteral("GroupConcentrations"),
                                           QStringLiteral("Концентрация элементов: мг/л."), mainSplitter_);
     mainSplitter_->addWidget(groupConcentrations);
@@ -347,7 +382,11 @@ void CalculatorWindow::buildLayout() {
     targetNavigator_ = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.targetsSource,
                                      {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
     upperLayout->addWidget(targetNavigator_);
+    buildTotalsStrips(upper, upperLayout);
+}
 
+// The PPM and mg/l strips and the row of the EC, "Под EC" and the cost.
+void CalculatorWindow::buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout) {
     ppmStrip_ = MakePanel(QStringLiteral("PanelPpm"), upper);
     auto* ppmLayout = MakeRow(ppmStrip_, 2, kTotalsGap);
     QLabel* ppmCaption =
@@ -408,73 +447,18 @@ void CalculatorWindow::buildLayout() {
             f.setPointSizeF(f.pointSizeF() - 1);
         strip->setFont(f);
     }
+}
 
-    // ---- crops ----
-    cropGroup_ = MakeGroup(QStringLiteral("GroupCrop"), QStringLiteral("Культура:"), concentrationSplitter_);
-    concentrationSplitter_->addWidget(cropGroup_);
-    auto* cropLayout = MakeColumn(cropGroup_);
-
-    strengthGroup_ = MakeGroup(QStringLiteral("GroupStrength"), QStringLiteral("Концентрация: 100%"), cropGroup_);
-    auto* strengthLayout = MakeRow(strengthGroup_);
-    strengthSlider_ = new QSlider(Qt::Horizontal, strengthGroup_);
-    strengthSlider_->setObjectName(QStringLiteral("RxSlider1"));
-    strengthSlider_->setRange(0, 250);
-    strengthSlider_->setSingleStep(1);
-    strengthSlider_->setPageStep(1);
-    strengthSlider_->setValue(100);
-    strengthSlider_->setToolTip(QStringLiteral("Процентная концентрация"));
-    strengthSlider_->setAccessibleName(QStringLiteral("Процентная концентрация"));
-    strengthLayout->addWidget(strengthSlider_, 1);
-    strengthEditPanel_ = MakePanel(QStringLiteral("PanelStrengthEdit"), strengthGroup_);
-    auto* strengthEditLayout = MakeRow(strengthEditPanel_, 0, 0);
-    strengthBox_ = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("Процентная концентрация"), strengthEditPanel_,
-                            QStringLiteral("100"));
-    strengthBox_->setMaximumWidth(48);
-    strengthEditLayout->addWidget(strengthBox_);
-    strengthLayout->addWidget(strengthEditPanel_);
-    strengthGroup_->hide();
-    cropLayout->addWidget(strengthGroup_);
-
-    auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), cropGroup_);
-    auto* cropRowLayout = MakeRow(cropRow, 0, 2);
-    cropGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid6"), &data_.cropsSource, cropRow);
-    cropGrid_->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
-    cropGrid_->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
-    cropGrid_->addColumn(col::crops::ec, QStringLiteral("EC"))->setWidth(60);
-    cropGrid_->horizontalHeader()->setStretchLastSection(false);
-    cropGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    cropGrid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
-    cropRowLayout->addWidget(cropGrid_, 1);
-
-    cropNavigators_ = MakePanel(QStringLiteral("CropNavigators"), cropRow);
-    auto* navigatorLayout = MakeColumn(cropNavigators_, 0, 2);
-    const auto cropNavigator = [&](const QString& name, NavButton which, const QString& hint) {
-        auto* navigator = MakeNavigator(g, name, &data_.cropsSource, {which}, cropNavigators_);
-        navigator->setHint(which, hint);
-        navigatorLayout->addWidget(navigator);
-        return navigator;
-    };
-    cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
-    cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"))->deleteAction =
-        [this] { deleteCrop(); };
-    cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
-    navigatorLayout->addStretch(1);
-    cropRowLayout->addWidget(cropNavigators_);
-    cropLayout->addWidget(cropRow, 1);
-
-    // Every pane keeps the minimum its contents need (the grids their header
-    // and three rows), so the window cannot be made smaller than that and no
-    // bar can crush a pane.
-    for (Splitter* s : {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_})
-        s->setHint(kSplitterHint);
-
-    // Set up by installCalculation().
-    recalculationTimer_ = new QTimer(this);
-    recalculationTimer_->setObjectName(QStringLiteral("Timer1"));
-
-    wireControls();
-    resize(936, 738);
-    applyInitialProportions();
+// The crops under the strength. The calculator keeps the widgets its
+// handlers read; the crops' delete is its own.
+void CalculatorWindow::buildCropPane() {
+    cropPane_ = new CropPane(guard(), data_.cropsSource, concentrationSplitter_);
+    concentrationSplitter_->addWidget(cropPane_);
+    cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
+    strengthGroup_ = cropPane_->strengthGroup();
+    strengthSlider_ = cropPane_->strengthSlider();
+    strengthBox_ = cropPane_->strengthBox();
+    cropGrid_ = cropPane_->grid();
 }
 
 void CalculatorWindow::wireControls() {

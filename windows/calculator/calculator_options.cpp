@@ -5,6 +5,7 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/settings/colours.h"
 #include "windows/settings/options.h"
 
@@ -36,7 +37,7 @@ void CalculatorWindow::applyOptions(const Options& options) {
     ColourBackground(ppmTotalAtStrength_, holders[1]);
     ColourBackground(resultsTotalAtStrength_, holders[1]);
     ColourBackground(strengthSlider_, holders[1]);
-    ColourBackground(strengthEditPanel_, holders[1]);
+    ColourBackground(cropPane_->strengthEditPanel(), holders[1]);
     ColourBackground(ppmTotal_, holders[9]);
     ColourBackground(resultsTotal_, holders[9]);
     ColourBackground(targetsTotal_, holders[7]);
@@ -48,7 +49,7 @@ void CalculatorWindow::applyOptions(const Options& options) {
 
     // 4. The crop grid and its navigators.
     cropGrid_->setVisible(options.kult);
-    cropNavigators_->setVisible(options.kult);
+    cropPane_->navigators()->setVisible(options.kult);
 
     // 5. The strength slider's maximum, by the slider's own rule.
     setStrengthMaximum(options.maxim);

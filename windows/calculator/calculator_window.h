@@ -29,6 +29,7 @@ class QWidget;
 namespace solvane {
 
 class AddedLineRow;
+class CropPane;
 class Database;
 class DBGrid;
 class DBGridColumn;
@@ -206,6 +207,14 @@ private:
     void buildLayout();
     // "Подбор:" and "Вода:" above the fertilizer list and the composition.
     void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
+    // The panes, each into its splitter; buildLayout() calls them in the
+    // order of the tab stops.
+    void buildFertilizerPane();
+    void buildCompositionPane();
+    void buildSavedSolutionsPane(QObject* hints);
+    void buildConcentrationsPane();
+    void buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout);
+    void buildCropPane();
     void wireControls();
     void wireDataSets();
     // Installs the calculated-field handlers and sets up the recalculation timer.
@@ -354,13 +363,11 @@ private:
     QLabel* resultsTotalAtStrength_ = nullptr;
     QLabel* targetsTotal_ = nullptr;
     QLabel* floweringTotal_ = nullptr;
-    QGroupBox* cropGroup_ = nullptr;
+    CropPane* cropPane_ = nullptr; // "Культура:"; the four below are its
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;
-    QWidget* strengthEditPanel_ = nullptr;
     QLineEdit* strengthBox_ = nullptr;
     DBGrid* cropGrid_ = nullptr;
-    QWidget* cropNavigators_ = nullptr;
     QTimer* recalculationTimer_ = nullptr;
 
     // Fields read by the handlers, resolved once.

@@ -73,6 +73,7 @@ void CalculatorWindow::chooseAcid(const QVariant& fertilizer) {
 void CalculatorWindow::showAcidLine(const SolutionInputs& in) {
     acidDose_->setText(in.acidLabel);
     millilitresColumn_->setVisible(AnyLiquid(in, in.lines));
+    litresMillilitresColumn_->setVisible(AnyLiquid(in, solution_.savedLines()));
     const LineRecord* line = AddedLine(in.lines);
     if (!line) {
         acidLineRow_->showTexts({}, {});

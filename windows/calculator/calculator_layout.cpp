@@ -145,7 +145,7 @@ void CalculatorWindow::buildFertilizerPane() {
     fertilizerLayout->addWidget(searchStrip_);
 
     fertilizerGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.fertilizersSource, groupFertilizers);
-    DBGridColumn* names = fertilizerGrid_->addColumn(QStringLiteral("name_udobra"), QStringLiteral("Названия"));
+    DBGridColumn* names = fertilizerGrid_->addColumn(col::fertilizers::name, QStringLiteral("Названия"));
     names->setReadOnly(true);
     names->setSortMark(SortMark::Descending);
     fertilizerGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
@@ -204,15 +204,15 @@ void CalculatorWindow::buildCompositionPane() {
     compositionGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid2"), &data_.compositionSource, groupComposition);
     compositionGrid_->setRowSelect(true);
     compositionGrid_->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
-    compositionGrid_->addColumn(QStringLiteral("name"), QStringLiteral("Наименование"))->setReadOnly(true);
-    amountColumn_ = compositionGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г./л."));
+    compositionGrid_->addColumn(col::lines::name, QStringLiteral("Наименование"))->setReadOnly(true);
+    amountColumn_ = compositionGrid_->addColumn(col::lines::amount, QStringLiteral("Кол-во г./л."));
     amountColumn_->setSpin(0.01, FieldLimits::Amount());
     // The recipe gives a negative amount to a fertilizer the solution does
     // not need: it stands out.
     amountColumn_->setNegativeColour(Qt::red);
     // The limits of each amount for the grower's fit, in g/l; empty: none.
-    minimumColumn_ = compositionGrid_->addColumn(QStringLiteral("kol_min"), QStringLiteral("Мин"));
-    maximumColumn_ = compositionGrid_->addColumn(QStringLiteral("kol_max"), QStringLiteral("Макс"));
+    minimumColumn_ = compositionGrid_->addColumn(col::lines::minimum, QStringLiteral("Мин"));
+    maximumColumn_ = compositionGrid_->addColumn(col::lines::maximum, QStringLiteral("Макс"));
     for (DBGridColumn* limit : {minimumColumn_, maximumColumn_}) {
         limit->setSpin(0.01, FieldLimits::Amount());
         limit->setWidth(40);
@@ -273,7 +273,7 @@ void CalculatorWindow::buildSavedSolutionsPane(QObject* hints) {
     namesSideLayout->addWidget(groupNames, 1);
     auto* namesLayout = MakeColumn(groupNames);
     savedNamesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid5"), &data_.savedSolutionsSource, groupNames);
-    savedNamesGrid_->addColumn(QStringLiteral("name_rar"), QStringLiteral("Имя раствора"))->setReadOnly(true);
+    savedNamesGrid_->addColumn(col::solutions::name, QStringLiteral("Имя раствора"))->setReadOnly(true);
     savedNamesGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     savedNamesMenu_ = MakeMenu(QStringLiteral("PopupMenu3"), this);
     renameItem_ = MakeMenuItem(savedNamesMenu_, QStringLiteral("N1"), QStringLiteral("изменить название"));
@@ -288,7 +288,7 @@ void CalculatorWindow::buildSavedSolutionsPane(QObject* hints) {
     litresLayout->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), litresPanel_));
     litresBox_ = new DBSpinBox(g, litresPanel_);
     litresBox_->setObjectName(QStringLiteral("dxDBSpinEdit1"));
-    litresBox_->setDataSource(&data_.savedSolutionsSource, QStringLiteral("kol_l"));
+    litresBox_->setDataSource(&data_.savedSolutionsSource, col::solutions::litres);
     litresBox_->setSingleStep(0.1);
     litresBox_->setLimits(FieldLimits::Litres());
     litresBox_->setToolTip(QStringLiteral("Укажите кол-во литров"));
@@ -304,10 +304,10 @@ void CalculatorWindow::buildSavedSolutionsPane(QObject* hints) {
     auto* linesLayout = MakeColumn(groupLines);
     savedLinesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid4"), &data_.savedLinesSource, groupLines);
     savedLinesGrid_->setRowSelect(true);
-    savedLinesGrid_->addColumn(QStringLiteral("name"), QStringLiteral("Название"))->setReadOnly(true);
-    savedAmountColumn_ = savedLinesGrid_->addColumn(QStringLiteral("kol"), QStringLiteral("Кол-во г/л."));
+    savedLinesGrid_->addColumn(col::savedLines::name, QStringLiteral("Название"))->setReadOnly(true);
+    savedAmountColumn_ = savedLinesGrid_->addColumn(col::savedLines::amount, QStringLiteral("Кол-во г/л."));
     savedAmountColumn_->setSpin(0.01, FieldLimits::SavedAmount());
-    litresAmountColumn_ = savedLinesGrid_->addColumn(QStringLiteral("kol_temp"), QStringLiteral("Кол-во г/1л."));
+    litresAmountColumn_ = savedLinesGrid_->addColumn(col::savedLines::amountForLitres, QStringLiteral("Кол-во г/1л."));
     litresAmountColumn_->setReadOnly(true);
     litresMillilitresColumn_ =
         savedLinesGrid_->addColumn(col::savedLines::millilitresForLitres, QStringLiteral("мл/1 л."));
@@ -342,16 +342,16 @@ void CalculatorWindow::buildConcentrationsPane() {
     // The weight and the water's share may not fit beside the three
     // columns in a narrow pane: then the grid scrolls sideways.
     targetGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
-    elementColumn_ = targetGrid_->addColumn(QStringLiteral("name_el"), QStringLiteral("Элемент"));
-    elementColumn_->setLookup(&data_.elementsSource, QStringLiteral("id_element"), QStringLiteral("Smallname_element"),
-                              QStringLiteral("id_el"), 8);
-    targetColumn_ = targetGrid_->addColumn(QStringLiteral("vega"), QStringLiteral("Необходимость (Введите)"));
+    elementColumn_ = targetGrid_->addColumn(col::targets::elementName, QStringLiteral("Элемент"));
+    elementColumn_->setLookup(&data_.elementsSource, col::elements::key, col::elements::shortName,
+                              col::targets::element, 8);
+    targetColumn_ = targetGrid_->addColumn(col::targets::vega, QStringLiteral("Необходимость (Введите)"));
     targetColumn_->setSpin(1, FieldLimits::Target());
-    resultColumn_ = targetGrid_->addColumn(QStringLiteral("rachet"), QStringLiteral("Расчёт"));
+    resultColumn_ = targetGrid_->addColumn(col::targets::result, QStringLiteral("Расчёт"));
     resultColumn_->setReadOnly(true);
     // The grower's fit weighs each row; the source water's share is shown
     // while a water is counted. Neither goes into the spreadsheet.
-    weightColumn_ = targetGrid_->addColumn(QStringLiteral("weight"), QStringLiteral("Вес"));
+    weightColumn_ = targetGrid_->addColumn(col::targets::weight, QStringLiteral("Вес"));
     weightColumn_->setSpin(0.1, FieldLimits::Weight());
     weightColumn_->setWidth(34);
     weightColumn_->setExported(false);
@@ -361,7 +361,7 @@ void CalculatorWindow::buildConcentrationsPane() {
     toleranceColumn_->setWidth(60);
     toleranceColumn_->setExported(false);
     toleranceColumn_->setVisible(false);
-    waterColumn_ = targetGrid_->addColumn(QStringLiteral("voda"), QStringLiteral("Вода"));
+    waterColumn_ = targetGrid_->addColumn(col::targets::water, QStringLiteral("Вода"));
     waterColumn_->setReadOnly(true);
     waterColumn_->setWidth(48);
     waterColumn_->setExported(false);
@@ -518,15 +518,15 @@ void CalculatorWindow::wireControls() {
 }
 
 void CalculatorWindow::wireDataSets() {
-    lineFertilizer_ = data_.composition.fieldByName(QStringLiteral("id_udobra"));
+    lineFertilizer_ = data_.composition.fieldByName(col::lines::fertilizer);
     DataSet& fertilizers = data_.fertilizers;
-    listKey_ = fertilizers.fieldByName(QStringLiteral("id_udobra"));
-    listName_ = fertilizers.fieldByName(QStringLiteral("name_udobra"));
+    listKey_ = fertilizers.fieldByName(col::fertilizers::key);
+    listName_ = fertilizers.fieldByName(col::fertilizers::name);
     DataSet& elements = data_.elements;
-    elementKey_ = elements.fieldByName(QStringLiteral("id_element"));
-    elementOxide_ = elements.fieldByName(QStringLiteral("kof"));
-    contentName_ = data_.fertilizerContent.fieldByName(QStringLiteral("name_element"));
-    contentPercent_ = data_.fertilizerContent.fieldByName(QStringLiteral("kol_element"));
+    elementKey_ = elements.fieldByName(col::elements::key);
+    elementOxide_ = elements.fieldByName(col::elements::oxide);
+    contentName_ = data_.fertilizerContent.fieldByName(col::content::elementName);
+    contentPercent_ = data_.fertilizerContent.fieldByName(col::content::percent);
 
     data_.crops.afterPost = [this](DataSet&) { cropPosted(); };
     data_.targets.afterPost = [this](DataSet&) { targetPosted(); };

@@ -195,7 +195,7 @@ signals:
     void newSolutionNameRequested();           // "Сохранить"
     void renameRequested(const QString& name); // "изменить название"
     void closing();                            // sizes saved, every data set read again
-    void endRequested();                       // closing with "avto" set
+    void endRequested();                       // closing with automatic start set in the options
 
 protected:
     void FormShow() override;
@@ -246,7 +246,8 @@ private:
     // "Кислота:" lists the base's acids, on the one chosen, enabled under
     // the fits that know fixed amounts.
     void showAcidChoice();
-    // The acid's dose under "Кислота:" and its line under the composition.
+    // The acid's dose under "Кислота:", its line under the composition, and
+    // the ml columns of both grids, shown while a line is of a liquid.
     void showAcidLine(const SolutionInputs& in);
     // The saved lines' ml column, shown when a line is of a liquid.
     void showSavedMillilitres();

@@ -57,12 +57,12 @@ void CropPane::buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* l
     auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), this);
     auto* cropRowLayout = MakeRow(cropRow, 0, 2);
     grid_ = MakeGrid(guard, QStringLiteral("dxDBGrid6"), &crops, cropRow);
-    grid_->addColumn(QStringLiteral("name_kult"), QStringLiteral("Название"));
-    grid_->addColumn(QStringLiteral("ph"), QStringLiteral("ph"))->setWidth(80);
+    grid_->addColumn(col::crops::name, QStringLiteral("Название"));
+    grid_->addColumn(col::crops::ph, QStringLiteral("ph"))->setWidth(80);
     grid_->addColumn(col::crops::ec, QStringLiteral("EC"))->setWidth(60);
     grid_->horizontalHeader()->setStretchLastSection(false);
     grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    grid_->addColumn(QStringLiteral("id_kult"), QStringLiteral("id_kult"))->setVisible(false);
+    grid_->addColumn(col::crops::key, QStringLiteral("id_kult"))->setVisible(false);
     cropRowLayout->addWidget(grid_, 1);
 
     auto* navigators = MakePanel(QStringLiteral("CropNavigators"), cropRow);

@@ -3,6 +3,7 @@
 
 #include "controls/widget_building.h"
 #include "core/number_text.h"
+#include "store/columns.h"
 #include "store/database.h"
 
 #include <QHBoxLayout>
@@ -28,7 +29,7 @@ SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
     auto* layout = MakeColumn(this, 8, 8);
     nameBox_ = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Введите название"), this);
     // No longer than the name field holds: a longer name could not be stored.
-    nameBox_->setMaxLength(data_.savedSolutions.fieldByName(QStringLiteral("name_rar"))->size());
+    nameBox_->setMaxLength(data_.savedSolutions.fieldByName(col::solutions::name)->size());
     nameBox_->installEventFilter(this);
     layout->addWidget(nameBox_);
 
@@ -122,7 +123,7 @@ bool SolutionNameDialog::eventFilter(QObject* watched, QEvent* event) {
 void SolutionNameDialog::rename(const QString& name) {
     DataSet& headers = data_.savedSolutions;
     headers.edit();
-    headers.fieldByName(QStringLiteral("name_rar"))->setAsString(name);
+    headers.fieldByName(col::solutions::name)->setAsString(name);
     headers.post();
 }
 
@@ -138,19 +139,19 @@ void SolutionNameDialog::saveNew(const QString& name) {
 
     DataSet& headers = data_.savedSolutions;
     headers.append();
-    headers.fieldByName(QStringLiteral("name_rar"))->setAsString(name);
-    headers.fieldByName(QStringLiteral("konc"))->setAsInteger(strength);
+    headers.fieldByName(col::solutions::name)->setAsString(name);
+    headers.fieldByName(col::solutions::strength)->setAsInteger(strength);
     headers.post();
-    const QVariant header = headers.fieldByName(QStringLiteral("id_head_rar"))->value();
+    const QVariant header = headers.fieldByName(col::solutions::key)->value();
 
     DataSet& lines = data_.savedLines;
     DataSet& composition = data_.composition;
     composition.checkBrowseMode();
-    Field* const lineHeader = lines.fieldByName(QStringLiteral("id_head_rar"));
-    Field* const lineFertilizer = lines.fieldByName(QStringLiteral("id_udobra"));
-    Field* const lineAmount = lines.fieldByName(QStringLiteral("kol"));
-    Field* const rowFertilizer = composition.fieldByName(QStringLiteral("id_udobra"));
-    Field* const rowAmount = composition.fieldByName(QStringLiteral("kol"));
+    Field* const lineHeader = lines.fieldByName(col::savedLines::solution);
+    Field* const lineFertilizer = lines.fieldByName(col::savedLines::fertilizer);
+    Field* const lineAmount = lines.fieldByName(col::savedLines::amount);
+    Field* const rowFertilizer = composition.fieldByName(col::lines::fertilizer);
+    Field* const rowAmount = composition.fieldByName(col::lines::amount);
     for (composition.first(); !composition.eof(); composition.next()) {
         lines.append();
         lineHeader->setValue(header);

@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <algorithm>
+#include <unordered_set>
 #include <QLabel>
 #include <QSignalBlocker>
 
@@ -26,12 +27,18 @@ namespace solvane {
 
 namespace {
 
-// Whether any of the lines is of a liquid: only then is there an ml column to show.
-bool AnyLiquid(const SolutionInputs& in, const std::vector<LineRecord>& lines) {
-    const Directories directories(in);
-    return std::any_of(lines.begin(), lines.end(), [&](const LineRecord& line) {
-        const FertilizerRecord* fertilizer = directories.fertilizer(line.fertilizer);
-        return fertilizer && fertilizer->density && *fertilizer->density > 0.0;
+// The fertilizers that are liquids (a density): their lines have ml to show.
+std::unordered_set<long long> Liquids(const SolutionInputs& in) {
+    std::unordered_set<long long> liquids;
+    for (const FertilizerRecord& fertilizer : in.fertilizers)
+        if (fertilizer.density && *fertilizer.density > 0.0)
+            liquids.insert(fertilizer.key);
+    return liquids;
+}
+
+bool AnyLiquid(const std::unordered_set<long long>& liquids, const std::vector<LineRecord>& lines) {
+    return !liquids.empty() && std::any_of(lines.begin(), lines.end(), [&](const LineRecord& line) {
+        return line.fertilizer && liquids.count(*line.fertilizer) > 0;
     });
 }
 
@@ -72,8 +79,9 @@ void CalculatorWindow::chooseAcid(const QVariant& fertilizer) {
 
 void CalculatorWindow::showAcidLine(const SolutionInputs& in) {
     acidDose_->setText(in.acidLabel);
-    millilitresColumn_->setVisible(AnyLiquid(in, in.lines));
-    litresMillilitresColumn_->setVisible(AnyLiquid(in, solution_.savedLines()));
+    const std::unordered_set<long long> liquids = Liquids(in);
+    millilitresColumn_->setVisible(AnyLiquid(liquids, in.lines));
+    litresMillilitresColumn_->setVisible(AnyLiquid(liquids, solution_.savedLines()));
     const LineRecord* line = AddedLine(in.lines);
     if (!line) {
         acidLineRow_->showTexts({}, {});
@@ -101,7 +109,7 @@ void CalculatorWindow::showAcidLine(const SolutionInputs& in) {
 }
 
 void CalculatorWindow::showSavedMillilitres() {
-    litresMillilitresColumn_->setVisible(AnyLiquid(solution_.inputs(), solution_.savedLines()));
+    litresMillilitresColumn_->setVisible(AnyLiquid(Liquids(solution_.inputs()), solution_.savedLines()));
 }
 
 SourceLines CalculatorWindow::mixingLines(bool composition) const {

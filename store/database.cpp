@@ -170,13 +170,9 @@ void Database::declareCalculatedFields() {
     };
     Field* const savedAmount = savedLines.fieldByName(col::savedLines::amount);
     Field* const forLitres = savedLines.fieldByName(col::savedLines::amountForLitres);
-    Field* const savedDensity = savedLines.fieldByName(col::savedLines::density);
-    Field* const millilitresForLitres = savedLines.fieldByName(col::savedLines::millilitresForLitres);
     savedLines.onCalcFields = [=](DataSet&) {
-        if (!derived_)
-            return;
-        forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
-        millilitresForLitres->setValue(derived_->millilitres(forLitres->value(), savedDensity->value()));
+        if (derived_)
+            forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
     };
 }
 

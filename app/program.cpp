@@ -2,6 +2,7 @@
 #include "app/program.h"
 
 #include "app/launcher_window.h"
+#include "model/working_solution.h"
 #include "store/database.h"
 #include "store/open_base.h"
 #include "windows/calculator/calculator_window.h"
@@ -34,8 +35,9 @@ Program::Program() {
     launcher_ = std::make_unique<LauncherWindow>(guard_);
     fertilizers_ = std::make_unique<FertilizerDirectory>(*data_, guard_);
     elements_ = std::make_unique<ElementDirectory>(*data_, guard_);
-    calculator_ = std::make_unique<CalculatorWindow>(*data_, guard_);
-    nameDialog_ = std::make_unique<SolutionNameDialog>(*data_, guard_);
+    solution_ = std::make_unique<WorkingSolution>(*data_);
+    calculator_ = std::make_unique<CalculatorWindow>(*data_, *solution_, guard_);
+    nameDialog_ = std::make_unique<SolutionNameDialog>(*data_, *solution_, guard_);
     coefficients_ = std::make_unique<CoefficientDirectory>(*data_, guard_);
     options_ = std::make_unique<OptionsWindow>(guard_);
     converter_ = std::make_unique<ConverterWindow>(guard_);
@@ -63,6 +65,7 @@ Program::~Program() {
     coefficients_.reset();
     nameDialog_.reset();
     calculator_.reset();
+    solution_.reset();
     elements_.reset();
     fertilizers_.reset();
     launcher_.reset();
@@ -129,9 +132,8 @@ void Program::connectWindows() {
            [this](const QString& name) { nameDialog_->askForNewName(name); });
     Answer(guard_, calculator, &CalculatorWindow::closing, closing);
     Answer(guard_, calculator, &CalculatorWindow::endRequested, [this] { launcher_->close(); });
-    Answer(guard_, nameDialog_.get(), &SolutionNameDialog::newSolutionSaving, [this] {
-        nameDialog_->supplySavedWith({calculator_->strengthText(), calculator_->addedLines()});
-    });
+    Answer(guard_, nameDialog_.get(), &SolutionNameDialog::newSolutionSaving,
+           [this] { nameDialog_->supplyStrength(calculator_->strengthText()); });
     Answer(guard_, waterProfiles_.get(), &WaterProfilesWindow::waterProfilesClosed,
            [this] { calculator_->waterProfilesChanged(); });
 }
@@ -179,6 +181,10 @@ void Program::showBaseNotes() {
 
 void Program::storeTypedValues() {
     Connection& connection = data_->connection();
+    // A crop being typed in the calculator is stored first, with what follows
+    // from it there.
+    if (data_->crops.isActive() && data_->crops.checkBrowseMode())
+        calculator_->cropPosted();
     const std::vector<DataSet*> sets = connection.dataSets();
     for (DataSet* set : sets)
         if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))

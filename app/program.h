@@ -25,6 +25,7 @@ class SolutionAnalysisWindow;
 class SolutionNameDialog;
 class StockSolutionsWindow;
 class WaterProfilesWindow;
+class WorkingSolution;
 
 // The running program: the open base.mdb first, then every window once, in a
 // fixed order (launcher, fertilizer directory, element directory,
@@ -104,6 +105,8 @@ private:
     std::unique_ptr<LauncherWindow> launcher_;
     std::unique_ptr<FertilizerDirectory> fertilizers_;
     std::unique_ptr<ElementDirectory> elements_;
+    // The working solution the calculator and the name dialog show and change.
+    std::unique_ptr<WorkingSolution> solution_;
     std::unique_ptr<CalculatorWindow> calculator_;
     std::unique_ptr<SolutionNameDialog> nameDialog_;
     std::unique_ptr<CoefficientDirectory> coefficients_;

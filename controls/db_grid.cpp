@@ -461,7 +461,8 @@ void DBGrid::currentMoved(const QModelIndex& current) {
             const bool inserting = ds->state() == DataSetState::Insert;
             const int before = ds->recordCount();
             const int from = ds->recNo() - 1;
-            ds->checkBrowseMode();
+            if (ds->checkBrowseMode() && onPosted)
+                onPosted();
             if (inserting && ds->recordCount() == before - 1 && target > from)
                 --target;
             ds->setRecNo(target + 1);
@@ -586,8 +587,11 @@ void DBGrid::focusChanged(QWidget* old, QWidget* now) {
         return;
     runGuarded([this, ds] {
         writeEditor();
-        if (ds->isModified())
+        if (ds->isModified()) {
             ds->post();
+            if (onPosted)
+                onPosted();
+        }
     });
 }
 

@@ -170,6 +170,9 @@ public:
     std::function<void(int key)> onKeyUp;
     // Runs once a cell editor has closed, its value committed or dropped.
     std::function<void()> onEditorClosed;
+    // Runs when the grid itself stored the row being edited, as the grower
+    // moved to another row or left the grid; before the move.
+    std::function<void()> onPosted;
 
     // Called by the columns when their settings change.
     void columnsChanged();

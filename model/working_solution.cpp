@@ -8,6 +8,8 @@
 #include "store/row_writes.h"
 #include "store/table_rows.h"
 
+#include <unordered_set>
+
 namespace solvane {
 
 namespace {
@@ -93,6 +95,55 @@ bool WorkingSolution::removeMissingTargets() {
     return !missing.empty();
 }
 
+QVariant WorkingSolution::currentCrop() const {
+    const DataSet& crops = data_.crops;
+    if (!crops.isActive() || crops.isEmpty())
+        return QVariant();
+    return crops.fieldByName(col::crops::key)->value();
+}
+
+bool WorkingSolution::completeTargets() {
+    const QVariant crop = currentCrop();
+    if (!data_.connection().writable() || crop.isNull())
+        return false;
+    std::unordered_set<long long> present;
+    for (const TargetRecord& row : TargetRecords(data_.targets.shownRows()))
+        if (row.element)
+            present.insert(*row.element);
+    bool added = false;
+    for (const ElementRecord& element : ElementRecords(data_.elements.shownRows())) {
+        if (element.oxide || !present.insert(element.key).second)
+            continue;
+        InsertRow(data_.connection(), col::targets::table,
+                  {{col::targets::crop, crop}, {col::targets::element, element.key}});
+        added = true;
+    }
+    return added && removeMissingTargets();
+}
+
+long long WorkingSolution::saveSolution(const QString& name, int strength) {
+    namespace h = col::solutions;
+    namespace l = col::savedLines;
+    Connection& connection = data_.connection();
+    const long long header =
+        InsertRow(connection, h::table, {{h::name, name}, {h::crop, currentCrop()}, {h::strength, strength}});
+    for (const LineRecord& line : inputs().lines) {
+        // The lines the program adds (the acid's) are saved as ordinary ones.
+        const QVariant amount = line.amount ? QVariant(*line.amount) : line.derived ? QVariant(0.0) : QVariant();
+        const QVariant fertilizer = line.fertilizer ? QVariant(*line.fertilizer) : QVariant();
+        InsertRow(connection, l::table, {{l::solution, header}, {l::fertilizer, fertilizer}, {l::amount, amount}});
+    }
+    return header;
+}
+
+long long WorkingSolution::renameSolution(std::optional<long long> solution, const QString& name) {
+    namespace h = col::solutions;
+    if (!solution)
+        return InsertRow(data_.connection(), h::table, {{h::name, name}, {h::crop, currentCrop()}});
+    UpdateRows(data_.connection(), h::table, {{*solution, {{h::name, name}}}});
+    return *solution;
+}
+
 bool WorkingSolution::fit(SolutionInputs& in) {
     const FittedAmounts fitted = FitAmounts(in);
     fitMessage_ = fitted.fitMessage;
@@ -109,6 +160,10 @@ bool WorkingSolution::fit(SolutionInputs& in) {
     if (!written.empty())
         emit compositionChanged();
     return fitted.singularValueLeftOut;
+}
+
+void WorkingSolution::explainFit(const SolutionInputs& in) {
+    fitMessage_ = in.options.fitMode == kCheapestFit ? FitAmounts(in).fitMessage : QString();
 }
 
 void WorkingSolution::postResults(SolutionInputs& in, const std::vector<LineRecord>& lines) {

@@ -51,9 +51,24 @@ public:
     // "X": every line goes.
     void clearLines();
 
+    // Saves the composition under the name for the current crop, at the
+    // strength given (%): a header, then a line per composition line with its
+    // amount per litre as composed, then the lines the program adds (the
+    // acid's) as ordinary ones. Returns the header's key.
+    long long saveSolution(const QString& name, int strength);
+    // The saved solution takes the name; without one, a header for the
+    // current crop is made with it. Returns the header's key.
+    long long renameSolution(std::optional<long long> solution, const QString& name);
+
     // The zero-target rule over the current crop's rows: those without a
     // target are deleted. True when any was.
     bool removeMissingTargets();
+    // The current crop gets a target row for every plain element it lacks,
+    // in the elements' order. Such a row has no target, so the zero-target
+    // rule deletes it again at once (with any other row without a target).
+    // True when any row came and went; on a base that cannot be written
+    // nothing is added.
+    bool completeTargets();
     // The steps of a pass, over inputs read once (inputs()), which they keep
     // in line with what they post.
     // Fits the composition's amounts with the options' fit and posts them.
@@ -62,6 +77,10 @@ public:
     // The last fit's message (why the cheapest fit gave way to the grower's);
     // empty when it had none.
     const QString& fitMessage() const { return fitMessage_; }
+    // The message the options' fit gives over these inputs, worked out
+    // without posting anything: the amounts shown may come from a fit of an
+    // earlier run, whose message was not kept.
+    void explainFit(const SolutionInputs& in);
     // Posts each target row's result from the lines (the composition's, or a
     // saved solution's), where it changed.
     void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
@@ -82,6 +101,9 @@ signals:
     void resultsPosted();
 
 private:
+    // The key of the crop the calculator is on; null without one.
+    QVariant currentCrop() const;
+
     Database& data_;
     int strength_ = 100;
     double litres_ = 0.0;

@@ -113,8 +113,9 @@ public:
     void cancel();
     void deleteRecord();
     bool isModified() const { return modified_; }
-    // Posts a pending change with modified fields, drops an untouched insert.
-    void checkBrowseMode();
+    // Posts a pending change with modified fields, drops an untouched insert;
+    // true when it posted.
+    bool checkBrowseMode();
     // The number of the action (see Connection::actionSerial) in which the
     // pending edit or insert began; 0 outside an action or in browse.
     unsigned long long editSerial() const {

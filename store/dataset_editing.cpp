@@ -6,6 +6,7 @@
 
 #include "store/connection.h"
 #include "store/dataset_internals.h"
+#include "store/schema.h"
 #include "core/error.h"
 
 #include <algorithm>
@@ -173,20 +174,9 @@ void DataSet::startInsert(bool atEnd) {
 // a text longer than the column's size, an integer beyond 32 bits.
 void DataSet::checkTextSizes(const Row& row) const {
     for (const Field* f : dataFields_) {
-        const QVariant& v = row.cell(f).value;
-        if (v.isNull())
-            continue;
-        if (f->type_ == ColumnType::Text && f->size_ > 0 && v.toString().size() > f->size_)
-            throw Error(message(QStringLiteral("значение поля «%1» длиннее %2 символов").arg(f->name_).arg(f->size_)));
-        if (f->type_ == ColumnType::Integer || f->type_ == ColumnType::AutoIncrement) {
-            const qlonglong n = v.toLongLong();
-            if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-                throw Error(message(QStringLiteral("значение %1 поля «%2» вне допустимого диапазона от %3 до %4")
-                                        .arg(n)
-                                        .arg(f->name_)
-                                        .arg(std::numeric_limits<qint32>::min())
-                                        .arg(std::numeric_limits<qint32>::max())));
-        }
+        const QString refusal = ValueRefusal(f->name_, f->type_, f->size_, row.cell(f).value);
+        if (!refusal.isEmpty())
+            throw Error(message(refusal));
     }
 }
 
@@ -279,16 +269,18 @@ void DataSet::cancel() {
     }
 }
 
-void DataSet::checkBrowseMode() {
+bool DataSet::checkBrowseMode() {
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
-        return;
+        return false;
     notify(DataEvent::UpdateRecord);
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
-        return;
-    if (modified_)
-        post();
-    else
+        return false;
+    if (!modified_) {
         cancel();
+        return false;
+    }
+    post();
+    return true;
 }
 
 void DataSet::deleteRecord() {

@@ -54,6 +54,14 @@ template <typename Writes> void WritingTo(const std::vector<DataSet*>& sets, Wri
         set->rowsWritten();
 }
 
+// Refuses, before anything is written, a value its column cannot hold, as an
+// edit of the column would.
+void CheckFits(const ColumnDef& column, const QVariant& value) {
+    const QString refusal = ValueRefusal(column.name, column.type, column.size, value);
+    if (!refusal.isEmpty())
+        throw Error(refusal);
+}
+
 void UpdateRow(Connection& connection, const TableDef& def, const std::vector<DataSet*>& sets, const RowUpdate& row) {
     if (row.values.empty())
         return;
@@ -64,6 +72,7 @@ void UpdateRow(Connection& connection, const TableDef& def, const std::vector<Da
         const ColumnDef* column = def.column(name);
         if (!column)
             throw Error(QStringLiteral("%1: Field '%2' not found").arg(def.name, name));
+        CheckFits(*column, value);
         computedOnly = computedOnly && column->computed;
         assignments << QStringLiteral("\"%1\" = ?").arg(column->name);
         params.push_back(value);
@@ -106,6 +115,7 @@ long long InsertRow(Connection& connection, const QString& table, const RowValue
         for (const auto& [name, given] : values)
             if (name.compare(column.name, Qt::CaseInsensitive) == 0)
                 value = given;
+        CheckFits(column, value);
         columns << QStringLiteral("\"%1\"").arg(column.name);
         marks << QStringLiteral("?");
         params.push_back(value);

@@ -5,6 +5,7 @@
 #include "core/field_limits.h"
 
 #include <algorithm>
+#include <limits>
 #include <sqlite3.h>
 
 namespace solvane {
@@ -227,6 +228,23 @@ void CreateSchema(sqlite3* db) {
         sqlite3_free(err);
         throw Error(QStringLiteral("Не удалось создать таблицы: %1").arg(message));
     }
+}
+
+QString ValueRefusal(const QString& column, ColumnType type, int size, const QVariant& value) {
+    if (value.isNull())
+        return QString();
+    if (type == ColumnType::Text && size > 0 && value.toString().size() > size)
+        return QStringLiteral("значение поля «%1» длиннее %2 символов").arg(column).arg(size);
+    if (type == ColumnType::Integer || type == ColumnType::AutoIncrement) {
+        const qlonglong n = value.toLongLong();
+        if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
+            return QStringLiteral("значение %1 поля «%2» вне допустимого диапазона от %3 до %4")
+                .arg(n)
+                .arg(column)
+                .arg(std::numeric_limits<qint32>::min())
+                .arg(std::numeric_limits<qint32>::max());
+    }
+    return QString();
 }
 
 } // namespace solvane

@@ -60,6 +60,11 @@ constexpr int kSchemaVersion = 5;
 const std::vector<TableDef>& SchemaTables();
 const TableDef* FindTable(const QString& name); // case-insensitive
 
+// Why a column cannot hold the value (a text longer than its size, an integer
+// beyond 32 bits); empty when it can. Every write refuses such a value before
+// anything is written.
+QString ValueRefusal(const QString& column, ColumnType type, int size, const QVariant& value);
+
 // The SQL that creates the current schema (tables, the content index and the
 // version mark).
 QString SchemaSql();

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The working solution over plain records, without windows or a base: the
 // zero-target rule, the lines a fit leaves alone, the figures at the
-// strength, and the totals, which always sum the composition. Then the
-// composition's lines changed by key on a starter base, without windows.
+// strength, and the totals, which always sum the composition. Then, on a
+// starter base without windows, the composition's lines changed by key, a
+// crop's target list completed, and a solution saved and renamed.
 
 #include "model/solution_calculation.h"
 #include "model/working_solution.h"
 #include "store/database.h"
+#include "store/row_writes.h"
 #include "store/starter_database.h"
 #include "support/test_base.h"
 
@@ -115,6 +117,36 @@ private slots:
         QVERIFY(solution.compositionLines().empty());
         QCOMPARE(data.composition.recordCount(), 0);
         QCOMPARE(test::SqlFile(file).value(QStringLiteral("SELECT COUNT(*) FROM t_rachet")).toInt(), 0);
+
+        // Each element a crop lacks gets a row, which has no target and goes again.
+        test::SqlFile sql(file);
+        const auto targetCount = [&] { return sql.value(QStringLiteral("SELECT COUNT(*) FROM t_konc")).toInt(); };
+        const auto sequence = [&] {
+            return sql.value(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 't_konc'")).toLongLong();
+        };
+        const long long crop = data.crops.fieldByName(QStringLiteral("id_kult"))->asLargeInt();
+        const int stored = targetCount();
+        long long before = sequence();
+        solution.completeTargets();
+        const long long lacking = sequence() - before;
+        QCOMPARE(targetCount(), stored);
+        DeleteRows(data.connection(), QStringLiteral("t_konc"), {solution.inputs().targets.front().key});
+        before = sequence();
+        QVERIFY(solution.completeTargets());
+        QCOMPARE(sequence() - before, lacking + 1);
+        QCOMPARE(targetCount(), stored - 1);
+
+        // A solution is saved for the crop at the strength given, with the
+        // composition's amounts as they stand; a rename changes only its name.
+        QVERIFY(solution.addLine(1));
+        UpdateRows(data.connection(), QStringLiteral("t_rachet"),
+                   {{solution.compositionLines().front().key, {{QStringLiteral("kol"), 1.25}}}});
+        const long long header = solution.saveSolution(QStringLiteral("Проба"), 60);
+        QCOMPARE(solution.renameSolution(header, QStringLiteral("Проба 2")), header);
+        QCOMPARE(sql.rows(QStringLiteral("SELECT name_rar, id_konc, konc FROM t_head_rar")),
+                 (std::vector<std::vector<QVariant>>{{QStringLiteral("Проба 2"), crop, 60}}));
+        QCOMPARE(sql.rows(QStringLiteral("SELECT id_head_rar, id_udobra, kol FROM t_save_rar")),
+                 (std::vector<std::vector<QVariant>>{{header, 1, 1.25}}));
     }
 };
 

@@ -513,6 +513,17 @@ void CalculatorWindow::wireControls() {
     savedNamesGrid_->onClick = [this] { calculateSavedSolution(); };
     savedNamesGrid_->onKeyUp = [this](int) { calculateSavedSolution(); };
     cropGrid_->onClick = [this] { cropClicked(); };
+    // A crop or a target row the grower stores, in its grid or by its
+    // navigator, has what follows from it (the target list completed, the
+    // zero-target rule and the recipe); so does a target row deleted.
+    cropGrid_->onPosted = [this] { cropPosted(); };
+    cropPane_->postNavigator()->onClick = [this](NavButton) { cropPosted(); };
+    targetGrid_->onPosted = [this] { targetPosted(); };
+    targetNavigator_->onClick = [this](NavButton button) {
+        if (button == NavButton::Post)
+            targetPosted();
+    };
+    targetNavigator_->deleteAction = [this] { deleteTarget(); };
     litresBox_->onChange = [this] { litresChanged(); };
     workSplitter_->onChange = [this] { applySearchBoxWidth(); };
 }
@@ -528,9 +539,6 @@ void CalculatorWindow::wireDataSets() {
     contentName_ = data_.fertilizerContent.fieldByName(col::content::elementName);
     contentPercent_ = data_.fertilizerContent.fieldByName(col::content::percent);
 
-    data_.crops.afterPost = [this](DataSet&) { cropPosted(); };
-    data_.targets.afterPost = [this](DataSet&) { targetPosted(); };
-    data_.targets.afterDelete = [this](DataSet&) { targetDeleted(); };
     data_.savedLines.onCalcFields = [this](DataSet&) { savedLineCalcFields(); };
 }
 

@@ -40,8 +40,8 @@ bool Editing(const DataSet& set) {
 
 } // namespace
 
-CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
-    : Form(guard, QStringLiteral("Form4")), data_(data), solution_(data) {
+CalculatorWindow::CalculatorWindow(Database& data, WorkingSolution& solution, HandlerGuard& guard)
+    : Form(guard, QStringLiteral("Form4")), data_(data), solution_(solution) {
     setWindowTitle(QStringLiteral("Tarvik v1.2"));
     buildLayout();
     installCalculation();
@@ -58,10 +58,6 @@ CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
 CalculatorWindow::~CalculatorWindow() {
     data_.connection().removeActionEndHandler(actionEndHandler_);
     data_.savedLines.onCalcFields = nullptr;
-    for (DataSet* set : {&data_.crops, &data_.targets}) {
-        set->afterPost = nullptr;
-        set->afterDelete = nullptr;
-    }
 }
 
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {

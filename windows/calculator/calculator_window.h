@@ -47,7 +47,7 @@ struct SourceLines;
 class CalculatorWindow : public Form {
     Q_OBJECT
 public:
-    CalculatorWindow(Database& data, HandlerGuard& guard);
+    CalculatorWindow(Database& data, WorkingSolution& solution, HandlerGuard& guard);
     ~CalculatorWindow() override;
 
     // ---- what the rest of the program reads or sets ----
@@ -151,6 +151,9 @@ public:
 
     // ---- crops and targets ----
     void cropClicked();
+    // A crop the grower typed was stored: its target list is completed, and
+    // it is remembered as the crop in use.
+    void cropPosted();
     // Gives the current crop a target row for every plain element it lacks.
     void completeTargetList();
     // The crops' delete: the crop with its target rows and saved solutions.
@@ -226,11 +229,8 @@ private:
 
     // ---- handlers of the data sets and the controls ----
     void savedLineCalcFields();
-    // The current target row has no target, and the zero-target rule removes it.
-    bool targetMissing() const;
     void targetPosted();
-    void targetDeleted();
-    void cropPosted();
+    void deleteTarget();
     // A cell editor of the targets or of the composition is open, or closed:
     // a recalculation that waited for it runs.
     bool cellBeingEdited() const;
@@ -277,7 +277,7 @@ private:
     void setLitresCaption(const QString& caption);
 
     Database& data_;
-    WorkingSolution solution_;
+    WorkingSolution& solution_;
     int actionEndHandler_ = 0;
 
     // ---- state ----

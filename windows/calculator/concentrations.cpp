@@ -75,8 +75,12 @@ void CalculatorWindow::calculate() {
     // A row left without a target goes, and the amounts are fitted without it.
     const bool removed = solution_.removeMissingTargets();
     SolutionInputs in = solution_.inputs();
-    if (removed)
+    if (removed) {
         fitAmounts(in);
+    } else {
+        solution_.explainFit(in);
+        showFitMessage();
+    }
     showComposition(in);
 }
 

@@ -76,7 +76,8 @@ void CropPane::buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* l
     cropNavigator(QStringLiteral("DBNavigator2"), NavButton::Insert, QStringLiteral("Добавить новую культуру"));
     deleteNavigator_ =
         cropNavigator(QStringLiteral("DBNavigator3"), NavButton::Delete, QStringLiteral("Удалить культуру"));
-    cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
+    postNavigator_ =
+        cropNavigator(QStringLiteral("DBNavigator4"), NavButton::Post, QStringLiteral("Сохранить изменения"));
     navigatorLayout->addStretch(1);
     cropRowLayout->addWidget(navigators);
     layout->addWidget(cropRow, 1);

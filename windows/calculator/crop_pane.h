@@ -32,6 +32,8 @@ public:
     QWidget* navigators() const;
     // The navigator whose button deletes the current crop.
     DBNavigator* deleteNavigator() const { return deleteNavigator_; }
+    // The navigator whose button stores the crop being typed.
+    DBNavigator* postNavigator() const { return postNavigator_; }
 
 private:
     void buildStrength(QVBoxLayout* layout);
@@ -44,6 +46,7 @@ private:
     // The crops' row.
     DBGrid* grid_ = nullptr;
     DBNavigator* deleteNavigator_ = nullptr;
+    DBNavigator* postNavigator_ = nullptr;
 };
 
 } // namespace solvane

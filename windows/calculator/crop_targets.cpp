@@ -13,14 +13,6 @@
 
 namespace solvane {
 
-namespace {
-
-bool Editing(const DataSet& set) {
-    return set.state() == DataSetState::Edit || set.state() == DataSetState::Insert;
-}
-
-} // namespace
-
 // ---------------------------------------------------------------- crops and targets
 
 void CalculatorWindow::cropPosted() {
@@ -71,51 +63,35 @@ void CalculatorWindow::deleteCrop() {
     refreshResults();
 }
 
-// Gives the current crop a target row for every plain element it lacks. A row
-// appended here has no target yet, so the zero-target rule deletes it again
-// as it is posted, and the deletion runs the recipe; the recipe does not move
-// the element set, so the walk goes on with the next element.
+// Gives the current crop a target row for every plain element it lacks; such
+// a row has no target, so the zero-target rule removes it again, and the
+// recipe runs once over what is left.
 void CalculatorWindow::completeTargetList() {
-    DataSet& elements = data_.elements;
-    for (elements.first(); !elements.eof(); elements.next()) {
-        if (elementOxide_->asBoolean())
-            continue;
-        const long long element = elementKey_->asLargeInt();
-        bool present = false;
-        if (!data_.targets.isEmpty()) {
-            for (data_.targets.first(); !data_.targets.eof(); data_.targets.next()) {
-                if (calcFields_.targetElement->asLargeInt() == element) {
-                    present = true;
-                    break;
-                }
-            }
-        }
-        if (present)
-            continue;
-        data_.targets.append();
-        calcFields_.targetElement->setAsInteger(element);
-        data_.targets.post();
-    }
-    if (Editing(data_.targets))
-        data_.targets.post();
+    data_.targets.checkBrowseMode();
+    if (solution_.completeTargets())
+        buildRecipe();
     data_.targets.close();
     data_.targets.open();
 }
 
-// The zero-target rule: a target row without a target does not stay. A
-// target the file holds but that reads as empty (not a number) is not a
-// missing one, and on a base that cannot be written nothing is removed.
-bool CalculatorWindow::targetMissing() const {
-    return calcFields_.vega->asFloat() == 0.0 && !calcFields_.vega->readAsEmpty() && data_.connection().writable();
-}
-
+// A target row the grower stored (by the navigator, or by leaving the row or
+// the grid): one without a target goes at once, and the amounts are fitted
+// again without it.
 void CalculatorWindow::targetPosted() {
-    if (targetMissing())
-        data_.targets.deleteRecord();
+    if (solution_.removeMissingTargets())
+        buildRecipe();
 }
 
-void CalculatorWindow::targetDeleted() {
-    buildRecipe();
+// The navigator's delete: after the standard question the row goes and the
+// recipe runs again; a new row not yet stored is only dropped.
+void CalculatorWindow::deleteTarget() {
+    DataSet& targets = data_.targets;
+    if (!guard().messages().confirmDelete(targetNavigator_))
+        return;
+    const bool stored = targets.isActive() && !targets.isEmpty() && targets.state() != DataSetState::Insert;
+    targets.deleteRecord();
+    if (stored)
+        buildRecipe();
 }
 
 void CalculatorWindow::addTargetRow() {

@@ -4,7 +4,9 @@
 #include "controls/widget_building.h"
 #include "core/number_text.h"
 #include "store/columns.h"
+#include "model/working_solution.h"
 #include "store/database.h"
+#include "store/row_place.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,8 +22,8 @@ constexpr int kEnterKey = 13;
 constexpr int kEscapeKey = 27;
 } // namespace
 
-SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
-    : Form(guard, QStringLiteral("Form5")), data_(data) {
+SolutionNameDialog::SolutionNameDialog(Database& data, WorkingSolution& solution, HandlerGuard& guard)
+    : Form(guard, QStringLiteral("Form5")), data_(data), solution_(solution) {
     setWindowTitle(QStringLiteral("Введите название"));
     // A small sizeable tool window with only the close icon.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -50,8 +52,8 @@ SolutionNameDialog::SolutionNameDialog(Database& data, HandlerGuard& guard)
 
 SolutionNameDialog::~SolutionNameDialog() = default;
 
-void SolutionNameDialog::supplySavedWith(SavedWith with) {
-    savedWith_ = std::move(with);
+void SolutionNameDialog::supplyStrength(const QString& strengthText) {
+    strengthText_ = strengthText;
 }
 
 // A new solution starts from an empty name; a rename shows the name, all of
@@ -118,55 +120,33 @@ bool SolutionNameDialog::eventFilter(QObject* watched, QEvent* event) {
     return Form::eventFilter(watched, event);
 }
 
-// The current header takes the name; on an empty list the edit inserts a
-// header for the current crop instead.
+// The current header takes the name; on an empty list a header for the
+// current crop is made with it. Either is then the current one.
 void SolutionNameDialog::rename(const QString& name) {
     DataSet& headers = data_.savedSolutions;
-    headers.edit();
-    headers.fieldByName(col::solutions::name)->setAsString(name);
-    headers.post();
+    headers.checkBrowseMode();
+    const std::optional<long long> current =
+        headers.isEmpty() ? std::nullopt
+                          : std::optional<long long>(headers.fieldByName(col::solutions::key)->asLargeInt());
+    showSolution(solution_.renameSolution(current, name));
 }
 
-// A header for the current crop with the strength of the moment, then one
-// line per composition row with its amount per litre as composed.
+// The composition saved under the name at the strength of the moment; the
+// new solution becomes the current one, its lines listed.
 void SolutionNameDialog::saveNew(const QString& name) {
-    // Read before anything is appended, so that an unreadable strength
-    // leaves no half-made header behind.
-    savedWith_ = SavedWith{QStringLiteral("100"), {}};
+    // Read before anything is stored, so that an unreadable strength leaves
+    // no half-made solution behind.
+    strengthText_ = QStringLiteral("100");
     relay([this] { emit newSolutionSaving(); });
-    const SavedWith with = std::exchange(savedWith_, SavedWith{});
-    const int strength = ParseInteger(with.strengthText);
+    const int strength = ParseInteger(std::exchange(strengthText_, QString()));
+    // What is being typed is stored first.
+    data_.savedSolutions.checkBrowseMode();
+    data_.composition.checkBrowseMode();
+    showSolution(solution_.saveSolution(name, strength));
+}
 
-    DataSet& headers = data_.savedSolutions;
-    headers.append();
-    headers.fieldByName(col::solutions::name)->setAsString(name);
-    headers.fieldByName(col::solutions::strength)->setAsInteger(strength);
-    headers.post();
-    const QVariant header = headers.fieldByName(col::solutions::key)->value();
-
-    DataSet& lines = data_.savedLines;
-    DataSet& composition = data_.composition;
-    composition.checkBrowseMode();
-    Field* const lineHeader = lines.fieldByName(col::savedLines::solution);
-    Field* const lineFertilizer = lines.fieldByName(col::savedLines::fertilizer);
-    Field* const lineAmount = lines.fieldByName(col::savedLines::amount);
-    Field* const rowFertilizer = composition.fieldByName(col::lines::fertilizer);
-    Field* const rowAmount = composition.fieldByName(col::lines::amount);
-    for (composition.first(); !composition.eof(); composition.next()) {
-        lines.append();
-        lineHeader->setValue(header);
-        lineFertilizer->setValue(rowFertilizer->value());
-        lineAmount->setValue(rowAmount->value());
-        lines.post();
-    }
-    // The acid's line is saved as an ordinary line.
-    for (const LineRecord& added : with.addedLines) {
-        lines.append();
-        lineHeader->setValue(header);
-        lineFertilizer->setValue(added.fertilizer ? QVariant(*added.fertilizer) : QVariant());
-        lineAmount->setValue(added.amount.value_or(0.0));
-        lines.post();
-    }
+void SolutionNameDialog::showSolution(long long key) {
+    RowPlace{key, 0}.returnTo(data_.savedSolutions, col::solutions::key);
 }
 
 } // namespace solvane

@@ -3,15 +3,12 @@
 
 #include "controls/form.h"
 
-#include "store/records.h"
-
-#include <vector>
-
 class QLineEdit;
 
 namespace solvane {
 
 class Database;
+class WorkingSolution;
 
 // The name dialog "Введите название": a small tool window, shown without
 // blocking the calculator, that saves the working composition as a new
@@ -23,23 +20,15 @@ public:
     // rename the current saved solution.
     enum class Mode { NewSolution, Rename };
 
-    SolutionNameDialog(Database& data, HandlerGuard& guard);
+    SolutionNameDialog(Database& data, WorkingSolution& solution, HandlerGuard& guard);
     ~SolutionNameDialog() override;
 
-    // What a new solution is saved with besides the composition's rows: the
-    // strength percentage as the calculator's strength box holds it, and the
-    // lines the program adds to the composition (the acid's). They are
-    // asked for by newSolutionSaving() when "Сохранить" saves, not when the
-    // dialog opens: the dialog does not block the calculator, whose strength
-    // and recipe may change while a name is typed, and the saved lines are
-    // the composition's of that moment too.
-    struct SavedWith {
-        QString strengthText;
-        std::vector<LineRecord> addedLines;
-    };
-    // What the receiver of newSolutionSaving() hands over; without one a
-    // solution is saved at 100 % with no added lines.
-    void supplySavedWith(SavedWith with);
+    // The strength percentage, as the calculator's strength box holds it,
+    // that a new solution is saved with: asked for by newSolutionSaving()
+    // when "Сохранить" saves, not when the dialog opens, since the dialog
+    // does not block the calculator, whose strength may change while a name
+    // is typed. Without a receiver a solution is saved at 100 %.
+    void supplyStrength(const QString& strengthText);
 
     Mode mode() const { return mode_; }
     // Back to saving new solutions (the launcher does it each time it is shown).
@@ -60,7 +49,7 @@ public:
 
 signals:
     // A new solution is being saved, before anything is appended: the
-    // receiver supplies what it is saved with (supplySavedWith).
+    // receiver supplies the strength (supplyStrength).
     void newSolutionSaving();
 
 protected:
@@ -69,9 +58,12 @@ protected:
 private:
     void saveNew(const QString& name);
     void rename(const QString& name);
+    // The saved solution with the key becomes the current one.
+    void showSolution(long long key);
 
     Database& data_;
-    SavedWith savedWith_;
+    WorkingSolution& solution_;
+    QString strengthText_;
     Mode mode_ = Mode::NewSolution;
     QLineEdit* nameBox_ = nullptr;
 };

@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>

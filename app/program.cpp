@@ -6,6 +6,7 @@
 #include "store/database.h"
 #include "store/open_base.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/fertilizer_pane.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 #include "windows/directories/coefficient_directory.h"
@@ -112,8 +113,8 @@ void Program::connectWindows() {
     const auto closing = [this] { closingSequence(); };
     Answer(guard_, fertilizers_.get(), &FertilizerDirectory::closing, closing);
     Answer(guard_, fertilizers_.get(), &FertilizerDirectory::converterRequested, [this] { converter_->showWindow(); });
-    QObject::connect(fertilizers_.get(), &FertilizerDirectory::countChanged, calculator_.get(),
-                     [this](const QString& count) { calculator_->showFertilizerCount(count); });
+    QObject::connect(fertilizers_.get(), &FertilizerDirectory::countChanged, calculator_->fertilizerPane(),
+                     &FertilizerPane::showCount);
     Answer(guard_, elements_.get(), &ElementDirectory::closing, closing);
     Answer(guard_, elements_.get(), &ElementDirectory::coefficientsRequested, [this] { coefficients_->showWindow(); });
 

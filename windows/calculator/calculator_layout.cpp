@@ -6,6 +6,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/db_spin_box.h"
+#include "controls/handler_guard.h"
 #include "controls/hint_text.h"
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
@@ -15,11 +16,10 @@
 #include "store/database.h"
 #include "windows/calculator/added_line_row.h"
 #include "windows/calculator/crop_pane.h"
-#include "windows/directories/fertilizer_list.h"
+#include "windows/calculator/fertilizer_pane.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,9 +48,6 @@ QLabel* totalLabel(QLabel* sum) {
 constexpr int kTotalsGap = 4;
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
-
-// The search box is 65 pixels narrower than its strip.
-constexpr int kSearchBoxMargin = 65;
 
 // The order in which the components must be dissolved, shown over the litres box.
 QString MixingOrderHint() {
@@ -100,7 +97,8 @@ void CalculatorWindow::buildLayout() {
     workAreaLayout->addWidget(workSplitter_, 1);
 
     // The panes are built in the order of the tab stops.
-    buildFertilizerPane();
+    fertilizerPane_ = new FertilizerPane(g, data_, workSplitter_);
+    workSplitter_->addWidget(fertilizerPane_);
     buildCompositionPane();
     buildSavedSolutionsPane(hints);
     buildConcentrationsPane();
@@ -119,79 +117,6 @@ void CalculatorWindow::buildLayout() {
     wireControls();
     resize(936, 738);
     applyInitialProportions();
-}
-
-// The fertilizer list with its search box and count, and the button column beside it.
-void CalculatorWindow::buildFertilizerPane() {
-    HandlerGuard& g = guard();
-    auto* fertilizerSide = MakePanel(QStringLiteral("PanelFertilizers"), workSplitter_);
-    auto* fertilizerSideLayout = MakeRow(fertilizerSide, 0, 2);
-    workSplitter_->addWidget(fertilizerSide);
-
-    auto* groupFertilizers =
-        MakeGroup(QStringLiteral("GroupFertilizers"), QStringLiteral("Удобрения:"), fertilizerSide);
-    fertilizerSideLayout->addWidget(groupFertilizers, 1);
-    auto* fertilizerLayout = MakeColumn(groupFertilizers);
-
-    searchStrip_ = MakePanel(QStringLiteral("PanelSearch"), groupFertilizers);
-    searchStrip_->setFixedHeight(28);
-    auto* searchLabel = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Поиск:"), searchStrip_);
-    searchLabel->setGeometry(6, 6, kFertilizerSearchBoxLeft - 8, 18);
-    searchBox_ = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Поиск:"), searchStrip_);
-    searchBox_->setToolTip(QStringLiteral("Название искомого удобрения"));
-    searchBox_->setGeometry(kFertilizerSearchBoxLeft, 3, 120, 22);
-    searchLabel->setBuddy(searchBox_);
-    searchStrip_->installEventFilter(this);
-    fertilizerLayout->addWidget(searchStrip_);
-
-    fertilizerGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid1"), &data_.fertilizersSource, groupFertilizers);
-    DBGridColumn* names = fertilizerGrid_->addColumn(col::fertilizers::name, QStringLiteral("Названия"));
-    names->setReadOnly(true);
-    names->setSortMark(SortMark::Descending);
-    fertilizerGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAlwaysOff);
-    fertilizerGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    fertilizerLayout->addWidget(fertilizerGrid_, 1);
-
-    auto* countStrip = MakePanel(QStringLiteral("PanelCount"), groupFertilizers);
-    auto* countLayout = MakeRow(countStrip, 2, 0);
-    countLayout->addWidget(
-        MakeLabel(QStringLiteral("Label7"), QStringLiteral("  Всего удобрений:   "), countStrip, true));
-    fertilizerCount_ = MakeLabel(QStringLiteral("Label6"), QStringLiteral("0"), countStrip, true);
-    countLayout->addWidget(fertilizerCount_);
-    countLayout->addStretch(1);
-    fertilizerLayout->addWidget(countStrip);
-
-    // The button column.
-    auto* buttons = MakePanel(QStringLiteral("PanelButtons"), fertilizerSide);
-    auto* buttonLayout = MakeColumn(buttons, 2, 4);
-    fertilizerSideLayout->addWidget(buttons);
-    constexpr int kButtonWidth = 34;
-    addButton_ =
-        MakeHintedButton(QStringLiteral("Button1"), QStringLiteral(">"), QStringLiteral("Добавить в состав"), buttons);
-    removeButton_ =
-        MakeHintedButton(QStringLiteral("Button2"), QStringLiteral("<"), QStringLiteral("Удалить из состава"), buttons);
-    elementsButton_ = MakeHintedButton(QStringLiteral("Button6"), QStringLiteral("E"),
-                                       QStringLiteral("Справочник элементов"), buttons);
-    fertilizersButton_ = MakeHintedButton(QStringLiteral("Button8"), QStringLiteral("U"),
-                                          QStringLiteral("Справочник удобрений"), buttons);
-    optionsButton_ = MakeHintedButton(QStringLiteral("Button7"), QStringLiteral("O"), QStringLiteral("Опции"), buttons);
-    clearButton_ = MakeHintedButton(QStringLiteral("Button3"), QStringLiteral("X"),
-                                    QStringLiteral("Очистить весь состав"), buttons);
-    optionsButton_->setEnabled(false);
-    for (QPushButton* b :
-         {addButton_, removeButton_, elementsButton_, fertilizersButton_, optionsButton_, clearButton_})
-        b->setFixedWidth(kButtonWidth);
-    addButton_->setMinimumHeight(60);
-    removeButton_->setMinimumHeight(60);
-    buttonLayout->addSpacing(14);
-    buttonLayout->addWidget(addButton_);
-    buttonLayout->addWidget(removeButton_);
-    buttonLayout->addStretch(1);
-    buttonLayout->addWidget(elementsButton_);
-    buttonLayout->addWidget(fertilizersButton_);
-    buttonLayout->addWidget(optionsButton_);
-    buttonLayout->addStretch(1);
-    buttonLayout->addWidget(clearButton_);
 }
 
 // The working composition with its menu, the acid's line and "Сохранить".
@@ -462,13 +387,20 @@ void CalculatorWindow::buildCropPane() {
 }
 
 void CalculatorWindow::wireControls() {
-    connectClick(addButton_, [this] { addToComposition(); });
-    connectClick(removeButton_, [this] { removeFromComposition(); });
-    connectClick(clearButton_, [this] { clearComposition(); });
+    // What the fertilizer pane asks for: the composition's actions, which
+    // run inside the pane's action, and the directories, asked for as the
+    // calculator's own requests.
+    const auto onPane = [this](void (FertilizerPane::*request)(), void (CalculatorWindow::*handler)()) {
+        connect(fertilizerPane_, request, this,
+                [this, handler] { guard().carry([this, handler] { (this->*handler)(); }); });
+    };
+    onPane(&FertilizerPane::addRequested, &CalculatorWindow::addToComposition);
+    onPane(&FertilizerPane::removeRequested, &CalculatorWindow::removeFromComposition);
+    onPane(&FertilizerPane::clearRequested, &CalculatorWindow::clearComposition);
+    connect(fertilizerPane_, &FertilizerPane::elementsRequested, this, &CalculatorWindow::elementsRequested);
+    connect(fertilizerPane_, &FertilizerPane::fertilizersRequested, this, &CalculatorWindow::fertilizersRequested);
     connectClick(calculateButton_, [this] { calculate(); });
     connectClick(saveButton_, [this] { saveComposition(); });
-    connectClick(elementsButton_, [this] { openElementDirectory(); });
-    connectClick(fertilizersButton_, [this] { openFertilizerDirectory(); });
     connectClick(recipeButton_, [this] { buildRecipe(); });
     const auto onMenu = [this](QAction* action, void (CalculatorWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
@@ -486,14 +418,10 @@ void CalculatorWindow::wireControls() {
     onMenu(savedStockItem_, &CalculatorWindow::openStockSolutionsOfSavedSolution);
     onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
     connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
-    connect(searchBox_, &QLineEdit::textChanged, this, [this] { runGuarded([this] { searchTextChanged(); }); });
     connect(strengthBox_, &QLineEdit::textChanged, this, [this] { runGuarded([this] { strengthTextChanged(); }); });
     connect(strengthSlider_, &QSlider::valueChanged, this, [this] { runGuarded([this] { strengthSliderMoved(); }); });
 
     // The controls run these as user actions themselves.
-    fertilizerGrid_->onClick = [this] { fertilizerListClicked(); };
-    fertilizerGrid_->onDblClick = [this] { addToComposition(); };
-    fertilizerGrid_->onColumnClick = [this](int) { fertilizerHeaderClicked(); };
     // Typing a target or an amount arms the recalculation.
     amountColumn_->onChange = [this] { armRecalculation(); };
     targetColumn_->onChange = [this] { armRecalculation(); };
@@ -525,19 +453,16 @@ void CalculatorWindow::wireControls() {
     };
     targetNavigator_->deleteAction = [this] { deleteTarget(); };
     litresBox_->onChange = [this] { litresChanged(); };
-    workSplitter_->onChange = [this] { applySearchBoxWidth(); };
+    workSplitter_->onChange = [this] { fertilizerPane_->applySearchBoxWidth(); };
 }
 
 void CalculatorWindow::wireDataSets() {
     lineFertilizer_ = data_.composition.fieldByName(col::lines::fertilizer);
     DataSet& fertilizers = data_.fertilizers;
     listKey_ = fertilizers.fieldByName(col::fertilizers::key);
-    listName_ = fertilizers.fieldByName(col::fertilizers::name);
     DataSet& elements = data_.elements;
     elementKey_ = elements.fieldByName(col::elements::key);
     elementOxide_ = elements.fieldByName(col::elements::oxide);
-    contentName_ = data_.fertilizerContent.fieldByName(col::content::elementName);
-    contentPercent_ = data_.fertilizerContent.fieldByName(col::content::percent);
 
     data_.savedLines.onCalcFields = [this](DataSet&) { savedLineCalcFields(); };
 }
@@ -569,17 +494,6 @@ void CalculatorWindow::applyInitialProportions() {
     place(concentrationSplitter_, share(concentrationSplitter_, 0.82));
     layOut(savedGroup_);
     place(savedSplitter_, 240);
-}
-
-bool CalculatorWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == searchStrip_ && event->type() == QEvent::Resize)
-        applySearchBoxWidth();
-    return Form::eventFilter(watched, event);
-}
-
-void CalculatorWindow::applySearchBoxWidth() {
-    searchBox_->setGeometry(kFertilizerSearchBoxLeft, searchBox_->y(),
-                            std::max(0, searchStrip_->width() - kSearchBoxMargin), searchBox_->height());
 }
 
 } // namespace solvane

@@ -12,7 +12,7 @@
 #include "core/number_text.h"
 #include "store/database.h"
 #include "store/row_place.h"
-#include "windows/directories/fertilizer_list.h"
+#include "windows/calculator/fertilizer_pane.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -64,10 +64,6 @@ std::array<Splitter*, 5> CalculatorWindow::splitters() const {
     return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
 }
 
-void CalculatorWindow::showFertilizerCount(const QString& count) {
-    fertilizerCount_->setText(count);
-}
-
 // ---------------------------------------------------------------- composition
 
 void CalculatorWindow::addToComposition() {
@@ -112,40 +108,6 @@ void CalculatorWindow::clearComposition() {
     buildRecipe();
 }
 
-void CalculatorWindow::searchTextChanged() {
-    SearchFertilizers(data_.fertilizers, searchBox_->text());
-}
-
-void CalculatorWindow::fertilizerListClicked() {
-    DataSet& fertilizers = data_.fertilizers;
-    DataSet& content = data_.fertilizerContent;
-    const QString lineBreak = QStringLiteral("\r\n");
-    QString hint = listName_->asString() + QStringLiteral(":");
-    QString lines;
-    if (fertilizers.isActive() && content.isActive()) {
-        const int rows = content.recordCount();
-        for (int i = 0; i < rows; ++i) {
-            const QVariant percent = content.valueAt(i, contentPercent_);
-            lines += lineBreak + content.valueAt(i, contentName_).toString() + QStringLiteral(" - ") +
-                     (percent.isNull() ? QString() : FormatNumber(percent.toDouble())) + QStringLiteral("%");
-        }
-    }
-    hint += lineBreak + lines;
-    fertilizerGrid_->setHint(hint);
-}
-
-void CalculatorWindow::fertilizerHeaderClicked() {
-    ToggleNameSort(data_.fertilizers, *fertilizerGrid_->columnByField(col::fertilizers::name));
-}
-
-void CalculatorWindow::openElementDirectory() {
-    relay([this] { emit elementsRequested(); });
-}
-
-void CalculatorWindow::openFertilizerDirectory() {
-    relay([this] { emit fertilizersRequested(); });
-}
-
 // The mixing tools read the results: they are worked out from what is stored first.
 void CalculatorWindow::openStockSolutionsOfComposition() {
     refreshResults();
@@ -158,7 +120,7 @@ void CalculatorWindow::openStockSolutionsOfSavedSolution() {
 }
 
 void CalculatorWindow::FormShow() {
-    applySearchBoxWidth();
+    fertilizerPane_->applySearchBoxWidth();
     if (data_.composition.isActive() && !data_.composition.isEmpty()) {
         DataSet& fertilizers = data_.fertilizers;
         // Kept as the program always did: each key filtered on and off,

@@ -15,7 +15,6 @@
 
 class QAction;
 class QComboBox;
-class QEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +34,7 @@ class DBGrid;
 class DBGridColumn;
 class DBNavigator;
 class DBSpinBox;
+class FertilizerPane;
 class Splitter;
 struct Options;
 struct SourceLines;
@@ -86,8 +86,8 @@ public:
     int fitMode() const;
     // The source water counted, or null for none.
     QVariant selectedWater() const;
-    // The fertilizer directory's count of listed fertilizers, shown here too.
-    void showFertilizerCount(const QString& count);
+    // The fertilizer list with its search, its count and the button column.
+    FertilizerPane* fertilizerPane() const { return fertilizerPane_; }
     // The recalculation timer's delay (1500 ms).
     void setRecalculationDelay(int milliseconds);
 
@@ -98,12 +98,6 @@ public:
     void removeFromComposition();
     // "X"
     void clearComposition();
-    void searchTextChanged();
-    // A click in the fertilizer list: the hint lists the fertilizer's content.
-    void fertilizerListClicked();
-    void fertilizerHeaderClicked();
-    void openElementDirectory();
-    void openFertilizerDirectory();
     // "Маточные растворы..." of the composition's and of the saved lines' menus.
     void openStockSolutionsOfComposition();
     void openStockSolutionsOfSavedSolution();
@@ -203,7 +197,6 @@ signals:
 protected:
     void FormShow() override;
     void FormClose() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // ---- building ----
@@ -212,7 +205,6 @@ private:
     void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
     // The panes, each into its splitter; buildLayout() calls them in the
     // order of the tab stops.
-    void buildFertilizerPane();
     void buildCompositionPane();
     void buildSavedSolutionsPane(QObject* hints);
     void buildConcentrationsPane();
@@ -223,9 +215,6 @@ private:
     // Installs the calculated-field handlers and sets up the recalculation timer.
     void installCalculation();
     void applyInitialProportions();
-    // The search box starts 56 pixels from its strip's left edge and is 65
-    // pixels narrower than the strip.
-    void applySearchBoxWidth();
 
     // ---- handlers of the data sets and the controls ----
     void savedLineCalcFields();
@@ -266,8 +255,6 @@ private:
     // "Под EC": the crop's targets times the one factor that brings the
     // fitted recipe's EC to the crop's, after the grower agrees; then the recipe.
     void fitTargetsToCropEc();
-    // How the classic fit always left the fertilizer list.
-    void leaveFertilizerListAsBefore();
     // Stores a choice of the water or the crop in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
@@ -297,16 +284,7 @@ private:
     Splitter* savedSplitter_ = nullptr;         // RzSplitter3: saved names and litres | their lines
     Splitter* workSplitter_ = nullptr;          // RzSplitter4: fertilizer list and buttons | composition
     Splitter* concentrationSplitter_ = nullptr; // RzSplitter5: concentrations and totals / crops
-    QWidget* searchStrip_ = nullptr;
-    QLineEdit* searchBox_ = nullptr;
-    DBGrid* fertilizerGrid_ = nullptr;
-    QLabel* fertilizerCount_ = nullptr;
-    QPushButton* addButton_ = nullptr;
-    QPushButton* removeButton_ = nullptr;
-    QPushButton* elementsButton_ = nullptr;
-    QPushButton* fertilizersButton_ = nullptr;
-    QPushButton* optionsButton_ = nullptr;
-    QPushButton* clearButton_ = nullptr;
+    FertilizerPane* fertilizerPane_ = nullptr;  // "PanelFertilizers"
     QPushButton* saveButton_ = nullptr;
     QPushButton* calculateButton_ = nullptr;
     QPushButton* recipeButton_ = nullptr;
@@ -392,11 +370,8 @@ private:
     } calcFields_;
     Field* lineFertilizer_ = nullptr; // composition.id_udobra
     Field* listKey_ = nullptr;        // fertilizers.id_udobra
-    Field* listName_ = nullptr;       // fertilizers.name_udobra
     Field* elementKey_ = nullptr;     // elements.id_element
     Field* elementOxide_ = nullptr;   // elements.kof
-    Field* contentName_ = nullptr;    // fertilizerContent.name_element
-    Field* contentPercent_ = nullptr; // fertilizerContent.kol_element
     // The keys by which the lists find their rows again.
     const QString kLineKey = col::lines::key;
     const QString kTargetKey = col::targets::key;

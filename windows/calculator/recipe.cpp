@@ -28,9 +28,9 @@
 #include "controls/widget_building.h"
 #include "store/columns.h"
 #include "store/database.h"
-#include "store/disabled_source.h"
 #include "store/element_rows.h"
 #include "store/water_profiles.h"
+#include "windows/calculator/fertilizer_pane.h"
 #include "windows/settings/options.h"
 #include "store/row_place.h"
 
@@ -67,7 +67,7 @@ void CalculatorWindow::buildRecipe() {
 
 void CalculatorWindow::fitAmounts(SolutionInputs& in) {
     if (fitMode() == kClassicFit)
-        leaveFertilizerListAsBefore();
+        fertilizerPane_->leaveListAsBefore();
     singularValueLeftOut_ = solution_.fit(in);
     showFitMessage();
 }
@@ -77,27 +77,6 @@ void CalculatorWindow::showFitMessage() {
     fitMessage_->setText(message);
     fitMessage_->setAccessibleDescription(message);
     fitMessage_->setVisible(!message.isEmpty());
-}
-
-// The fertilizer list ends as the classic fit always left it: filtering off,
-// the filter text on the last line's key, the list on its first record. Its
-// grids show that once.
-void CalculatorWindow::leaveFertilizerListAsBefore() {
-    DataSet& fertilizers = data_.fertilizers;
-    const int n = data_.composition.recordCount();
-    if (n > 0) {
-        fertilizers.checkBrowseMode();
-        data_.fertilizerContent.checkBrowseMode();
-    }
-    const DisabledSource list(data_.fertilizersSource);
-    const DisabledSource contentGrid(data_.fertilizerContentSource);
-    if (n > 0) {
-        const QVariant last = data_.composition.valueAt(n - 1, lineFertilizer_);
-        fertilizers.setFilter(QString(col::fertilizers::key) + QLatin1Char('=') + QString::number(last.toLongLong()));
-        if (!fertilizers.isFiltered())
-            fertilizers.first();
-    }
-    fertilizers.setFiltered(false);
 }
 
 // ---------------------------------------------------------------- the fit and the water chosen

@@ -5,6 +5,7 @@
 #include "store/database.h"
 #include "store/open_base.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 #include "windows/directories/coefficient_directory.h"
@@ -130,7 +131,7 @@ void Program::connectWindows() {
     Answer(guard_, calculator, &CalculatorWindow::closing, closing);
     Answer(guard_, calculator, &CalculatorWindow::endRequested, [this] { launcher_->close(); });
     Answer(guard_, nameDialog_.get(), &SolutionNameDialog::newSolutionSaving, [this] {
-        nameDialog_->supplySavedWith({calculator_->strengthText(), calculator_->addedLines()});
+        nameDialog_->supplySavedWith({calculator_->cropPane()->strengthText(), calculator_->addedLines()});
     });
     Answer(guard_, waterProfiles_.get(), &WaterProfilesWindow::waterProfilesClosed,
            [this] { calculator_->waterProfilesChanged(); });

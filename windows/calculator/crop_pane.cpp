@@ -92,11 +92,7 @@ void CropPane::setStrengthMaximum(int maximum) {
 
 void CropPane::setStrengthColour(const QColor& colour) {
     SetWidgetColour(strengthSlider_, QPalette::Window, colour);
-    SetWidgetColour(strengthEditPanel(), QPalette::Window, colour);
-}
-
-QWidget* CropPane::strengthEditPanel() const {
-    return strengthBox_->parentWidget();
+    SetWidgetColour(strengthBox_->parentWidget(), QPalette::Window, colour);
 }
 
 QWidget* CropPane::navigators() const {

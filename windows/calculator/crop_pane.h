@@ -30,14 +30,9 @@ public:
     // The options' maximum strength, with the slider's own rule: a maximum
     // not above the minimum is ignored, and a strength above it comes down.
     void setStrengthMaximum(int maximum);
-    // The background of the slider and of the panel around the box.
+    // The background of the slider and of the panel around the percentage box.
     void setStrengthColour(const QColor& colour);
 
-    QGroupBox* strengthGroup() const { return strengthGroup_; }
-    QSlider* strengthSlider() const { return strengthSlider_; }
-    // The panel around the percentage box, which takes the strength's colour.
-    QWidget* strengthEditPanel() const;
-    QLineEdit* strengthBox() const { return strengthBox_; }
     DBGrid* grid() const { return grid_; }
     // The column of the three navigators, shown with the grid.
     QWidget* navigators() const;
@@ -50,13 +45,13 @@ signals:
 
 private:
     void buildStrength(QVBoxLayout* layout);
+    void buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout);
     void strengthSliderMoved();
     void strengthTextChanged();
     // The group's caption shows the strength, and the calculator learns it.
     void announceStrength(int percent);
     // The user's change of a strength widget, run as one action.
     void runAction(void (CropPane::*handler)());
-    void buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout);
 
     HandlerGuard& guard_;
     // "Концентрация: 100%"

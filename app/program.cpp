@@ -7,6 +7,7 @@
 #include "store/open_base.h"
 #include "windows/calculator/calculator_window.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 #include "windows/directories/coefficient_directory.h"
@@ -134,7 +135,7 @@ void Program::connectWindows() {
     Answer(guard_, calculator, &CalculatorWindow::closing, closing);
     Answer(guard_, calculator, &CalculatorWindow::endRequested, [this] { launcher_->close(); });
     Answer(guard_, nameDialog_.get(), &SolutionNameDialog::newSolutionSaving,
-           [this] { nameDialog_->supplyStrength(calculator_->strengthText()); });
+           [this] { nameDialog_->supplyStrength(calculator_->cropPane()->strengthText()); });
     Answer(guard_, waterProfiles_.get(), &WaterProfilesWindow::waterProfilesClosed,
            [this] { calculator_->waterProfilesChanged(); });
 }

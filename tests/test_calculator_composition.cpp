@@ -12,6 +12,7 @@
 #include "controls/splitter.h"
 #include "large_screen.h"
 #include "store/starter_database.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/directories/element_directory.h"
 #include "windows/directories/fertilizer_directory.h"
 
@@ -184,8 +185,8 @@ private slots:
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->value(), 100);
         QCOMPARE(slider->singleStep(), 1);
-        QCOMPARE(c.strength(), 100);
-        QCOMPARE(c.strengthText(), QStringLiteral("100"));
+        QCOMPARE(c.cropPane()->strength(), 100);
+        QCOMPARE(c.cropPane()->strengthText(), QStringLiteral("100"));
         QCOMPARE(timer->interval(), 1500);
         QVERIFY(timer->isSingleShot() && !timer->isActive());
         QVERIFY(!c.recalculationPending());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator_fixture.h"
+#include "windows/calculator/crop_pane.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -145,7 +146,7 @@ private slots:
         QVERIFY(strengthGroup);
         AddLine(f.data(), 1, 1.5);
         QVERIFY(Calculate(calc));
-        QCOMPARE(calc.strength(), 100);
+        QCOMPARE(calc.cropPane()->strength(), 100);
         QCOMPARE(f.target(kN, "rachet"), 225.0);
         QCOMPARE(f.target(kN, "r_pr"), 225.0);
         QCOMPARE(f.target(kN, "vaga_calc"), 100.46);
@@ -155,8 +156,8 @@ private slots:
 
         // Through the slider: the box, the caption and every shown value follow.
         slider->setValue(50);
-        QCOMPARE(calc.strength(), 50);
-        QCOMPARE(calc.strengthText(), QStringLiteral("50"));
+        QCOMPARE(calc.cropPane()->strength(), 50);
+        QCOMPARE(calc.cropPane()->strengthText(), QStringLiteral("50"));
         QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 50 %"));
         QCOMPARE(f.target(kN, "r_pr"), 112.5);
         QCOMPARE(f.target(kN, "vaga_calc"), 50.23); // 50.228
@@ -180,18 +181,18 @@ private slots:
         QGroupBox* strengthGroup = Child<QGroupBox>(calc, QStringLiteral("GroupStrength"));
         QVERIFY(strengthGroup);
         strengthBox->setText(QStringLiteral("60"));
-        QCOMPARE(calc.strength(), 60);
+        QCOMPARE(calc.cropPane()->strength(), 60);
         QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 60 %"));
         // Clamped to the range; the box then shows what the slider holds.
         strengthBox->setText(QStringLiteral("300"));
-        QCOMPARE(calc.strength(), 250);
-        QCOMPARE(calc.strengthText(), QStringLiteral("250"));
+        QCOMPARE(calc.cropPane()->strength(), 250);
+        QCOMPARE(calc.cropPane()->strengthText(), QStringLiteral("250"));
         // Not a number: the standard conversion error, the slider keeps its value.
         strengthBox->setText(QStringLiteral("6x"));
-        QCOMPARE(calc.strength(), 250);
+        QCOMPARE(calc.cropPane()->strength(), 250);
         QCOMPARE(f.errors(), QStringList{QStringLiteral("'6x' is not a valid integer value")});
         strengthBox->setText(QString());
-        QCOMPARE(calc.strength(), 250);
+        QCOMPARE(calc.cropPane()->strength(), 250);
         QCOMPARE(f.errors().size(), 1);
     }
 
@@ -207,16 +208,16 @@ private slots:
         QGroupBox* strengthGroup = Child<QGroupBox>(calc, QStringLiteral("GroupStrength"));
         QVERIFY(strengthGroup);
         QCOMPARE(slider->maximum(), 250);
-        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(80); }));
-        QCOMPARE(calc.strength(), 80);
+        QVERIFY(calc.runGuarded([&calc] { calc.cropPane()->setStrengthMaximum(80); }));
+        QCOMPARE(calc.cropPane()->strength(), 80);
         QCOMPARE(slider->maximum(), 80);
-        QCOMPARE(calc.strengthText(), QStringLiteral("80"));
+        QCOMPARE(calc.cropPane()->strengthText(), QStringLiteral("80"));
         QCOMPARE(strengthGroup->title(), QStringLiteral("Концентрация 80 %"));
         QCOMPARE(LabelText(calc, "Label13"), QStringLiteral("   160"));
         QCOMPARE(f.target(kN, "r_pr"), 160.0);
 
-        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
-        QCOMPARE(calc.strength(), 80);
+        QVERIFY(calc.runGuarded([&calc] { calc.cropPane()->setStrengthMaximum(250); }));
+        QCOMPARE(calc.cropPane()->strength(), 80);
         QCOMPARE(slider->maximum(), 250);
 
         // The same through the options record.
@@ -227,18 +228,18 @@ private slots:
             options.post();
             return calc.runGuarded([&f] { f.program().ApplyOptions(); });
         };
-        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(250); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.cropPane()->setStrengthMaximum(250); }));
         QVERIFY(setMaxim(50));
-        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.cropPane()->strength(), 50);
         QCOMPARE(LabelText(calc, "Label13"), QStringLiteral("   100"));
         QVERIFY(setMaxim(250));
-        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.cropPane()->strength(), 50);
         QCOMPARE(slider->maximum(), 250);
 
         // A maximum not above the minimum changes nothing.
-        QVERIFY(calc.runGuarded([&calc] { calc.setStrengthMaximum(0); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.cropPane()->setStrengthMaximum(0); }));
         QCOMPARE(slider->maximum(), 250);
-        QCOMPARE(calc.strength(), 50);
+        QCOMPARE(calc.cropPane()->strength(), 50);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "large_screen.h"
 #include "support/program_fixture.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/settings/colours.h"
 #include "windows/settings/options_window.h"
 
@@ -131,7 +132,7 @@ QStringList optionEffects(Program& p) {
     out << QStringLiteral("litres ") + w.litres->palette().color(QPalette::Base).name();
     for (const QWidget* widget : std::initializer_list<const QWidget*>{w.ppm, w.mgl, w.crops, w.cropNavigators})
         out << QStringLiteral("%1 hidden %2").arg(widget->objectName()).arg(widget->isHidden());
-    out << QStringLiteral("maximum %1 strength %2").arg(w.slider->maximum()).arg(c.strength());
+    out << QStringLiteral("maximum %1 strength %2").arg(w.slider->maximum()).arg(c.cropPane()->strength());
     out << QStringLiteral("timer %1").arg(p.launcher().autoStartPending());
     out << QStringLiteral("O enabled %1").arg(w.optionsButton->isEnabled());
     return out;
@@ -240,7 +241,7 @@ private slots:
             const Widgets w(s.calc());
             QVERIFY(w.complete());
             QCOMPARE(w.slider->maximum(), 250);
-            QCOMPARE(s.calc().strength(), 100);
+            QCOMPARE(s.calc().cropPane()->strength(), 100);
         }
         {
             Session s(QStringLiteral("UPDATE t_opt SET maxim = -20"));
@@ -260,7 +261,7 @@ private slots:
             const Widgets w(s.calc());
             QVERIFY(w.complete());
             QCOMPARE(w.slider->maximum(), 80);
-            QCOMPARE(s.calc().strength(), 80);
+            QCOMPARE(s.calc().cropPane()->strength(), 80);
             QCOMPARE(w.slider->value(), 80);
             QVERIFY(s.p().messages().shown().empty());
             // The totals follow the lowered strength: the PPM at strength is 80 % of the PPM.

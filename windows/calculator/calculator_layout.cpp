@@ -17,10 +17,10 @@
 #include "windows/calculator/added_line_row.h"
 #include "windows/calculator/crop_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/totals_strips.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,23 +29,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace solvane {
 
 namespace {
-
-// A sum in a totals strip. The strips share a narrow pane: the sums take
-// equal shares of the width they are given, apart by a gap, and a sum too
-// wide for its share loses its leading blanks first.
-QLabel* totalLabel(QLabel* sum) {
-    sum->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    sum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return sum;
-}
-constexpr int kTotalsGap = 4;
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
@@ -307,71 +296,8 @@ void CalculatorWindow::buildConcentrationsPane() {
     targetNavigator_ = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.targetsSource,
                                      {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
     upperLayout->addWidget(targetNavigator_);
-    buildTotalsStrips(upper, upperLayout);
-}
-
-// The PPM and mg/l strips and the row of the EC, "Под EC" and the cost.
-void CalculatorWindow::buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout) {
-    ppmStrip_ = MakePanel(QStringLiteral("PanelPpm"), upper);
-    auto* ppmLayout = MakeRow(ppmStrip_, 2, kTotalsGap);
-    QLabel* ppmCaption =
-        MakeLabel(QStringLiteral("Label12"), QStringLiteral(" Общее кол-во солей (PPM):  "), ppmStrip_);
-    ppmCaption->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    ppmLayout->addWidget(ppmCaption);
-    ppmTotal_ = MakeLabel(QStringLiteral("Label10"), QStringLiteral("   0"), ppmStrip_);
-    ppmTotalAtStrength_ = MakeLabel(QStringLiteral("Label11"), QStringLiteral("   0"), ppmStrip_);
-    for (QLabel* l : {ppmTotal_, ppmTotalAtStrength_})
-        ppmLayout->addWidget(totalLabel(l), 1);
-    ppmStrip_->hide();
-    upperLayout->addWidget(ppmStrip_);
-
-    mglStrip_ = MakePanel(QStringLiteral("PanelMgl"), upper);
-    // Four sums beside the caption would not fit in the pane: they get the
-    // line under it.
-    auto* mglLayout = MakeColumn(mglStrip_, 2, 0);
-    QLabel* mglCaption =
-        MakeLabel(QStringLiteral("Label8"), QStringLiteral(" Общее кол-во солей (мг./л.):  "), mglStrip_);
-    mglLayout->addWidget(mglCaption);
-    auto* mglSums = new QHBoxLayout;
-    mglSums->setSpacing(kTotalsGap);
-    mglLayout->addLayout(mglSums);
-    resultsTotal_ = MakeLabel(QStringLiteral("Label4"), QStringLiteral("   0"), mglStrip_);
-    resultsTotalAtStrength_ = MakeLabel(QStringLiteral("Label13"), QStringLiteral("   0"), mglStrip_);
-    targetsTotal_ = MakeLabel(QStringLiteral("Label5"), QStringLiteral("   0"), mglStrip_);
-    floweringTotal_ = MakeLabel(QStringLiteral("Label9"), QStringLiteral("   0"), mglStrip_);
-    for (QLabel* l : {resultsTotal_, resultsTotalAtStrength_, targetsTotal_, floweringTotal_})
-        mglSums->addWidget(totalLabel(l), 1);
-    mglStrip_->hide();
-    upperLayout->addWidget(mglStrip_);
-    // What a meter should read and what the tank costs, after every recipe
-    // and calculation.
-    auto* figuresRow = new QHBoxLayout;
-    figuresRow->setContentsMargins(4, 0, 4, 0);
-    ecLabel_ = MakeLabel(QStringLiteral("EcLabel"), QString(), upper, true);
-    ecFitButton_ = MakeButton(QStringLiteral("EcFitButton"), QStringLiteral("Под EC"), upper);
-    ecFitButton_->setToolTip(QStringLiteral("Умножить цели культуры на один множитель так, чтобы EC раствора стала "
-                                            "EC культуры"));
-    ecFitButton_->setEnabled(false);
-    ecFitButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connectClick(ecFitButton_, [this] { fitTargetsToCropEc(); });
-    costLabel_ = MakeLabel(QStringLiteral("CostLabel"), QString(), upper);
-    costLabel_->setWordWrap(true);
-    costLabel_->hide();
-    ecLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    costLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    figuresRow->addWidget(ecLabel_);
-    figuresRow->addWidget(ecFitButton_);
-    figuresRow->addWidget(costLabel_, 1);
-    figuresRow->addStretch(0);
-    upperLayout->addLayout(figuresRow);
-    // The strips sit in the narrow right half: one point smaller than the
-    // window's text, so that they take little of it.
-    for (QWidget* strip : {ppmStrip_, mglStrip_}) {
-        QFont f = strip->font();
-        if (f.pointSizeF() > 7)
-            f.setPointSizeF(f.pointSizeF() - 1);
-        strip->setFont(f);
-    }
+    totals_ = new TotalsStrips(g, upper);
+    upperLayout->addWidget(totals_);
 }
 
 // The crops under the strength. The calculator keeps the widgets its
@@ -380,9 +306,6 @@ void CalculatorWindow::buildCropPane() {
     cropPane_ = new CropPane(guard(), data_.cropsSource, concentrationSplitter_);
     concentrationSplitter_->addWidget(cropPane_);
     cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
-    strengthGroup_ = cropPane_->strengthGroup();
-    strengthSlider_ = cropPane_->strengthSlider();
-    strengthBox_ = cropPane_->strengthBox();
     cropGrid_ = cropPane_->grid();
 }
 
@@ -418,8 +341,18 @@ void CalculatorWindow::wireControls() {
     onMenu(savedStockItem_, &CalculatorWindow::openStockSolutionsOfSavedSolution);
     onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
     connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
-    connect(strengthBox_, &QLineEdit::textChanged, this, [this] { runGuarded([this] { strengthTextChanged(); }); });
-    connect(strengthSlider_, &QSlider::valueChanged, this, [this] { runGuarded([this] { strengthSliderMoved(); }); });
+    // The calculated fields of both sets depend on the strength: they are
+    // recomputed and the grids shown anew (refreshing settles a pending edit,
+    // as the moves of the totals do anyway).
+    connect(cropPane_, &CropPane::strengthChanged, this, [this](int percent) {
+        guard().carry([this, percent] {
+            solution_.setStrength(percent);
+            data_.composition.refresh();
+            data_.targets.refresh();
+            updateTotals();
+        });
+    });
+    connect(totals_, &TotalsStrips::ecFitRequested, this, [this] { guard().carry([this] { fitTargetsToCropEc(); }); });
 
     // The controls run these as user actions themselves.
     // Typing a target or an amount arms the recalculation.

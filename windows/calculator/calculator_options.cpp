@@ -6,22 +6,13 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "windows/calculator/crop_pane.h"
+#include "windows/calculator/totals_strips.h"
 #include "windows/settings/colours.h"
 #include "windows/settings/options.h"
 
 #include <QGroupBox>
-#include <QLabel>
-#include <QSlider>
 
 namespace solvane {
-
-namespace {
-
-void ColourBackground(QWidget* widget, const QColor& colour) {
-    SetWidgetColour(widget, QPalette::Window, colour);
-}
-
-} // namespace
 
 void CalculatorWindow::applyOptions(const Options& options) {
     // 1. The holders, in ascending order; holder 2 ends with cl9.
@@ -34,25 +25,18 @@ void CalculatorWindow::applyOptions(const Options& options) {
     elementColumn_->setColour(holders[6]);
     targetColumn_->setColour(holders[7]);
     resultColumn_->setColour(holders[9]);
-    ColourBackground(ppmTotalAtStrength_, holders[1]);
-    ColourBackground(resultsTotalAtStrength_, holders[1]);
-    ColourBackground(strengthSlider_, holders[1]);
-    ColourBackground(cropPane_->strengthEditPanel(), holders[1]);
-    ColourBackground(ppmTotal_, holders[9]);
-    ColourBackground(resultsTotal_, holders[9]);
-    ColourBackground(targetsTotal_, holders[7]);
-    ColourBackground(floweringTotal_, holders[8]);
+    totals_->setColours(holders[1], holders[9], holders[7], holders[8]);
+    cropPane_->setStrengthColour(holders[1]);
 
     // 3. The totals strips: PPM, then mg/l.
-    ppmStrip_->setVisible(options.ppm2);
-    mglStrip_->setVisible(options.ppm1);
+    totals_->showStrips(options.ppm2, options.ppm1);
 
     // 4. The crop grid and its navigators.
     cropGrid_->setVisible(options.kult);
     cropPane_->navigators()->setVisible(options.kult);
 
     // 5. The strength slider's maximum, by the slider's own rule.
-    setStrengthMaximum(options.maxim);
+    cropPane_->setStrengthMaximum(options.maxim);
 
     // 6. (The launcher's auto-start is the launcher's.) 7. The columns.
     savedAmountColumn_->setVisible(options.c21);

@@ -20,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QSlider;
 class QTimer;
 class QVBoxLayout;
 class QWidget;
@@ -36,6 +35,7 @@ class DBNavigator;
 class DBSpinBox;
 class FertilizerPane;
 class Splitter;
+class TotalsStrips;
 struct Options;
 struct SourceLines;
 
@@ -56,11 +56,8 @@ public:
     void applyOptions(const Options& options);
     // RzSplitter1 .. RzSplitter5, whose positions size.ini keeps.
     std::array<Splitter*, 5> splitters() const;
-    // The strength percentage, and its box's text.
-    int strength() const;
-    QString strengthText() const;
-    // The options' maximum strength, with the slider's own rule.
-    void setStrengthMaximum(int maximum);
+    // "Культура:", with the strength.
+    CropPane* cropPane() const { return cropPane_; }
     // The target rows hold what the composition gives (its calculation ran
     // last) rather than a saved solution's (the saved-solution pass ran last).
     bool showsComposition() const { return compositionShown_; }
@@ -128,8 +125,6 @@ public:
     // when that was calculated last.
     void refreshResults();
     void updateTotals();
-    void strengthSliderMoved();
-    void strengthTextChanged();
 
     // ---- the recalculation after an edit ----
     // Arms the timer; while it runs, a second call does not restart it.
@@ -208,7 +203,6 @@ private:
     void buildCompositionPane();
     void buildSavedSolutionsPane(QObject* hints);
     void buildConcentrationsPane();
-    void buildTotalsStrips(QWidget* upper, QVBoxLayout* upperLayout);
     void buildCropPane();
     void wireControls();
     void wireDataSets();
@@ -246,10 +240,9 @@ private:
     void showFitMessage();
     // The composition's results posted, and the totals shown.
     void showComposition(SolutionInputs& in);
-    void showTotals(const SolutionTotals& totals);
-    // The EC and the cost of the lines shown (the composition's for 1000 l,
-    // or a saved solution's for its litres), under the totals.
-    void showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres);
+    // The totals, and the EC and the cost of the lines shown (the
+    // composition's for 1000 l, or a saved solution's for its litres).
+    void showFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres);
     // The current crop's EC, when it has one above 0.
     std::optional<double> cropEc() const;
     // "Под EC": the crop's targets times the one factor that brings the
@@ -331,21 +324,8 @@ private:
     QAction* deleteTargetItem_ = nullptr;
     QAction* analysisItem_ = nullptr;
     DBNavigator* targetNavigator_ = nullptr;
-    QWidget* ppmStrip_ = nullptr;
-    QLabel* ppmTotal_ = nullptr;
-    QLabel* ppmTotalAtStrength_ = nullptr;
-    QLabel* ecLabel_ = nullptr;          // "EC ≈ 2,13 мСм/см"
-    QPushButton* ecFitButton_ = nullptr; // "Под EC"
-    QLabel* costLabel_ = nullptr; // "Стоимость 1000 л: 123,45 (без цены: ...)", once a line has a price
-    QWidget* mglStrip_ = nullptr;
-    QLabel* resultsTotal_ = nullptr;
-    QLabel* resultsTotalAtStrength_ = nullptr;
-    QLabel* targetsTotal_ = nullptr;
-    QLabel* floweringTotal_ = nullptr;
-    CropPane* cropPane_ = nullptr; // "Культура:"; the four below are its
-    QGroupBox* strengthGroup_ = nullptr;
-    QSlider* strengthSlider_ = nullptr;
-    QLineEdit* strengthBox_ = nullptr;
+    TotalsStrips* totals_ = nullptr; // the PPM and mg/l strips, the EC, "Под EC" and the cost
+    CropPane* cropPane_ = nullptr;   // "Культура:"; the one below is its
     DBGrid* cropGrid_ = nullptr;
     QTimer* recalculationTimer_ = nullptr;
 

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The concentration calculation of the calculator: the element concentrations
 // that the composition gives for the current crop's target rows, their
-// rounding, the totals strips, the strength percentage and the recalculation
-// timer.
+// rounding, the figures under them and the recalculation timer.
 //
 // The figures are the working solution's (model/working_solution.h): it reads
 // the rows, computes them and posts each target row's result once; this side
-// shows the totals and keeps the strength.
+// hands the totals to their strips.
 
 #include "windows/calculator/calculator_window.h"
 
@@ -15,20 +14,14 @@
 #include "controls/message_service.h"
 #include "core/concentration_sums.h"
 #include "core/number_text.h"
-#include "core/rounding.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/disabled_source.h"
 #include "store/row_place.h"
 #include "store/row_writes.h"
 #include "windows/calculator/mixing_sources.h"
+#include "windows/calculator/totals_strips.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QSlider>
 #include <QTimer>
 #include <algorithm>
 #include <unordered_set>
@@ -38,11 +31,6 @@ namespace solvane {
 namespace {
 
 constexpr int kRecalculationDelayMs = 1500;
-constexpr int kFullStrength = 100;
-
-QString TotalText(double sum) {
-    return QStringLiteral("   ") + FormatNumber(RoundToDecimals(sum, 2));
-}
 
 } // namespace
 
@@ -87,8 +75,7 @@ void CalculatorWindow::calculate() {
 void CalculatorWindow::showComposition(SolutionInputs& in) {
     compositionShown_ = true;
     solution_.postResults(in, in.lines);
-    showTotals(solution_.totals(in));
-    showSolutionFigures(in, in.lines, 1000.0);
+    showFigures(in, in.lines, 1000.0);
     showAcidLine(in);
 }
 
@@ -118,28 +105,19 @@ void CalculatorWindow::updateTotals() {
     data_.targets.checkBrowseMode();
     data_.composition.checkBrowseMode();
     const SolutionInputs in = solution_.inputs();
-    showTotals(solution_.totals(in));
-    showAcidLine(in);
     if (compositionShown_)
-        showSolutionFigures(in, in.lines, 1000.0);
+        showFigures(in, in.lines, 1000.0);
     else
-        showSolutionFigures(in, solution_.savedLines(), litres());
+        showFigures(in, solution_.savedLines(), litres());
+    showAcidLine(in);
 }
 
-void CalculatorWindow::showSolutionFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines,
-                                           double litres) {
+void CalculatorWindow::showFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres) {
+    totals_->showTotals(solution_.totals(in));
     const std::optional<double> wanted = cropEc();
-    ecLabel_->setText(QStringLiteral("EC ≈ ") + FormatDecimals(IonsOfSolution(in, lines).ec, 2) +
-                      (wanted ? QStringLiteral(" из ") + FormatDecimals(*wanted, 2) : QString()) +
-                      QStringLiteral(" мСм/см"));
-    ecFitButton_->setEnabled(wanted.has_value() && compositionShown_ && !solution_.compositionLines().empty());
-    // The cost once the grower has priced anything: without prices it
-    // would only list every fertilizer.
-    const SolutionCost cost = CostOfSolution(in, lines);
-    const bool priced = std::any_of(in.fertilizers.begin(), in.fertilizers.end(),
-                                    [](const FertilizerRecord& f) { return f.price.has_value(); });
-    costLabel_->setVisible(priced && litres > 0.0);
-    costLabel_->setText(priced && litres > 0.0 ? CostText(cost, litres) : QString());
+    // "Под EC" scales the targets for the composition's lines.
+    const bool ecFitAllowed = wanted.has_value() && compositionShown_ && !solution_.compositionLines().empty();
+    totals_->showSolutionFigures(in, lines, litres, wanted, ecFitAllowed);
 }
 
 SolutionIons CalculatorWindow::shownIons() const {
@@ -185,79 +163,6 @@ void CalculatorWindow::fitTargetsToCropEc() {
             rows.push_back({target.key, {{QString(col::targets::vega), *target.vega * *factor}}});
     UpdateRows(data_.connection(), col::targets::table, rows);
     buildRecipe();
-}
-
-void CalculatorWindow::showTotals(const SolutionTotals& totals) {
-    resultsTotal_->setText(TotalText(totals.result));
-    targetsTotal_->setText(TotalText(totals.target));
-    floweringTotal_->setText(TotalText(totals.floweringTarget));
-    resultsTotalAtStrength_->setText(TotalText(totals.resultAtStrength));
-    ppmTotal_->setText(TotalText(totals.ppm));
-    ppmTotalAtStrength_->setText(TotalText(totals.ppmAtStrength));
-}
-
-// ---------------------------------------------------------------- strength
-
-QString CalculatorWindow::strengthText() const {
-    return strengthBox_->text();
-}
-
-int CalculatorWindow::strength() const {
-    return strengthSlider_ ? strengthSlider_->value() : kFullStrength;
-}
-
-namespace {
-QString StrengthCaption(int percent) {
-    return QStringLiteral("Концентрация %1 %").arg(percent);
-}
-} // namespace
-
-// The calculated fields of both sets depend on the strength: they are
-// recomputed and the grids shown anew (refreshing settles a pending edit, as
-// the moves of the totals do anyway).
-void CalculatorWindow::strengthSliderMoved() {
-    const int p = strength();
-    {
-        // The box shows the value; its own change handler has nothing to add.
-        const QSignalBlocker blocker(strengthBox_);
-        strengthBox_->setText(QString::number(p));
-    }
-    strengthGroup_->setTitle(StrengthCaption(p));
-    solution_.setStrength(p);
-    data_.composition.refresh();
-    data_.targets.refresh();
-    updateTotals();
-}
-
-void CalculatorWindow::strengthTextChanged() {
-    const QString text = strengthBox_->text();
-    if (!text.isEmpty()) {
-        const int typed = ParseInteger(text);
-        const int before = strengthSlider_->value();
-        {
-            const QSignalBlocker blocker(strengthSlider_);
-            strengthSlider_->setValue(typed); // the slider clamps it to its range
-        }
-        if (strengthSlider_->value() != before)
-            strengthSliderMoved();
-    }
-    strengthGroup_->setTitle(StrengthCaption(strength()));
-    solution_.setStrength(strength());
-    data_.composition.refresh();
-    data_.targets.refresh();
-    updateTotals();
-}
-
-void CalculatorWindow::setStrengthMaximum(int maximum) {
-    if (maximum <= strengthSlider_->minimum())
-        return;
-    const int before = strengthSlider_->value();
-    {
-        const QSignalBlocker blocker(strengthSlider_);
-        strengthSlider_->setRange(0, maximum);
-    }
-    if (before > maximum)
-        strengthSliderMoved();
 }
 
 // ---------------------------------------------------------------- recalculation timer

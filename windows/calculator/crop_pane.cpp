@@ -3,27 +3,96 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
+#include "controls/handler_guard.h"
 #include "controls/widget_building.h"
+#include "core/number_text.h"
 #include "store/columns.h"
+#include "windows/settings/colours.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
 namespace solvane {
 
+namespace {
+
+QString StrengthCaption(int percent) {
+    return QStringLiteral("Концентрация %1 %").arg(percent);
+}
+
+} // namespace
+
 CropPane::CropPane(HandlerGuard& guard, DataSource& crops, QWidget* parent)
-    : QGroupBox(QStringLiteral("Культура:"), parent) {
+    : QGroupBox(QStringLiteral("Культура:"), parent), guard_(guard) {
     setObjectName(QStringLiteral("GroupCrop"));
     auto* layout = MakeColumn(this);
     buildStrength(layout);
     buildCrops(guard, crops, layout);
+    connect(strengthBox_, &QLineEdit::textChanged, this, [this] { runAction(&CropPane::strengthTextChanged); });
+    connect(strengthSlider_, &QSlider::valueChanged, this, [this] { runAction(&CropPane::strengthSliderMoved); });
 }
 
-QWidget* CropPane::strengthEditPanel() const {
-    return strengthBox_->parentWidget();
+void CropPane::runAction(void (CropPane::*handler)()) {
+    guard_.run(window(), [this, handler] { (this->*handler)(); });
+}
+
+int CropPane::strength() const {
+    return strengthSlider_->value();
+}
+
+QString CropPane::strengthText() const {
+    return strengthBox_->text();
+}
+
+void CropPane::strengthSliderMoved() {
+    const int p = strength();
+    {
+        // The box shows the value; its own change handler has nothing to add.
+        const QSignalBlocker blocker(strengthBox_);
+        strengthBox_->setText(QString::number(p));
+    }
+    announceStrength(p);
+}
+
+void CropPane::strengthTextChanged() {
+    const QString text = strengthBox_->text();
+    if (!text.isEmpty()) {
+        const int typed = ParseInteger(text);
+        const int before = strengthSlider_->value();
+        {
+            const QSignalBlocker blocker(strengthSlider_);
+            strengthSlider_->setValue(typed); // the slider clamps it to its range
+        }
+        if (strengthSlider_->value() != before)
+            strengthSliderMoved();
+    }
+    announceStrength(strength());
+}
+
+void CropPane::announceStrength(int percent) {
+    strengthGroup_->setTitle(StrengthCaption(percent));
+    guard_.relay([this, percent] { emit strengthChanged(percent); });
+}
+
+void CropPane::setStrengthMaximum(int maximum) {
+    if (maximum <= strengthSlider_->minimum())
+        return;
+    const int before = strengthSlider_->value();
+    {
+        const QSignalBlocker blocker(strengthSlider_);
+        strengthSlider_->setRange(0, maximum);
+    }
+    if (before > maximum)
+        strengthSliderMoved();
+}
+
+void CropPane::setStrengthColour(const QColor& colour) {
+    SetWidgetColour(strengthSlider_, QPalette::Window, colour);
+    SetWidgetColour(strengthBox_->parentWidget(), QPalette::Window, colour);
 }
 
 QWidget* CropPane::navigators() const {

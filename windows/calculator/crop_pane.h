@@ -3,6 +3,7 @@
 
 #include <QGroupBox>
 
+class QColor;
 class QLineEdit;
 class QSlider;
 class QVBoxLayout;
@@ -16,17 +17,22 @@ class HandlerGuard;
 
 // The calculator's "Культура:" pane: the crops' grid with its navigators,
 // under "Концентрация: 100%", the strength's slider and percentage box,
-// which are built hidden.
+// which are built hidden. The slider and the box show one strength; the
+// pane tells the calculator of every change.
 class CropPane : public QGroupBox {
     Q_OBJECT
 public:
     CropPane(HandlerGuard& guard, DataSource& crops, QWidget* parent);
 
-    QGroupBox* strengthGroup() const { return strengthGroup_; }
-    QSlider* strengthSlider() const { return strengthSlider_; }
-    // The panel around the percentage box, which takes the strength's colour.
-    QWidget* strengthEditPanel() const;
-    QLineEdit* strengthBox() const { return strengthBox_; }
+    // The strength percentage, and its box's text.
+    int strength() const;
+    QString strengthText() const;
+    // The options' maximum strength, with the slider's own rule: a maximum
+    // not above the minimum is ignored, and a strength above it comes down.
+    void setStrengthMaximum(int maximum);
+    // The background of the slider and of the panel around the percentage box.
+    void setStrengthColour(const QColor& colour);
+
     DBGrid* grid() const { return grid_; }
     // The column of the three navigators, shown with the grid.
     QWidget* navigators() const;
@@ -35,10 +41,21 @@ public:
     // The navigator whose button stores the crop being typed.
     DBNavigator* postNavigator() const { return postNavigator_; }
 
+signals:
+    // The strength was moved or typed; emitted through the handler guard's relay.
+    void strengthChanged(int percent);
+
 private:
     void buildStrength(QVBoxLayout* layout);
     void buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout);
+    void strengthSliderMoved();
+    void strengthTextChanged();
+    // The group's caption shows the strength, and the calculator learns it.
+    void announceStrength(int percent);
+    // The user's change of a strength widget, run as one action.
+    void runAction(void (CropPane::*handler)());
 
+    HandlerGuard& guard_;
     // "Концентрация: 100%"
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;

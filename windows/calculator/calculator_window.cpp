@@ -12,6 +12,7 @@
 #include "core/number_text.h"
 #include "store/database.h"
 #include "store/row_place.h"
+#include "windows/calculator/saved_solutions_pane.h"
 #include "windows/directories/fertilizer_list.h"
 
 #include <QAction>
@@ -57,7 +58,6 @@ CalculatorWindow::CalculatorWindow(Database& data, HandlerGuard& guard)
 
 CalculatorWindow::~CalculatorWindow() {
     data_.connection().removeActionEndHandler(actionEndHandler_);
-    data_.savedLines.onCalcFields = nullptr;
     for (DataSet* set : {&data_.crops, &data_.targets}) {
         set->afterPost = nullptr;
         set->afterDelete = nullptr;
@@ -65,7 +65,7 @@ CalculatorWindow::~CalculatorWindow() {
 }
 
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {
-    return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
+    return {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrationSplitter_};
 }
 
 void CalculatorWindow::showFertilizerCount(const QString& count) {
@@ -154,11 +154,6 @@ void CalculatorWindow::openFertilizerDirectory() {
 void CalculatorWindow::openStockSolutionsOfComposition() {
     refreshResults();
     relay([this] { emit stockSolutionsRequested(false); });
-}
-
-void CalculatorWindow::openStockSolutionsOfSavedSolution() {
-    refreshResults();
-    relay([this] { emit stockSolutionsRequested(true); });
 }
 
 void CalculatorWindow::FormShow() {

@@ -170,9 +170,14 @@ void Database::declareCalculatedFields() {
     };
     Field* const savedAmount = savedLines.fieldByName(col::savedLines::amount);
     Field* const forLitres = savedLines.fieldByName(col::savedLines::amountForLitres);
+    Field* const savedDensity = savedLines.fieldByName(col::savedLines::density);
+    Field* const millilitresForLitres = savedLines.fieldByName(col::savedLines::millilitresForLitres);
     savedLines.onCalcFields = [=](DataSet&) {
-        if (derived_)
-            forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
+        if (!derived_)
+            return;
+        // The ml of a liquid are those of the amount for the litres.
+        forLitres->setValue(derived_->savedLineForLitres(savedAmount->value()));
+        millilitresForLitres->setValue(derived_->millilitres(forLitres->value(), savedDensity->value()));
     };
 }
 

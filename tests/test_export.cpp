@@ -4,6 +4,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "support/xls_sheet.h"
+#include "windows/calculator/saved_solutions_pane.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +30,11 @@ Sheet Read(const QString& path) {
     return ReadSheet(path);
 }
 
+// "Выгрузить в EXCEL" of the saved solutions' pane, with the calculator's concentrations grid.
 bool Export(CalculatorWindow& calc) {
-    return calc.runGuarded([&calc] { calc.exportToSpreadsheets(); });
+    auto* pane = Child<SavedSolutionsPane>(calc, QStringLiteral("GroupSaved"));
+    const DBGrid* concentrations = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
+    return pane && concentrations && calc.runGuarded([&] { pane->exportToSpreadsheets(*concentrations); });
 }
 
 // A column of one of the calculator's grids by its field; null when the

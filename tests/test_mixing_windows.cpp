@@ -10,6 +10,7 @@
 #include "core/ec_model.h"
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "core/tank_cost.h"
 #include "large_screen.h"
 #include "support/locale_text.h"
 #include "support/program_fixture.h"
@@ -455,6 +456,17 @@ private slots:
                                                     " WHERE name_udobra = 'Азотная кислота 60 %'"))
                               .toDouble() -
                           acidGrams) <= 1e-12);
+        // The saved liquid's ml are those of its amount for the header's litres.
+        DataSet& savedLines = s.data().savedLines;
+        const double litres = s.sql().value(QStringLiteral("SELECT kol_l FROM t_head_rar")).toDouble();
+        const double density = s.sql()
+                                   .value(QStringLiteral("SELECT density FROM t_udobra"
+                                                         " WHERE name_udobra = 'Азотная кислота 60 %'"))
+                                   .toDouble();
+        savedLines.last();
+        QCOMPARE(savedLines.fieldByName(QStringLiteral("name"))->asString(), QStringLiteral("Азотная кислота 60 %"));
+        QCOMPARE(savedLines.fieldByName(QStringLiteral("ml_temp"))->asFloat(),
+                 MillilitresOf(savedLines.fieldByName(QStringLiteral("kol"))->asFloat() * litres, density));
 
         // Without the water the dose is 0 and the fit gives the nitrogen to the salts.
         const double before = s.sql().value(nitrogenOfLines).toDouble();

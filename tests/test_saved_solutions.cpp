@@ -4,6 +4,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "large_screen.h"
+#include "windows/calculator/saved_solutions_pane.h"
 #include "windows/solutions/solution_name_dialog.h"
 
 #include <QLabel>
@@ -59,6 +60,12 @@ QString SavedSolution(int header, const QString& name, const QString& lines, con
                .arg(header)
                .arg(name, litres) +
            lines;
+}
+
+// "изменить название" or "удалить р-р" of the saved solutions' pane, as one action.
+bool RunPane(CalculatorWindow& calc, void (SavedSolutionsPane::*handler)()) {
+    auto* pane = Child<SavedSolutionsPane>(calc, QStringLiteral("GroupSaved"));
+    return pane && calc.runGuarded([pane, handler] { (pane->*handler)(); });
 }
 
 bool Pass(CalculatorWindow& calc) {
@@ -192,7 +199,7 @@ private slots:
         Controls c(f.program());
         QVERIFY(c.found());
         CalculatorWindow& calc = f.calc();
-        QVERIFY(calc.runGuarded([&calc] { calc.renameSavedSolution(); }));
+        QVERIFY(RunPane(calc, &SavedSolutionsPane::renameSavedSolution));
         QCOMPARE(f.program().nameDialog().mode(), SolutionNameDialog::Mode::Rename);
         QCOMPARE(c.nameBox->text(), QString());
         c.nameBox->setText(QStringLiteral("Новый"));
@@ -202,7 +209,7 @@ private slots:
 
         AddLine(f.data(), 1, 2.0);
         QVERIFY(SaveAs(f.program(), c, QStringLiteral("Второй")));
-        QVERIFY(calc.runGuarded([&calc] { calc.renameSavedSolution(); }));
+        QVERIFY(RunPane(calc, &SavedSolutionsPane::renameSavedSolution));
         QCOMPARE(c.nameBox->text(), QStringLiteral("Второй"));
         QCOMPARE(c.nameBox->selectedText(), QStringLiteral("Второй"));
         for (const QChar ch : QStringLiteral("Второй (исправлен)"))
@@ -247,14 +254,14 @@ private slots:
         f.start();
         CalculatorWindow& calc = f.calc();
         QCOMPARE(f.data().savedSolutions.recordCount(), 2);
-        QVERIFY(calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
+        QVERIFY(RunPane(calc, &SavedSolutionsPane::deleteSavedSolution));
         QCOMPARE(f.column(QStringLiteral("SELECT id_head_rar FROM t_head_rar")), std::vector<double>{2});
         QCOMPARE(f.column(QStringLiteral("SELECT id_head_rar FROM t_save_rar")), std::vector<double>{2});
         QCOMPARE(f.data().savedLines.recordCount(), 1);
         QVERIFY(f.program().messages().shown().empty());
-        QVERIFY(calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
+        QVERIFY(RunPane(calc, &SavedSolutionsPane::deleteSavedSolution));
         QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_save_rar")), std::vector<double>{0});
-        QVERIFY(!calc.runGuarded([&calc] { calc.deleteSavedSolution(); }));
+        QVERIFY(!RunPane(calc, &SavedSolutionsPane::deleteSavedSolution));
         QCOMPARE(f.errors(),
                  QStringList{QStringLiteral("T_HEAD_RAR: Cannot perform this operation on an empty dataset")});
     }

@@ -16,6 +16,7 @@
 #include "store/options.h"
 #include "windows/calculator/added_line_row.h"
 #include "windows/calculator/mixing_sources.h"
+#include "windows/calculator/saved_solutions_pane.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -26,21 +27,6 @@
 namespace solvane {
 
 namespace {
-
-// The fertilizers that are liquids (a density): their lines have ml to show.
-std::unordered_set<long long> Liquids(const SolutionInputs& in) {
-    std::unordered_set<long long> liquids;
-    for (const FertilizerRecord& fertilizer : in.fertilizers)
-        if (fertilizer.density && *fertilizer.density > 0.0)
-            liquids.insert(fertilizer.key);
-    return liquids;
-}
-
-bool AnyLiquid(const std::unordered_set<long long>& liquids, const std::vector<LineRecord>& lines) {
-    return !liquids.empty() && std::any_of(lines.begin(), lines.end(), [&](const LineRecord& line) {
-        return line.fertilizer && liquids.count(*line.fertilizer) > 0;
-    });
-}
 
 const LineRecord* AddedLine(const std::vector<LineRecord>& lines) {
     for (const LineRecord& line : lines)
@@ -79,9 +65,8 @@ void CalculatorWindow::chooseAcid(const QVariant& fertilizer) {
 
 void CalculatorWindow::showAcidLine(const SolutionInputs& in) {
     acidDose_->setText(in.acidLabel);
-    const std::unordered_set<long long> liquids = Liquids(in);
-    millilitresColumn_->setVisible(AnyLiquid(liquids, in.lines));
-    litresMillilitresColumn_->setVisible(AnyLiquid(liquids, solution_.savedLines()));
+    millilitresColumn_->setVisible(AnyLiquid(LiquidFertilizers(in), in.lines));
+    savedPane_->showSavedMillilitres(in);
     const LineRecord* line = AddedLine(in.lines);
     if (!line) {
         acidLineRow_->showTexts({}, {});
@@ -106,10 +91,6 @@ void CalculatorWindow::showAcidLine(const SolutionInputs& in) {
         numbers.push_back(field != col::lines::name);
     }
     acidLineRow_->showTexts(texts, numbers, tips);
-}
-
-void CalculatorWindow::showSavedMillilitres() {
-    litresMillilitresColumn_->setVisible(AnyLiquid(Liquids(solution_.inputs()), solution_.savedLines()));
 }
 
 SourceLines CalculatorWindow::mixingLines(bool composition) const {

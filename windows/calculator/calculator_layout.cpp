@@ -5,7 +5,6 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
-#include "controls/db_spin_box.h"
 #include "controls/handler_guard.h"
 #include "controls/hint_text.h"
 #include "controls/splitter.h"
@@ -17,6 +16,7 @@
 #include "windows/calculator/added_line_row.h"
 #include "windows/calculator/crop_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
 #include <QAction>
@@ -38,28 +38,6 @@ namespace {
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
-// The order in which the components must be dissolved, shown over the litres box.
-QString MixingOrderHint() {
-    const QStringList lines{
-        QStringLiteral("Для того, чтобы ничего не выпадало в осадок, всегда "),
-        QStringLiteral("смешивайте компоненты строго в следующей "),
-        QStringLiteral("последовательности: "),
-        QStringLiteral("--------------------------"),
-        QStringLiteral("1. Кальциевая селитра "),
-        QStringLiteral("2. Монофосфат калия "),
-        QStringLiteral("3. Комплексное удобрение "),
-        QStringLiteral("4. Сульфат калия "),
-        QStringLiteral("5. Сульфат магния "),
-        QStringLiteral("--------------------------"),
-        QStringLiteral("1. Аммиачная селитра "),
-        QStringLiteral("2. Калиевая селитра "),
-        QStringLiteral("3. Монофосфат калия "),
-        QStringLiteral("4. Кальциевая селитра "),
-        QStringLiteral("5. Микро "),
-        QStringLiteral("6. Сульфат магния"),
-    };
-    return lines.join(QChar(13));
-}
 
 } // namespace
 
@@ -89,14 +67,17 @@ void CalculatorWindow::buildLayout() {
     fertilizerPane_ = new FertilizerPane(g, data_, workSplitter_);
     workSplitter_->addWidget(fertilizerPane_);
     buildCompositionPane();
-    buildSavedSolutionsPane(hints);
+    savedPane_ = new SavedSolutionsPane(g, data_, solution_, hints, leftSplitter_);
+    leftSplitter_->addWidget(savedPane_);
+    savedAmountColumn_ = savedPane_->amountColumn();
+    litresAmountColumn_ = savedPane_->litresAmountColumn();
     buildConcentrationsPane();
     buildCropPane();
 
     // Every pane keeps the minimum its contents need (the grids their header
     // and three rows), so the window cannot be made smaller than that and no
     // bar can crush a pane.
-    for (Splitter* s : {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_})
+    for (Splitter* s : {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrationSplitter_})
         s->setHint(kSplitterHint);
 
     // Set up by installCalculation().
@@ -168,74 +149,6 @@ void CalculatorWindow::buildCompositionPane() {
     compositionButtonLayout->addWidget(recipeButton_);
     compositionButtonLayout->addStretch(1);
     compositionLayout->addWidget(compositionButtons);
-}
-
-// The saved solutions' names with the litres box | the saved solution's lines.
-void CalculatorWindow::buildSavedSolutionsPane(QObject* hints) {
-    HandlerGuard& g = guard();
-    savedGroup_ = MakeGroup(QStringLiteral("GroupSaved"), QStringLiteral("Готовые растворы:"), leftSplitter_);
-    leftSplitter_->addWidget(savedGroup_);
-    auto* savedLayout = MakeColumn(savedGroup_, 2, 0);
-    savedSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter3"), Qt::Horizontal, savedGroup_);
-    savedSplitter_->setHandleWidth(6);
-    savedLayout->addWidget(savedSplitter_);
-
-    auto* namesSide = MakePanel(QStringLiteral("PanelSavedNames"), savedSplitter_);
-    auto* namesSideLayout = MakeRow(namesSide, 0, 2);
-    savedSplitter_->addWidget(namesSide);
-    auto* groupNames = MakeGroup(QStringLiteral("GroupSavedNames"), QStringLiteral("Название:"), namesSide);
-    namesSideLayout->addWidget(groupNames, 1);
-    auto* namesLayout = MakeColumn(groupNames);
-    savedNamesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid5"), &data_.savedSolutionsSource, groupNames);
-    savedNamesGrid_->addColumn(col::solutions::name, QStringLiteral("Имя раствора"))->setReadOnly(true);
-    savedNamesGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    savedNamesMenu_ = MakeMenu(QStringLiteral("PopupMenu3"), this);
-    renameItem_ = MakeMenuItem(savedNamesMenu_, QStringLiteral("N1"), QStringLiteral("изменить название"));
-    deleteSolutionItem_ = MakeMenuItem(savedNamesMenu_, QStringLiteral("N5"), QStringLiteral("удалить р-р"));
-    savedNamesGrid_->setContextMenu(savedNamesMenu_);
-    namesLayout->addWidget(savedNamesGrid_);
-
-    litresPanel_ = MakeGroup(QStringLiteral("LitresPanel"), QString(), namesSide);
-    litresPanel_->setToolTip(MixingOrderHint());
-    litresPanel_->installEventFilter(hints);
-    auto* litresLayout = MakeColumn(litresPanel_, 4, 2);
-    litresLayout->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Расчет на:"), litresPanel_));
-    litresBox_ = new DBSpinBox(g, litresPanel_);
-    litresBox_->setObjectName(QStringLiteral("dxDBSpinEdit1"));
-    litresBox_->setDataSource(&data_.savedSolutionsSource, col::solutions::litres);
-    litresBox_->setSingleStep(0.1);
-    litresBox_->setLimits(FieldLimits::Litres());
-    litresBox_->setToolTip(QStringLiteral("Укажите кол-во литров"));
-    litresBox_->setAccessibleName(QStringLiteral("Расчет на:"));
-    litresBox_->setMaximumWidth(72);
-    litresLayout->addWidget(litresBox_);
-    litresLayout->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("литров"), litresPanel_));
-    litresLayout->addStretch(1);
-    namesSideLayout->addWidget(litresPanel_);
-
-    auto* groupLines = MakeGroup(QStringLiteral("GroupSavedLines"), QStringLiteral("Состав:"), savedSplitter_);
-    savedSplitter_->addWidget(groupLines);
-    auto* linesLayout = MakeColumn(groupLines);
-    savedLinesGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid4"), &data_.savedLinesSource, groupLines);
-    savedLinesGrid_->setRowSelect(true);
-    savedLinesGrid_->addColumn(col::savedLines::name, QStringLiteral("Название"))->setReadOnly(true);
-    savedAmountColumn_ = savedLinesGrid_->addColumn(col::savedLines::amount, QStringLiteral("Кол-во г/л."));
-    savedAmountColumn_->setSpin(0.01, FieldLimits::SavedAmount());
-    litresAmountColumn_ = savedLinesGrid_->addColumn(col::savedLines::amountForLitres, QStringLiteral("Кол-во г/1л."));
-    litresAmountColumn_->setReadOnly(true);
-    litresMillilitresColumn_ =
-        savedLinesGrid_->addColumn(col::savedLines::millilitresForLitres, QStringLiteral("мл/1 л."));
-    litresMillilitresColumn_->setReadOnly(true);
-    litresMillilitresColumn_->setSignificantDigits(4);
-    // The spreadsheet keeps its three columns.
-    litresMillilitresColumn_->setExported(false);
-    litresMillilitresColumn_->setVisible(false);
-    savedLinesMenu_ = MakeMenu(QStringLiteral("PopupMenu4"), this);
-    recalculateItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N4"), QStringLiteral("Рассчитать"));
-    exportItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("EXCEL1"), QStringLiteral("Выгрузить в EXCEL"));
-    savedStockItem_ = MakeMenuItem(savedLinesMenu_, QStringLiteral("N12"), QStringLiteral("Маточные растворы..."));
-    savedLinesGrid_->setContextMenu(savedLinesMenu_);
-    linesLayout->addWidget(savedLinesGrid_);
 }
 
 // The current crop's targets with what the composition gives, its menu and
@@ -333,12 +246,7 @@ void CalculatorWindow::wireControls() {
     onMenu(addItem_, &CalculatorWindow::addToComposition);
     onMenu(addTargetItem_, &CalculatorWindow::addTargetRow);
     onMenu(deleteTargetItem_, &CalculatorWindow::deleteTargetRow);
-    onMenu(renameItem_, &CalculatorWindow::renameSavedSolution);
-    onMenu(deleteSolutionItem_, &CalculatorWindow::deleteSavedSolution);
-    onMenu(recalculateItem_, &CalculatorWindow::calculateSavedSolution);
-    onMenu(exportItem_, &CalculatorWindow::exportToSpreadsheets);
     onMenu(compositionStockItem_, &CalculatorWindow::openStockSolutionsOfComposition);
-    onMenu(savedStockItem_, &CalculatorWindow::openStockSolutionsOfSavedSolution);
     onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
     connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
     // The calculated fields of both sets depend on the strength: they are
@@ -370,9 +278,17 @@ void CalculatorWindow::wireControls() {
     connectClick(waterButton_, [this] { relay([this] { emit waterProfilesRequested(); }); });
     compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
     targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };
-    // A click in the saved solutions' names, and any key released there.
-    savedNamesGrid_->onClick = [this] { calculateSavedSolution(); };
-    savedNamesGrid_->onKeyUp = [this](int) { calculateSavedSolution(); };
+    // What the saved solutions' pane asks for, inside the action it runs.
+    const auto answer = [this](void (SavedSolutionsPane::*request)(), std::function<void()> handler) {
+        connect(savedPane_, request, this, [this, handler = std::move(handler)] { guard().carry(handler); });
+    };
+    answer(&SavedSolutionsPane::calculationRequested, [this] { calculateSavedSolution(); });
+    answer(&SavedSolutionsPane::exportRequested, [this] { savedPane_->exportToSpreadsheets(*targetGrid_); });
+    answer(&SavedSolutionsPane::stockSolutionsRequested, [this] {
+        refreshResults();
+        relay([this] { emit stockSolutionsRequested(true); });
+    });
+    connect(savedPane_, &SavedSolutionsPane::renameRequested, this, &CalculatorWindow::renameRequested);
     cropGrid_->onClick = [this] { cropClicked(); };
     // A crop or a target row the grower stores, in its grid or by its
     // navigator, has what follows from it (the target list completed, the
@@ -385,7 +301,6 @@ void CalculatorWindow::wireControls() {
             targetPosted();
     };
     targetNavigator_->deleteAction = [this] { deleteTarget(); };
-    litresBox_->onChange = [this] { litresChanged(); };
     workSplitter_->onChange = [this] { fertilizerPane_->applySearchBoxWidth(); };
 }
 
@@ -397,7 +312,6 @@ void CalculatorWindow::wireDataSets() {
     elementKey_ = elements.fieldByName(col::elements::key);
     elementOxide_ = elements.fieldByName(col::elements::oxide);
 
-    data_.savedLines.onCalcFields = [this](DataSet&) { savedLineCalcFields(); };
 }
 
 // The default proportions of the panes, before any stored geometry is
@@ -425,8 +339,8 @@ void CalculatorWindow::applyInitialProportions() {
     place(workSplitter_, share(workSplitter_, 0.60));
     layOut(concentrationSplitter_->parentWidget());
     place(concentrationSplitter_, share(concentrationSplitter_, 0.82));
-    layOut(savedGroup_);
-    place(savedSplitter_, 240);
+    layOut(savedPane_);
+    place(savedPane_->splitter(), 240);
 }
 
 } // namespace solvane

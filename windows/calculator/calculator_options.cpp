@@ -6,6 +6,7 @@
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
 #include "windows/calculator/crop_pane.h"
+#include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 #include "windows/settings/colours.h"
 #include "windows/settings/options.h"
@@ -21,7 +22,7 @@ void CalculatorWindow::applyOptions(const Options& options) {
     // 2. The colours.
     savedAmountColumn_->setColour(holders[2]);
     litresAmountColumn_->setColour(holders[3]);
-    SetWidgetColour(litresBox_, QPalette::Base, holders[5]);
+    SetWidgetColour(savedPane_->litresBox(), QPalette::Base, holders[5]);
     elementColumn_->setColour(holders[6]);
     targetColumn_->setColour(holders[7]);
     resultColumn_->setColour(holders[9]);

@@ -13,6 +13,7 @@
 #include "store/database.h"
 #include "store/row_place.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/saved_solutions_pane.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -57,11 +58,10 @@ CalculatorWindow::CalculatorWindow(Database& data, WorkingSolution& solution, Ha
 
 CalculatorWindow::~CalculatorWindow() {
     data_.connection().removeActionEndHandler(actionEndHandler_);
-    data_.savedLines.onCalcFields = nullptr;
 }
 
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {
-    return {mainSplitter_, leftSplitter_, savedSplitter_, workSplitter_, concentrationSplitter_};
+    return {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrationSplitter_};
 }
 
 // ---------------------------------------------------------------- composition
@@ -112,11 +112,6 @@ void CalculatorWindow::clearComposition() {
 void CalculatorWindow::openStockSolutionsOfComposition() {
     refreshResults();
     relay([this] { emit stockSolutionsRequested(false); });
-}
-
-void CalculatorWindow::openStockSolutionsOfSavedSolution() {
-    refreshResults();
-    relay([this] { emit stockSolutionsRequested(true); });
 }
 
 void CalculatorWindow::FormShow() {

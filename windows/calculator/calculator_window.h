@@ -34,6 +34,7 @@ class DBGridColumn;
 class DBNavigator;
 class DBSpinBox;
 class FertilizerPane;
+class SavedSolutionsPane;
 class Splitter;
 class TotalsStrips;
 struct Options;
@@ -95,9 +96,8 @@ public:
     void removeFromComposition();
     // "X"
     void clearComposition();
-    // "Маточные растворы..." of the composition's and of the saved lines' menus.
+    // "Маточные растворы..." of the composition's menu.
     void openStockSolutionsOfComposition();
-    void openStockSolutionsOfSavedSolution();
     // "Анализ раствора..."
     void openAnalysis();
 
@@ -166,15 +166,8 @@ public:
 
     // ---- saved solutions ----
     void saveComposition();
-    void renameSavedSolution();
-    void deleteSavedSolution();
     // A click in the names, a key released in them, or the menu's "Рассчитать".
     void calculateSavedSolution();
-    void litresChanged();
-    // The litres box's value; an empty or unreadable box counts as 0.
-    double litres() const;
-    // "Выгрузить в EXCEL"
-    void exportToSpreadsheets();
 
 signals:
     // What the calculator asks of the rest of the program, emitted through
@@ -201,7 +194,6 @@ private:
     // The panes, each into its splitter; buildLayout() calls them in the
     // order of the tab stops.
     void buildCompositionPane();
-    void buildSavedSolutionsPane(QObject* hints);
     void buildConcentrationsPane();
     void buildCropPane();
     void wireControls();
@@ -211,7 +203,6 @@ private:
     void applyInitialProportions();
 
     // ---- handlers of the data sets and the controls ----
-    void savedLineCalcFields();
     void targetPosted();
     void deleteTarget();
     // A cell editor of the targets or of the composition is open, or closed:
@@ -232,8 +223,6 @@ private:
     // The acid's dose under "Кислота:", its line under the composition, and
     // the ml columns of both grids, shown while a line is of a liquid.
     void showAcidLine(const SolutionInputs& in);
-    // The saved lines' ml column, shown when a line is of a liquid.
-    void showSavedMillilitres();
     // The fit the options name, writing the composition's amounts.
     void fitAmounts(SolutionInputs& in);
     // The last fit's message under "Подбор:", hidden while it has none.
@@ -251,10 +240,6 @@ private:
     // Stores a choice of the water or the crop in the options record, or for
     // this run only when there is none.
     void storeChoice(const QString& column, const QVariant& value);
-    void reopenLines();
-    // Sets the per-litres column's caption, only when it changes (it is set
-    // while the grid reads its rows).
-    void setLitresCaption(const QString& caption);
 
     Database& data_;
     WorkingSolution& solution_;
@@ -274,7 +259,6 @@ private:
     // ---- widgets ----
     Splitter* mainSplitter_ = nullptr;          // RzSplitter1: left part | concentrations and crops
     Splitter* leftSplitter_ = nullptr;          // RzSplitter2: fertilizers and composition / saved solutions
-    Splitter* savedSplitter_ = nullptr;         // RzSplitter3: saved names and litres | their lines
     Splitter* workSplitter_ = nullptr;          // RzSplitter4: fertilizer list and buttons | composition
     Splitter* concentrationSplitter_ = nullptr; // RzSplitter5: concentrations and totals / crops
     FertilizerPane* fertilizerPane_ = nullptr;  // "PanelFertilizers"
@@ -297,21 +281,9 @@ private:
     QAction* removeItem_ = nullptr;
     QAction* addItem_ = nullptr;
     QAction* compositionStockItem_ = nullptr;
-    QGroupBox* savedGroup_ = nullptr;
-    DBGrid* savedNamesGrid_ = nullptr;
-    QMenu* savedNamesMenu_ = nullptr;
-    QAction* renameItem_ = nullptr;
-    QAction* deleteSolutionItem_ = nullptr;
-    QWidget* litresPanel_ = nullptr;
-    DBSpinBox* litresBox_ = nullptr;
-    DBGrid* savedLinesGrid_ = nullptr;
+    SavedSolutionsPane* savedPane_ = nullptr; // "Готовые растворы:"; the two columns below are its
     DBGridColumn* savedAmountColumn_ = nullptr;
     DBGridColumn* litresAmountColumn_ = nullptr;
-    DBGridColumn* litresMillilitresColumn_ = nullptr;
-    QMenu* savedLinesMenu_ = nullptr;
-    QAction* recalculateItem_ = nullptr;
-    QAction* exportItem_ = nullptr;
-    QAction* savedStockItem_ = nullptr;
     DBGrid* targetGrid_ = nullptr;
     DBGridColumn* elementColumn_ = nullptr;
     DBGridColumn* targetColumn_ = nullptr;
@@ -341,12 +313,7 @@ private:
         Field* water = nullptr;         // targets.voda
         Field* kol = nullptr;
         Field* kolPr = nullptr;
-        Field* lineKol = nullptr;      // savedLines.kol
-        Field* lineKolTemp = nullptr;  // savedLines.kol_temp
-        Field* lineDensity = nullptr;  // savedLines.density
-        Field* lineMlTemp = nullptr;   // savedLines.ml_temp
-        Field* headerLitres = nullptr; // savedSolutions.kol_l
-        Field* cropKey = nullptr;      // crops.id_kult
+        Field* cropKey = nullptr; // crops.id_kult
     } calcFields_;
     Field* lineFertilizer_ = nullptr; // composition.id_udobra
     Field* listKey_ = nullptr;        // fertilizers.id_udobra

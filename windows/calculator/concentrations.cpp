@@ -20,6 +20,7 @@
 #include "store/row_place.h"
 #include "store/row_writes.h"
 #include "windows/calculator/mixing_sources.h"
+#include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
 #include <QTimer>
@@ -45,11 +46,6 @@ void CalculatorWindow::installCalculation() {
     calcFields_.water = data_.targets.fieldByName(col::targets::water);
     calcFields_.kol = data_.composition.fieldByName(col::lines::amount);
     calcFields_.kolPr = data_.composition.fieldByName(col::lines::amountAtStrength);
-    calcFields_.lineKol = data_.savedLines.fieldByName(col::savedLines::amount);
-    calcFields_.lineKolTemp = data_.savedLines.fieldByName(col::savedLines::amountForLitres);
-    calcFields_.lineDensity = data_.savedLines.fieldByName(col::savedLines::density);
-    calcFields_.lineMlTemp = data_.savedLines.fieldByName(col::savedLines::millilitresForLitres);
-    calcFields_.headerLitres = data_.savedSolutions.fieldByName(col::solutions::litres);
     calcFields_.cropKey = data_.crops.fieldByName(col::crops::key);
     recalculationTimer_->setSingleShot(true);
     recalculationTimer_->setInterval(kRecalculationDelayMs);
@@ -108,7 +104,7 @@ void CalculatorWindow::updateTotals() {
     if (compositionShown_)
         showFigures(in, in.lines, 1000.0);
     else
-        showFigures(in, solution_.savedLines(), litres());
+        showFigures(in, solution_.savedLines(), savedPane_->litres());
     showAcidLine(in);
 }
 

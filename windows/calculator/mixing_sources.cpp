@@ -5,6 +5,8 @@
 #include "store/columns.h"
 #include "store/database.h"
 
+#include <algorithm>
+
 namespace solvane {
 
 namespace {
@@ -55,6 +57,20 @@ std::vector<TargetRow> CurrentTargets(Database& data) {
         targets.push_back(row);
     }
     return targets;
+}
+
+std::unordered_set<long long> LiquidFertilizers(const SolutionInputs& in) {
+    std::unordered_set<long long> liquids;
+    for (const FertilizerRecord& fertilizer : in.fertilizers)
+        if (fertilizer.density && *fertilizer.density > 0.0)
+            liquids.insert(fertilizer.key);
+    return liquids;
+}
+
+bool AnyLiquid(const std::unordered_set<long long>& liquids, const std::vector<LineRecord>& lines) {
+    return !liquids.empty() && std::any_of(lines.begin(), lines.end(), [&](const LineRecord& line) {
+        return line.fertilizer && liquids.count(*line.fertilizer) > 0;
+    });
 }
 
 } // namespace solvane

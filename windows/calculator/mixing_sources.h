@@ -11,6 +11,7 @@
 #include "core/contribution.h"
 #include "core/solution_analysis.h"
 #include "core/solution_lines.h"
+#include "model/solution_calculation.h"
 
 #include <QVariant>
 #include <unordered_map>
@@ -30,5 +31,9 @@ struct SourceLines {
 std::vector<long long> IronElements(Database& data);
 // The current crop's target rows, in the concentration grid's order.
 std::vector<TargetRow> CurrentTargets(Database& data);
+// The fertilizers that are liquids (a density): their lines have ml to show.
+std::unordered_set<long long> LiquidFertilizers(const SolutionInputs& in);
+// Whether any of the lines is of one of those fertilizers.
+bool AnyLiquid(const std::unordered_set<long long>& liquids, const std::vector<LineRecord>& lines);
 
 } // namespace solvane

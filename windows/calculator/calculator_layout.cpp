@@ -13,9 +13,10 @@
 #include "core/number_text.h"
 #include "store/columns.h"
 #include "store/database.h"
-#include "windows/calculator/added_line_row.h"
+#include "windows/calculator/composition_pane.h"
 #include "windows/calculator/crop_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/fit_choice_panel.h"
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
@@ -38,7 +39,6 @@ namespace {
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
 
-
 } // namespace
 
 void CalculatorWindow::buildLayout() {
@@ -59,14 +59,16 @@ void CalculatorWindow::buildLayout() {
     auto* workArea = MakePanel(QStringLiteral("PanelWork"), leftSplitter_);
     auto* workAreaLayout = MakeColumn(workArea, 0, 0);
     leftSplitter_->addWidget(workArea);
-    buildFitChoice(workArea, workAreaLayout);
+    fitChoice_ = new FitChoicePanel(g, data_, solution_, workArea);
+    workAreaLayout->addWidget(fitChoice_);
     workSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter4"), Qt::Horizontal, workArea);
     workAreaLayout->addWidget(workSplitter_, 1);
 
     // The panes are built in the order of the tab stops.
     fertilizerPane_ = new FertilizerPane(g, data_, workSplitter_);
     workSplitter_->addWidget(fertilizerPane_);
-    buildCompositionPane();
+    compositionPane_ = new CompositionPane(g, data_, workSplitter_);
+    workSplitter_->addWidget(compositionPane_);
     savedPane_ = new SavedSolutionsPane(g, data_, solution_, hints, leftSplitter_);
     leftSplitter_->addWidget(savedPane_);
     savedAmountColumn_ = savedPane_->amountColumn();
@@ -87,68 +89,6 @@ void CalculatorWindow::buildLayout() {
     wireControls();
     resize(936, 738);
     applyInitialProportions();
-}
-
-// The working composition with its menu, the acid's line and "Сохранить".
-void CalculatorWindow::buildCompositionPane() {
-    HandlerGuard& g = guard();
-    auto* groupComposition =
-        MakeGroup(QStringLiteral("GroupComposition"), QStringLiteral("Состав раствора:"), workSplitter_);
-    workSplitter_->addWidget(groupComposition);
-    auto* compositionLayout = MakeColumn(groupComposition);
-    compositionGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid2"), &data_.compositionSource, groupComposition);
-    compositionGrid_->setRowSelect(true);
-    compositionGrid_->setScrollBars(Qt::ScrollBarAlwaysOff, Qt::ScrollBarAlwaysOff);
-    compositionGrid_->addColumn(col::lines::name, QStringLiteral("Наименование"))->setReadOnly(true);
-    amountColumn_ = compositionGrid_->addColumn(col::lines::amount, QStringLiteral("Кол-во г./л."));
-    amountColumn_->setSpin(0.01, FieldLimits::Amount());
-    // The recipe gives a negative amount to a fertilizer the solution does
-    // not need: it stands out.
-    amountColumn_->setNegativeColour(Qt::red);
-    // The limits of each amount for the grower's fit, in g/l; empty: none.
-    minimumColumn_ = compositionGrid_->addColumn(col::lines::minimum, QStringLiteral("Мин"));
-    maximumColumn_ = compositionGrid_->addColumn(col::lines::maximum, QStringLiteral("Макс"));
-    for (DBGridColumn* limit : {minimumColumn_, maximumColumn_}) {
-        limit->setSpin(0.01, FieldLimits::Amount());
-        limit->setWidth(40);
-    }
-    // A liquid's amount in ml; empty for a solid.
-    millilitresColumn_ = compositionGrid_->addColumn(col::lines::millilitres, QStringLiteral("мл/л"));
-    millilitresColumn_->setReadOnly(true);
-    millilitresColumn_->setWidth(54);
-    millilitresColumn_->setSignificantDigits(4);
-    millilitresColumn_->setVisible(false);
-    minimumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, true); };
-    maximumColumn_->onValidate = [this](const QVariant& value) { return amountLimitRefusal(value, false); };
-    // Without scroll bars every column must stay in sight: the name takes
-    // what the figures leave.
-    amountColumn_->setWidth(74);
-    compositionGrid_->horizontalHeader()->setStretchLastSection(false);
-    compositionGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    compositionMenu_ = MakeMenu(QStringLiteral("PopupMenu2"), this);
-    removeItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N7"), QStringLiteral("Удалить"));
-    addItem_ = MakeMenuItem(compositionMenu_, QStringLiteral("N8"), QStringLiteral("Добавить"));
-    compositionStockItem_ =
-        MakeMenuItem(compositionMenu_, QStringLiteral("N11"), QStringLiteral("Маточные растворы..."));
-    compositionGrid_->setContextMenu(compositionMenu_);
-    compositionLayout->addWidget(compositionGrid_, 1);
-    // The acid's line, which the program adds and sets, under the stored ones.
-    acidLineRow_ = new AddedLineRow(*compositionGrid_, QStringLiteral("AcidLineRow"), groupComposition);
-    acidLineRow_->setAccessibleName(QStringLiteral("Кислота в составе"));
-    compositionLayout->addWidget(acidLineRow_);
-
-    auto* compositionButtons = MakePanel(QStringLiteral("PanelSave"), groupComposition);
-    auto* compositionButtonLayout = MakeRow(compositionButtons, 0, 4);
-    saveButton_ = MakeButton(QStringLiteral("Button5"), QStringLiteral("Сохранить"), compositionButtons);
-    calculateButton_ = MakeButton(QStringLiteral("Button4"), QStringLiteral("Рассчитать >>"), compositionButtons);
-    recipeButton_ = MakeButton(QStringLiteral("Button10"), QStringLiteral("?"), compositionButtons);
-    calculateButton_->hide();
-    recipeButton_->hide();
-    compositionButtonLayout->addWidget(saveButton_);
-    compositionButtonLayout->addWidget(calculateButton_);
-    compositionButtonLayout->addWidget(recipeButton_);
-    compositionButtonLayout->addStretch(1);
-    compositionLayout->addWidget(compositionButtons);
 }
 
 // The current crop's targets with what the composition gives, its menu and
@@ -235,18 +175,29 @@ void CalculatorWindow::wireControls() {
     onPane(&FertilizerPane::clearRequested, &CalculatorWindow::clearComposition);
     connect(fertilizerPane_, &FertilizerPane::elementsRequested, this, &CalculatorWindow::elementsRequested);
     connect(fertilizerPane_, &FertilizerPane::fertilizersRequested, this, &CalculatorWindow::fertilizersRequested);
-    connectClick(calculateButton_, [this] { calculate(); });
-    connectClick(saveButton_, [this] { saveComposition(); });
-    connectClick(recipeButton_, [this] { buildRecipe(); });
+    // What the composition pane asks for, inside the action it runs.
+    const auto onComposition = [this](void (CompositionPane::*request)(), void (CalculatorWindow::*handler)()) {
+        connect(compositionPane_, request, this,
+                [this, handler] { guard().carry([this, handler] { (this->*handler)(); }); });
+    };
+    onComposition(&CompositionPane::addRequested, &CalculatorWindow::addToComposition);
+    onComposition(&CompositionPane::removeRequested, &CalculatorWindow::removeFromComposition);
+    onComposition(&CompositionPane::calculationRequested, &CalculatorWindow::calculate);
+    onComposition(&CompositionPane::recipeRequested, &CalculatorWindow::buildRecipe);
+    connect(compositionPane_, &CompositionPane::saveRequested, this, &CalculatorWindow::newSolutionNameRequested);
+    // The mixing tools read the results: they are worked out from what is stored first.
+    connect(compositionPane_, &CompositionPane::stockSolutionsRequested, this, [this] {
+        guard().carry([this] {
+            refreshResults();
+            relay([this] { emit stockSolutionsRequested(false); });
+        });
+    });
     const auto onMenu = [this](QAction* action, void (CalculatorWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
                 [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
     };
-    onMenu(removeItem_, &CalculatorWindow::removeFromComposition);
-    onMenu(addItem_, &CalculatorWindow::addToComposition);
     onMenu(addTargetItem_, &CalculatorWindow::addTargetRow);
     onMenu(deleteTargetItem_, &CalculatorWindow::deleteTargetRow);
-    onMenu(compositionStockItem_, &CalculatorWindow::openStockSolutionsOfComposition);
     onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
     connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
     // The calculated fields of both sets depend on the strength: they are
@@ -264,19 +215,28 @@ void CalculatorWindow::wireControls() {
 
     // The controls run these as user actions themselves.
     // Typing a target or an amount arms the recalculation.
-    amountColumn_->onChange = [this] { armRecalculation(); };
+    onComposition(&CompositionPane::amountsEdited, &CalculatorWindow::armRecalculation);
     targetColumn_->onChange = [this] { armRecalculation(); };
     // An edit of a weight, a tolerance or a limit refits, as an amount's does.
-    for (DBGridColumn* column : {weightColumn_, toleranceColumn_, minimumColumn_, maximumColumn_})
+    for (DBGridColumn* column : {weightColumn_, toleranceColumn_})
         column->onChange = [this] { armRecalculation(); };
-    connect(fitModeBox_, &QComboBox::activated, this,
-            [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });
-    connect(waterBox_, &QComboBox::activated, this,
-            [this] { runGuarded([this] { chooseWater(waterBox_->currentData()); }); });
-    connect(acidBox_, &QComboBox::activated, this,
-            [this] { runGuarded([this] { chooseAcid(acidBox_->currentData()); }); });
-    connectClick(waterButton_, [this] { relay([this] { emit waterProfilesRequested(); }); });
-    compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
+    // The fit and the acid the panel stored, and the water chosen, give a new recipe.
+    connect(fitChoice_, &FitChoicePanel::fitModeChosen, this, [this] {
+        guard().carry([this] {
+            applyFitState();
+            buildRecipe();
+        });
+    });
+    connect(fitChoice_, &FitChoicePanel::waterChosen, this, [this](const QVariant& profile) {
+        guard().carry([this, profile] {
+            storeChoice(col::options::water, profile);
+            refreshWater();
+            buildRecipe();
+        });
+    });
+    connect(fitChoice_, &FitChoicePanel::acidChosen, this, [this] { guard().carry([this] { buildRecipe(); }); });
+    connect(fitChoice_, &FitChoicePanel::waterProfilesRequested, this, &CalculatorWindow::waterProfilesRequested);
+    compositionPane_->grid()->onEditorClosed = [this] { cellEditorClosed(); };
     targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };
     // What the saved solutions' pane asks for, inside the action it runs.
     const auto answer = [this](void (SavedSolutionsPane::*request)(), std::function<void()> handler) {
@@ -311,7 +271,6 @@ void CalculatorWindow::wireDataSets() {
     DataSet& elements = data_.elements;
     elementKey_ = elements.fieldByName(col::elements::key);
     elementOxide_ = elements.fieldByName(col::elements::oxide);
-
 }
 
 // The default proportions of the panes, before any stored geometry is

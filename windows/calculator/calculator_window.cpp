@@ -108,12 +108,6 @@ void CalculatorWindow::clearComposition() {
     buildRecipe();
 }
 
-// The mixing tools read the results: they are worked out from what is stored first.
-void CalculatorWindow::openStockSolutionsOfComposition() {
-    refreshResults();
-    relay([this] { emit stockSolutionsRequested(false); });
-}
-
 void CalculatorWindow::FormShow() {
     fertilizerPane_->applySearchBoxWidth();
     if (data_.composition.isActive() && !data_.composition.isEmpty()) {

@@ -14,19 +14,15 @@
 #include <vector>
 
 class QAction;
-class QComboBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTimer;
-class QVBoxLayout;
 class QWidget;
 
 namespace solvane {
 
-class AddedLineRow;
+class CompositionPane;
 class CropPane;
 class Database;
 class DBGrid;
@@ -34,6 +30,7 @@ class DBGridColumn;
 class DBNavigator;
 class DBSpinBox;
 class FertilizerPane;
+class FitChoicePanel;
 class SavedSolutionsPane;
 class Splitter;
 class TotalsStrips;
@@ -96,8 +93,6 @@ public:
     void removeFromComposition();
     // "X"
     void clearComposition();
-    // "Маточные растворы..." of the composition's menu.
-    void openStockSolutionsOfComposition();
     // "Анализ раствора..."
     void openAnalysis();
 
@@ -153,19 +148,11 @@ public:
 
     // ---- the automatic recipe ----
     void buildRecipe();
-    // "Подбор:" and "Вода:" chosen: stored in the options record (when there
-    // is one) and the recipe and the calculation run again.
-    void chooseFitMode(int mode);
-    void chooseWater(const QVariant& profile);
-    // "Кислота:" chosen: an acid that gives no acidity is refused; otherwise
-    // it is stored and the recipe runs again.
-    void chooseAcid(const QVariant& fertilizer);
     // The water window closed: the list is read again, and the recipe and
     // the calculation run again when the counted water changed.
     void waterProfilesChanged();
 
     // ---- saved solutions ----
-    void saveComposition();
     // A click in the names, a key released in them, or the menu's "Рассчитать".
     void calculateSavedSolution();
 
@@ -189,11 +176,8 @@ protected:
 private:
     // ---- building ----
     void buildLayout();
-    // "Подбор:" and "Вода:" above the fertilizer list and the composition.
-    void buildFitChoice(QWidget* parent, QVBoxLayout* layout);
     // The panes, each into its splitter; buildLayout() calls them in the
     // order of the tab stops.
-    void buildCompositionPane();
     void buildConcentrationsPane();
     void buildCropPane();
     void wireControls();
@@ -209,28 +193,20 @@ private:
     // a recalculation that waited for it runs.
     bool cellBeingEdited() const;
     void cellEditorClosed();
-    // The refusal of a minimum above the maximum, or the reverse; empty when none.
-    QString amountLimitRefusal(const QVariant& value, bool minimum) const;
     // The columns and the amounts' display that go with the fit and the water.
     void applyFitState();
     // Shows the options' fit and water in the drop-downs.
     void showFitChoice();
     // The counted water's mg/l by element, read again.
     void refreshWater();
-    // "Кислота:" lists the base's acids, on the one chosen, enabled under
-    // the fits that know fixed amounts.
-    void showAcidChoice();
-    // The acid's dose under "Кислота:", its line under the composition, and
-    // the ml columns of both grids, shown while a line is of a liquid.
-    void showAcidLine(const SolutionInputs& in);
     // The fit the options name, writing the composition's amounts.
     void fitAmounts(SolutionInputs& in);
-    // The last fit's message under "Подбор:", hidden while it has none.
-    void showFitMessage();
     // The composition's results posted, and the totals shown.
     void showComposition(SolutionInputs& in);
     // The totals, and the EC and the cost of the lines shown (the
-    // composition's for 1000 l, or a saved solution's for its litres).
+    // composition's for 1000 l, or a saved solution's for its litres); the
+    // acid's dose, its line under the composition, and the ml columns of
+    // both grids, shown while a line is of a liquid.
     void showFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres);
     // The current crop's EC, when it has one above 0.
     std::optional<double> cropEc() const;
@@ -262,25 +238,9 @@ private:
     Splitter* workSplitter_ = nullptr;          // RzSplitter4: fertilizer list and buttons | composition
     Splitter* concentrationSplitter_ = nullptr; // RzSplitter5: concentrations and totals / crops
     FertilizerPane* fertilizerPane_ = nullptr;  // "PanelFertilizers"
-    QPushButton* saveButton_ = nullptr;
-    QPushButton* calculateButton_ = nullptr;
-    QPushButton* recipeButton_ = nullptr;
-    QComboBox* fitModeBox_ = nullptr;
-    QLabel* fitMessage_ = nullptr; // "Укажите цену для: ...", "Допуски недостижимы для: ..."
-    QComboBox* waterBox_ = nullptr;
-    QPushButton* waterButton_ = nullptr;
-    QComboBox* acidBox_ = nullptr;
-    QLabel* acidDose_ = nullptr; // "0,1926 мл/л (19,26 мл на 100 л) — остаток HCO3 30,5 мг/л"
-    AddedLineRow* acidLineRow_ = nullptr;
-    DBGridColumn* millilitresColumn_ = nullptr;
-    DBGrid* compositionGrid_ = nullptr;
-    DBGridColumn* amountColumn_ = nullptr;
-    DBGridColumn* minimumColumn_ = nullptr;
-    DBGridColumn* maximumColumn_ = nullptr;
-    QMenu* compositionMenu_ = nullptr;
-    QAction* removeItem_ = nullptr;
-    QAction* addItem_ = nullptr;
-    QAction* compositionStockItem_ = nullptr;
+    // "PanelFit" ("Подбор:", "Вода:", "Кислота:"), and "Состав раствора:".
+    FitChoicePanel* fitChoice_ = nullptr;
+    CompositionPane* compositionPane_ = nullptr;
     SavedSolutionsPane* savedPane_ = nullptr; // "Готовые растворы:"; the two columns below are its
     DBGridColumn* savedAmountColumn_ = nullptr;
     DBGridColumn* litresAmountColumn_ = nullptr;

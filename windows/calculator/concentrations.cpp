@@ -19,6 +19,8 @@
 #include "store/disabled_source.h"
 #include "store/row_place.h"
 #include "store/row_writes.h"
+#include "windows/calculator/composition_pane.h"
+#include "windows/calculator/fit_choice_panel.h"
 #include "windows/calculator/mixing_sources.h"
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
@@ -63,7 +65,7 @@ void CalculatorWindow::calculate() {
         fitAmounts(in);
     } else {
         solution_.explainFit(in);
-        showFitMessage();
+        fitChoice_->showFitMessage(solution_.fitMessage());
     }
     showComposition(in);
 }
@@ -72,7 +74,6 @@ void CalculatorWindow::showComposition(SolutionInputs& in) {
     compositionShown_ = true;
     solution_.postResults(in, in.lines);
     showFigures(in, in.lines, 1000.0);
-    showAcidLine(in);
 }
 
 void CalculatorWindow::refreshResults() {
@@ -105,7 +106,6 @@ void CalculatorWindow::updateTotals() {
         showFigures(in, in.lines, 1000.0);
     else
         showFigures(in, solution_.savedLines(), savedPane_->litres());
-    showAcidLine(in);
 }
 
 void CalculatorWindow::showFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres) {
@@ -114,6 +114,9 @@ void CalculatorWindow::showFigures(const SolutionInputs& in, const std::vector<L
     // "Под EC" scales the targets for the composition's lines.
     const bool ecFitAllowed = wanted.has_value() && compositionShown_ && !solution_.compositionLines().empty();
     totals_->showSolutionFigures(in, lines, litres, wanted, ecFitAllowed);
+    fitChoice_->showAcidDose(in.acidLabel);
+    compositionPane_->showAcidLine(in);
+    savedPane_->showSavedMillilitres(in);
 }
 
 SolutionIons CalculatorWindow::shownIons() const {
@@ -174,7 +177,7 @@ void CalculatorWindow::armRecalculation() {
 }
 
 bool CalculatorWindow::cellBeingEdited() const {
-    return targetGrid_->isEditing() || compositionGrid_->isEditing();
+    return targetGrid_->isEditing() || compositionPane_->grid()->isEditing();
 }
 
 void CalculatorWindow::recalculationDue() {

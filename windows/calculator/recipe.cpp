@@ -19,27 +19,23 @@
 //   limits, with every fitted row within its tolerance; when it cannot run
 //   the grower's fit gives the amounts and the label under "Подбор:" says why.
 //
-// It also holds the choice of the fit and of the source water.
+// It also holds the fit and the source water chosen (the drop-downs are
+// the fit choice panel's).
 
 #include "windows/calculator/calculator_window.h"
 
 #include "core/concentration_sums.h"
 #include "controls/db_grid.h"
-#include "controls/widget_building.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/element_rows.h"
 #include "store/water_profiles.h"
+#include "windows/calculator/composition_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/fit_choice_panel.h"
 #include "windows/settings/options.h"
 #include "store/row_place.h"
 
-#include <QComboBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QVBoxLayout>
 #include <limits>
 #include <unordered_set>
 
@@ -69,14 +65,7 @@ void CalculatorWindow::fitAmounts(SolutionInputs& in) {
     if (fitMode() == kClassicFit)
         fertilizerPane_->leaveListAsBefore();
     singularValueLeftOut_ = solution_.fit(in);
-    showFitMessage();
-}
-
-void CalculatorWindow::showFitMessage() {
-    const QString& message = solution_.fitMessage();
-    fitMessage_->setText(message);
-    fitMessage_->setAccessibleDescription(message);
-    fitMessage_->setVisible(!message.isEmpty());
+    fitChoice_->showFitMessage(solution_.fitMessage());
 }
 
 // ---------------------------------------------------------------- the fit and the water chosen
@@ -131,19 +120,6 @@ void CalculatorWindow::openOnRememberedCrop() {
     RowPlace{remembered, 1}.returnTo(data_.crops, col::crops::key);
 }
 
-void CalculatorWindow::chooseFitMode(int mode) {
-    data_.optionsStore().setFitMode(mode);
-    applyFitState();
-    fitModeBox_->setToolTip(fitModeBox_->currentText());
-    buildRecipe();
-}
-
-void CalculatorWindow::chooseWater(const QVariant& profile) {
-    storeChoice(col::options::water, profile);
-    refreshWater();
-    buildRecipe();
-}
-
 void CalculatorWindow::waterProfilesChanged() {
     const std::unordered_map<long long, double> before = waterAmounts_;
     showFitChoice();
@@ -156,22 +132,8 @@ void CalculatorWindow::waterProfilesChanged() {
 }
 
 void CalculatorWindow::showFitChoice() {
-    {
-        const QSignalBlocker blockFit(fitModeBox_);
-        fitModeBox_->setCurrentIndex(fitModeBox_->findData(fitMode()));
-    }
-    fitModeBox_->setToolTip(fitModeBox_->currentText());
-    const QVariant selected = selectedWater();
-    {
-        const QSignalBlocker blockWater(waterBox_);
-        waterBox_->clear();
-        waterBox_->addItem(QStringLiteral("без учёта воды"), QVariant());
-        for (const auto& [key, name] : WaterProfileNames(data_.waterProfiles))
-            waterBox_->addItem(name, key);
-        waterBox_->setCurrentIndex(selected.isNull() ? 0 : std::max(0, waterBox_->findData(selected)));
-    }
+    fitChoice_->showChoice(fitMode(), selectedWater());
     refreshWater();
-    showAcidChoice();
     applyFitState();
 }
 
@@ -194,81 +156,15 @@ void CalculatorWindow::applyFitState() {
     const int fit = fitMode();
     // The classic fit knows no weights and no limits; only the cheapest
     // knows tolerances.
-    for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
-        column->setEnabled(fit != kClassicFit);
+    weightColumn_->setEnabled(fit != kClassicFit);
     toleranceColumn_->setVisible(fit == kCheapestFit);
     // Nor the acid, whose line is an amount fixed at its dose.
-    acidBox_->setEnabled(fit != kClassicFit);
+    fitChoice_->applyFit(fit);
+    compositionPane_->applyFit(fit);
     // The fitted unrounded amounts, and the saved lines made of them, show
     // four significant digits.
-    for (DBGridColumn* column : {amountColumn_, savedAmountColumn_, litresAmountColumn_})
+    for (DBGridColumn* column : {savedAmountColumn_, litresAmountColumn_})
         column->setSignificantDigits(AmountDigits(fit));
-}
-
-QString CalculatorWindow::amountLimitRefusal(const QVariant& value, bool minimum) const {
-    if (value.isNull() || !data_.composition.isActive() || data_.composition.isEmpty())
-        return {};
-    const QVariant other = data_.composition.fieldByName(minimum ? col::lines::maximum : col::lines::minimum)->value();
-    if (other.isNull())
-        return {};
-    const bool above = minimum ? value.toDouble() > other.toDouble() : other.toDouble() > value.toDouble();
-    return above ? QStringLiteral("Минимум больше максимума") : QString();
-}
-
-void CalculatorWindow::buildFitChoice(QWidget* parent, QVBoxLayout* layout) {
-    auto* panel = MakePanel(QStringLiteral("PanelFit"), parent);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(0, 0, 0, 2);
-    grid->setHorizontalSpacing(2);
-    grid->setVerticalSpacing(2);
-    auto* fitLabel = MakeLabel(QStringLiteral("LabelFit"), QStringLiteral("Подбор:"), panel);
-    fitModeBox_ = new QComboBox(panel);
-    fitModeBox_->setObjectName(QStringLiteral("FitModeBox"));
-    fitModeBox_->setAccessibleName(QStringLiteral("Подбор:"));
-    fitModeBox_->addItem(QStringLiteral("Без отрицательных, по относительной ошибке"), kGrowerFit);
-    fitModeBox_->addItem(QStringLiteral("Классический (МНК)"), kClassicFit);
-    fitModeBox_->addItem(QStringLiteral("Дешевле всего в пределах допуска"), kCheapestFit);
-    // Each drop-down is as wide as its longest item, which it shows whole.
-    fitModeBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    fitLabel->setBuddy(fitModeBox_);
-    auto* waterLabel = MakeLabel(QStringLiteral("LabelWater"), QStringLiteral("Вода:"), panel);
-    waterBox_ = new QComboBox(panel);
-    waterBox_->setObjectName(QStringLiteral("WaterBox"));
-    waterBox_->setAccessibleName(QStringLiteral("Вода:"));
-    waterBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    waterLabel->setBuddy(waterBox_);
-    waterButton_ =
-        MakeHintedButton(QStringLiteral("WaterButton"), QStringLiteral("..."), QStringLiteral("Исходная вода"), panel);
-    waterButton_->setFixedWidth(24);
-    // Why the cheapest fit gave way, under the fit, while it has a reason.
-    fitMessage_ = MakeLabel(QStringLiteral("LabelFitMessage"), QString(), panel);
-    fitMessage_->setAccessibleName(QStringLiteral("Сообщение подбора"));
-    fitMessage_->setWordWrap(true);
-    fitMessage_->setVisible(false);
-    grid->addWidget(fitLabel, 0, 0);
-    grid->addWidget(fitModeBox_, 0, 1, 1, 2);
-    grid->addWidget(fitMessage_, 1, 1, 1, 3);
-    grid->addWidget(waterLabel, 2, 0);
-    grid->addWidget(waterBox_, 2, 1);
-    grid->addWidget(waterButton_, 2, 2);
-    // The acid for the water's HCO3 under the water, its dose beside it.
-    auto* acidLabel = MakeLabel(QStringLiteral("LabelAcid"), QStringLiteral("Кислота:"), panel);
-    acidBox_ = new QComboBox(panel);
-    acidBox_->setObjectName(QStringLiteral("AcidBox"));
-    acidBox_->setAccessibleName(QStringLiteral("Кислота:"));
-    acidBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    acidLabel->setBuddy(acidBox_);
-    acidDose_ = MakeLabel(QStringLiteral("AcidDoseLabel"), QString(), panel);
-    acidDose_->setAccessibleName(QStringLiteral("Доза кислоты"));
-    // The dose takes the width the drop-downs leave and wraps there: it
-    // never widens the working area.
-    acidDose_->setWordWrap(true);
-    acidDose_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    grid->addWidget(acidLabel, 3, 0);
-    grid->addWidget(acidBox_, 3, 1);
-    grid->addWidget(acidDose_, 3, 2, 1, 2);
-    grid->setColumnStretch(3, 1);
-    layout->addWidget(panel);
 }
 
 } // namespace solvane

@@ -12,10 +12,6 @@
 
 namespace solvane {
 
-void CalculatorWindow::saveComposition() {
-    relay([this] { emit newSolutionNameRequested(); });
-}
-
 void CalculatorWindow::calculateSavedSolution() {
     data_.savedLines.checkBrowseMode();
     data_.targets.checkBrowseMode();

@@ -158,11 +158,12 @@ void CalculatorWindow::applyFitState() {
     // knows tolerances.
     weightColumn_->setEnabled(fit != kClassicFit);
     toleranceColumn_->setVisible(fit == kCheapestFit);
-    // Nor the acid, whose line is an amount fixed at its dose.
+    // Nor the acid, whose line is an amount fixed at its dose; the panes
+    // set the acid's drop-down, the limits and the composition's amounts.
     fitChoice_->applyFit(fit);
     compositionPane_->applyFit(fit);
-    // The fitted unrounded amounts, and the saved lines made of them, show
-    // four significant digits.
+    // The saved lines made of the fitted unrounded amounts show four
+    // significant digits, as those amounts do.
     for (DBGridColumn* column : {savedAmountColumn_, litresAmountColumn_})
         column->setSignificantDigits(AmountDigits(fit));
 }

@@ -26,6 +26,7 @@
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -121,7 +122,9 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     const auto open = [&](bool shown) {
         if (shown) {
             Check(calc.runGuarded([&calc] { calc.openStockSolutionsOfComposition(); }), program);
-            Check(calc.runGuarded([&calc] { calc.openAnalysis(); }), program);
+            // The targets' menu item "Анализ раствора...".
+            calc.findChild<QAction*>(QStringLiteral("N13"))->trigger();
+            Check(analysis.isVisible(), program);
         } else {
             stock.hide();
             analysis.hide();

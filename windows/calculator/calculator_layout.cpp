@@ -14,8 +14,10 @@
 #include "store/columns.h"
 #include "store/database.h"
 #include "windows/calculator/added_line_row.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/crop_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
@@ -37,7 +39,6 @@ namespace solvane {
 namespace {
 
 const QString kSplitterHint = QStringLiteral("Изменить размер");
-
 
 } // namespace
 
@@ -71,18 +72,18 @@ void CalculatorWindow::buildLayout() {
     leftSplitter_->addWidget(savedPane_);
     savedAmountColumn_ = savedPane_->amountColumn();
     litresAmountColumn_ = savedPane_->litresAmountColumn();
-    buildConcentrationsPane();
+    concentrations_ = new ConcentrationsPane(g, data_, mainSplitter_);
+    mainSplitter_->addWidget(concentrations_);
     buildCropPane();
 
     // Every pane keeps the minimum its contents need (the grids their header
     // and three rows), so the window cannot be made smaller than that and no
     // bar can crush a pane.
-    for (Splitter* s : {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrationSplitter_})
+    for (Splitter* s :
+         {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrations_->splitter()})
         s->setHint(kSplitterHint);
 
-    // Set up by installCalculation().
-    recalculationTimer_ = new QTimer(this);
-    recalculationTimer_->setObjectName(QStringLiteral("Timer1"));
+    recalculation_ = new RecalculationTimer(g, this);
 
     wireControls();
     resize(936, 738);
@@ -151,73 +152,11 @@ void CalculatorWindow::buildCompositionPane() {
     compositionLayout->addWidget(compositionButtons);
 }
 
-// The current crop's targets with what the composition gives, its menu and
-// navigator, over the totals strips and the EC and cost row.
-void CalculatorWindow::buildConcentrationsPane() {
-    HandlerGuard& g = guard();
-    auto* groupConcentrations = MakeGroup(QStringLiteral("GroupConcentrations"),
-                                          QStringLiteral("Концентрация элементов: мг/л."), mainSplitter_);
-    mainSplitter_->addWidget(groupConcentrations);
-    auto* concentrationsLayout = MakeColumn(groupConcentrations, 2, 0);
-    concentrationSplitter_ = MakeSplitter(g, QStringLiteral("RzSplitter5"), Qt::Vertical, groupConcentrations);
-    concentrationsLayout->addWidget(concentrationSplitter_);
-
-    auto* upper = MakePanel(QStringLiteral("PanelConcentrations"), concentrationSplitter_);
-    auto* upperLayout = MakeColumn(upper, 2, 2);
-    concentrationSplitter_->addWidget(upper);
-    targetGrid_ = MakeGrid(g, QStringLiteral("dxDBGrid3"), &data_.targetsSource, upper);
-    // The weight and the water's share may not fit beside the three
-    // columns in a narrow pane: then the grid scrolls sideways.
-    targetGrid_->setScrollBars(Qt::ScrollBarAsNeeded, Qt::ScrollBarAsNeeded);
-    elementColumn_ = targetGrid_->addColumn(col::targets::elementName, QStringLiteral("Элемент"));
-    elementColumn_->setLookup(&data_.elementsSource, col::elements::key, col::elements::shortName,
-                              col::targets::element, 8);
-    targetColumn_ = targetGrid_->addColumn(col::targets::vega, QStringLiteral("Необходимость (Введите)"));
-    targetColumn_->setSpin(1, FieldLimits::Target());
-    resultColumn_ = targetGrid_->addColumn(col::targets::result, QStringLiteral("Расчёт"));
-    resultColumn_->setReadOnly(true);
-    // The grower's fit weighs each row; the source water's share is shown
-    // while a water is counted. Neither goes into the spreadsheet.
-    weightColumn_ = targetGrid_->addColumn(col::targets::weight, QStringLiteral("Вес"));
-    weightColumn_->setSpin(0.1, FieldLimits::Weight());
-    weightColumn_->setWidth(34);
-    weightColumn_->setExported(false);
-    // How far the cheapest fit may let each row stray, in % of its target.
-    toleranceColumn_ = targetGrid_->addColumn(col::targets::tolerance, QStringLiteral("Допуск, %"));
-    toleranceColumn_->setSpin(1, FieldLimits::Tolerance());
-    toleranceColumn_->setWidth(60);
-    toleranceColumn_->setExported(false);
-    toleranceColumn_->setVisible(false);
-    waterColumn_ = targetGrid_->addColumn(col::targets::water, QStringLiteral("Вода"));
-    waterColumn_->setReadOnly(true);
-    waterColumn_->setWidth(48);
-    waterColumn_->setExported(false);
-    waterColumn_->setVisible(false);
-    elementColumn_->setWidth(54);
-    // The short names stay readable ("N-NH4"): with the weight, the tolerance
-    // and the water beside them the grid scrolls sideways instead.
-    elementColumn_->setNarrowest(54);
-    targetColumn_->setWidth(166);
-    resultColumn_->setWidth(68);
-    targetMenu_ = MakeMenu(QStringLiteral("PopupMenu1"), this);
-    addTargetItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N9"), QStringLiteral("Добавить"));
-    deleteTargetItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N10"), QStringLiteral("Удалить"));
-    analysisItem_ = MakeMenuItem(targetMenu_, QStringLiteral("N13"), QStringLiteral("Анализ раствора..."));
-    targetGrid_->setContextMenu(targetMenu_);
-    upperLayout->addWidget(targetGrid_, 1);
-
-    targetNavigator_ = MakeNavigator(g, QStringLiteral("DBNavigator1"), &data_.targetsSource,
-                                     {NavButton::Insert, NavButton::Delete, NavButton::Post}, upper);
-    upperLayout->addWidget(targetNavigator_);
-    totals_ = new TotalsStrips(g, upper);
-    upperLayout->addWidget(totals_);
-}
-
 // The crops under the strength. The calculator keeps the widgets its
 // handlers read; the crops' delete is its own.
 void CalculatorWindow::buildCropPane() {
-    cropPane_ = new CropPane(guard(), data_.cropsSource, concentrationSplitter_);
-    concentrationSplitter_->addWidget(cropPane_);
+    cropPane_ = new CropPane(guard(), data_.cropsSource, concentrations_->splitter());
+    concentrations_->splitter()->addWidget(cropPane_);
     cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
     cropGrid_ = cropPane_->grid();
 }
@@ -244,11 +183,14 @@ void CalculatorWindow::wireControls() {
     };
     onMenu(removeItem_, &CalculatorWindow::removeFromComposition);
     onMenu(addItem_, &CalculatorWindow::addToComposition);
-    onMenu(addTargetItem_, &CalculatorWindow::addTargetRow);
-    onMenu(deleteTargetItem_, &CalculatorWindow::deleteTargetRow);
     onMenu(compositionStockItem_, &CalculatorWindow::openStockSolutionsOfComposition);
-    onMenu(analysisItem_, &CalculatorWindow::openAnalysis);
-    connect(recalculationTimer_, &QTimer::timeout, this, [this] { runGuarded([this] { recalculationDue(); }); });
+    connect(recalculation_, &RecalculationTimer::due, this, [this] {
+        guard().carry([this] {
+            // The post may delete the row (zero-target rule), which runs the recipe too.
+            data_.targets.checkBrowseMode();
+            buildRecipe();
+        });
+    });
     // The calculated fields of both sets depend on the strength: they are
     // recomputed and the grids shown anew (refreshing settles a pending edit,
     // as the moves of the totals do anyway).
@@ -260,15 +202,15 @@ void CalculatorWindow::wireControls() {
             updateTotals();
         });
     });
-    connect(totals_, &TotalsStrips::ecFitRequested, this, [this] { guard().carry([this] { fitTargetsToCropEc(); }); });
+    connect(concentrations_->totals(), &TotalsStrips::ecFitRequested, this,
+            [this] { guard().carry([this] { fitTargetsToCropEc(); }); });
 
     // The controls run these as user actions themselves.
     // Typing a target or an amount arms the recalculation.
-    amountColumn_->onChange = [this] { armRecalculation(); };
-    targetColumn_->onChange = [this] { armRecalculation(); };
-    // An edit of a weight, a tolerance or a limit refits, as an amount's does.
-    for (DBGridColumn* column : {weightColumn_, toleranceColumn_, minimumColumn_, maximumColumn_})
-        column->onChange = [this] { armRecalculation(); };
+    amountColumn_->onChange = [this] { recalculation_->arm(); };
+    // An edit of a limit refits, as an amount's does.
+    for (DBGridColumn* column : {minimumColumn_, maximumColumn_})
+        column->onChange = [this] { recalculation_->arm(); };
     connect(fitModeBox_, &QComboBox::activated, this,
             [this] { runGuarded([this] { chooseFitMode(fitModeBox_->currentData().toInt()); }); });
     connect(waterBox_, &QComboBox::activated, this,
@@ -276,14 +218,15 @@ void CalculatorWindow::wireControls() {
     connect(acidBox_, &QComboBox::activated, this,
             [this] { runGuarded([this] { chooseAcid(acidBox_->currentData()); }); });
     connectClick(waterButton_, [this] { relay([this] { emit waterProfilesRequested(); }); });
-    compositionGrid_->onEditorClosed = [this] { cellEditorClosed(); };
-    targetGrid_->onEditorClosed = [this] { cellEditorClosed(); };
+    recalculation_->watch(*concentrations_->grid());
+    recalculation_->watch(*compositionGrid_);
     // What the saved solutions' pane asks for, inside the action it runs.
     const auto answer = [this](void (SavedSolutionsPane::*request)(), std::function<void()> handler) {
         connect(savedPane_, request, this, [this, handler = std::move(handler)] { guard().carry(handler); });
     };
     answer(&SavedSolutionsPane::calculationRequested, [this] { calculateSavedSolution(); });
-    answer(&SavedSolutionsPane::exportRequested, [this] { savedPane_->exportToSpreadsheets(*targetGrid_); });
+    answer(&SavedSolutionsPane::exportRequested,
+           [this] { savedPane_->exportToSpreadsheets(*concentrations_->grid()); });
     answer(&SavedSolutionsPane::stockSolutionsRequested, [this] {
         refreshResults();
         relay([this] { emit stockSolutionsRequested(true); });
@@ -295,12 +238,22 @@ void CalculatorWindow::wireControls() {
     // zero-target rule and the recipe); so does a target row deleted.
     cropGrid_->onPosted = [this] { cropPosted(); };
     cropPane_->postNavigator()->onClick = [this](NavButton) { cropPosted(); };
-    targetGrid_->onPosted = [this] { targetPosted(); };
-    targetNavigator_->onClick = [this](NavButton button) {
-        if (button == NavButton::Post)
-            targetPosted();
+    // What the targets' pane tells: a row stored or deleted, a value typed
+    // (which arms the recalculation, as an amount's does), the analysis.
+    const auto onTargets = [this](void (ConcentrationsPane::*signal)(), void (CalculatorWindow::*handler)()) {
+        connect(concentrations_, signal, this,
+                [this, handler] { guard().carry([this, handler] { (this->*handler)(); }); });
     };
-    targetNavigator_->deleteAction = [this] { deleteTarget(); };
+    onTargets(&ConcentrationsPane::rowPosted, &CalculatorWindow::targetPosted);
+    onTargets(&ConcentrationsPane::deleteRequested, &CalculatorWindow::deleteTarget);
+    connect(concentrations_, &ConcentrationsPane::edited, recalculation_, &RecalculationTimer::arm);
+    connect(concentrations_, &ConcentrationsPane::analysisRequested, this, [this] {
+        guard().carry([this] {
+            // The analysis reads the results: they are worked out from what is stored first.
+            refreshResults();
+            relay([this] { emit analysisRequested(); });
+        });
+    });
     workSplitter_->onChange = [this] { fertilizerPane_->applySearchBoxWidth(); };
 }
 
@@ -311,7 +264,6 @@ void CalculatorWindow::wireDataSets() {
     DataSet& elements = data_.elements;
     elementKey_ = elements.fieldByName(col::elements::key);
     elementOxide_ = elements.fieldByName(col::elements::oxide);
-
 }
 
 // The default proportions of the panes, before any stored geometry is
@@ -337,8 +289,8 @@ void CalculatorWindow::applyInitialProportions() {
     place(leftSplitter_, share(leftSplitter_, 0.62));
     layOut(workSplitter_->parentWidget());
     place(workSplitter_, share(workSplitter_, 0.60));
-    layOut(concentrationSplitter_->parentWidget());
-    place(concentrationSplitter_, share(concentrationSplitter_, 0.82));
+    layOut(concentrations_);
+    place(concentrations_->splitter(), share(concentrations_->splitter(), 0.82));
     layOut(savedPane_);
     place(savedPane_->splitter(), 240);
 }

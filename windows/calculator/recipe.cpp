@@ -30,6 +30,7 @@
 #include "store/database.h"
 #include "store/element_rows.h"
 #include "store/water_profiles.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
 #include "windows/settings/options.h"
 #include "store/row_place.h"
@@ -185,7 +186,7 @@ void CalculatorWindow::refreshWater() {
     waterAmounts_ = WaterWithFormTotals(profile, FormTotalsOf(data_.elements));
     solution_.setWater(waterAmounts_);
     solution_.setSourceWater(profile);
-    waterColumn_->setVisible(!water.isNull());
+    concentrations_->showWaterColumn(!water.isNull());
     if (data_.targets.isActive())
         data_.targets.refresh();
 }
@@ -194,9 +195,9 @@ void CalculatorWindow::applyFitState() {
     const int fit = fitMode();
     // The classic fit knows no weights and no limits; only the cheapest
     // knows tolerances.
-    for (DBGridColumn* column : {weightColumn_, minimumColumn_, maximumColumn_})
+    for (DBGridColumn* column : {minimumColumn_, maximumColumn_})
         column->setEnabled(fit != kClassicFit);
-    toleranceColumn_->setVisible(fit == kCheapestFit);
+    concentrations_->showFitColumns(fit != kClassicFit, fit == kCheapestFit);
     // Nor the acid, whose line is an amount fixed at its dose.
     acidBox_->setEnabled(fit != kClassicFit);
     // The fitted unrounded amounts, and the saved lines made of them, show

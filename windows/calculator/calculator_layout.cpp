@@ -31,7 +31,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace solvane {

@@ -20,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 class QVBoxLayout;
 class QWidget;
 
@@ -32,13 +31,11 @@ class CropPane;
 class Database;
 class DBGrid;
 class DBGridColumn;
-class DBNavigator;
 class DBSpinBox;
 class FertilizerPane;
 class RecalculationTimer;
 class SavedSolutionsPane;
 class Splitter;
-class TotalsStrips;
 struct Options;
 struct SourceLines;
 

@@ -5,7 +5,6 @@
 #include "windows/calculator/calculator_window.h"
 #include "store/columns.h"
 
-#include "controls/db_navigator.h"
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "store/cascade.h"

@@ -85,8 +85,6 @@ public:
     QVariant selectedWater() const;
     // The fertilizer list with its search, its count and the button column.
     FertilizerPane* fertilizerPane() const { return fertilizerPane_; }
-    // "Концентрация элементов: мг/л.", with the totals under the targets.
-    ConcentrationsPane* concentrationsPane() const { return concentrations_; }
     // The recalculation after an edit of a target or an amount.
     RecalculationTimer* recalculation() const { return recalculation_; }
 

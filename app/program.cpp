@@ -8,6 +8,7 @@
 #include "windows/calculator/calculator_window.h"
 #include "windows/calculator/fertilizer_pane.h"
 #include "windows/calculator/crop_pane.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 #include "windows/directories/coefficient_directory.h"
@@ -191,8 +192,8 @@ void Program::storeTypedValues() {
     for (DataSet* set : sets)
         if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
             set->checkBrowseMode();
-    if (calculator_->recalculationPending())
-        calculator_->recalculate();
+    if (calculator_->recalculation()->pending())
+        calculator_->recalculation()->runNow();
     connection.commitPending();
 }
 

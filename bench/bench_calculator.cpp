@@ -18,6 +18,7 @@
 
 #include "bench_support.h"
 #include "store/database.h"
+#include "windows/calculator/recalculation_timer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,8 +90,8 @@ void RunSize(const Size& size) {
         lines.setRecNo(1 + (i * 7) % lines.recordCount());
         lines.edit();
         amount->setAsFloat(0.5 + i % 10);
-        calc.armRecalculation();
-        timed(edit, [&calc] { calc.recalculationDue(); });
+        calc.recalculation()->arm();
+        timed(edit, [&calc] { calc.recalculation()->comeDue(); });
     }
     const int clicks = std::max(3, size.rounds * 2);
     for (int i = 0; i < clicks; ++i)

@@ -122,7 +122,9 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     const auto open = [&](bool shown) {
         if (shown) {
             Check(calc.runGuarded([&calc] { calc.findChild<QAction*>(QStringLiteral("N11"))->trigger(); }), program);
-            Check(calc.runGuarded([&calc] { calc.openAnalysis(); }), program);
+            // The targets' menu item "Анализ раствора...".
+            calc.findChild<QAction*>(QStringLiteral("N13"))->trigger();
+            Check(analysis.isVisible(), program);
         } else {
             stock.hide();
             analysis.hide();

@@ -17,6 +17,7 @@
 
 #include "support/program_fixture.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/recalculation_timer.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -86,8 +87,8 @@ int main(int argc, char** argv) {
             lines.setRecNo(1 + below(count));
             lines.edit();
             amount->setAsFloat(below(5000) / 1000.0);
-            calc.armRecalculation();
-            run([&calc] { calc.recalculationDue(); });
+            calc.recalculation()->arm();
+            run([&calc] { calc.recalculation()->comeDue(); });
         } else {
             lines.setRecNo(1 + below(count));
             run([&calc] { calc.removeFromComposition(); });

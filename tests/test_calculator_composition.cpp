@@ -13,6 +13,7 @@
 #include "large_screen.h"
 #include "store/starter_database.h"
 #include "windows/calculator/crop_pane.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/directories/element_directory.h"
 #include "windows/directories/fertilizer_directory.h"
 
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(c.cropPane()->strengthText(), QStringLiteral("100"));
         QCOMPARE(timer->interval(), 1500);
         QVERIFY(timer->isSingleShot() && !timer->isActive());
-        QVERIFY(!c.recalculationPending());
+        QVERIFY(!c.recalculation()->pending());
 
         // The litres box and the mixing order over its panel, its lines
         // parted by carriage returns alone.

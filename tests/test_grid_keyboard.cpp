@@ -12,6 +12,7 @@
 #include "directories_fixture.h"
 #include "large_screen.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/directories/coefficient_directory.h"
 #include "windows/directories/element_directory.h"
 #include "windows/directories/fertilizer_directory.h"
@@ -122,7 +123,7 @@ public:
         } else {
             launch("RzButton2");
             // No recalculation comes due while the test types: it would fit the amounts anew.
-            program.calculator().setRecalculationDelay(3600 * 1000);
+            program.calculator().recalculation()->setDelay(3600 * 1000);
             form = &program.calculator();
             if (name == QLatin1String("WaterProfilesWindow")) {
                 QTest::mouseClick(Child<QPushButton>(*form, QStringLiteral("WaterButton")), Qt::LeftButton);

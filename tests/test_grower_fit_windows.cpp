@@ -11,6 +11,7 @@
 #include "large_screen.h"
 #include "support/grid_typing.h"
 #include "support/test_base.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/directories/water_profiles_window.h"
 
@@ -195,7 +196,7 @@ private slots:
                             "INSERT INTO t_water_el (id_water, id_element, kol) VALUES (1, 1, 50);");
         f.start();
         CalculatorWindow& calc = f.calc();
-        calc.setRecalculationDelay(0);
+        calc.recalculation()->setDelay(0);
         DBGrid* targets = Grid(calc, "dxDBGrid3");
         DBGrid* composition = Grid(calc, "dxDBGrid2");
         QVERIFY(targets && composition);
@@ -315,7 +316,7 @@ private slots:
             QCOMPARE(message->text(), QStringLiteral("Укажите цену для: Сульфат калия"));
             QVERIFY(message->isVisible());
             QCOMPARE(sql.rows(amounts), grower);
-            calc.openAnalysis();
+            Child<QAction>(calc, QStringLiteral("N13"))->trigger();
             auto* warnings = Child<QListWidget>(r.program().analysis(), QStringLiteral("ListBox1"));
             QVERIFY(warnings && warnings->findItems(message->text(), Qt::MatchExactly).size() == 1);
             r.program().analysis().close();
@@ -330,7 +331,7 @@ private slots:
         QCOMPARE(unmet->text(), QStringLiteral("Допуски недостижимы для: Ca"));
         // A wider tolerance on nitrogen, typed in its column, lets the fit run.
         DBGrid* targets = Grid(tomato.calc(), "dxDBGrid3");
-        tomato.calc().setRecalculationDelay(0);
+        tomato.calc().recalculation()->setDelay(0);
         QVERIFY(TypeIntoCell(*targets, 0, 4, QStringLiteral("100")));
         QTRY_VERIFY(unmet->isHidden());
         QCOMPARE(tomato.sql().value(QStringLiteral("SELECT tolerance FROM t_konc WHERE id_konc = 1")).toDouble(),

@@ -3,6 +3,7 @@
 
 #include "controls/db_grid.h"
 #include "store/connection.h"
+#include "windows/calculator/recalculation_timer.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -205,7 +206,7 @@ private slots:
         DBGridColumn* amount = grid->columnByField(QStringLiteral("kol"));
         QVERIFY(amount && amount->onChange);
         constexpr int delay = 500;
-        calc.setRecalculationDelay(delay);
+        calc.recalculation()->setDelay(delay);
         QVERIFY(f.add(10));
         Connection& connection = f.data().connection();
         const long long commits = connection.commitCount();
@@ -216,7 +217,7 @@ private slots:
         lines.edit();
         kol->setAsFloat(7);
         amount->onChange();
-        QVERIFY(calc.recalculationPending());
+        QVERIFY(calc.recalculation()->pending());
         QTRY_VERIFY(timer->remainingTime() <= delay - 100);
         const int left = timer->remainingTime();
         QVERIFY2(left > 0, "the delay ran out before the second edit");
@@ -225,7 +226,7 @@ private slots:
         // Not restarted: no more left than before the second edit (a restart
         // would show the whole delay again).
         QVERIFY2(timer->remainingTime() <= left, qPrintable(QString::number(timer->remainingTime())));
-        QTRY_VERIFY(!calc.recalculationPending());
+        QTRY_VERIFY(!calc.recalculation()->pending());
         QCOMPARE(kol->asFloat(), 1.29);
         QVERIFY(SameAmounts(f.amounts(), std::vector<double>{1.29}));
         QCOMPARE(f.result(kN), 199.95);
@@ -240,7 +241,7 @@ private slots:
         CalculatorFixture f(Targets(QStringLiteral("(200, 1, 1)")));
         f.start();
         CalculatorWindow& calc = f.calc();
-        calc.setRecalculationDelay(0);
+        calc.recalculation()->setDelay(0);
         QVERIFY(f.add(10));
         DBGrid* grid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
         QVERIFY(grid);
@@ -251,8 +252,8 @@ private slots:
         targets.edit();
         targets.fieldByName(QStringLiteral("vega"))->setAsFloat(155);
         target->onChange();
-        QVERIFY(calc.recalculationPending());
-        QTRY_VERIFY(!calc.recalculationPending());
+        QVERIFY(calc.recalculation()->pending());
+        QTRY_VERIFY(!calc.recalculation()->pending());
         QCOMPARE(f.column(QStringLiteral("SELECT vega FROM t_konc")), std::vector<double>{155});
         QVERIFY(SameAmounts(f.amounts(), std::vector<double>{1.0})); // 155 / 15.5 = 10
         QCOMPARE(f.result(kN), 155.0);

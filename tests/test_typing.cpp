@@ -13,6 +13,7 @@
 #include "large_screen.h"
 #include "support/grid_typing.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/recalculation_timer.h"
 #include "windows/calculator/stock_solutions_window.h"
 #include "windows/directories/coefficient_directory.h"
 #include "windows/directories/converter_window.h"
@@ -269,7 +270,7 @@ private slots:
         Program& p = s.p();
         CalculatorWindow& calc = p.calculator();
         QVERIFY(ClickLauncher(p, "RzButton2"));
-        calc.setRecalculationDelay(0);
+        calc.recalculation()->setDelay(0);
         DBGrid* targetGrid = Child<DBGrid>(calc, QStringLiteral("dxDBGrid3"));
         QVERIFY(targetGrid);
         const auto targets = [&s] {
@@ -285,12 +286,12 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral("1"));
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        QVERIFY(calc.recalculationPending());
+        QVERIFY(calc.recalculation()->pending());
         QVERIFY(targetGrid->isEditing());
         QCOMPARE(targets(), before);
         QTest::keyClicks(editor, QStringLiteral("30"));
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!calc.recalculationPending());
+        QTRY_VERIFY(!calc.recalculation()->pending());
         QStringList after = before;
         after[1] = QStringLiteral("2=130");
         QCOMPARE(targets(), after);

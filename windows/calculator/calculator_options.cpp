@@ -5,6 +5,7 @@
 
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/crop_pane.h"
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
@@ -23,14 +24,12 @@ void CalculatorWindow::applyOptions(const Options& options) {
     savedAmountColumn_->setColour(holders[2]);
     litresAmountColumn_->setColour(holders[3]);
     SetWidgetColour(savedPane_->litresBox(), QPalette::Base, holders[5]);
-    elementColumn_->setColour(holders[6]);
-    targetColumn_->setColour(holders[7]);
-    resultColumn_->setColour(holders[9]);
-    totals_->setColours(holders[1], holders[9], holders[7], holders[8]);
+    concentrations_->setColumnColours(holders[6], holders[7], holders[9]);
+    concentrations_->totals()->setColours(holders[1], holders[9], holders[7], holders[8]);
     cropPane_->setStrengthColour(holders[1]);
 
     // 3. The totals strips: PPM, then mg/l.
-    totals_->showStrips(options.ppm2, options.ppm1);
+    concentrations_->totals()->showStrips(options.ppm2, options.ppm1);
 
     // 4. The crop grid and its navigators.
     cropGrid_->setVisible(options.kult);
@@ -42,9 +41,7 @@ void CalculatorWindow::applyOptions(const Options& options) {
     // 6. (The launcher's auto-start is the launcher's.) 7. The columns.
     savedAmountColumn_->setVisible(options.c21);
     litresAmountColumn_->setVisible(options.c22);
-    elementColumn_->setVisible(options.c31);
-    targetColumn_->setVisible(options.c32);
-    resultColumn_->setVisible(options.c34);
+    concentrations_->showColumns(options.c31, options.c32, options.c34);
 
     // 8. The fit and the source water the recipe uses.
     showFitChoice();

@@ -12,6 +12,7 @@
 #include "core/number_text.h"
 #include "store/database.h"
 #include "store/row_place.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
 #include "windows/calculator/saved_solutions_pane.h"
 
@@ -61,7 +62,7 @@ CalculatorWindow::~CalculatorWindow() {
 }
 
 std::array<Splitter*, 5> CalculatorWindow::splitters() const {
-    return {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrationSplitter_};
+    return {mainSplitter_, leftSplitter_, savedPane_->splitter(), workSplitter_, concentrations_->splitter()};
 }
 
 // ---------------------------------------------------------------- composition

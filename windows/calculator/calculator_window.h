@@ -17,23 +17,22 @@ class QAction;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
-class QTimer;
 class QWidget;
 
 namespace solvane {
 
 class CompositionPane;
+class ConcentrationsPane;
 class CropPane;
 class Database;
 class DBGrid;
 class DBGridColumn;
-class DBNavigator;
 class DBSpinBox;
 class FertilizerPane;
 class FitChoicePanel;
+class RecalculationTimer;
 class SavedSolutionsPane;
 class Splitter;
-class TotalsStrips;
 struct Options;
 struct SourceLines;
 
@@ -83,8 +82,8 @@ public:
     QVariant selectedWater() const;
     // The fertilizer list with its search, its count and the button column.
     FertilizerPane* fertilizerPane() const { return fertilizerPane_; }
-    // The recalculation timer's delay (1500 ms).
-    void setRecalculationDelay(int milliseconds);
+    // The recalculation after an edit of a target or an amount.
+    RecalculationTimer* recalculation() const { return recalculation_; }
 
     // ---- the composition ----
     // ">" (also a double click in the list and the menu's "Добавить").
@@ -93,8 +92,6 @@ public:
     void removeFromComposition();
     // "X"
     void clearComposition();
-    // "Анализ раствора..."
-    void openAnalysis();
 
     // ---- where the calculator stands ----
     // The crop, the saved solution and the composition's line, by key.
@@ -121,18 +118,6 @@ public:
     void refreshResults();
     void updateTotals();
 
-    // ---- the recalculation after an edit ----
-    // Arms the timer; while it runs, a second call does not restart it.
-    void armRecalculation();
-    // The timer came due: the recipe runs, unless a target or an amount is
-    // being typed, which it waits for.
-    void recalculationDue();
-    // The recipe the timer runs: the pending target edit posted, the recipe
-    // built, the timer off.
-    void recalculate();
-    // The timer runs, or came due while a cell was being edited.
-    bool recalculationPending() const;
-
     // ---- crops and targets ----
     void cropClicked();
     // A crop the grower typed was stored: its target list is completed, and
@@ -142,9 +127,6 @@ public:
     void completeTargetList();
     // The crops' delete: the crop with its target rows and saved solutions.
     void deleteCrop();
-    // The menu's "Добавить" and "Удалить" of the concentration grid.
-    void addTargetRow();
-    void deleteTargetRow();
 
     // ---- the automatic recipe ----
     void buildRecipe();
@@ -178,21 +160,16 @@ private:
     void buildLayout();
     // The panes, each into its splitter; buildLayout() calls them in the
     // order of the tab stops.
-    void buildConcentrationsPane();
     void buildCropPane();
     void wireControls();
     void wireDataSets();
-    // Installs the calculated-field handlers and sets up the recalculation timer.
+    // Resolves the fields the calculation reads.
     void installCalculation();
     void applyInitialProportions();
 
     // ---- handlers of the data sets and the controls ----
     void targetPosted();
     void deleteTarget();
-    // A cell editor of the targets or of the composition is open, or closed:
-    // a recalculation that waited for it runs.
-    bool cellBeingEdited() const;
-    void cellEditorClosed();
     // The columns and the amounts' display that go with the fit and the water.
     void applyFitState();
     // Shows the options' fit and water in the drop-downs.
@@ -224,7 +201,6 @@ private:
     // ---- state ----
     bool compositionShown_ = true;
     bool singularValueLeftOut_ = false;
-    bool recalculationWaiting_ = false;
     // The choices of a run whose base has no options record (the fit's is
     // the options store's).
     QVariant sessionWater_;
@@ -233,33 +209,20 @@ private:
     std::unordered_map<long long, double> waterAmounts_;
 
     // ---- widgets ----
-    Splitter* mainSplitter_ = nullptr;          // RzSplitter1: left part | concentrations and crops
-    Splitter* leftSplitter_ = nullptr;          // RzSplitter2: fertilizers and composition / saved solutions
-    Splitter* workSplitter_ = nullptr;          // RzSplitter4: fertilizer list and buttons | composition
-    Splitter* concentrationSplitter_ = nullptr; // RzSplitter5: concentrations and totals / crops
-    FertilizerPane* fertilizerPane_ = nullptr;  // "PanelFertilizers"
+    Splitter* mainSplitter_ = nullptr;         // RzSplitter1: left part | concentrations and crops
+    Splitter* leftSplitter_ = nullptr;         // RzSplitter2: fertilizers and composition / saved solutions
+    Splitter* workSplitter_ = nullptr;         // RzSplitter4: fertilizer list and buttons | composition
+    FertilizerPane* fertilizerPane_ = nullptr; // "PanelFertilizers"
     // "PanelFit" ("Подбор:", "Вода:", "Кислота:"), and "Состав раствора:".
     FitChoicePanel* fitChoice_ = nullptr;
     CompositionPane* compositionPane_ = nullptr;
     SavedSolutionsPane* savedPane_ = nullptr; // "Готовые растворы:"; the two columns below are its
     DBGridColumn* savedAmountColumn_ = nullptr;
     DBGridColumn* litresAmountColumn_ = nullptr;
-    DBGrid* targetGrid_ = nullptr;
-    DBGridColumn* elementColumn_ = nullptr;
-    DBGridColumn* targetColumn_ = nullptr;
-    DBGridColumn* resultColumn_ = nullptr;
-    DBGridColumn* weightColumn_ = nullptr;
-    DBGridColumn* toleranceColumn_ = nullptr; // "Допуск, %", under the cheapest fit
-    DBGridColumn* waterColumn_ = nullptr;
-    QMenu* targetMenu_ = nullptr;
-    QAction* addTargetItem_ = nullptr;
-    QAction* deleteTargetItem_ = nullptr;
-    QAction* analysisItem_ = nullptr;
-    DBNavigator* targetNavigator_ = nullptr;
-    TotalsStrips* totals_ = nullptr; // the PPM and mg/l strips, the EC, "Под EC" and the cost
-    CropPane* cropPane_ = nullptr;   // "Культура:"; the one below is its
+    ConcentrationsPane* concentrations_ = nullptr; // the targets, their navigator and the totals strips
+    CropPane* cropPane_ = nullptr;                 // "Культура:"; the one below is its
     DBGrid* cropGrid_ = nullptr;
-    QTimer* recalculationTimer_ = nullptr;
+    RecalculationTimer* recalculation_ = nullptr; // "Timer1"
 
     // Fields read by the handlers, resolved once.
     struct CalculationFields {

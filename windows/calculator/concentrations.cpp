@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The concentration calculation of the calculator: the element concentrations
 // that the composition gives for the current crop's target rows, their
-// rounding, the figures under them and the recalculation timer.
+// rounding and the figures under them.
 //
 // The figures are the working solution's (model/working_solution.h): it reads
 // the rows, computes them and posts each target row's result once; this side
@@ -20,22 +20,16 @@
 #include "store/row_place.h"
 #include "store/row_writes.h"
 #include "windows/calculator/composition_pane.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/fit_choice_panel.h"
 #include "windows/calculator/mixing_sources.h"
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
-#include <QTimer>
 #include <algorithm>
 #include <unordered_set>
 
 namespace solvane {
-
-namespace {
-
-constexpr int kRecalculationDelayMs = 1500;
-
-} // namespace
 
 void CalculatorWindow::installCalculation() {
     calcFields_.vega = data_.targets.fieldByName(col::targets::vega);
@@ -49,8 +43,6 @@ void CalculatorWindow::installCalculation() {
     calcFields_.kol = data_.composition.fieldByName(col::lines::amount);
     calcFields_.kolPr = data_.composition.fieldByName(col::lines::amountAtStrength);
     calcFields_.cropKey = data_.crops.fieldByName(col::crops::key);
-    recalculationTimer_->setSingleShot(true);
-    recalculationTimer_->setInterval(kRecalculationDelayMs);
 }
 
 // ---------------------------------------------------------------- calculation
@@ -109,11 +101,12 @@ void CalculatorWindow::updateTotals() {
 }
 
 void CalculatorWindow::showFigures(const SolutionInputs& in, const std::vector<LineRecord>& lines, double litres) {
-    totals_->showTotals(solution_.totals(in));
+    TotalsStrips* totals = concentrations_->totals();
+    totals->showTotals(solution_.totals(in));
     const std::optional<double> wanted = cropEc();
     // "Под EC" scales the targets for the composition's lines.
     const bool ecFitAllowed = wanted.has_value() && compositionShown_ && !solution_.compositionLines().empty();
-    totals_->showSolutionFigures(in, lines, litres, wanted, ecFitAllowed);
+    totals->showSolutionFigures(in, lines, litres, wanted, ecFitAllowed);
     fitChoice_->showAcidDose(in.acidLabel);
     compositionPane_->showAcidLine(in);
     savedPane_->showSavedMillilitres(in);
@@ -162,55 +155,6 @@ void CalculatorWindow::fitTargetsToCropEc() {
             rows.push_back({target.key, {{QString(col::targets::vega), *target.vega * *factor}}});
     UpdateRows(data_.connection(), col::targets::table, rows);
     buildRecipe();
-}
-
-// ---------------------------------------------------------------- recalculation timer
-
-void CalculatorWindow::setRecalculationDelay(int milliseconds) {
-    recalculationTimer_->setInterval(milliseconds);
-}
-
-void CalculatorWindow::armRecalculation() {
-    // A burst of edits fires once, 1500 ms after the first of them.
-    if (!recalculationTimer_->isActive())
-        recalculationTimer_->start();
-}
-
-bool CalculatorWindow::cellBeingEdited() const {
-    return targetGrid_->isEditing() || compositionPane_->grid()->isEditing();
-}
-
-void CalculatorWindow::recalculationDue() {
-    // A target or an amount still being typed is not cut short: the
-    // recalculation waits for its edit to end (cellEditorClosed).
-    if (cellBeingEdited()) {
-        recalculationTimer_->stop();
-        recalculationWaiting_ = true;
-        return;
-    }
-    recalculate();
-}
-
-void CalculatorWindow::recalculate() {
-    recalculationWaiting_ = false;
-    // The post may delete the row (zero-target rule), which runs the recipe too.
-    data_.targets.checkBrowseMode();
-    buildRecipe();
-    recalculationTimer_->stop();
-}
-
-bool CalculatorWindow::recalculationPending() const {
-    return recalculationTimer_->isActive() || recalculationWaiting_;
-}
-
-void CalculatorWindow::cellEditorClosed() {
-    if (!recalculationWaiting_ || cellBeingEdited())
-        return;
-    // After the closing editor's value is in its field.
-    QTimer::singleShot(0, this, [this] {
-        if (recalculationWaiting_ && !cellBeingEdited())
-            runGuarded([this] { recalculate(); });
-    });
 }
 
 } // namespace solvane

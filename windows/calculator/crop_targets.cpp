@@ -5,7 +5,6 @@
 #include "windows/calculator/calculator_window.h"
 #include "store/columns.h"
 
-#include "controls/db_navigator.h"
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
 #include "store/cascade.h"
@@ -82,29 +81,14 @@ void CalculatorWindow::targetPosted() {
         buildRecipe();
 }
 
-// The navigator's delete: after the standard question the row goes and the
+// The navigator's delete, the grower having agreed: the row goes and the
 // recipe runs again; a new row not yet stored is only dropped.
 void CalculatorWindow::deleteTarget() {
     DataSet& targets = data_.targets;
-    if (!guard().messages().confirmDelete(targetNavigator_))
-        return;
     const bool stored = targets.isActive() && !targets.isEmpty() && targets.state() != DataSetState::Insert;
     targets.deleteRecord();
     if (stored)
         buildRecipe();
-}
-
-void CalculatorWindow::addTargetRow() {
-    targetNavigator_->press(NavButton::Insert);
-}
-
-void CalculatorWindow::deleteTargetRow() {
-    targetNavigator_->press(NavButton::Delete);
-}
-
-void CalculatorWindow::openAnalysis() {
-    refreshResults();
-    relay([this] { emit analysisRequested(); });
 }
 
 } // namespace solvane

@@ -31,6 +31,7 @@
 #include "store/element_rows.h"
 #include "store/water_profiles.h"
 #include "windows/calculator/composition_pane.h"
+#include "windows/calculator/concentrations_pane.h"
 #include "windows/calculator/fertilizer_pane.h"
 #include "windows/calculator/fit_choice_panel.h"
 #include "windows/settings/options.h"
@@ -147,7 +148,7 @@ void CalculatorWindow::refreshWater() {
     waterAmounts_ = WaterWithFormTotals(profile, FormTotalsOf(data_.elements));
     solution_.setWater(waterAmounts_);
     solution_.setSourceWater(profile);
-    waterColumn_->setVisible(!water.isNull());
+    concentrations_->showWaterColumn(!water.isNull());
     if (data_.targets.isActive())
         data_.targets.refresh();
 }
@@ -156,8 +157,7 @@ void CalculatorWindow::applyFitState() {
     const int fit = fitMode();
     // The classic fit knows no weights and no limits; only the cheapest
     // knows tolerances.
-    weightColumn_->setEnabled(fit != kClassicFit);
-    toleranceColumn_->setVisible(fit == kCheapestFit);
+    concentrations_->showFitColumns(fit != kClassicFit, fit == kCheapestFit);
     // Nor the acid, whose line is an amount fixed at its dose; the panes
     // set the acid's drop-down, the limits and the composition's amounts.
     fitChoice_->applyFit(fit);

@@ -31,16 +31,16 @@ FitChoicePanel::FitChoicePanel(HandlerGuard& guard, Database& data, const Workin
     buildFitAndWater(grid);
     buildAcid(grid);
     grid->setColumnStretch(3, 1);
-    connect(fitModeBox_, &QComboBox::activated, this, [this] { runAction([this] { chooseFitMode(); }); });
+    connect(fitModeBox_, &QComboBox::activated, this, [this] { guard_.run(window(), [this] { chooseFitMode(); }); });
     connect(waterBox_, &QComboBox::activated, this, [this] {
-        runAction([this] {
+        guard_.run(window(), [this] {
             const QVariant profile = waterBox_->currentData();
             guard_.relay([this, &profile] { emit waterChosen(profile); });
         });
     });
-    connect(acidBox_, &QComboBox::activated, this, [this] { runAction([this] { chooseAcid(); }); });
+    connect(acidBox_, &QComboBox::activated, this, [this] { guard_.run(window(), [this] { chooseAcid(); }); });
     connect(waterButton_, &QPushButton::clicked, this,
-            [this] { runAction([this] { request(&FitChoicePanel::waterProfilesRequested); }); });
+            [this] { guard_.run(window(), [this] { request(&FitChoicePanel::waterProfilesRequested); }); });
 }
 
 void FitChoicePanel::buildFitAndWater(QGridLayout* grid) {
@@ -93,10 +93,6 @@ void FitChoicePanel::buildAcid(QGridLayout* grid) {
     grid->addWidget(acidLabel, 3, 0);
     grid->addWidget(acidBox_, 3, 1);
     grid->addWidget(acidDose_, 3, 2, 1, 2);
-}
-
-void FitChoicePanel::runAction(const std::function<void()>& handler) {
-    guard_.run(window(), handler);
 }
 
 void FitChoicePanel::request(void (FitChoicePanel::*signal)()) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 class QComboBox;
 class QGridLayout;
@@ -52,7 +51,6 @@ private:
     // Emits one of the panel's requests through the guard's relay.
     void request(void (FitChoicePanel::*signal)());
     // The user's change of a drop-down or the button's click, run as one action.
-    void runAction(const std::function<void()>& handler);
 
     HandlerGuard& guard_;
     Database& data_;

@@ -76,7 +76,11 @@ void CalculatorWindow::buildLayout() {
     litresAmountColumn_ = savedPane_->litresAmountColumn();
     concentrations_ = new ConcentrationsPane(g, data_, mainSplitter_);
     mainSplitter_->addWidget(concentrations_);
-    buildCropPane();
+    // The crops under the strength; the crops' delete is the calculator's.
+    cropPane_ = new CropPane(g, data_.cropsSource, concentrations_->splitter());
+    concentrations_->splitter()->addWidget(cropPane_);
+    cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
+    cropGrid_ = cropPane_->grid();
 
     // Every pane keeps the minimum its contents need (the grids their header
     // and three rows), so the window cannot be made smaller than that and no
@@ -90,15 +94,6 @@ void CalculatorWindow::buildLayout() {
     wireControls();
     resize(936, 738);
     applyInitialProportions();
-}
-
-// The crops under the strength. The calculator keeps the widgets its
-// handlers read; the crops' delete is its own.
-void CalculatorWindow::buildCropPane() {
-    cropPane_ = new CropPane(guard(), data_.cropsSource, concentrations_->splitter());
-    concentrations_->splitter()->addWidget(cropPane_);
-    cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
-    cropGrid_ = cropPane_->grid();
 }
 
 void CalculatorWindow::wireControls() {
@@ -199,15 +194,6 @@ void CalculatorWindow::wireControls() {
         });
     });
     workSplitter_->onChange = [this] { fertilizerPane_->applySearchBoxWidth(); };
-}
-
-void CalculatorWindow::wireDataSets() {
-    lineFertilizer_ = data_.composition.fieldByName(col::lines::fertilizer);
-    DataSet& fertilizers = data_.fertilizers;
-    listKey_ = fertilizers.fieldByName(col::fertilizers::key);
-    DataSet& elements = data_.elements;
-    elementKey_ = elements.fieldByName(col::elements::key);
-    elementOxide_ = elements.fieldByName(col::elements::oxide);
 }
 
 // The default proportions of the panes, before any stored geometry is

@@ -46,8 +46,10 @@ CalculatorWindow::CalculatorWindow(Database& data, WorkingSolution& solution, Ha
     : Form(guard, QStringLiteral("Form4")), data_(data), solution_(solution) {
     setWindowTitle(QStringLiteral("Tarvik v1.2"));
     buildLayout();
-    installCalculation();
-    wireDataSets();
+    // The fields the calculator reads, resolved once.
+    cropKey_ = data_.crops.fieldByName(col::crops::key);
+    lineFertilizer_ = data_.composition.fieldByName(col::lines::fertilizer);
+    listKey_ = data_.fertilizers.fieldByName(col::fertilizers::key);
     // The totals are labels, not data-aware controls: after an action that
     // the store rolled back they are worked out again from what the data
     // sets, read anew, now hold (those that could be read again).

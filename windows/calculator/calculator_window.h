@@ -158,13 +158,7 @@ protected:
 private:
     // ---- building ----
     void buildLayout();
-    // The panes, each into its splitter; buildLayout() calls them in the
-    // order of the tab stops.
-    void buildCropPane();
     void wireControls();
-    void wireDataSets();
-    // Resolves the fields the calculation reads.
-    void installCalculation();
     void applyInitialProportions();
 
     // ---- handlers of the data sets and the controls ----
@@ -224,24 +218,10 @@ private:
     DBGrid* cropGrid_ = nullptr;
     RecalculationTimer* recalculation_ = nullptr; // "Timer1"
 
-    // Fields read by the handlers, resolved once.
-    struct CalculationFields {
-        Field* vega = nullptr;
-        Field* cvet = nullptr;
-        Field* rachet = nullptr;
-        Field* vagaCalc = nullptr;
-        Field* cvetCalc = nullptr;
-        Field* rPr = nullptr;
-        Field* targetElement = nullptr; // targets.id_el
-        Field* water = nullptr;         // targets.voda
-        Field* kol = nullptr;
-        Field* kolPr = nullptr;
-        Field* cropKey = nullptr; // crops.id_kult
-    } calcFields_;
+    // Fields the calculator reads, resolved once.
+    Field* cropKey_ = nullptr;        // crops.id_kult
     Field* lineFertilizer_ = nullptr; // composition.id_udobra
     Field* listKey_ = nullptr;        // fertilizers.id_udobra
-    Field* elementKey_ = nullptr;     // elements.id_element
-    Field* elementOxide_ = nullptr;   // elements.kof
     // The keys by which the lists find their rows again.
     const QString kLineKey = col::lines::key;
     const QString kTargetKey = col::targets::key;

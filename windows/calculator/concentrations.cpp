@@ -31,20 +31,6 @@
 
 namespace solvane {
 
-void CalculatorWindow::installCalculation() {
-    calcFields_.vega = data_.targets.fieldByName(col::targets::vega);
-    calcFields_.cvet = data_.targets.fieldByName(col::targets::cvet);
-    calcFields_.rachet = data_.targets.fieldByName(col::targets::result);
-    calcFields_.vagaCalc = data_.targets.fieldByName(col::targets::vegaAtStrength);
-    calcFields_.cvetCalc = data_.targets.fieldByName(col::targets::cvetAtStrength);
-    calcFields_.rPr = data_.targets.fieldByName(col::targets::resultAtStrength);
-    calcFields_.targetElement = data_.targets.fieldByName(col::targets::element);
-    calcFields_.water = data_.targets.fieldByName(col::targets::water);
-    calcFields_.kol = data_.composition.fieldByName(col::lines::amount);
-    calcFields_.kolPr = data_.composition.fieldByName(col::lines::amountAtStrength);
-    calcFields_.cropKey = data_.crops.fieldByName(col::crops::key);
-}
-
 // ---------------------------------------------------------------- calculation
 
 void CalculatorWindow::calculate() {

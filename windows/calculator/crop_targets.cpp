@@ -36,13 +36,13 @@ void CalculatorWindow::deleteCrop() {
         set->checkBrowseMode();
     const CropContents contents = crops.isEmpty() || crops.state() == DataSetState::Insert
                                       ? CropContents()
-                                      : CropUsage(data_.connection(), calcFields_.cropKey->asLargeInt());
+                                      : CropUsage(data_.connection(), cropKey_->asLargeInt());
     if (!contents.any()) {
         if (messages.confirmDelete(this))
             crops.deleteRecord();
         return;
     }
-    const long long key = calcFields_.cropKey->asLargeInt();
+    const long long key = cropKey_->asLargeInt();
     const QString question = CropDeletionQuestion(crops.fieldByName(col::crops::name)->asString(), contents);
     if (messages.show(this, MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
                       MessageButtons::YesNo) != MessageAnswer::Yes)

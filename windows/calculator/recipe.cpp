@@ -104,13 +104,13 @@ void CalculatorWindow::rememberCrop() {
     DataSet& crops = data_.crops;
     if (!crops.isActive() || crops.isEmpty() || crops.state() == DataSetState::Insert)
         return;
-    const QVariant crop = calcFields_.cropKey->value();
+    const QVariant crop = cropKey_->value();
     const QString column = col::options::lastCrop;
     QVariant remembered = OptionsRow(data_) ? OptionsRow(data_)->fieldByName(column)->value() : sessionCrop_;
     // Nothing remembered stands for the first crop; the record is written
     // only when the crop changed.
     if (remembered.isNull())
-        remembered = crops.valueAt(0, calcFields_.cropKey);
+        remembered = crops.valueAt(0, cropKey_);
     if (remembered.isNull() || remembered.toLongLong() != crop.toLongLong())
         storeChoice(column, crop);
 }

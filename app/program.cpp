@@ -4,7 +4,9 @@
 #include "app/launcher_window.h"
 #include "model/working_solution.h"
 #include "store/database.h"
+#include "store/columns.h"
 #include "store/open_base.h"
+#include "store/row_place.h"
 #include "windows/calculator/calculator_window.h"
 #include "windows/calculator/fertilizer_pane.h"
 #include "windows/calculator/crop_pane.h"
@@ -44,8 +46,8 @@ Program::Program() {
     coefficients_ = std::make_unique<CoefficientDirectory>(*data_, guard_);
     options_ = std::make_unique<OptionsWindow>(guard_);
     converter_ = std::make_unique<ConverterWindow>(guard_);
-    stockSolutions_ = std::make_unique<StockSolutionsWindow>(*data_, guard_, *calculator_);
-    analysis_ = std::make_unique<SolutionAnalysisWindow>(*data_, guard_, *calculator_);
+    stockSolutions_ = std::make_unique<StockSolutionsWindow>(*data_, guard_, *solution_);
+    analysis_ = std::make_unique<SolutionAnalysisWindow>(*data_, guard_, *solution_);
     waterProfiles_ = std::make_unique<WaterProfilesWindow>(*data_, guard_);
     places_ = std::make_unique<WindowPlaces>(
         QFileInfo(data_->connection().fileName()).absoluteDir().filePath(QStringLiteral("windows.ini")));
@@ -77,6 +79,26 @@ Program::~Program() {
 
 namespace {
 
+// Where the calculator stands: its crop, saved solution and composition
+// line, by key.
+struct CalculatorPlace {
+    RowPlace crop;
+    RowPlace solution;
+    RowPlace line;
+
+    static CalculatorPlace of(Database& data) {
+        return {RowPlace::of(data.crops, col::crops::key), RowPlace::of(data.savedSolutions, col::solutions::key),
+                RowPlace::of(data.composition, col::lines::key)};
+    }
+    // Back there after every data set was read again; the crop first, as its
+    // saved solutions follow it.
+    void returnTo(Database& data) const {
+        crop.returnTo(data.crops, col::crops::key);
+        solution.returnTo(data.savedSolutions, col::solutions::key);
+        line.returnTo(data.composition, col::lines::key);
+    }
+};
+
 // Joins a window's request to what answers it. The answer runs inside the
 // guard's carry, so that its failure reaches the window's action (which
 // emitted the request through relay) without passing through Qt.
@@ -95,11 +117,13 @@ void Program::connectWindows() {
         nameDialog_->resetMode();
         OpenTables();
         ApplyOptions();
-        calculator_->openOnRememberedCrop();
+        // The calculator opens on the crop remembered, or on the first one
+        // when it is gone.
+        RowPlace{solution_->rememberedCrop(), 1}.returnTo(data_->crops, col::crops::key);
     });
     Answer(guard_, launcher_.get(), &LauncherWindow::closing, [this] {
         storeTypedValues();
-        calculator_->rememberCrop();
+        solution_->rememberCrop();
         for (Form* window : forms())
             window->keepPlace();
         CloseTables();
@@ -187,7 +211,7 @@ void Program::storeTypedValues() {
     // A crop being typed in the calculator is stored first, with what follows
     // from it there.
     if (data_->crops.isActive() && data_->crops.checkBrowseMode())
-        calculator_->cropPosted();
+        calculator_->cropPane()->cropPosted();
     const std::vector<DataSet*> sets = connection.dataSets();
     for (DataSet* set : sets)
         if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
@@ -201,16 +225,16 @@ void Program::closingSequence() {
     storeTypedValues();
     // The calculator stays on its crop, saved solution and line, and shows
     // results that follow from what the closed window may have changed.
-    calculator_->rememberCrop();
-    const CalculatorWindow::Place place = calculator_->place();
+    solution_->rememberCrop();
+    const CalculatorPlace place = CalculatorPlace::of(*data_);
     // Beside a base opened read-only nothing is written (a read-only folder
     // would refuse size.ini, and the window could never be closed).
     if (data_->connection().writable())
         SaveSizes(rememberedWindows());
     CloseTables();
     OpenTables();
-    calculator_->returnTo(place);
-    calculator_->refreshResults();
+    place.returnTo(*data_);
+    guard_.relay([this] { solution_->refresh(); });
 }
 
 } // namespace solvane

@@ -46,6 +46,8 @@ public:
     MessageService& messages() { return messages_; }
     HandlerGuard& guard() { return guard_; }
     Database& data() { return *data_; }
+    // The working solution the calculator and the mixing tools show.
+    WorkingSolution& solution() { return *solution_; }
 
     LauncherWindow& launcher() { return *launcher_; }
     FertilizerDirectory& fertilizerDirectory() { return *fertilizers_; }

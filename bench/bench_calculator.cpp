@@ -18,6 +18,8 @@
 
 #include "bench_support.h"
 #include "store/database.h"
+#include "windows/calculator/composition_pane.h"
+#include "windows/calculator/crop_pane.h"
 #include "windows/calculator/recalculation_timer.h"
 
 #include <QApplication>
@@ -79,10 +81,10 @@ void RunSize(const Size& size) {
     Timing add, edit, crop;
     for (int round = 0; round < size.rounds; ++round) {
         if (round > 0)
-            calc.runGuarded([&calc] { calc.clearComposition(); });
+            calc.runGuarded([&calc] { calc.compositionPane()->clearLines(); });
         for (int f = 1; f <= size.fertilizers; ++f) {
             fertilizers.setRecNo(f);
-            timed(add, [&calc] { calc.addToComposition(); });
+            timed(add, [&calc] { calc.compositionPane()->addFertilizer(); });
         }
     }
     const int edits = std::max(10, 3 * size.rounds);
@@ -95,7 +97,7 @@ void RunSize(const Size& size) {
     }
     const int clicks = std::max(3, size.rounds * 2);
     for (int i = 0; i < clicks; ++i)
-        timed(crop, [&calc] { calc.cropClicked(); });
+        timed(crop, [&calc] { calc.cropPane()->cropPosted(); });
 
     Report("\">\"", size, add);
     Report("amount edit", size, edit);

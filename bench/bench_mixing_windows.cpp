@@ -23,6 +23,7 @@
 
 #include "bench_support.h"
 #include "store/database.h"
+#include "windows/calculator/composition_pane.h"
 #include "windows/calculator/solution_analysis_window.h"
 #include "windows/calculator/stock_solutions_window.h"
 
@@ -106,12 +107,12 @@ void RunSize(const Size& size, int refreshes, bool timeAdd) {
     // Builds the composition up from nothing, timing each ">" (and with
     // paint, the paints it leaves pending).
     const auto buildUp = [&](Figures* add, bool paint) {
-        Check(calc.runGuarded([&calc] { calc.clearComposition(); }), program);
+        Check(calc.runGuarded([&calc] { calc.compositionPane()->clearLines(); }), program);
         QApplication::processEvents();
         for (int f = 1; f <= size.fertilizers; ++f) {
             fertilizers.setRecNo(f);
             const double ms = Time([&] {
-                Check(calc.runGuarded([&calc] { calc.addToComposition(); }), program);
+                Check(calc.runGuarded([&calc] { calc.compositionPane()->addFertilizer(); }), program);
                 if (paint)
                     QApplication::processEvents();
             });

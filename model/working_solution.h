@@ -17,6 +17,27 @@ namespace solvane {
 
 class Database;
 
+// What a pass leaves for the windows to show: the inputs it read, with the
+// results it posted, the lines whose figures are shown, and the steps that ran.
+struct ShownPass {
+    SolutionInputs in;
+    std::vector<LineRecord> lines;
+    // The composition's lines (otherwise the current saved solution's).
+    bool composition = true;
+    // The amounts were fitted.
+    bool fitted = false;
+    // The fit's message was worked out again (by a fit, or without one).
+    bool fitJudged = false;
+    // The saved-solution pass posted its results.
+    bool savedPosted = false;
+};
+
+// What the mixing tools read of a source's lines.
+struct SourceLines {
+    std::vector<SolutionLine> lines; // in the source's order
+    std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
+};
+
 class WorkingSolution : public QObject, public DerivedValues {
     Q_OBJECT
 
@@ -32,6 +53,64 @@ public:
     std::vector<LineRecord> compositionLines() const;
     // The current saved solution's lines (none without one).
     std::vector<LineRecord> savedLines() const;
+
+    // ---- the passes ----
+    // Each settles what is being typed into the sets it reads first, applies
+    // the zero-target rule, posts its results once and ends with passFinished.
+    // The automatic recipe: the amounts fitted, then the composition's results.
+    void recipe();
+    // The composition's results; the amounts are fitted only when the
+    // zero-target rule took a row away.
+    void calculation();
+    // The current saved solution's results.
+    void savedSolutionPass();
+    // The results worked out again from what is stored: the composition's,
+    // or the saved solution's when that was calculated last.
+    void refresh();
+    // The figures of the lines shown, worked out again without posting.
+    void figures();
+    // A target row was stored: one left without a target goes, and the
+    // recipe runs without it.
+    void targetStored();
+    // The crop chosen (or stored) gets its full target list, and the recipe
+    // runs when rows came and went.
+    void cropChosen();
+
+    // The target rows hold what the composition gives (its calculation ran
+    // last) rather than a saved solution's.
+    bool showsComposition() const { return compositionShown_; }
+    // The last classic recipe left out a singular value.
+    bool singularValueLeftOut() const { return singularValueLeftOut_; }
+    // The ions, their report and the EC of the lines the target rows show,
+    // the source water included.
+    SolutionIons shownIons() const;
+    // The lines the mixing windows read, with their fertilizers' content: the
+    // composition's with the lines the program adds, or the current saved
+    // solution's (none without one).
+    SourceLines mixingLines(bool composition) const;
+    // The lines the program adds to the composition (the acid's).
+    std::vector<LineRecord> addedLines() const;
+
+    // ---- the fit, the water and the crop chosen ----
+    // 1 the grower's fit, 2 the cheapest, 0 the classic least squares.
+    int fitMode() const;
+    // The water profile counted, or null for none (also for a profile gone).
+    QVariant water() const;
+    void chooseWater(const QVariant& profile);
+    // The counted water's mg/l read again; true when they changed.
+    bool readWater();
+    // The crop in use is kept in the options (id_kult_last) for the next
+    // start; it is written only when it changed.
+    void rememberCrop();
+    // The crop remembered, null for none (the first crop).
+    QVariant rememberedCrop() const;
+    // The current crop's EC, when it has one above 0.
+    std::optional<double> cropEc() const;
+    // The one factor of the targets that brings the fitted recipe's EC to
+    // the given one; none when these fertilizers cannot reach it.
+    std::optional<double> ecTargetFactor(double ec);
+    // The targets times the factor, unrounded, as one write; then the recipe.
+    void scaleTargets(double factor);
 
     int strength() const { return strength_; }
     void setStrength(int percent) { strength_ = percent; }
@@ -95,6 +174,8 @@ public:
     QVariant millilitres(const QVariant& grams, const QVariant& density) const override;
 
 signals:
+    // A pass ended: what it leaves to show.
+    void passFinished(const ShownPass& pass);
     // The composition's amounts were posted by a fit.
     void compositionChanged();
     // The target rows' results were posted.
@@ -103,11 +184,21 @@ signals:
 private:
     // The key of the crop the calculator is on; null without one.
     QVariant currentCrop() const;
+    // What is being typed into the composition and the target rows is stored.
+    void settleEdits();
+    // The fit over the inputs, remembering whether it left out a singular value.
+    void fitPass(SolutionInputs& in, ShownPass& pass);
+    // The composition's results posted, and the pass announced.
+    void finishWithComposition(SolutionInputs& in, ShownPass& pass);
+    // The figures of the lines shown, read again, announced.
+    void announceFigures(ShownPass pass);
 
     Database& data_;
     int strength_ = 100;
     double litres_ = 0.0;
     QString fitMessage_;
+    bool compositionShown_ = true;
+    bool singularValueLeftOut_ = false;
     std::unordered_map<long long, double> water_;
     std::unordered_map<long long, double> sourceWater_;
 };

@@ -10,6 +10,7 @@
 #include "support/locale_text.h"
 #include "support/program_fixture.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/composition_pane.h"
 
 #include <QtTest>
 #include <cmath>
@@ -71,7 +72,7 @@ public:
     }
     // ">" for a fertilizer, as a user's click: one action through the guard.
     bool add(int fertilizer) {
-        return makeCurrent(fertilizer) && calc().runGuarded([this] { calc().addToComposition(); });
+        return makeCurrent(fertilizer) && calc().runGuarded([this] { calc().compositionPane()->addFertilizer(); });
     }
 
     // The stored amounts of the composition, in its order.

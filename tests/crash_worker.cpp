@@ -17,6 +17,7 @@
 
 #include "support/program_fixture.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/composition_pane.h"
 #include "windows/calculator/recalculation_timer.h"
 
 #include <QApplication>
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
         }
     };
 
-    run([&calc] { calc.buildRecipe(); });
+    run([&calc] { calc.solution().recipe(); });
     PrintLine("ready");
     sqlite3_trace_v2(fixture.data().connection().handle(), SQLITE_TRACE_STMT, TraceWrites, nullptr);
 
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
         const int choice = below(3);
         if (count < 2 || (choice == 0 && count < 8)) {
             fertilizers.setRecNo(1 + below(fertilizers.recordCount()));
-            run([&calc] { calc.addToComposition(); });
+            run([&calc] { calc.compositionPane()->addFertilizer(); });
         } else if (choice == 1) {
             // An amount typed into the composition grid: its column arms
             // the timer, whose handler then runs at once.
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
             run([&calc] { calc.recalculation()->comeDue(); });
         } else {
             lines.setRecNo(1 + below(count));
-            run([&calc] { calc.removeFromComposition(); });
+            run([&calc] { calc.compositionPane()->removeLine(); });
         }
         PrintLine(std::to_string(action).c_str());
     }

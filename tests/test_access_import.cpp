@@ -187,7 +187,7 @@ std::vector<QVariant> RecipeAmounts() {
     fixture.start();
     CalculatorWindow& calc = fixture.program().calculator();
     calc.show();
-    if (!calc.runGuarded([&calc] { calc.buildRecipe(); }))
+    if (!calc.runGuarded([&calc] { calc.solution().recipe(); }))
         return {};
     // The start-up box may list the edge rows' values no window accepts; no
     // other box may come.

@@ -22,7 +22,7 @@ void SetAllAmounts(Database& data, const QVariant& amount) {
 }
 
 bool Calculate(CalculatorWindow& calc) {
-    return calc.runGuarded([&calc] { calc.calculate(); });
+    return calc.runGuarded([&calc] { calc.solution().calculation(); });
 }
 
 // The text of one of the calculator's labels (the totals), found by its
@@ -110,7 +110,7 @@ private slots:
         CalculatorWindow& calc = f.calc();
         QLineEdit* strengthBox = Child<QLineEdit>(calc, QStringLiteral("Edit2"));
         QVERIFY(strengthBox);
-        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().figures(); }));
         QCOMPARE(LabelText(calc, "Label4"), Shown(QStringLiteral("   150.25")));
         QCOMPARE(LabelText(calc, "Label10"), QStringLiteral("   1400"));
         QCOMPARE(LabelText(calc, "Label11"), QStringLiteral("   1400"));
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(LabelText(calc, "Label11"), QStringLiteral("   700"));
         QCOMPARE(LabelText(calc, "Label13"), Shown(QStringLiteral("   75.13"))); // 75.125 rounded half up
 
-        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().figures(); }));
         QCOMPARE(LabelText(calc, "Label4"), Shown(QStringLiteral("   150.25")));
 
         // A strip whose option is off shows 0 in each of its labels.
@@ -127,7 +127,7 @@ private slots:
         options.edit();
         options.fieldByName(QStringLiteral("ppm1"))->setAsBoolean(false);
         options.post();
-        QVERIFY(calc.runGuarded([&calc] { calc.updateTotals(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().figures(); }));
         for (const char* label : {"Label4", "Label5", "Label9", "Label13"})
             QCOMPARE(LabelText(calc, label), QStringLiteral("   0"));
         QCOMPARE(LabelText(calc, "Label10"), QStringLiteral("   1400"));

@@ -63,7 +63,7 @@ private slots:
         CalculatorFixture f(QString::fromUtf8(kRows));
         f.start();
         CalculatorWindow& calc = f.calc();
-        QVERIFY(calc.runGuarded([&calc] { calc.calculateSavedSolution(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().savedSolutionPass(); }));
         QVERIFY(Export(calc));
         QCOMPARE(Infos(f.program()), QStringList{QStringLiteral("Инфо|Выгруженно.")});
 

@@ -14,6 +14,7 @@
 #include "support/test_base.h"
 #include "support/test_dir.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/composition_pane.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,7 +109,7 @@ private slots:
             CalculatorWindow& calc = program->calculator();
             step([&] { program->launcher().show(); });
             step([&] { calc.show(); });
-            step([&] { calc.runGuarded([&] { calc.addToComposition(); }); });
+            step([&] { calc.runGuarded([&] { calc.compositionPane()->addFertilizer(); }); });
             step([&] {
                 calc.runGuarded([&] {
                     DataSet& targets = program->data().targets;

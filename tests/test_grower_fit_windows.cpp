@@ -58,7 +58,7 @@ public:
                     break;
             if (!found)
                 return false;
-            if (!calc().runGuarded([this] { calc().addToComposition(); }))
+            if (!calc().runGuarded([this] { calc().compositionPane()->addFertilizer(); }))
                 return false;
         }
         return true;
@@ -311,7 +311,7 @@ private slots:
                 list.edit();
                 list.fieldByName(QStringLiteral("price"))->setValue(QVariant());
                 list.post();
-                calc.buildRecipe();
+                calc.solution().recipe();
             }));
             QCOMPARE(message->text(), QStringLiteral("Укажите цену для: Сульфат калия"));
             QVERIFY(message->isVisible());

@@ -14,6 +14,8 @@
 #include "support/test_base.h"
 #include "support/test_dir.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/crop_pane.h"
+#include "windows/calculator/composition_pane.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -101,7 +103,7 @@ bool Add(Program& program, int fertilizer) {
     for (list.first(); !list.eof() && id->asInteger() != fertilizer; list.next()) {
     }
     CalculatorWindow& calc = program.calculator();
-    return calc.runGuarded([&calc] { calc.addToComposition(); });
+    return calc.runGuarded([&calc] { calc.compositionPane()->addFertilizer(); });
 }
 
 // Puts the file's modification time this many seconds before the base's.
@@ -484,7 +486,7 @@ private slots:
         // So is the crop in use, remembered for this run only.
         QVERIFY(calc.runGuarded([&] {
             program->data().crops.next();
-            calc.cropClicked();
+            calc.cropPane()->cropPosted();
         }));
         QVERIFY(Shown(*program, MessageKind::Error).isEmpty());
         QVERIFY(!Add(*program, 1));
@@ -547,7 +549,7 @@ private slots:
         QCOMPARE(data.fertilizerContent.snapshot().at(1).at(3).toDouble(), 30.5);
         QVERIFY(data.fertilizerContent.snapshot().at(0).at(3).isNull());
         QCOMPARE(data.targets.snapshot().at(0).at(6).toDouble(), 1.0);
-        QCOMPARE(program->calculator().fitMode(), 0);
+        QCOMPARE(program->solution().fitMode(), 0);
         // The windows work; the target read as empty is not removed.
         CalculatorWindow& calc = program->calculator();
         calc.show();

@@ -397,7 +397,7 @@ private slots:
         DataSet& headers = s.data().savedSolutions;
         headers.first();
         for (const auto& [ions, shown] : {std::pair{first, "1,84"}, std::pair{second, "1,50"}}) {
-            QVERIFY(s.calc().runGuarded([&s] { s.calc().calculateSavedSolution(); }));
+            QVERIFY(s.calc().runGuarded([&s] { s.calc().solution().savedSolutionPass(); }));
             Menus(s.calc()).analysis->trigger();
             const AnalysisWidgets w(s.p().analysis());
             QCOMPARE(w.conductivity->text(), QStringLiteral("Ожидаемая EC: ") + FormatDecimals(SolutionEc(ions), 2) +
@@ -584,7 +584,7 @@ private slots:
         // A saved solution's concentrations: its amounts are not judged.
         QVERIFY(s.save(QStringLiteral("Томат")));
         menus.recalculate->trigger();
-        QVERIFY(!calc.showsComposition());
+        QVERIFY(!calc.solution().showsComposition());
         QCOMPARE(Items(w.warnings).first(), ZeroSource("Zn"));
         QVERIFY(s.messages(MessageKind::Error).isEmpty());
     }
@@ -645,7 +645,7 @@ private slots:
         QCOMPARE(stock.warnings->item(0)->text(), leftOut);
 
         // The saved solution's pass counts its own live line only.
-        QVERIFY(calc.runGuarded([&calc] { calc.calculateSavedSolution(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().savedSolutionPass(); }));
         QCOMPARE(result(2), 0.0);
         QCOMPARE(result(4), RoundToDecimals(265.0 * 0.7147, 4));
         QVERIFY(f.errors().isEmpty());

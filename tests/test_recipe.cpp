@@ -80,7 +80,7 @@ private slots:
         QVERIFY(f.add(10));
         f.sql().script(QStringLiteral("DELETE FROM t_rachet; UPDATE t_konc SET rachet = 7"));
         CalculatorWindow& calc = f.calc();
-        QVERIFY(!calc.runGuarded([&calc] { calc.buildRecipe(); }));
+        QVERIFY(!calc.runGuarded([&calc] { calc.solution().recipe(); }));
         QCOMPARE(f.errors().size(), 1);
         QVERIFY(f.errors().front().startsWith(QStringLiteral("Row cannot be located")));
         QCOMPARE(f.result(kN), 7.0);
@@ -147,14 +147,14 @@ private slots:
         CalculatorWindow& calc = f.calc();
         // Unfiltered, the list stays where it stands.
         QVERIFY(f.makeCurrent(12));
-        QVERIFY(calc.runGuarded([&calc] { calc.buildRecipe(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().recipe(); }));
         QCOMPARE(f.result(kN), 0.0);
         QCOMPARE(f.result(kK), 0.0);
         QCOMPARE(f.fertilizers().fieldByName(QStringLiteral("id_udobra"))->asInteger(), 12);
         // A name search is switched off, and the list goes to its first record.
         f.fertilizers().setFilter(QStringLiteral("id_udobra=13"));
         f.fertilizers().setFiltered(true);
-        QVERIFY(calc.runGuarded([&calc] { calc.buildRecipe(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().recipe(); }));
         QVERIFY(!f.fertilizers().isFiltered());
         QCOMPARE(f.fertilizers().recNo(), 1);
         QVERIFY(f.errors().isEmpty());

@@ -69,7 +69,7 @@ bool RunPane(CalculatorWindow& calc, void (SavedSolutionsPane::*handler)()) {
 }
 
 bool Pass(CalculatorWindow& calc) {
-    return calc.runGuarded([&calc] { calc.calculateSavedSolution(); });
+    return calc.runGuarded([&calc] { calc.solution().savedSolutionPass(); });
 }
 
 bool SelectHeader(Database& data, const QString& name) {
@@ -308,7 +308,7 @@ private slots:
         QVERIFY(c.found());
         CalculatorWindow& calc = f.calc();
         AddLine(f.data(), 1, 0.5);
-        QVERIFY(calc.runGuarded([&calc] { calc.calculate(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().calculation(); }));
         QCOMPARE(f.result(kN), 75.0);
 
         DBGrid* names = c.savedNames;
@@ -323,7 +323,7 @@ private slots:
         QCOMPARE(f.amounts(), std::vector<double>{0.5});
         QCOMPARE(f.data().composition.recordCount(), 1);
 
-        QVERIFY(calc.runGuarded([&calc] { calc.calculate(); }));
+        QVERIFY(calc.runGuarded([&calc] { calc.solution().calculation(); }));
         QCOMPARE(f.result(kN), 75.0);
         QVERIFY(f.errors().isEmpty());
     }

@@ -15,6 +15,7 @@
 #include "store/database.h"
 #include "support/fault_vfs.h"
 #include "windows/calculator/calculator_window.h"
+#include "windows/calculator/composition_pane.h"
 #include "windows/directories/fertilizer_directory.h"
 #include "windows/solutions/solution_name_dialog.h"
 
@@ -241,8 +242,8 @@ std::vector<ActionKind> Kinds() {
              if (!Scene::locate(s.data().fertilizers, QStringLiteral("name_udobra"), potassium))
                  return false;
              s.calc().runGuarded([&] {
-                 s.calc().runGuarded([&] { s.calc().addToComposition(); });
-                 s.calc().buildRecipe();
+                 s.calc().runGuarded([&] { s.calc().compositionPane()->addFertilizer(); });
+                 s.calc().solution().recipe();
              });
              return true;
          },

@@ -68,18 +68,17 @@ void CalculatorWindow::buildLayout() {
     // The panes are built in the order of the tab stops.
     fertilizerPane_ = new FertilizerPane(g, data_, workSplitter_);
     workSplitter_->addWidget(fertilizerPane_);
-    compositionPane_ = new CompositionPane(g, data_, workSplitter_);
+    compositionPane_ = new CompositionPane(g, data_, solution_, workSplitter_);
     workSplitter_->addWidget(compositionPane_);
     savedPane_ = new SavedSolutionsPane(g, data_, solution_, hints, leftSplitter_);
     leftSplitter_->addWidget(savedPane_);
     savedAmountColumn_ = savedPane_->amountColumn();
     litresAmountColumn_ = savedPane_->litresAmountColumn();
-    concentrations_ = new ConcentrationsPane(g, data_, mainSplitter_);
+    concentrations_ = new ConcentrationsPane(g, data_, solution_, mainSplitter_);
     mainSplitter_->addWidget(concentrations_);
-    // The crops under the strength; the crops' delete is the calculator's.
-    cropPane_ = new CropPane(g, data_.cropsSource, concentrations_->splitter());
+    // The crops under the strength.
+    cropPane_ = new CropPane(g, data_, solution_, concentrations_->splitter());
     concentrations_->splitter()->addWidget(cropPane_);
-    cropPane_->deleteNavigator()->deleteAction = [this] { deleteCrop(); };
     cropGrid_ = cropPane_->grid();
 
     // Every pane keeps the minimum its contents need (the grids their header
@@ -97,38 +96,48 @@ void CalculatorWindow::buildLayout() {
 }
 
 void CalculatorWindow::wireControls() {
-    // What the fertilizer pane asks for: the composition's actions, which
-    // run inside the pane's action, and the directories, asked for as the
-    // calculator's own requests.
-    // A pane's request runs its answer inside the action that emitted it.
-    const auto onPane = [this](auto* pane, auto request, void (CalculatorWindow::*handler)()) {
-        connect(pane, request, this, [this, handler] { guard().carry([this, handler] { (this->*handler)(); }); });
+    // What a pass of the working solution leaves is shown by the panes.
+    connect(&solution_, &WorkingSolution::passFinished, this,
+            [this](const ShownPass& pass) { guard().carry([this, &pass] { showPass(pass); }); });
+    // A pane's request runs its answer inside the action that emitted it,
+    // and within a relay of its own, so that a failure in showing what a
+    // pass left stops the action as well.
+    const auto answer = [this](auto* pane, auto request, auto handler) {
+        connect(pane, request, this, [this, handler] { guard().carry([this, handler] { relay(handler); }); });
     };
-    onPane(fertilizerPane_, &FertilizerPane::addRequested, &CalculatorWindow::addToComposition);
-    onPane(fertilizerPane_, &FertilizerPane::removeRequested, &CalculatorWindow::removeFromComposition);
-    onPane(fertilizerPane_, &FertilizerPane::clearRequested, &CalculatorWindow::clearComposition);
+    // What the fertilizer pane asks for: the composition pane's actions, and
+    // the directories, asked for as the calculator's own requests.
+    answer(fertilizerPane_, &FertilizerPane::addRequested, [this] { compositionPane_->addFertilizer(); });
+    answer(fertilizerPane_, &FertilizerPane::removeRequested, [this] { compositionPane_->removeLine(); });
+    answer(fertilizerPane_, &FertilizerPane::clearRequested, [this] { compositionPane_->clearLines(); });
     connect(fertilizerPane_, &FertilizerPane::elementsRequested, this, &CalculatorWindow::elementsRequested);
     connect(fertilizerPane_, &FertilizerPane::fertilizersRequested, this, &CalculatorWindow::fertilizersRequested);
-    // What the composition pane asks for, inside the action it runs.
-    onPane(compositionPane_, &CompositionPane::addRequested, &CalculatorWindow::addToComposition);
-    onPane(compositionPane_, &CompositionPane::removeRequested, &CalculatorWindow::removeFromComposition);
-    onPane(compositionPane_, &CompositionPane::calculationRequested, &CalculatorWindow::calculate);
-    onPane(compositionPane_, &CompositionPane::recipeRequested, &CalculatorWindow::buildRecipe);
     connect(compositionPane_, &CompositionPane::saveRequested, this, &CalculatorWindow::newSolutionNameRequested);
     // The mixing tools read the results: they are worked out from what is stored first.
-    connect(compositionPane_, &CompositionPane::stockSolutionsRequested, this, [this] {
-        guard().carry([this] {
-            refreshResults();
-            relay([this] { emit stockSolutionsRequested(false); });
-        });
+    answer(compositionPane_, &CompositionPane::stockSolutionsRequested, [this] {
+        solution_.refresh();
+        emit stockSolutionsRequested(false);
     });
-    connect(recalculation_, &RecalculationTimer::due, this, [this] {
-        guard().carry([this] {
-            // The post may delete the row (zero-target rule), which runs the recipe too.
-            data_.targets.checkBrowseMode();
-            buildRecipe();
-        });
+    answer(savedPane_, &SavedSolutionsPane::stockSolutionsRequested, [this] {
+        solution_.refresh();
+        emit stockSolutionsRequested(true);
     });
+    answer(concentrations_, &ConcentrationsPane::analysisRequested, [this] {
+        solution_.refresh();
+        emit analysisRequested();
+    });
+    answer(savedPane_, &SavedSolutionsPane::calculationRequested, [this] { solution_.savedSolutionPass(); });
+    answer(savedPane_, &SavedSolutionsPane::exportRequested,
+           [this] { savedPane_->exportToSpreadsheets(*concentrations_->grid()); });
+    connect(savedPane_, &SavedSolutionsPane::renameRequested, this, &CalculatorWindow::renameRequested);
+
+    // Typing an amount, a limit, a target, a weight or a tolerance arms the
+    // recalculation, which runs the recipe.
+    connect(compositionPane_, &CompositionPane::amountsEdited, recalculation_, &RecalculationTimer::arm);
+    connect(concentrations_, &ConcentrationsPane::edited, recalculation_, &RecalculationTimer::arm);
+    recalculation_->watch(*concentrations_->grid());
+    recalculation_->watch(*compositionPane_->grid());
+    answer(recalculation_, &RecalculationTimer::due, [this] { solution_.recipe(); });
     // The calculated fields of both sets depend on the strength: they are
     // recomputed and the grids shown anew (refreshing settles a pending edit,
     // as the moves of the totals do anyway).
@@ -137,62 +146,24 @@ void CalculatorWindow::wireControls() {
             solution_.setStrength(percent);
             data_.composition.refresh();
             data_.targets.refresh();
-            updateTotals();
+            relay([this] { solution_.figures(); });
         });
     });
-    connect(concentrations_->totals(), &TotalsStrips::ecFitRequested, this,
-            [this] { guard().carry([this] { fitTargetsToCropEc(); }); });
 
-    // Typing an amount or a limit arms the recalculation.
-    connect(compositionPane_, &CompositionPane::amountsEdited, recalculation_, &RecalculationTimer::arm);
     // The fit and the acid the panel stored, and the water chosen, give a new recipe.
-    connect(fitChoice_, &FitChoicePanel::fitModeChosen, this, [this] {
-        guard().carry([this] {
-            applyFitState();
-            buildRecipe();
-        });
+    answer(fitChoice_, &FitChoicePanel::fitModeChosen, [this] {
+        applyFitState();
+        solution_.recipe();
     });
     connect(fitChoice_, &FitChoicePanel::waterChosen, this, [this](const QVariant& profile) {
         guard().carry([this, profile] {
-            storeChoice(col::options::water, profile);
-            refreshWater();
-            buildRecipe();
+            solution_.chooseWater(profile);
+            showWater();
+            relay([this] { solution_.recipe(); });
         });
     });
-    connect(fitChoice_, &FitChoicePanel::acidChosen, this, [this] { guard().carry([this] { buildRecipe(); }); });
+    answer(fitChoice_, &FitChoicePanel::acidChosen, [this] { solution_.recipe(); });
     connect(fitChoice_, &FitChoicePanel::waterProfilesRequested, this, &CalculatorWindow::waterProfilesRequested);
-    recalculation_->watch(*concentrations_->grid());
-    recalculation_->watch(*compositionPane_->grid());
-    // What the saved solutions' pane asks for, inside the action it runs.
-    const auto answer = [this](void (SavedSolutionsPane::*request)(), std::function<void()> handler) {
-        connect(savedPane_, request, this, [this, handler = std::move(handler)] { guard().carry(handler); });
-    };
-    answer(&SavedSolutionsPane::calculationRequested, [this] { calculateSavedSolution(); });
-    answer(&SavedSolutionsPane::exportRequested,
-           [this] { savedPane_->exportToSpreadsheets(*concentrations_->grid()); });
-    answer(&SavedSolutionsPane::stockSolutionsRequested, [this] {
-        refreshResults();
-        relay([this] { emit stockSolutionsRequested(true); });
-    });
-    connect(savedPane_, &SavedSolutionsPane::renameRequested, this, &CalculatorWindow::renameRequested);
-    cropGrid_->onClick = [this] { cropClicked(); };
-    // A crop or a target row the grower stores, in its grid or by its
-    // navigator, has what follows from it (the target list completed, the
-    // zero-target rule and the recipe); so does a target row deleted.
-    cropGrid_->onPosted = [this] { cropPosted(); };
-    cropPane_->postNavigator()->onClick = [this](NavButton) { cropPosted(); };
-    // What the targets' pane tells: a row stored or deleted, a value typed
-    // (which arms the recalculation, as an amount's does), the analysis.
-    onPane(concentrations_, &ConcentrationsPane::rowPosted, &CalculatorWindow::targetPosted);
-    onPane(concentrations_, &ConcentrationsPane::deleteRequested, &CalculatorWindow::deleteTarget);
-    connect(concentrations_, &ConcentrationsPane::edited, recalculation_, &RecalculationTimer::arm);
-    connect(concentrations_, &ConcentrationsPane::analysisRequested, this, [this] {
-        guard().carry([this] {
-            // The analysis reads the results: they are worked out from what is stored first.
-            refreshResults();
-            relay([this] { emit analysisRequested(); });
-        });
-    });
     workSplitter_->onChange = [this] { fertilizerPane_->applySearchBoxWidth(); };
 }
 

@@ -4,12 +4,14 @@
 #include "controls/db_grid.h"
 #include "controls/handler_guard.h"
 #include "controls/widget_building.h"
+#include "core/error.h"
 #include "core/field_limits.h"
 #include "core/number_text.h"
 #include "core/tank_cost.h"
-#include "model/solution_calculation.h"
+#include "model/working_solution.h"
 #include "store/columns.h"
 #include "store/database.h"
+#include "store/row_place.h"
 #include "windows/calculator/added_line_row.h"
 #include "windows/calculator/mixing_sources.h"
 
@@ -31,10 +33,16 @@ const LineRecord* AddedLine(const std::vector<LineRecord>& lines) {
     return nullptr;
 }
 
+// A click or a menu item runs the handler as one user action of the pane's window.
+template <typename Sender, typename Signal, typename Handler>
+void RunOn(CompositionPane* pane, HandlerGuard& guard, Sender* sender, Signal signal, Handler handler) {
+    QObject::connect(sender, signal, pane, [pane, &guard, handler] { guard.run(pane->window(), handler); });
+}
+
 } // namespace
 
-CompositionPane::CompositionPane(HandlerGuard& guard, Database& data, QWidget* parent)
-    : QGroupBox(QStringLiteral("Состав раствора:"), parent), guard_(guard), data_(data) {
+CompositionPane::CompositionPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent)
+    : QGroupBox(QStringLiteral("Состав раствора:"), parent), guard_(guard), data_(data), solution_(solution) {
     setObjectName(QStringLiteral("GroupComposition"));
     auto* layout = MakeColumn(this);
     buildGrid(layout);
@@ -85,12 +93,13 @@ void CompositionPane::buildGrid(QVBoxLayout* layout) {
 
 void CompositionPane::buildMenu() {
     QMenu* menu = MakeMenu(QStringLiteral("PopupMenu2"), this);
-    requestOnAction(MakeMenuItem(menu, QStringLiteral("N7"), QStringLiteral("Удалить")),
-                    &CompositionPane::removeRequested);
-    requestOnAction(MakeMenuItem(menu, QStringLiteral("N8"), QStringLiteral("Добавить")),
-                    &CompositionPane::addRequested);
-    requestOnAction(MakeMenuItem(menu, QStringLiteral("N11"), QStringLiteral("Маточные растворы...")),
-                    &CompositionPane::stockSolutionsRequested);
+    const auto item = [&](const QString& name, const QString& text, auto handler) {
+        RunOn(this, guard_, MakeMenuItem(menu, name, text), &QAction::triggered, handler);
+    };
+    item(QStringLiteral("N7"), QStringLiteral("Удалить"), [this] { removeLine(); });
+    item(QStringLiteral("N8"), QStringLiteral("Добавить"), [this] { addFertilizer(); });
+    item(QStringLiteral("N11"), QStringLiteral("Маточные растворы..."),
+         [this] { request(&CompositionPane::stockSolutionsRequested); });
     grid_->setContextMenu(menu);
 }
 
@@ -107,23 +116,59 @@ void CompositionPane::buildButtons(QVBoxLayout* layout) {
     buttonLayout->addWidget(recipe);
     buttonLayout->addStretch(1);
     layout->addWidget(buttons);
-    requestOnClick(save, &CompositionPane::saveRequested);
-    requestOnClick(calculate, &CompositionPane::calculationRequested);
-    requestOnClick(recipe, &CompositionPane::recipeRequested);
+    RunOn(this, guard_, save, &QPushButton::clicked, [this] { request(&CompositionPane::saveRequested); });
+    RunOn(this, guard_, calculate, &QPushButton::clicked,
+          [this] { guard_.relay([this] { solution_.calculation(); }); });
+    RunOn(this, guard_, recipe, &QPushButton::clicked, [this] { runRecipe(); });
+}
+
+void CompositionPane::addFertilizer() {
+    DataSet& fertilizers = data_.fertilizers;
+    // An empty list (a search that matches nothing) has no current fertilizer:
+    // the condition would have no key, so nothing is added.
+    if (!fertilizers.isActive() || fertilizers.isEmpty())
+        throw Error(QStringLiteral("Не выбрано удобрение"));
+    const Bookmark remembered = fertilizers.bookmark();
+    const long long key = fertilizers.fieldByName(col::fertilizers::key)->asLargeInt();
+    DataSet& lines = data_.composition;
+    lines.checkBrowseMode();
+    const RowPlace lineAt = RowPlace::of(lines, col::lines::key);
+    solution_.addLine(key);
+    lines.close();
+    lines.open();
+    // The composition stays on the line it was on (on the new one when it was empty).
+    lineAt.returnTo(lines, col::lines::key);
+    if (fertilizers.bookmarkValid(remembered))
+        fertilizers.gotoBookmark(remembered);
+    runRecipe();
+}
+
+void CompositionPane::removeLine() {
+    DataSet& lines = data_.composition;
+    if (lines.state() == DataSetState::Edit || lines.state() == DataSetState::Insert)
+        lines.cancel();
+    if (lines.recordCount() >= 1)
+        solution_.removeLine(lines.fieldByName(col::lines::key)->asLargeInt());
+    lines.last();
+    runRecipe();
+}
+
+void CompositionPane::clearLines() {
+    DataSet& lines = data_.composition;
+    if (lines.state() == DataSetState::Edit || lines.state() == DataSetState::Insert)
+        lines.cancel();
+    solution_.clearLines();
+    lines.close();
+    lines.open();
+    runRecipe();
+}
+
+void CompositionPane::runRecipe() {
+    guard_.relay([this] { solution_.recipe(); });
 }
 
 void CompositionPane::request(void (CompositionPane::*signal)()) {
     guard_.relay([this, signal] { emit(this->*signal)(); });
-}
-
-void CompositionPane::requestOnAction(QAction* action, void (CompositionPane::*signal)()) {
-    connect(action, &QAction::triggered, this,
-            [this, signal] { guard_.run(window(), [this, signal] { request(signal); }); });
-}
-
-void CompositionPane::requestOnClick(QPushButton* button, void (CompositionPane::*signal)()) {
-    connect(button, &QPushButton::clicked, this,
-            [this, signal] { guard_.run(window(), [this, signal] { request(signal); }); });
 }
 
 QString CompositionPane::limitRefusal(const QVariant& value, bool minimum) const {

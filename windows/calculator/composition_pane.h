@@ -14,18 +14,29 @@ class Database;
 class DBGrid;
 class DBGridColumn;
 class HandlerGuard;
+class WorkingSolution;
 struct SolutionInputs;
 
 // The calculator's "Состав раствора:": the working composition's grid with
 // its menu, the acid's line the program adds under it, and "Сохранить" with
-// the two buttons built hidden. The limits' check and the columns that go
-// with the fit are the pane's own; what acts on the composition or opens
-// another window it asks for by its signals, each emitted as a user action
-// through the handler guard's relay.
+// the two buttons built hidden. The limits' check, the columns that go with
+// the fit and the composition's lines (added, removed, cleared, each followed
+// by the working solution's recipe) are the pane's own; what opens another
+// window it asks for by its signals, each emitted as a user action through
+// the handler guard's relay.
 class CompositionPane : public QGroupBox {
     Q_OBJECT
 public:
-    CompositionPane(HandlerGuard& guard, Database& data, QWidget* parent);
+    CompositionPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent);
+
+    // ">" (also a double click in the list and the menu's "Добавить"): a line
+    // for the list's current fertilizer, unless the composition has one.
+    void addFertilizer();
+    // "<" (also the menu's "Удалить"): the current line goes, with what was
+    // being typed into it.
+    void removeLine();
+    // "X": every line goes.
+    void clearLines();
 
     DBGrid* grid() const { return grid_; }
     // The classic fit knows no limits; the fitted unrounded amounts show
@@ -36,12 +47,8 @@ public:
     void showAcidLine(const SolutionInputs& in);
 
 signals:
-    void addRequested();            // the menu's "Добавить"
-    void removeRequested();         // the menu's "Удалить"
     void stockSolutionsRequested(); // the menu's "Маточные растворы..."
     void saveRequested();           // "Сохранить"
-    void calculationRequested();    // "Рассчитать >>"
-    void recipeRequested();         // "?"
     void amountsEdited();           // an amount or a limit typed
 
 private:
@@ -50,14 +57,14 @@ private:
     void buildButtons(QVBoxLayout* layout);
     // The refusal of a minimum above the maximum, or the reverse; empty when none.
     QString limitRefusal(const QVariant& value, bool minimum) const;
+    // What follows a change of the lines (and "?"): the working solution's recipe.
+    void runRecipe();
     // Emits one of the pane's requests through the guard's relay.
     void request(void (CompositionPane::*signal)());
-    // A click or a menu item runs the request as one user action of the window.
-    void requestOnAction(QAction* action, void (CompositionPane::*signal)());
-    void requestOnClick(QPushButton* button, void (CompositionPane::*signal)());
 
     HandlerGuard& guard_;
     Database& data_;
+    WorkingSolution& solution_;
     DBGrid* grid_ = nullptr;
     DBGridColumn* amountColumn_ = nullptr;
     DBGridColumn* minimumColumn_ = nullptr;

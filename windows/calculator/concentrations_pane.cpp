@@ -8,6 +8,8 @@
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
 #include "core/field_limits.h"
+#include "core/number_text.h"
+#include "model/working_solution.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "windows/calculator/totals_strips.h"
@@ -18,8 +20,9 @@
 
 namespace solvane {
 
-ConcentrationsPane::ConcentrationsPane(HandlerGuard& guard, Database& data, QWidget* parent)
-    : QGroupBox(QStringLiteral("Концентрация элементов: мг/л."), parent), guard_(guard), data_(data) {
+ConcentrationsPane::ConcentrationsPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent)
+    : QGroupBox(QStringLiteral("Концентрация элементов: мг/л."), parent), guard_(guard), data_(data),
+      solution_(solution) {
     setObjectName(QStringLiteral("GroupConcentrations"));
     auto* layout = MakeColumn(this, 2, 0);
     splitter_ = MakeSplitter(guard, QStringLiteral("RzSplitter5"), Qt::Vertical, this);
@@ -93,12 +96,13 @@ void ConcentrationsPane::wire() {
         column->onChange = [this] { request(&ConcentrationsPane::edited); };
     // A row the grower stores, in the grid or by the navigator, has what
     // follows from it (the zero-target rule and the recipe).
-    grid_->onPosted = [this] { request(&ConcentrationsPane::rowPosted); };
+    grid_->onPosted = [this] { guard_.relay([this] { solution_.targetStored(); }); };
     navigator_->onClick = [this](NavButton button) {
         if (button == NavButton::Post)
-            request(&ConcentrationsPane::rowPosted);
+            guard_.relay([this] { solution_.targetStored(); });
     };
     navigator_->deleteAction = [this] { confirmDelete(); };
+    connect(totals_, &TotalsStrips::ecFitRequested, this, [this] { guard_.carry([this] { fitTargetsToCropEc(); }); });
 }
 
 void ConcentrationsPane::request(void (ConcentrationsPane::*signal)()) {
@@ -120,7 +124,36 @@ void ConcentrationsPane::deleteRow() {
 
 void ConcentrationsPane::confirmDelete() {
     if (guard_.messages().confirmDelete(navigator_))
-        request(&ConcentrationsPane::deleteRequested);
+        deleteTarget();
+}
+
+void ConcentrationsPane::deleteTarget() {
+    DataSet& targets = data_.targets;
+    const bool stored = targets.isActive() && !targets.isEmpty() && targets.state() != DataSetState::Insert;
+    targets.deleteRecord();
+    if (stored)
+        guard_.relay([this] { solution_.recipe(); });
+}
+
+void ConcentrationsPane::fitTargetsToCropEc() {
+    const std::optional<double> wanted = solution_.cropEc();
+    if (!wanted)
+        return;
+    const std::optional<double> factor = solution_.ecTargetFactor(*wanted);
+    MessageService& messages = guard_.messages();
+    const QString ec = FormatDecimals(*wanted, 2) + QStringLiteral(" мСм/см");
+    if (!factor) {
+        messages.show(window(), MessageKind::Warning, QStringLiteral("Под EC"),
+                      QStringLiteral("EC ") + ec + QStringLiteral(" недостижима этими удобрениями"),
+                      MessageButtons::Ok);
+        return;
+    }
+    if (messages.show(window(), MessageKind::Confirmation, QStringLiteral("Под EC"),
+                      QStringLiteral("Умножить цели культуры на ") + FormatDecimals(*factor, 2) +
+                          QStringLiteral(", чтобы EC стала ") + ec + QLatin1Char('?'),
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    solution_.scaleTargets(*factor);
 }
 
 void ConcentrationsPane::announceAnalysis() {

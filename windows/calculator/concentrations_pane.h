@@ -14,17 +14,19 @@ class DBNavigator;
 class HandlerGuard;
 class Splitter;
 class TotalsStrips;
+class WorkingSolution;
 
 // The calculator's "Концентрация элементов: мг/л." pane: the current crop's
 // targets with what the composition gives, their menu and navigator, over
 // the totals strips; below them, in the pane's splitter, the crops. Adding
-// and deleting a row by the menu is the pane's own; what follows from the
-// grower's edits it tells the calculator by its signals, each emitted as a
-// user action through the handler guard's relay.
+// and deleting a row by the menu is the pane's own, and so is what follows
+// from a row stored or deleted and from "Под EC" (the working solution's
+// passes); a value typed and the analysis it tells the calculator by its
+// signals, each emitted as a user action through the handler guard's relay.
 class ConcentrationsPane : public QGroupBox {
     Q_OBJECT
 public:
-    ConcentrationsPane(HandlerGuard& guard, Database& data, QWidget* parent);
+    ConcentrationsPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent);
 
     // RzSplitter5: the targets and the totals / the crops.
     Splitter* splitter() const { return splitter_; }
@@ -43,10 +45,6 @@ public:
     void showWaterColumn(bool shown);
 
 signals:
-    // A target row was stored, by leaving it in the grid or by the navigator.
-    void rowPosted();
-    // The navigator's delete, after the grower agreed.
-    void deleteRequested();
     // A target, a weight or a tolerance was typed.
     void edited();
     // "Анализ раствора..."
@@ -56,6 +54,12 @@ private:
     void buildGrid(HandlerGuard& guard, QWidget* upper);
     void buildMenu();
     void wire();
+    // The navigator's delete, the grower having agreed: the row goes and the
+    // recipe runs again; a new row not yet stored is only dropped.
+    void deleteTarget();
+    // "Под EC": the crop's targets times the one factor that brings the
+    // fitted recipe's EC to the crop's, after the grower agrees; then the recipe.
+    void fitTargetsToCropEc();
     // Emits one of the pane's signals through the guard's relay.
     void request(void (ConcentrationsPane::*signal)());
     // Runs the handler when the item is chosen, as one user action.
@@ -69,6 +73,7 @@ private:
 
     HandlerGuard& guard_;
     Database& data_;
+    WorkingSolution& solution_;
     Splitter* splitter_ = nullptr;
     DBGrid* grid_ = nullptr;
     DBGridColumn* elementColumn_ = nullptr;

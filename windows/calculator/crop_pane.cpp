@@ -4,9 +4,13 @@
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "controls/handler_guard.h"
+#include "controls/message_service.h"
 #include "controls/widget_building.h"
 #include "core/number_text.h"
+#include "model/working_solution.h"
+#include "store/cascade.h"
 #include "store/columns.h"
+#include "store/database.h"
 #include "windows/settings/colours.h"
 
 #include <QHBoxLayout>
@@ -26,14 +30,67 @@ QString StrengthCaption(int percent) {
 
 } // namespace
 
-CropPane::CropPane(HandlerGuard& guard, DataSource& crops, QWidget* parent)
-    : QGroupBox(QStringLiteral("Культура:"), parent), guard_(guard) {
+CropPane::CropPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent)
+    : QGroupBox(QStringLiteral("Культура:"), parent), guard_(guard), data_(data), solution_(solution) {
     setObjectName(QStringLiteral("GroupCrop"));
     auto* layout = MakeColumn(this);
     buildStrength(layout);
-    buildCrops(guard, crops, layout);
+    buildCrops(layout);
     connect(strengthBox_, &QLineEdit::textChanged, this, [this] { runAction(&CropPane::strengthTextChanged); });
     connect(strengthSlider_, &QSlider::valueChanged, this, [this] { runAction(&CropPane::strengthSliderMoved); });
+    // A crop clicked, or stored in its grid or by its navigator, has what
+    // follows from it; the grid and the navigators run these as user actions.
+    grid_->onClick = [this] { cropPosted(); };
+    grid_->onPosted = [this] { cropPosted(); };
+    postNavigator_->onClick = [this](NavButton) { cropPosted(); };
+    deleteNavigator_->deleteAction = [this] { deleteCrop(); };
+}
+
+void CropPane::cropPosted() {
+    // The passes' failures, shown by the calculator, stop the action.
+    guard_.relay([this] { solution_.cropChosen(); });
+    data_.targets.close();
+    data_.targets.open();
+    solution_.rememberCrop();
+}
+
+// A crop with target rows or saved solutions goes with them, after its own
+// question, in one transaction; one with neither after the standard question.
+void CropPane::deleteCrop() {
+    DataSet& crops = data_.crops;
+    MessageService& messages = guard_.messages();
+    if (!crops.isActive())
+        return;
+    // What is being typed for the crop is stored (or dropped) before it is counted.
+    for (DataSet* set : {&data_.savedLines, &data_.savedSolutions, &data_.targets})
+        set->checkBrowseMode();
+    const Field* cropKey = crops.fieldByName(col::crops::key);
+    const CropContents contents = crops.isEmpty() || crops.state() == DataSetState::Insert
+                                      ? CropContents()
+                                      : CropUsage(data_.connection(), cropKey->asLargeInt());
+    if (!contents.any()) {
+        if (messages.confirmDelete(window()))
+            crops.deleteRecord();
+        return;
+    }
+    const long long key = cropKey->asLargeInt();
+    const QString question = CropDeletionQuestion(crops.fieldByName(col::crops::name)->asString(), contents);
+    if (messages.show(window(), MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
+                      MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    Connection& connection = data_.connection();
+    const std::vector<DataSet*> dependent = {&data_.targets, &data_.savedSolutions, &data_.savedLines};
+    std::vector<DataSet*> sets = dependent;
+    sets.push_back(&crops);
+    AllOrNothing(connection, sets, [&] {
+        DeleteCropTargetsAndSolutions(connection, key);
+        crops.deleteRecord();
+    });
+    // The crop's rows leave the sets as they left the file; the crop now
+    // current shows what its rows give.
+    ReloadDataSets(dependent, {});
+    solution_.rememberCrop();
+    guard_.relay([this] { solution_.refresh(); });
 }
 
 void CropPane::runAction(void (CropPane::*handler)()) {
@@ -122,7 +179,9 @@ void CropPane::buildStrength(QVBoxLayout* layout) {
     layout->addWidget(strengthGroup_);
 }
 
-void CropPane::buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout) {
+void CropPane::buildCrops(QVBoxLayout* layout) {
+    HandlerGuard& guard = guard_;
+    DataSource& crops = data_.cropsSource;
     auto* cropRow = MakePanel(QStringLiteral("PanelCrops"), this);
     auto* cropRowLayout = MakeRow(cropRow, 0, 2);
     grid_ = MakeGrid(guard, QStringLiteral("dxDBGrid6"), &crops, cropRow);

@@ -10,19 +10,23 @@ class QVBoxLayout;
 
 namespace solvane {
 
+class Database;
 class DataSource;
 class DBGrid;
 class DBNavigator;
 class HandlerGuard;
+class WorkingSolution;
 
 // The calculator's "Культура:" pane: the crops' grid with its navigators,
 // under "Концентрация: 100%", the strength's slider and percentage box,
 // which are built hidden. The slider and the box show one strength; the
-// pane tells the calculator of every change.
+// pane tells the calculator of every change. A crop the grower clicks or
+// stores gets its full target list from the working solution and becomes
+// the crop in use; the crops' delete takes the crop's rows with it.
 class CropPane : public QGroupBox {
     Q_OBJECT
 public:
-    CropPane(HandlerGuard& guard, DataSource& crops, QWidget* parent);
+    CropPane(HandlerGuard& guard, Database& data, WorkingSolution& solution, QWidget* parent);
 
     // The strength percentage, and its box's text.
     int strength() const;
@@ -32,6 +36,10 @@ public:
     void setStrengthMaximum(int maximum);
     // The background of the slider and of the panel around the percentage box.
     void setStrengthColour(const QColor& colour);
+
+    // A crop the grower chose or stored: its target list is completed, and
+    // it is remembered as the crop in use.
+    void cropPosted();
 
     DBGrid* grid() const { return grid_; }
     // The column of the three navigators, shown with the grid.
@@ -47,7 +55,9 @@ signals:
 
 private:
     void buildStrength(QVBoxLayout* layout);
-    void buildCrops(HandlerGuard& guard, DataSource& crops, QVBoxLayout* layout);
+    void buildCrops(QVBoxLayout* layout);
+    // The crops' delete: the crop with its target rows and saved solutions.
+    void deleteCrop();
     void strengthSliderMoved();
     void strengthTextChanged();
     // The group's caption shows the strength, and the calculator learns it.
@@ -56,6 +66,8 @@ private:
     void runAction(void (CropPane::*handler)());
 
     HandlerGuard& guard_;
+    Database& data_;
+    WorkingSolution& solution_;
     // "Концентрация: 100%"
     QGroupBox* strengthGroup_ = nullptr;
     QSlider* strengthSlider_ = nullptr;

@@ -11,7 +11,7 @@
 #include "core/contribution.h"
 #include "core/solution_analysis.h"
 #include "core/solution_lines.h"
-#include "model/solution_calculation.h"
+#include "model/working_solution.h"
 
 #include <QVariant>
 #include <unordered_map>
@@ -21,11 +21,6 @@
 namespace solvane {
 
 class Database;
-
-struct SourceLines {
-    std::vector<SolutionLine> lines; // in the source's order
-    std::vector<long long> keys;     // each line's fertilizer (id_udobra), 0 for none
-};
 
 // The keys of the elements whose short name is iron's.
 std::vector<long long> IronElements(Database& data);

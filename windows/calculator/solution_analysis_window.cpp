@@ -2,7 +2,7 @@
 #include "windows/calculator/solution_analysis_window.h"
 
 #include "store/database.h"
-#include "windows/calculator/calculator_window.h"
+#include "model/working_solution.h"
 #include "windows/calculator/mixing_sources.h"
 #include "controls/splitter.h"
 #include "controls/widget_building.h"
@@ -128,8 +128,8 @@ bool SolutionAnalysisWindow::View::operator==(const View& other) const {
            warnings == other.warnings;
 }
 
-SolutionAnalysisWindow::SolutionAnalysisWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator)
-    : FollowingForm(guard, data.connection(), QStringLiteral("F_Analysis")), data_(data), calculator_(calculator) {
+SolutionAnalysisWindow::SolutionAnalysisWindow(Database& data, HandlerGuard& guard, const WorkingSolution& solution)
+    : FollowingForm(guard, data.connection(), QStringLiteral("F_Analysis")), data_(data), solution_(solution) {
     setWindowTitle(QStringLiteral("Анализ раствора"));
     buildLayout();
 }
@@ -253,19 +253,18 @@ void SolutionAnalysisWindow::open() {
 
 bool SolutionAnalysisWindow::compute() {
     const std::vector<TargetRow> targets = CurrentTargets(data_);
-    const bool composition = calculator_.showsComposition();
+    const bool composition = solution_.showsComposition();
     // Only the composition's amounts are judged; the content of the lines
     // shown tells an element no fertilizer has from one whose fertilizer
     // came out at 0 g/l.
-    const SourceLines lines = calculator_.mixingLines(composition);
+    const SourceLines lines = solution_.mixingLines(composition);
     // The fit's message concerns the composition's amounts.
-    result_ =
-        AnalyseSolution(targets, lines.lines, composition, calculator_.singularValueLeftOut(),
-                        FitJudgementOf(calculator_.fitMode(), composition ? calculator_.fitMessage() : QString()));
+    result_ = AnalyseSolution(targets, lines.lines, composition, solution_.singularValueLeftOut(),
+                              FitJudgementOf(solution_.fitMode(), composition ? solution_.fitMessage() : QString()));
 
     // The ions, their report and the EC as the model gives them; the
     // elements' ions for the rows' units.
-    const SolutionIons shown = calculator_.shownIons();
+    const SolutionIons shown = solution_.shownIons();
     const IonReportInputs& inputs = shown.inputs;
     const IonReport& report = shown.report;
     const double ec = shown.ec;
@@ -306,10 +305,9 @@ bool SolutionAnalysisWindow::compute() {
                   Meq(report.ammonium) + QStringLiteral(" мг-экв/л");
     // The water's HCO3 as it counts: what the acid leaves, or all of it.
     if (inputs.unneutralisedBicarbonate)
-        view.bicarbonate = (calculator_.addedLines().empty() ? QStringLiteral("HCO3 воды: ")
-                                                             : QStringLiteral("HCO3 после кислоты: ")) +
-                           FormatNumber(RoundToDecimalsSymmetric(*inputs.unneutralisedBicarbonate, 1)) +
-                           QStringLiteral(" мг/л");
+        view.bicarbonate =
+            (solution_.addedLines().empty() ? QStringLiteral("HCO3 воды: ") : QStringLiteral("HCO3 после кислоты: ")) +
+            FormatNumber(RoundToDecimalsSymmetric(*inputs.unneutralisedBicarbonate, 1)) + QStringLiteral(" мг/л");
     view.warnings = result_.warnings + report.warnings;
     return keepShown(shown_, std::move(view));
 }

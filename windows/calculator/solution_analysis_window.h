@@ -21,7 +21,7 @@ class QValueAxis;
 
 namespace solvane {
 
-class CalculatorWindow;
+class WorkingSolution;
 class Database;
 
 // The solution analysis "Анализ раствора": the current crop's target rows as
@@ -34,7 +34,7 @@ class Database;
 class SolutionAnalysisWindow : public FollowingForm {
     Q_OBJECT
 public:
-    SolutionAnalysisWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator);
+    SolutionAnalysisWindow(Database& data, HandlerGuard& guard, const WorkingSolution& solution);
     ~SolutionAnalysisWindow() override;
 
     // What the menu item runs.
@@ -57,7 +57,7 @@ private:
     void apply() override;
 
     Database& data_;
-    const CalculatorWindow& calculator_;
+    const WorkingSolution& solution_;
     QChartView* chartView_ = nullptr;
     QChart* chart_ = nullptr;
     QBarSeries* series_ = nullptr;

@@ -3,7 +3,7 @@
 #include "store/columns.h"
 
 #include "store/database.h"
-#include "windows/calculator/calculator_window.h"
+#include "model/working_solution.h"
 #include "windows/calculator/mixing_sources.h"
 #include "controls/handler_guard.h"
 #include "controls/message_service.h"
@@ -84,9 +84,8 @@ bool StockSolutionsWindow::View::operator==(const View& other) const {
            dose == other.dose && cost == other.cost && warnings == other.warnings;
 }
 
-StockSolutionsWindow::StockSolutionsWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator)
-    : FollowingForm(guard, data.connection(), QStringLiteral("F_StockSolutions")), data_(data),
-      calculator_(calculator) {
+StockSolutionsWindow::StockSolutionsWindow(Database& data, HandlerGuard& guard, const WorkingSolution& solution)
+    : FollowingForm(guard, data.connection(), QStringLiteral("F_StockSolutions")), data_(data), solution_(solution) {
     setWindowTitle(QStringLiteral("Маточные растворы"));
     buildLayout();
 }
@@ -222,13 +221,13 @@ bool StockSolutionsWindow::compute() {
     SourceLines source;
     if (source_ == Source::Composition) {
         view.caption = QStringLiteral("Раствор: рабочий состав");
-        source = calculator_.mixingLines(true);
+        source = solution_.mixingLines(true);
     } else {
         DataSet& heads = data_.savedSolutions;
         const QString name =
             heads.isActive() && !heads.isEmpty() ? heads.fieldByName(col::solutions::name)->asString() : QString();
         view.caption = QStringLiteral("Раствор: ") + name;
-        source = calculator_.mixingLines(false);
+        source = solution_.mixingLines(false);
     }
     // A line whose fertilizer was deleted goes into no tank; the warnings say so.
     QStringList leftOut;
@@ -250,7 +249,7 @@ bool StockSolutionsWindow::compute() {
 
     view.rows.reserve(lines_.size());
     // The fitted unrounded amounts show as the composition shows them.
-    const int amountDigits = AmountDigits(calculator_.fitMode());
+    const int amountDigits = AmountDigits(solution_.fitMode());
     for (size_t i = 0; i < lines_.size(); ++i)
         view.rows.push_back({TextCell{lines_[i].fertilizer, false, {}, {}}, NumberCell(lines_[i].amount, amountDigits),
                              TextCell{TankText(tanks_[i]), false, {}, {}}, NumberCell(result_.grams[i], kTankDigits),

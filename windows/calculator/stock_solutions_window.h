@@ -17,7 +17,7 @@ class QPushButton;
 namespace solvane {
 
 class NumberSpinBox;
-class CalculatorWindow;
+class WorkingSolution;
 class Database;
 
 // The stock concentrates "Маточные растворы": the lines of the working
@@ -31,7 +31,7 @@ class StockSolutionsWindow : public FollowingForm {
 public:
     enum class Source { Composition, SavedSolution };
 
-    StockSolutionsWindow(Database& data, HandlerGuard& guard, const CalculatorWindow& calculator);
+    StockSolutionsWindow(Database& data, HandlerGuard& guard, const WorkingSolution& solution);
     ~StockSolutionsWindow() override;
 
     // What the menu items run: shows the window for the source, every line
@@ -68,7 +68,7 @@ private:
     void apply() override;
 
     Database& data_;
-    const CalculatorWindow& calculator_;
+    const WorkingSolution& solution_;
     QLabel* caption_ = nullptr;                 // "Раствор: ..."
     NumberSpinBox* concentrationBox_ = nullptr; // the concentration, 2 to 1000
     NumberSpinBox* volumeBox_ = nullptr;        // the volume of each tank

@@ -199,7 +199,14 @@ QVariant WorkingSolution::lineAtStrength(const QVariant& amount) const {
 }
 
 QVariant WorkingSolution::savedLineForLitres(const QVariant& amount) const {
-    return ForLitres(Number(amount), litres_);
+    return ForLitres(Number(amount), savedLitres());
+}
+
+double WorkingSolution::savedLitres() const {
+    const DataSet& headers = data_.savedSolutions;
+    if (!headers.isActive() || headers.isEmpty())
+        return 0.0;
+    return Number(headers.fieldByName(col::solutions::litres)->value()).value_or(0.0);
 }
 
 QVariant WorkingSolution::millilitres(const QVariant& grams, const QVariant& density) const {

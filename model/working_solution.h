@@ -118,7 +118,6 @@ public:
     void setWater(std::unordered_map<long long, double> amounts) { water_ = std::move(amounts); }
     // The same water as the profile holds it (the ions count it so).
     void setSourceWater(std::unordered_map<long long, double> amounts) { sourceWater_ = std::move(amounts); }
-    void setLitres(double litres) { litres_ = litres; }
 
     // The composition's lines, changed by key in the running action's
     // transaction (the data sets follow without their cursors being walked).
@@ -182,6 +181,9 @@ signals:
     void resultsPosted();
 
 private:
+    // The litres the current saved solution is worked out for (as its box
+    // shows them, also while they are typed); 0 without one.
+    double savedLitres() const;
     // The key of the crop the calculator is on; null without one.
     QVariant currentCrop() const;
     // What is being typed into the composition and the target rows is stored.
@@ -195,7 +197,6 @@ private:
 
     Database& data_;
     int strength_ = 100;
-    double litres_ = 0.0;
     QString fitMessage_;
     bool compositionShown_ = true;
     bool singularValueLeftOut_ = false;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calculator_fixture.h"
+#include "windows/directories/element_directory.h"
 
 #include "controls/db_grid.h"
 #include "controls/db_spin_box.h"
@@ -384,6 +385,13 @@ private slots:
         lines.first();
         QCOMPARE(perLitres->asFloat(), 0.0);
         QCOMPARE(c.perLitresCaption(), QStringLiteral("Кол-во г./л."));
+
+        // Every set read again, as when another window closes, keeps them.
+        QVERIFY(SelectHeader(f.data(), QStringLiteral("А")));
+        f.program().elementDirectory().show();
+        f.program().elementDirectory().close();
+        lines.first();
+        QCOMPARE(perLitres->asFloat(), 6.0);
         QVERIFY(f.errors().isEmpty());
     }
 };

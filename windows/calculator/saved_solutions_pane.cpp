@@ -78,8 +78,6 @@ SavedSolutionsPane::SavedSolutionsPane(HandlerGuard& guard, Database& data, Work
     namesGrid_->onClick = [this] { request(&SavedSolutionsPane::calculationRequested); };
     namesGrid_->onKeyUp = [this](int) { request(&SavedSolutionsPane::calculationRequested); };
     litresBox_->onChange = [this] { litresChanged(); };
-    // The box may already show a header's litres.
-    solution_.setLitres(litres());
 }
 
 // The names with their menu, and the litres box beside them.
@@ -176,7 +174,6 @@ void SavedSolutionsPane::setLitresCaption(const QString& caption) {
 
 // The working solution takes the box's litres before any line is read again.
 void SavedSolutionsPane::litresChanged() {
-    solution_.setLitres(litres());
     setLitresCaption(QStringLiteral("Кол-во г./") + litresBox_->valueText() + QStringLiteral("л."));
     if (!data_.savedLines.isActive())
         return;
@@ -186,7 +183,6 @@ void SavedSolutionsPane::litresChanged() {
 }
 
 void SavedSolutionsPane::reopenLines() {
-    solution_.setLitres(litres());
     data_.savedLines.close();
     data_.savedLines.open();
     showSavedMillilitres(solution_.inputs());

@@ -69,26 +69,28 @@ void CropPane::deleteCrop() {
                                       ? CropContents()
                                       : CropUsage(data_.connection(), cropKey->asLargeInt());
     if (!contents.any()) {
-        if (messages.confirmDelete(window()))
-            crops.deleteRecord();
-        return;
-    }
-    const long long key = cropKey->asLargeInt();
-    const QString question = CropDeletionQuestion(crops.fieldByName(col::crops::name)->asString(), contents);
-    if (messages.show(window(), MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
-                      MessageButtons::YesNo) != MessageAnswer::Yes)
-        return;
-    Connection& connection = data_.connection();
-    const std::vector<DataSet*> dependent = {&data_.targets, &data_.savedSolutions, &data_.savedLines};
-    std::vector<DataSet*> sets = dependent;
-    sets.push_back(&crops);
-    AllOrNothing(connection, sets, [&] {
-        DeleteCropTargetsAndSolutions(connection, key);
+        if (!messages.confirmDelete(window()))
+            return;
         crops.deleteRecord();
-    });
-    // The crop's rows leave the sets as they left the file; the crop now
-    // current shows what its rows give.
-    ReloadDataSets(dependent, {});
+    } else {
+        const long long key = cropKey->asLargeInt();
+        const QString question = CropDeletionQuestion(crops.fieldByName(col::crops::name)->asString(), contents);
+        if (messages.show(window(), MessageKind::Confirmation, QStringLiteral("подтверждение"), question,
+                          MessageButtons::YesNo) != MessageAnswer::Yes)
+            return;
+        Connection& connection = data_.connection();
+        const std::vector<DataSet*> dependent = {&data_.targets, &data_.savedSolutions, &data_.savedLines};
+        std::vector<DataSet*> sets = dependent;
+        sets.push_back(&crops);
+        AllOrNothing(connection, sets, [&] {
+            DeleteCropTargetsAndSolutions(connection, key);
+            crops.deleteRecord();
+        });
+        // The crop's rows leave the sets as they left the file.
+        ReloadDataSets(dependent, {});
+    }
+    // The crop now current is the one in use, and shows what its rows give
+    // (its totals too, also after a crop without rows went).
     solution_.rememberCrop();
     guard_.relay([this] { solution_.refresh(); });
 }

@@ -256,26 +256,6 @@ private slots:
         QVERIFY(f.messages().shown().empty());
     }
 
-    // ">" twice on one fertilizer: one line, and the recipe ran both times.
-    void addingTwiceKeepsOneLine() {
-        CalculatorFixture f(Rows());
-        f.start();
-        Controls c(f.calc());
-        QVERIFY(c.found());
-        QVERIFY(f.makeCurrent(11));
-        QTest::mouseClick(c.addButton, Qt::LeftButton);
-        QCOMPARE(f.column(QStringLiteral("SELECT id_udobra FROM t_rachet")), std::vector<double>{11});
-        QVERIFY(!std::isnan(f.amounts().at(0))); // the recipe filled the amount
-        QCOMPARE(f.result(kK), 0.0);             // and the calculation followed
-        QCOMPARE(f.data().composition.fieldByName(QStringLiteral("name"))->asString(),
-                 QStringLiteral("Аммиачная селитра"));
-
-        QVERIFY(f.makeCurrent(11));
-        QTest::mouseClick(c.addButton, Qt::LeftButton);
-        QCOMPARE(f.column(QStringLiteral("SELECT id_udobra FROM t_rachet")), std::vector<double>{11});
-        QVERIFY(f.errors().isEmpty());
-    }
-
     // The double-click in the list and the context menu's entries add and remove.
     void doubleClickAndMenuEntries() {
         CalculatorFixture f(Rows());

@@ -12,15 +12,6 @@ using namespace solvane::test;
 
 namespace {
 
-void SetAllAmounts(Database& data, const QVariant& amount) {
-    DataSet& lines = data.composition;
-    for (lines.first(); !lines.eof(); lines.next()) {
-        lines.edit();
-        lines.fieldByName(QStringLiteral("kol"))->setValue(amount);
-        lines.post();
-    }
-}
-
 bool Calculate(CalculatorWindow& calc) {
     return calc.runGuarded([&calc] { calc.solution().calculation(); });
 }
@@ -37,49 +28,6 @@ QString LabelText(const CalculatorWindow& calc, const char* name) {
 class ConcentrationTest : public QObject {
     Q_OBJECT
 private slots:
-    // Direct content, an oxide converted to its element and counted for the
-    // oxide itself, two lines adding up, an element outside the targets.
-    void addsEveryLinesShareToTheTargets() {
-        CalculatorFixture f(QString::fromUtf8(kFertilizers) +
-                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (100, 1, 1), (100, 1, 3), (100, 1, 4);");
-        f.start();
-        CalculatorWindow& calc = f.calc();
-        AddLine(f.data(), 1, 1.0);
-        AddLine(f.data(), 2, 2.0);
-        QVERIFY(Calculate(calc));
-        QCOMPARE(f.result(kN), 150.0);
-        QCOMPARE(f.result(kK), 400.0);
-        QCOMPARE(f.result(kK2O), 1000.0);
-        QCOMPARE(f.target(kK, "rachet"), 400.0);
-
-        AddLine(f.data(), 3, 0.5); // 10 % N adds 50; its P has no target row
-        QVERIFY(Calculate(calc));
-        QCOMPARE(f.result(kN), 200.0);
-        QCOMPARE(f.result(kK), 400.0);
-        QCOMPARE(f.column(QStringLiteral("SELECT count(*) FROM t_konc")), std::vector<double>{3});
-
-        // A second run starts from zero, and empty amounts count as 0.
-        SetAllAmounts(f.data(), QVariant());
-        f.data().targets.setRecNo(2);
-        QVERIFY(Calculate(calc));
-        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc ORDER BY id_konc")),
-                 (std::vector<double>{0, 0, 0}));
-        QVERIFY(f.errors().isEmpty());
-        // The grid is attached again and the list stands on the row it was on.
-        QVERIFY(f.data().targetsSource.isEnabled());
-        QCOMPARE(f.data().targets.recNo(), 2);
-    }
-
-    void storesFourDecimals() {
-        CalculatorFixture f("INSERT INTO t_udobra (id_udobra, name_udobra, ppm) VALUES (1, 'Точное', 0);"
-                            "INSERT INTO T_sostav_udobra (id_element, id_udobra, kol_element) VALUES (1, 1, 1.23456);"
-                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (1, 1, 1);");
-        f.start();
-        AddLine(f.data(), 1, 0.1);
-        QVERIFY(Calculate(f.calc()));
-        QCOMPARE(f.result(kN), 1.2346);
-    }
-
     // The calculation ends by writing the totals: the sums of the target
     // list and of the composition, rounded to two decimals.
     void totalsFollowTheCalculation() {

@@ -127,45 +127,6 @@ private slots:
         QVERIFY(f.errors().isEmpty());
     }
 
-    // Choosing a crop completes its list with every plain element it lacks
-    // (never an oxide); those rows have no target, so each goes again and
-    // reruns the recipe, and the crop keeps the rows with a target.
-    void completionOnACropClick() {
-        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (80, 2, 1, 99)")));
-        f.start();
-        CalculatorWindow& c = f.calc();
-        const long long sequence = TargetSequence(f);
-        const std::vector<double> firstCrop = f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1"));
-        DeletionLog log(f.data());
-        QVERIFY(ClickRow(c, "dxDBGrid6", 1));
-        QCOMPARE(f.data().crops.fieldByName(QStringLiteral("id_kult"))->asInteger(), 2);
-        // P, K and Ca were appended and deleted; K2O was skipped.
-        QCOMPARE(TargetSequence(f) - sequence, 3);
-        QCOMPARE(log.count, 3);
-        QCOMPARE(ElementsOf(f, 2), std::vector<double>{kN});
-        QCOMPARE(f.amounts(), std::vector<double>{0.8});
-        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 2")), std::vector<double>{80});
-        // The other crop was not touched.
-        QCOMPARE(f.column(QStringLiteral("SELECT rachet FROM t_konc WHERE id_kult = 1")), firstCrop);
-        QVERIFY(f.errors().isEmpty());
-    }
-
-    // A crop that already has a row for every plain element: nothing is
-    // appended and nothing else runs.
-    void completeCropRunsNothing() {
-        CalculatorFixture f(Rows(QStringLiteral("(100, 1, 1, 99), (20, 1, 2, 99), (30, 1, 3, 99), (40, 1, 5, 99)")));
-        f.start();
-        CalculatorWindow& c = f.calc();
-        const long long sequence = TargetSequence(f);
-        const double shown = f.result(kN);
-        QVERIFY(ClickRow(c, "dxDBGrid6", 0));
-        QCOMPARE(TargetSequence(f), sequence);
-        QCOMPARE(ElementsOf(f, 1), (std::vector<double>{kN, kP, kK, kCa}));
-        QVERIFY(std::isnan(f.amounts().at(0)));
-        QCOMPARE(f.result(kN), shown);
-        QVERIFY(f.errors().isEmpty());
-    }
-
     // A new crop typed in and posted gets the completion too: each of its
     // four rows goes again, and the recipe over no targets gives 0.
     void newCropIsCompleted() {

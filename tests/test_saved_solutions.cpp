@@ -329,24 +329,6 @@ private slots:
         QVERIFY(f.errors().isEmpty());
     }
 
-    // Stored rows without a target go before the pass; the result is that of
-    // one pass over the rows that remain, whatever their number.
-    void zeroTargetRowsAndThePass() {
-        const QString lines = QStringLiteral("INSERT INTO t_save_rar (id_udobra, kol, id_head_rar) VALUES (3, 1, 1);");
-        CalculatorFixture f(QString::fromUtf8(kFertilizers) + SavedSolution(1, "Смесь", lines) +
-                            "INSERT INTO t_konc (vega, id_kult, id_el) VALUES (0, 1, 1), (100, 1, 2), (NULL, 1, 3),"
-                            " (0, 1, 5), (50, 1, 1);");
-        f.start();
-        CalculatorWindow& calc = f.calc();
-        QVERIFY(Pass(calc));
-        QCOMPARE(f.column(QStringLiteral("SELECT id_el FROM t_konc ORDER BY id_konc")), (std::vector<double>{2, 1}));
-        QCOMPARE(f.result(kP), 200.0);
-        QCOMPARE(f.result(kN), 100.0);
-        QCOMPARE(f.data().targets.recordCount(), 2);
-        QVERIFY(f.data().targetsSource.isEnabled());
-        QVERIFY(f.errors().isEmpty());
-    }
-
     // The per-litres amount follows the header's litres and the box; the
     // caption shows the header's litres.
     void perLitresAmounts() {

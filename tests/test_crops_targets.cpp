@@ -5,12 +5,14 @@
 // holds several rows without a target.
 
 #include "calculator_fixture.h"
+#include "support/locale_text.h"
 
 #include "controls/db_grid.h"
 #include "controls/db_navigator.h"
 #include "windows/directories/fertilizer_directory.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QToolButton>
 #include <cmath>
 #include <sqlite3.h>
@@ -241,6 +243,8 @@ private slots:
         QVERIFY(remove(1, MessageAnswer::Ok));
         QCOMPARE(messages.shown().front().text, QStringLiteral("Delete record?"));
         QCOMPARE(f.column(QStringLiteral("SELECT id_kult FROM T_kult")), std::vector<double>{2});
+        // The crop left shows its own targets' total, not the deleted one's.
+        QCOMPARE(Child<QLabel>(c, QStringLiteral("Label5"))->text(), Shown(QStringLiteral("   80")));
         QVERIFY(f.errors().isEmpty());
     }
 

@@ -214,7 +214,7 @@ void Program::storeTypedValues() {
         calculator_->cropPane()->cropPosted();
     const std::vector<DataSet*> sets = connection.dataSets();
     for (DataSet* set : sets)
-        if (set->isActive() && (set->state() == DataSetState::Edit || set->state() == DataSetState::Insert))
+        if (set->isActive() && set->isEditing())
             set->checkBrowseMode();
     if (calculator_->recalculation()->pending())
         calculator_->recalculation()->runNow();

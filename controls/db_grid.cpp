@@ -625,7 +625,7 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     stopPendingEdit();
     if (event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState && model_->live()) {
         DataSet* ds = model_->dataSet();
-        if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert) {
+        if (ds->isEditing()) {
             runGuarded([ds] { ds->cancel(); });
             event->accept();
             return;

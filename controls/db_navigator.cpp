@@ -192,7 +192,7 @@ void DBNavigator::updateButtons() {
         return;
     const DataSet* ds = source_ ? source_->dataSet() : nullptr;
     const bool active = ds && ds->isActive();
-    const bool editing = active && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert);
+    const bool editing = active && ds->isEditing();
     const int row = active ? ds->recNo() : 0;
     const int rows = active ? ds->recordCount() : 0;
     for (auto& [kind, b] : buttons_) {

@@ -128,7 +128,7 @@ void DBSpinBox::focusOutEvent(QFocusEvent* event) {
     if (!ds || !ds->isActive() || !ds->isModified())
         return;
     guard_.run(this, [ds] {
-        if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert)
+        if (ds->isEditing())
             ds->post();
     });
 }

@@ -157,8 +157,6 @@ bool WorkingSolution::fit(SolutionInputs& in) {
         in.lines[i].amount = fitted.amounts[i];
     }
     UpdateRows(data_.connection(), col::lines::table, written);
-    if (!written.empty())
-        emit compositionChanged();
     return fitted.singularValueLeftOut;
 }
 
@@ -175,7 +173,6 @@ void WorkingSolution::postResults(SolutionInputs& in, const std::vector<LineReco
         in.targets[j].result = results[j];
     }
     UpdateRows(data_.connection(), col::targets::table, changed);
-    emit resultsPosted();
 }
 
 SolutionTotals WorkingSolution::totals(const SolutionInputs& in) const {

@@ -114,10 +114,6 @@ public:
 
     int strength() const { return strength_; }
     void setStrength(int percent) { strength_ = percent; }
-    // The mg/l of each element the counted water brings.
-    void setWater(std::unordered_map<long long, double> amounts) { water_ = std::move(amounts); }
-    // The same water as the profile holds it (the ions count it so).
-    void setSourceWater(std::unordered_map<long long, double> amounts) { sourceWater_ = std::move(amounts); }
 
     // The composition's lines, changed by key in the running action's
     // transaction (the data sets follow without their cursors being walked).
@@ -138,30 +134,15 @@ public:
     // current crop is made with it. Returns the header's key.
     long long renameSolution(std::optional<long long> solution, const QString& name);
 
-    // The zero-target rule over the current crop's rows: those without a
-    // target are deleted. True when any was.
-    bool removeMissingTargets();
     // The current crop gets a target row for every plain element it lacks,
     // in the elements' order. Such a row has no target, so the zero-target
     // rule deletes it again at once (with any other row without a target).
     // True when any row came and went; on a base that cannot be written
     // nothing is added.
     bool completeTargets();
-    // The steps of a pass, over inputs read once (inputs()), which they keep
-    // in line with what they post.
-    // Fits the composition's amounts with the options' fit and posts them.
-    // True when the classic solve left out a singular value.
-    bool fit(SolutionInputs& in);
     // The last fit's message (why the cheapest fit gave way to the grower's);
     // empty when it had none.
     const QString& fitMessage() const { return fitMessage_; }
-    // The message the options' fit gives over these inputs, worked out
-    // without posting anything: the amounts shown may come from a fit of an
-    // earlier run, whose message was not kept.
-    void explainFit(const SolutionInputs& in);
-    // Posts each target row's result from the lines (the composition's, or a
-    // saved solution's), where it changed.
-    void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
     // The totals strips.
     SolutionTotals totals(const SolutionInputs& in) const;
 
@@ -175,10 +156,6 @@ public:
 signals:
     // A pass ended: what it leaves to show.
     void passFinished(const ShownPass& pass);
-    // The composition's amounts were posted by a fit.
-    void compositionChanged();
-    // The target rows' results were posted.
-    void resultsPosted();
 
 private:
     // The litres the current saved solution is worked out for (as its box
@@ -188,6 +165,21 @@ private:
     QVariant currentCrop() const;
     // What is being typed into the composition and the target rows is stored.
     void settleEdits();
+    // The zero-target rule over the current crop's rows: those without a
+    // target are deleted. True when any was.
+    bool removeMissingTargets();
+    // The steps of a pass, over inputs read once (inputs()), which they keep
+    // in line with what they post.
+    // Fits the composition's amounts with the options' fit and posts them.
+    // True when the classic solve left out a singular value.
+    bool fit(SolutionInputs& in);
+    // The message the options' fit gives over these inputs, worked out
+    // without posting anything: the amounts shown may come from a fit of an
+    // earlier run, whose message was not kept.
+    void explainFit(const SolutionInputs& in);
+    // Posts each target row's result from the lines (the composition's, or a
+    // saved solution's), where it changed.
+    void postResults(SolutionInputs& in, const std::vector<LineRecord>& lines);
     // The fit over the inputs, remembering whether it left out a singular value.
     void fitPass(SolutionInputs& in, ShownPass& pass);
     // The composition's results posted, and the pass announced.

@@ -75,6 +75,8 @@ public:
     void open();
     void close();
     bool isActive() const { return state_ != DataSetState::Inactive; }
+    // A row is being edited or inserted and not yet posted.
+    bool isEditing() const { return state_ == DataSetState::Edit || state_ == DataSetState::Insert; }
     // Throws the data layer's error for a closed set.
     void requireActive() const;
     DataSetState state() const { return state_; }
@@ -118,9 +120,7 @@ public:
     bool checkBrowseMode();
     // The number of the action (see Connection::actionSerial) in which the
     // pending edit or insert began; 0 outside an action or in browse.
-    unsigned long long editSerial() const {
-        return state_ == DataSetState::Edit || state_ == DataSetState::Insert ? editSerial_ : 0;
-    }
+    unsigned long long editSerial() const { return isEditing() ? editSerial_ : 0; }
 
     // --- filter and sort ---
     const QString& filter() const { return filterText_; }

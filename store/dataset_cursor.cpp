@@ -27,7 +27,7 @@ void DataSet::setCursor(int visibleIndex) {
 }
 
 void DataSet::beforeMove() {
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (isEditing())
         checkBrowseMode();
 }
 

@@ -112,7 +112,7 @@ void DataSet::removeFromVisible(int storage) {
 
 void DataSet::edit() {
     requireActive();
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (isEditing())
         return;
     if (visible_.empty()) {
         insert();

@@ -134,7 +134,7 @@ void DataSet::masterChanged() {
 void DataSet::masterClosed() {
     if (!isActive())
         return;
-    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+    if (isEditing())
         cancel();
     masterChanged();
 }

@@ -12,6 +12,8 @@
 #include "windows/calculator/saved_solutions_pane.h"
 #include "windows/calculator/totals_strips.h"
 
+#include <algorithm>
+
 namespace solvane {
 
 CalculatorWindow::CalculatorWindow(Database& data, WorkingSolution& solution, HandlerGuard& guard)
@@ -49,8 +51,11 @@ void CalculatorWindow::showPass(const ShownPass& pass) {
     TotalsStrips* totals = concentrations_->totals();
     totals->showTotals(solution_.totals(pass.in));
     const std::optional<double> wanted = solution_.cropEc();
-    // "Под EC" scales the targets for the composition's lines.
-    const bool ecFitAllowed = wanted.has_value() && pass.composition && !solution_.compositionLines().empty();
+    // "Под EC" scales the targets for the composition's own lines (not the
+    // acid's alone).
+    const bool ecFitAllowed =
+        wanted.has_value() && pass.composition &&
+        std::any_of(pass.in.lines.begin(), pass.in.lines.end(), [](const LineRecord& line) { return !line.derived; });
     totals->showSolutionFigures(pass.in, pass.lines, litres, wanted, ecFitAllowed);
     fitChoice_->showAcidDose(pass.in.acidLabel);
     compositionPane_->showAcidLine(pass.in);

@@ -145,7 +145,7 @@ void CompositionPane::addFertilizer() {
 
 void CompositionPane::removeLine() {
     DataSet& lines = data_.composition;
-    if (lines.state() == DataSetState::Edit || lines.state() == DataSetState::Insert)
+    if (lines.isEditing())
         lines.cancel();
     if (lines.recordCount() >= 1)
         solution_.removeLine(lines.fieldByName(col::lines::key)->asLargeInt());
@@ -155,7 +155,7 @@ void CompositionPane::removeLine() {
 
 void CompositionPane::clearLines() {
     DataSet& lines = data_.composition;
-    if (lines.state() == DataSetState::Edit || lines.state() == DataSetState::Insert)
+    if (lines.isEditing())
         lines.cancel();
     solution_.clearLines();
     lines.close();
